@@ -1,0 +1,12 @@
+// Sub-commands of tidrun-tool. Each takes the arguments after its name.
+#pragma once
+
+#include <QStringList>
+
+namespace tidrun::tool {
+
+int RunConvert(const QStringList& args);
+int RunNmea(const QStringList& args);
+int RunJob(const QStringList& args);
+
+}  // namespace tidrun::tool
