@@ -1,0 +1,74 @@
+// User messages as message boxes. A box asked for while received data is being handled is
+// not shown inside that handler (its modal loop would let the next packet be handled
+// re-entrantly): it is queued and shown from the event loop once the handler has returned,
+// one box at a time, in the order asked.
+#pragma once
+
+#include "platform/messagesink.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <deque>
+
+namespace tidrun {
+
+class MessageBoxSink : public QObject, public MessageSink {
+    Q_OBJECT
+  public:
+    // Boxes are centred on `window` when it is given (it may be destroyed before the sink).
+    explicit MessageBoxSink(QWidget* window = nullptr, QObject* parent = nullptr);
+
+    // Window title of every box.
+    static QString Title();
+
+    // Error, warning and information boxes carry an icon and one OK button; Plain has no
+    // icon. Shown at once (modal) when no handler runs and no other box is up or queued,
+    // otherwise queued.
+    void Show(Kind kind, const QString& text) override;
+    // Modal Yes/No question; true for Yes.
+    bool Confirm(const QString& text) override;
+
+    // Put one around the handling of received data: while any scope lives, Show() only
+    // queues. Scopes nest.
+    class HandlerScope {
+      public:
+        explicit HandlerScope(MessageBoxSink& sink);
+        ~HandlerScope();
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+
+      private:
+        MessageBoxSink& sink_;
+    };
+
+    bool InHandler() const { return handlerDepth_ > 0; }
+    // Boxes waiting to be shown (not counting one that is up).
+    int Pending() const { return static_cast<int>(queue_.size()); }
+    bool BoxShowing() const { return showing_; }
+
+    void SetWindow(QWidget* window) { window_ = window; }
+
+  signals:
+    // After each box has been closed by the user.
+    void boxClosed();
+
+  private:
+    struct Entry {
+        Kind kind;
+        QString text;
+    };
+    void ScheduleNext();
+    void ShowNext();
+    void RunBox(const Entry& entry);
+
+    QPointer<QWidget> window_;
+    std::deque<Entry> queue_;
+    int handlerDepth_ = 0;
+    bool showing_ = false;
+    bool scheduled_ = false;
+};
+
+}  // namespace tidrun
