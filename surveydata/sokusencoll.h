@@ -1,0 +1,108 @@
+// The recorded cuts of the job and its recording file: one line per cut,
+//   "%5d, %4d, \"%s\", %4d, %11.3f, %11.3f, %8.3f, %8.3f, %4d, %12.6f, %12.6f, %8.3f,
+//    \"%s\", %11.3f, %11.3f, %8.3f, %8.3f" CR LF
+// Cuts are kept compactly (about 120 bytes each): line names are stored once per run
+// of cuts with the same name, times as a local wall-clock second count.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "surveydata/pointcoll.h"
+
+namespace tidrun {
+
+// Local wall-clock time of a cut in whole seconds: Julian day * 86400 + second of day.
+// No time zone is involved, as the file holds local time without one.
+using CutTime = std::int64_t;
+CutTime CutTimeFromDateTime(const QDateTime& t);
+QDateTime CutTimeToDateTime(CutTime t);
+// "yy/MM/dd H:mm:ss"; two-digit years 00..49 are 2000..2049, 50..99 are 1950..1999.
+QString FormatCutTime(CutTime t);
+bool ParseCutTime(std::string_view text, CutTime& t);
+
+struct TSokusen {  // one cut, fields in file order
+    double X, Y, H, Dist;
+    double GpsA, GpsB, GpsH;
+    double DX, DY, DH, DA;
+    CutTime Time;
+    std::int32_t Serial, LineNo, CutNo, GpsInt;
+    std::uint32_t NameIndex;  // into the collection's name table
+};
+
+// What the recording step hands to AddCut (Serial, LineNo and CutNo are the collection's).
+struct TCutInput {
+    int GpsInt = 0;
+    QString LineName;
+    double X = 0, Y = 0, H = 0, Dist = 0;
+    double GpsA = 0, GpsB = 0, GpsH = 0;
+    QDateTime Time;
+    double DX = 0, DY = 0, DH = 0, DA = 0;
+};
+
+class TSokusenColl : public TPointColl {
+  public:
+    explicit TSokusenColl(MessageSink& sink);
+    ~TSokusenColl() override;
+
+    int Count() const override { return static_cast<int>(items_.size()); }
+    const TSokusen& Item(int index) const { return items_.at(static_cast<size_t>(index)); }
+    const QString& LineName(int index) const { return names_[Item(index).NameIndex]; }
+    QDateTime Time(int index) const { return CutTimeToDateTime(Item(index).Time); }
+    void Delete(int index) override;
+    void Clear() override;
+    // The recording-file line of a record, without the line end.
+    QString FormatLine(int index) const override;
+
+    // Appends a record without writing it (used by the loader and by tests).
+    void Add(const TSokusen& rec, const QString& lineName);
+
+    // Opens the recording file for appending (a torn last line gets its CR LF first, so
+    // the next cut starts on a line of its own) and starts a new line number. Returns it.
+    int BeginLine();
+    // Stores a cut and writes its line; the line is flushed and synced to disk before
+    // returning. On a write error reports "側線ファイル書込エラー"; the record stays and the
+    // counters advance. Returns the index of the new record.
+    int AddCut(const TCutInput& cut);
+    // Closes the file; true when a cut was written since BeginLine.
+    bool EndLine();
+    bool Recording() const { return file_ != nullptr; }
+
+    // Of the last record; 0 or empty when there is none.
+    double X() const;
+    double Y() const;
+    int CutNo() const;
+    int Serial() const;
+    QString LastLineName() const;
+    double Dist() const;
+    int LineNo() const;
+
+  protected:
+    bool ParseLine(std::string_view line) override;
+    // A bad line is reported with its number but reading goes on, so that numbering
+    // continues from the real last record.
+    bool ContinueAfterBadLine() const override { return true; }
+    void Reserve(qint64 fileBytes) override;
+
+  private:
+    std::uint32_t InternName(const QString& name);
+    void CloseFile();
+
+    std::vector<TSokusen> items_;
+    std::vector<QString> names_;
+    QByteArray lastNameBytes_;  // raw bytes of names_.back() while loading
+
+    struct File;
+    std::unique_ptr<File> file_;
+    int nextSerial_ = 1;
+    int currentLineNo_ = 0;
+    int nextCutNo_ = 1;
+    QString lastLineName_;
+    bool noCutYet_ = true;
+};
+
+}  // namespace tidrun
