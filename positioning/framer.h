@@ -1,7 +1,9 @@
 // Cuts NMEA packets out of a serial byte stream: from "$" through the carriage return.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -9,7 +11,7 @@
 namespace tidrun {
 
 class SentenceFramer {
-public:
+  public:
     static constexpr std::size_t kMaxPacket = 1024;
 
     // Feeds received bytes; calls onPacket for every complete packet, which includes
@@ -25,28 +27,46 @@ public:
     }
     bool InPacket() const { return inPacket_; }
 
-private:
+  private:
     std::string packet_;
     bool inPacket_ = false;
 };
 
 template <class F>
 void SentenceFramer::Feed(std::string_view bytes, F&& onPacket) {
-    for (char c : bytes) {
-        if (c == '$') {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    while (p < end) {
+        if (!inPacket_) {
+            const void* dollar = std::memchr(p, '$', static_cast<std::size_t>(end - p));
+            if (dollar == nullptr) return;  // nothing but bytes outside a packet
+            p = static_cast<const char*>(dollar) + 1;
             packet_.assign(1, '$');
             inPacket_ = true;
             continue;
         }
-        if (!inPacket_) continue;
-        packet_.push_back(c);
-        if (c == '\r') {
+        // Look for the end of the packet, or a "$" that starts a new one, within the room
+        // left under kMaxPacket.
+        const std::size_t room = kMaxPacket - packet_.size();
+        const char* const stop = p + std::min(room, static_cast<std::size_t>(end - p));
+        const char* q = p;
+        while (q < stop && *q != '$' && *q != '\r') ++q;
+        if (q < stop && *q == '$') {
+            packet_.assign(1, '$');  // what was collected is dropped
+            p = q + 1;
+        } else if (q < stop) {
+            packet_.append(p, static_cast<std::size_t>(q + 1 - p));
+            p = q + 1;
             inPacket_ = false;
             onPacket(std::string_view(packet_));
             packet_.clear();
-        } else if (packet_.size() >= kMaxPacket) {
-            inPacket_ = false;
-            packet_.clear();
+        } else {
+            packet_.append(p, static_cast<std::size_t>(q - p));
+            p = q;
+            if (packet_.size() >= kMaxPacket) {  // no carriage return: drop it, wait for "$"
+                inPacket_ = false;
+                packet_.clear();
+            }
         }
     }
 }

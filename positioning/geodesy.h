@@ -44,7 +44,13 @@ void GeocentricToGeodetic(TPos& pos, int datum, double& phi, double& lam, double
 void GeodeticToPlane(TPos& pos, int zone, int datum, double phi, double lam, double& X, double& Y,
                      double& gamma);
 
+// Geodetic (radians, metres) on the source datum to plane X, Y and the target-datum height:
+// the three operations in a row. False (pos.errorFlag -1) when a step failed.
+bool ConvertGeodetic(TPos& pos, int sourceDatum, int targetDatum, int zone, double phi, double lam,
+                     double h, double& X, double& Y, double& hOut);
+
 class TNMEA;
+struct GpsFix;
 // Converts the decoded fix: source datum -> target datum -> plane zone. Returns false
 // (and pos.errorFlag -1) when a step failed or a result is not finite.
 bool GpsFixToPlane(TPos& pos, TNMEA& fix, int sourceDatum, int targetDatum, int zone, double& X,
@@ -56,6 +62,7 @@ struct FixPosition {
 };
 // The position rule, evaluated on the fix as Decode left it (errorFlag 0, kind GGK or GGA,
 // quality >= 1), then the conversion (X, Y, h finite). Used by the receiver and the tool.
+bool YieldsPosition(const GpsFix& fix);  // the rule alone
 FixPosition ConvertFix(TPos& pos, TNMEA& fix, int sourceDatum, int targetDatum, int zone);
 
 }  // namespace tidrun

@@ -36,7 +36,7 @@ struct GpsFix {
 };
 
 class TNMEA : public GpsFix {
-public:
+  public:
     // Decodes one framed sentence ("$" through the carriage return).
     void Decode(std::string_view sentence);
 
@@ -55,12 +55,31 @@ public:
     // Exclusive-or of the bytes after "$" up to the first "*" (or the end).
     static std::uint8_t Checksum(std::string_view sentence);
 
-private:
-    std::string buffer_;                  // copy of the sentence, fields point into it
+    // True when the last sentence passed its checksum (kind then describes that sentence).
+    bool ChecksumMatched() const { return checksumMatched_; }
+
+  private:
+    void Split();
+    void DecodeGGA();
+    void DecodeGGK();
+
+    std::string buffer_;  // copy of the sentence, fields point into it
     std::vector<std::string_view> fields_;
+    bool checksumMatched_ = false;
 };
 
-// NMEA angle (dddmm.mmmm) to radians.
+// NMEA angle (dddmm.mmmm) to radians; 0 when the value cannot be converted.
 double NmeaAngleToRadians(double value);
+// The same, reporting failure (a value too large to truncate, a result not finite).
+bool NmeaAngleToRadians(double value, double& radians);
+
+// Field readers. A real is trimmed of blanks; empty or unreadable gives 0 (ReadNmeaReal
+// then returns false). An integer is decimal, 0 when empty, unreadable or out of range.
+bool ReadNmeaReal(std::string_view field, double& value);
+double NmeaReal(std::string_view field);
+std::int32_t NmeaInteger(std::string_view field);
+// hhmmss.ss to milliseconds of the day (hundredths from the digits as written). False
+// when the time is impossible (hours > 23, minutes or seconds > 59, negative).
+bool ParseNmeaTime(std::string_view field, std::int32_t& timeMs);
 
 }  // namespace tidrun
