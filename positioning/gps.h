@@ -3,6 +3,7 @@
 // writes the used sentences to the GPS log and forwards data to the output port.
 #pragma once
 
+#include "platform/seriallink.h"
 #include "positioning/framer.h"
 #include "positioning/geodesy.h"
 #include "positioning/nmea.h"
@@ -21,7 +22,6 @@
 namespace tidrun {
 
 class MessageSink;
-class SerialLink;
 
 enum class TLogMode { lmOff, lmOn, lmAppend };
 
