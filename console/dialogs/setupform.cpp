@@ -1,0 +1,457 @@
+#include "console/dialogs/setupform.h"
+
+#include "platform/messagesink.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace tidrun {
+
+namespace {
+
+QComboBox* MakeChoice(QWidget* parent, const char* name, const QStringList& items) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->addItems(items);
+    return combo;
+}
+
+// Shows `text` in a fixed-list chooser; a text that is not one of the items leaves no
+// selection (editable choosers show it as typed).
+void SetChoice(QComboBox* combo, const QString& text) {
+    const int index = combo->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    combo->setCurrentIndex(index);
+    if (index < 0 && combo->isEditable()) combo->setEditText(text);
+}
+
+// The chooser's text; with no selection the value as loaded stays.
+QString ChoiceText(const QComboBox* combo, const QString& loaded) {
+    if (combo->isEditable()) return combo->currentText();
+    return combo->currentIndex() < 0 ? loaded : combo->currentText();
+}
+
+void SetRadio(QButtonGroup* group, const QString& text) {
+    QAbstractButton* match = nullptr;
+    for (QAbstractButton* b : group->buttons())
+        if (b->text() == text) match = b;
+    if (match) {
+        match->setChecked(true);
+        return;
+    }
+    group->setExclusive(false);
+    for (QAbstractButton* b : group->buttons()) b->setChecked(false);
+    group->setExclusive(true);
+}
+
+QString RadioText(const QButtonGroup* group, const QString& loaded) {
+    const QAbstractButton* b = group->checkedButton();
+    return b ? b->text() : loaded;
+}
+
+QColor NamedColor(const QString& name) {
+    // The sixteen-colour palette, by the names kept in the configuration.
+    static const std::pair<const char*, QRgb> table[] = {
+        {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
+        {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
+        {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},     {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
+        {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF}};
+    for (const auto& [n, rgb] : table)
+        if (name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0) return QColor(rgb);
+    return QColor(Qt::transparent);
+}
+
+QIcon Swatch(const QColor& color) {
+    QPixmap pm(28, 14);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(Qt::black);
+    p.setBrush(color);
+    p.drawRect(0, 0, 27, 13);
+    return QIcon(pm);
+}
+
+}  // namespace
+
+TSetupForm::TSetupForm(MessageSink& sink, QWidget* parent) : QDialog(parent), sink_(sink) {
+    setObjectName(QStringLiteral("SetupForm"));
+    setWindowTitle(QStringLiteral("初期設定"));
+
+    edtJobName = new QLineEdit(this);
+    edtJobName->setObjectName(QStringLiteral("edtJobName"));
+    edtJobName->setMaxLength(TJobSettings::kJobNameMax);
+    auto* jobRow = new QHBoxLayout;
+    auto* jobLabel = new QLabel(QStringLiteral("工事名"), this);
+    jobLabel->setBuddy(edtJobName);
+    jobRow->addWidget(jobLabel);
+    jobRow->addWidget(edtJobName, 1);
+
+    PageControl = new QTabWidget(this);
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    PageControl->addTab(BuildBasicPage(), QStringLiteral("基本ﾃﾞｰﾀ"));
+    PageControl->addTab(BuildConversionPage(), QStringLiteral("座標変換"));
+    PageControl->addTab(BuildReceiverPage(), QStringLiteral("受信ﾃﾞｰﾀ"));
+    PageControl->addTab(BuildOtherPage(), QStringLiteral("その他"));
+
+    auto* buttons = new QDialogButtonBox(this);
+    auto* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    ok->setDefault(true);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole)
+        ->setObjectName(QStringLiteral("btnCancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &TSetupForm::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &TSetupForm::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(jobRow);
+    layout->addWidget(PageControl, 1);
+    layout->addWidget(buttons);
+
+    connect(cbxMapDatum, &QComboBox::currentIndexChanged, this, [this] { UpdateEnabling(); });
+    connect(cutGroup_, &QButtonGroup::buttonToggled, this, [this] { UpdateEnabling(); });
+    connect(outGroup_, &QButtonGroup::buttonToggled, this, [this] { UpdateEnabling(); });
+    connect(cbxPort, &QComboBox::currentIndexChanged, this, [this] { UpdatePortTargets(); });
+    connect(cbxOutPort, &QComboBox::currentIndexChanged, this, [this] { UpdatePortTargets(); });
+
+    SettingsToControls();
+}
+
+QString TSetupForm::FileFilter() {
+    return QStringLiteral("測量データ (*.DAT *.TXT);;全てのﾌｧｲﾙ (*.*)");
+}
+
+QWidget* TSetupForm::BuildBasicPage() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    struct Row {
+        const char* label;
+        QLineEdit** edit;
+        QPushButton** button;
+        const char* editName;
+        const char* buttonName;
+        const char* title;
+        bool mustExist;
+    };
+    const Row rows[] = {
+        {"調査区域", &edtTansa, &btnTansa, "edtTansa", "btnTansa", "調査区域ﾌｧｲﾙの読込", true},
+        {"基準点", &edtKijun, &btnKijun, "edtKijun", "btnKijun", "基準点ﾌｧｲﾙの読込", true},
+        {"設標点", &edtIjo, &btnIjo, "edtIjo", "btnIjo", "設標点ﾌｧｲﾙの読込", true},
+        {"収録", &edtSokusen, &btnSokusen, "edtSokusen", "btnSokusen", "収録ﾌｧｲﾙの読込", false},
+        {"マーク", &edtMisoku, &btnMisoku, "edtMisoku", "btnMisoku", "マークﾌｧｲﾙの読込", false},
+    };
+    int r = 0;
+    for (const Row& row : rows) {
+        auto* edit = new QLineEdit(page);
+        edit->setObjectName(QString::fromLatin1(row.editName));
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 28);
+        auto* button = new QPushButton(QStringLiteral("参照..."), page);
+        button->setObjectName(QString::fromLatin1(row.buttonName));
+        button->setAutoDefault(false);
+        auto* label = new QLabel(QString::fromUtf8(row.label), page);
+        label->setBuddy(edit);
+        grid->addWidget(label, r, 0);
+        grid->addWidget(edit, r, 1);
+        grid->addWidget(button, r, 2);
+        *row.edit = edit;
+        *row.button = button;
+        const QString title = QString::fromUtf8(row.title);
+        const bool mustExist = row.mustExist;
+        connect(button, &QPushButton::clicked, this,
+                [this, edit, title, mustExist] { Browse(edit, title, mustExist); });
+        ++r;
+    }
+    grid->setRowStretch(r, 1);
+    return page;
+}
+
+QWidget* TSetupForm::BuildConversionPage() {
+    auto* page = new QWidget;
+    cbxMapDatum = MakeChoice(page, "cbxMapDatum", TJobSettings::MapDatumChoices());
+    cbxZone = MakeChoice(page, "cbxZone", TJobSettings::ZoneChoices());
+    cbxZone->setMaxVisibleItems(19);
+
+    grpShift = new QGroupBox(QStringLiteral("変換パラメータ"), page);
+    grpShift->setObjectName(QStringLiteral("grpShift"));
+    rbShiftNew = new QRadioButton(QStringLiteral("新"), grpShift);
+    rbShiftNew->setObjectName(QStringLiteral("rbShiftNew"));
+    rbShiftOld = new QRadioButton(QStringLiteral("旧"), grpShift);
+    rbShiftOld->setObjectName(QStringLiteral("rbShiftOld"));
+    shiftGroup_ = new QButtonGroup(this);
+    shiftGroup_->addButton(rbShiftNew);
+    shiftGroup_->addButton(rbShiftOld);
+    auto* shiftRow = new QHBoxLayout(grpShift);
+    shiftRow->addWidget(rbShiftNew);
+    shiftRow->addWidget(rbShiftOld);
+    shiftRow->addStretch(1);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("変換後測地系"), cbxMapDatum);
+    form->addRow(QStringLiteral("平面直角座標系"), cbxZone);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(form);
+    layout->addWidget(grpShift);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TSetupForm::BuildReceiverPage() {
+    auto* page = new QWidget;
+    cbxPort = MakeChoice(page, "cbxPort", TJobSettings::PortChoices());
+    lblPortTarget = new QLabel(page);
+    lblPortTarget->setObjectName(QStringLiteral("lblPortTarget"));
+    cbxSpeed = MakeChoice(page, "cbxSpeed", TJobSettings::SpeedChoices());
+    cbxGpsDatum = MakeChoice(page, "cbxGpsDatum", TJobSettings::GpsDatumChoices());
+
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(cbxPort);
+    portRow->addWidget(lblPortTarget, 1);
+    auto* top = new QFormLayout;
+    top->addRow(QStringLiteral("接続ﾎﾟｰﾄ"), portRow);
+    top->addRow(QStringLiteral("通信速度"), cbxSpeed);
+    top->addRow(QStringLiteral("測地系"), cbxGpsDatum);
+
+    // 収録方法
+    auto* grpCut = new QGroupBox(QStringLiteral("収録方法"), page);
+    grpCut->setObjectName(QStringLiteral("grpCut"));
+    const QStringList cuts = TJobSettings::CutMethodChoices();
+    rbCutAuto = new QRadioButton(cuts.value(0), grpCut);
+    rbCutAuto->setObjectName(QStringLiteral("rbCutAuto"));
+    rbCutManual = new QRadioButton(cuts.value(1), grpCut);
+    rbCutManual->setObjectName(QStringLiteral("rbCutManual"));
+    rbCutAll = new QRadioButton(cuts.value(2), grpCut);
+    rbCutAll->setObjectName(QStringLiteral("rbCutAll"));
+    cutGroup_ = new QButtonGroup(this);
+    for (auto* rb : {rbCutAuto, rbCutManual, rbCutAll}) cutGroup_->addButton(rb);
+
+    lblInterval = new QLabel(QStringLiteral("間隔(秒)"), grpCut);
+    cbxInterval = MakeChoice(grpCut, "cbxInterval", TJobSettings::IntervalChoices());
+    cbxInterval->setEditable(true);
+    cbxInterval->setInsertPolicy(QComboBox::NoInsert);
+    cbxInterval->lineEdit()->setMaxLength(TJobSettings::kIntervalMaxChars);
+    cbxInterval->lineEdit()->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\d{0,%1}").arg(TJobSettings::kIntervalMaxChars)),
+        cbxInterval));
+    cbxInterval->lineEdit()->installEventFilter(this);
+    lblInterval->setBuddy(cbxInterval);
+    lblIntervalHint = new QLabel(QStringLiteral("10秒以上"), grpCut);
+
+    auto* cutLayout = new QGridLayout(grpCut);
+    cutLayout->addWidget(rbCutAuto, 0, 0);
+    cutLayout->addWidget(lblInterval, 0, 1);
+    cutLayout->addWidget(cbxInterval, 0, 2);
+    cutLayout->addWidget(lblIntervalHint, 0, 3);
+    cutLayout->addWidget(rbCutManual, 1, 0);
+    cutLayout->addWidget(rbCutAll, 2, 0);
+    cutLayout->setColumnStretch(4, 1);
+
+    // 転送
+    auto* grpOut = new QGroupBox(QStringLiteral("転送"), page);
+    grpOut->setObjectName(QStringLiteral("grpOut"));
+    const QStringList outs = TJobSettings::OutMethodChoices();
+    rbOutNone = new QRadioButton(outs.value(0), grpOut);
+    rbOutNone->setObjectName(QStringLiteral("rbOutNone"));
+    rbOutData = new QRadioButton(outs.value(1), grpOut);
+    rbOutData->setObjectName(QStringLiteral("rbOutData"));
+    rbOutText = new QRadioButton(outs.value(2), grpOut);
+    rbOutText->setObjectName(QStringLiteral("rbOutText"));
+    outGroup_ = new QButtonGroup(this);
+    for (auto* rb : {rbOutNone, rbOutData, rbOutText}) outGroup_->addButton(rb);
+    cbxOutPort = MakeChoice(grpOut, "cbxOutPort", TJobSettings::PortChoices());
+    lblOutPortTarget = new QLabel(grpOut);
+    lblOutPortTarget->setObjectName(QStringLiteral("lblOutPortTarget"));
+    cbxOutSpeed = MakeChoice(grpOut, "cbxOutSpeed", TJobSettings::SpeedChoices());
+    lblOutText = new QLabel(QStringLiteral("転送文字"), grpOut);
+    edtOutText = new QLineEdit(grpOut);
+    edtOutText->setObjectName(QStringLiteral("edtOutText"));
+    lblOutText->setBuddy(edtOutText);
+
+    auto* radios = new QVBoxLayout;
+    for (auto* rb : {rbOutNone, rbOutData, rbOutText}) radios->addWidget(rb);
+    radios->addStretch(1);
+    auto* outPortRow = new QHBoxLayout;
+    outPortRow->addWidget(cbxOutPort);
+    outPortRow->addWidget(lblOutPortTarget, 1);
+    auto* outForm = new QFormLayout;
+    outForm->addRow(QStringLiteral("接続ﾎﾟｰﾄ"), outPortRow);
+    outForm->addRow(QStringLiteral("通信速度"), cbxOutSpeed);
+    outForm->addRow(lblOutText, edtOutText);
+    auto* outLayout = new QHBoxLayout(grpOut);
+    outLayout->addLayout(radios);
+    outLayout->addSpacing(12);
+    outLayout->addLayout(outForm, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(top);
+    layout->addWidget(grpCut);
+    layout->addWidget(grpOut);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TSetupForm::BuildOtherPage() {
+    auto* page = new QWidget;
+    cbxMapColor = new QComboBox(page);
+    cbxMapColor->setObjectName(QStringLiteral("cbxMapColor"));
+    cbxMapColor->setMaxVisibleItems(16);
+    for (const QString& name : TJobSettings::ColorChoices())
+        cbxMapColor->addItem(Swatch(NamedColor(name)), name);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("平面図の色"), cbxMapColor);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(form);
+    layout->addStretch(1);
+    return page;
+}
+
+void TSetupForm::SetPortDescriber(PortDescriber describer) {
+    describePort_ = std::move(describer);
+    UpdatePortTargets();
+}
+
+void TSetupForm::Load(const QString& cfgPath) {
+    cfgPath_ = cfgPath;
+    settings_.Load(cfgPath_);
+    SettingsToControls();
+}
+
+bool TSetupForm::Execute(const QString& cfgPath) {
+    Load(cfgPath);
+    return exec() == QDialog::Accepted;
+}
+
+void TSetupForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    PageControl->setCurrentIndex(0);
+    edtJobName->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TSetupForm::accept() {
+    ControlsToSettings();
+    // Checks in their order, the create questions, then the store; the first failure has
+    // been shown and the dialog stays open.
+    if (!settings_.Accept(cfgPath_, sink_)) return;
+    QDialog::accept();
+}
+
+void TSetupForm::reject() {
+    settings_.Load(cfgPath_);
+    SettingsToControls();
+    QDialog::reject();
+}
+
+bool TSetupForm::eventFilter(QObject* watched, QEvent* event) {
+    // The interval takes digits only: other printable keys are dropped, editing keys pass.
+    if (cbxInterval && watched == cbxInterval->lineEdit() && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (!text.isEmpty() && text.at(0).isPrint() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            for (const QChar c : text)
+                if (c < QLatin1Char('0') || c > QLatin1Char('9')) return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TSetupForm::Browse(QLineEdit* edit, const QString& title, bool mustExist) {
+    QFileDialog dialog(this, title, QDir::currentPath(), FileFilter());
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("DAT"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QStringList files = dialog.selectedFiles();
+    if (!files.isEmpty()) edit->setText(QDir::toNativeSeparators(files.first()));
+}
+
+void TSetupForm::SettingsToControls() {
+    const TJobSettings& s = settings_;
+    edtJobName->setText(s.JobName);
+    edtTansa->setText(s.TansaFile);
+    edtKijun->setText(s.KijunFile);
+    edtIjo->setText(s.IjoFile);
+    edtSokusen->setText(s.SokusenFile);
+    edtMisoku->setText(s.MisokuFile);
+    SetChoice(cbxMapDatum, s.MapDatum);
+    SetChoice(cbxZone, s.Zone);
+    (s.ShiftNew ? rbShiftNew : rbShiftOld)->setChecked(true);
+    SetChoice(cbxPort, s.Port);
+    SetChoice(cbxSpeed, s.Speed);
+    SetChoice(cbxGpsDatum, s.GpsDatum);
+    SetRadio(cutGroup_, s.CutMethod);
+    SetChoice(cbxInterval, s.Interval);
+    SetRadio(outGroup_, s.OutMethod);
+    SetChoice(cbxOutPort, s.OutPort);
+    SetChoice(cbxOutSpeed, s.OutSpeed);
+    edtOutText->setText(s.OutText);
+    const int color = cbxMapColor->findText(s.MapColor, Qt::MatchFixedString);
+    cbxMapColor->setCurrentIndex(color);
+    UpdateEnabling();
+    UpdatePortTargets();
+}
+
+void TSetupForm::ControlsToSettings() {
+    TJobSettings& s = settings_;
+    s.JobName = edtJobName->text();
+    s.TansaFile = edtTansa->text();
+    s.KijunFile = edtKijun->text();
+    s.IjoFile = edtIjo->text();
+    s.SokusenFile = edtSokusen->text();
+    s.MisokuFile = edtMisoku->text();
+    s.MapDatum = ChoiceText(cbxMapDatum, s.MapDatum);
+    s.Zone = ChoiceText(cbxZone, s.Zone);
+    s.ShiftNew = rbShiftNew->isChecked();
+    s.Port = ChoiceText(cbxPort, s.Port);
+    s.Speed = ChoiceText(cbxSpeed, s.Speed);
+    s.GpsDatum = ChoiceText(cbxGpsDatum, s.GpsDatum);
+    s.CutMethod = RadioText(cutGroup_, s.CutMethod);
+    s.Interval = ChoiceText(cbxInterval, s.Interval);
+    s.OutMethod = RadioText(outGroup_, s.OutMethod);
+    s.OutPort = ChoiceText(cbxOutPort, s.OutPort);
+    s.OutSpeed = ChoiceText(cbxOutSpeed, s.OutSpeed);
+    s.OutText = edtOutText->text();
+    s.MapColor = ChoiceText(cbxMapColor, s.MapColor);
+}
+
+void TSetupForm::UpdateEnabling() {
+    // The shift parameters matter only when converting to the old Japanese datum.
+    const bool oldDatum = cbxMapDatum->currentIndex() == 1;
+    rbShiftNew->setEnabled(oldDatum);
+    rbShiftOld->setEnabled(oldDatum);
+    const bool automatic = rbCutAuto->isChecked();
+    lblInterval->setEnabled(automatic);
+    cbxInterval->setEnabled(automatic);
+    lblIntervalHint->setEnabled(automatic);
+    const bool text = rbOutText->isChecked();
+    lblOutText->setEnabled(text);
+    edtOutText->setEnabled(text);
+}
+
+void TSetupForm::UpdatePortTargets() {
+    const auto describe = [this](const QComboBox* combo) {
+        if (!describePort_ || combo->currentIndex() < 0) return QString();
+        return describePort_(combo->currentText());
+    };
+    lblPortTarget->setText(describe(cbxPort));
+    lblOutPortTarget->setText(describe(cbxOutPort));
+}
+
+}  // namespace tidrun

@@ -1,0 +1,131 @@
+// The settings dialog ("初期設定") that opens every job: data files, GPS and transfer ports,
+// coordinate system, cut method, plan-view colour. The values, their keys in Tidrun.CFG and
+// the checks on OK belong to TJobSettings; this form only shows and edits them.
+#pragma once
+
+#include "surveydata/jobsettings.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace tidrun {
+
+class MessageSink;
+
+class TSetupForm : public QDialog {
+    Q_OBJECT
+  public:
+    // Describes where a port name leads (device or replay source), shown beside the port
+    // choosers; the stored value stays the plain name.
+    using PortDescriber = std::function<QString(const QString& portName)>;
+
+    // Errors and the create questions go to `sink` (not owned; it must outlive the form).
+    explicit TSetupForm(MessageSink& sink, QWidget* parent = nullptr);
+
+    void SetPortDescriber(PortDescriber describer);
+
+    // Loads the controls from the configuration file, shows the dialog modally on page
+    // "基本ﾃﾞｰﾀ" with the focus on the job name, and returns true for OK (the values are
+    // then checked and stored). Cancel reloads the controls from the file.
+    bool Execute(const QString& cfgPath);
+    // The loading part of Execute, without showing the dialog.
+    void Load(const QString& cfgPath);
+
+    // The accepted values (after OK) or the loaded ones.
+    const TJobSettings& Settings() const { return settings_; }
+    // The survey-area path differs from the one shown on entry (valid after OK).
+    bool SurveyAreaChanged() const { return settings_.SurveyAreaChanged(); }
+    QString CfgPath() const { return cfgPath_; }
+
+    // File paths trimmed of surrounding blanks.
+    QString KijunPath() const { return settings_.KijunPath(); }
+    QString TansaPath() const { return settings_.TansaPath(); }
+    QString IjoPath() const { return settings_.IjoPath(); }
+    QString SokusenPath() const { return settings_.SokusenPath(); }
+    QString MisokuPath() const { return settings_.MisokuPath(); }
+    QString JobName() const { return settings_.JobName; }
+
+    static QString FileFilter();  // "測量データ (*.DAT *.TXT);;全てのﾌｧｲﾙ (*.*)"
+
+    // Controls, named by kind and role.
+    QTabWidget* PageControl = nullptr;
+    QLineEdit* edtJobName = nullptr;
+    // 基本ﾃﾞｰﾀ
+    QLineEdit* edtTansa = nullptr;
+    QLineEdit* edtKijun = nullptr;
+    QLineEdit* edtIjo = nullptr;
+    QLineEdit* edtSokusen = nullptr;
+    QLineEdit* edtMisoku = nullptr;
+    QPushButton* btnTansa = nullptr;
+    QPushButton* btnKijun = nullptr;
+    QPushButton* btnIjo = nullptr;
+    QPushButton* btnSokusen = nullptr;
+    QPushButton* btnMisoku = nullptr;
+    // 座標変換
+    QComboBox* cbxMapDatum = nullptr;
+    QComboBox* cbxZone = nullptr;
+    QGroupBox* grpShift = nullptr;
+    QRadioButton* rbShiftNew = nullptr;
+    QRadioButton* rbShiftOld = nullptr;
+    // 受信ﾃﾞｰﾀ
+    QComboBox* cbxPort = nullptr;
+    QLabel* lblPortTarget = nullptr;
+    QComboBox* cbxSpeed = nullptr;
+    QComboBox* cbxGpsDatum = nullptr;
+    QRadioButton* rbCutAuto = nullptr;
+    QRadioButton* rbCutManual = nullptr;
+    QRadioButton* rbCutAll = nullptr;
+    QLabel* lblInterval = nullptr;
+    QComboBox* cbxInterval = nullptr;
+    QLabel* lblIntervalHint = nullptr;
+    QRadioButton* rbOutNone = nullptr;
+    QRadioButton* rbOutData = nullptr;
+    QRadioButton* rbOutText = nullptr;
+    QComboBox* cbxOutPort = nullptr;
+    QLabel* lblOutPortTarget = nullptr;
+    QComboBox* cbxOutSpeed = nullptr;
+    QLabel* lblOutText = nullptr;
+    QLineEdit* edtOutText = nullptr;
+    // その他
+    QComboBox* cbxMapColor = nullptr;
+
+  public slots:
+    void accept() override;
+    void reject() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    QWidget* BuildBasicPage();
+    QWidget* BuildConversionPage();
+    QWidget* BuildReceiverPage();
+    QWidget* BuildOtherPage();
+    void Browse(QLineEdit* edit, const QString& title, bool mustExist);
+    void SettingsToControls();
+    void ControlsToSettings();
+    void UpdateEnabling();
+    void UpdatePortTargets();
+
+    MessageSink& sink_;
+    TJobSettings settings_;
+    QString cfgPath_;
+    PortDescriber describePort_;
+    QButtonGroup* cutGroup_ = nullptr;
+    QButtonGroup* outGroup_ = nullptr;
+    QButtonGroup* shiftGroup_ = nullptr;
+};
+
+}  // namespace tidrun
