@@ -17,6 +17,9 @@ namespace tidrun {
 // stay in the field). Works on raw code page 932 bytes: no delimiter or quote byte can be
 // the second byte of a double-byte character.
 std::vector<std::string_view> SplitFields(std::string_view line);
+// The same into a fixed array: fills out[0..maxFields-1] (fields beyond the line are
+// empty, fields beyond maxFields are ignored) and returns the number of fields found.
+int SplitFields(std::string_view line, std::string_view* out, int maxFields);
 
 // Number syntax of the point files: optional sign, digits, optional point, optional
 // exponent; the whole field must be consumed. Empty fields do not convert.
@@ -76,7 +79,9 @@ class TPointCollOf : public TPointColl {
     using TPointColl::TPointColl;
     int Count() const override { return static_cast<int>(items_.size()); }
     const Rec& Item(int index) const { return items_.at(static_cast<size_t>(index)); }
-    void Delete(int index) override { items_.erase(items_.begin() + index); }
+    void Delete(int index) override {
+        if (index >= 0 && index < Count()) items_.erase(items_.begin() + index);
+    }
     void Clear() override { items_.clear(); }
     const std::vector<Rec>& Items() const { return items_; }
 

@@ -1,0 +1,332 @@
+#include "surveydata/inifile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <charconv>
+
+#include "surveydata/codec.h"
+
+namespace tidrun {
+
+namespace {
+
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TIniDocument
+
+bool TIniDocument::Load(const QString& path) {
+    lines_.clear();
+    sections_.clear();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray bytes = f.readAll();
+    Parse(DecodeCp932(bytes));
+    return true;
+}
+
+void TIniDocument::Parse(const QString& text) {
+    lines_.clear();
+    sections_.clear();
+    int current = -1;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start < n) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        if (end < 0) end = n;
+        QString raw = text.mid(start, end - start);
+        if (raw.endsWith(QLatin1Char('\r'))) raw.chop(1);
+        start = end + 1;
+
+        Line line;
+        line.text = raw;
+        const QString t = raw.trimmed();
+        const qsizetype close = t.indexOf(QLatin1Char(']'));
+        if (t.startsWith(QLatin1Char('[')) && close > 0) {
+            const QString name = t.mid(1, close - 1).trimmed();
+            line.isHeader = true;
+            line.key = name;
+            current = static_cast<int>(sections_.size());
+            sections_ << name;
+        } else if (!t.startsWith(QLatin1Char(';')) && t.contains(QLatin1Char('='))) {
+            const qsizetype eq = t.indexOf(QLatin1Char('='));
+            line.isKey = true;
+            line.key = t.left(eq).trimmed();
+            line.value = t.mid(eq + 1).trimmed();
+        }
+        line.section = current;
+        lines_.push_back(std::move(line));
+    }
+}
+
+QString TIniDocument::Text() const {
+    QString out;
+    for (const Line& l : lines_) {
+        out += l.text;
+        out += QLatin1String("\r\n");
+    }
+    return out;
+}
+
+bool TIniDocument::Save(const QString& path) const {
+    const QByteArray bytes = EncodeCp932(Text());
+    QSaveFile f(path);
+    // Where the folder does not let a temporary file be made but the file itself may be
+    // written, writing in place beats not saving at all.
+    f.setDirectWriteFallback(true);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    if (f.write(bytes) != bytes.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
+}
+
+// The first section of that name; its header occurrence index, or -1.
+int TIniDocument::FindSection(const QString& name) const {
+    for (int i = 0; i < sections_.size(); ++i)
+        if (SameName(sections_[i], name)) return i;
+    return -1;
+}
+
+int TIniDocument::FindKey(int section, const QString& key) const {
+    if (section < 0) return -1;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const Line& l = lines_[i];
+        if (l.section == section && l.isKey && SameName(l.key, key)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::optional<QString> TIniDocument::Value(const QString& section, const QString& key) const {
+    const int i = FindKey(FindSection(section), key);
+    if (i < 0) return std::nullopt;
+    return lines_[static_cast<size_t>(i)].value;
+}
+
+void TIniDocument::SetValue(const QString& section, const QString& key, const QString& text) {
+    // A line break inside a value would end the line and turn the rest into a new one.
+    QString value = text;
+    value.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    Line kl;
+    kl.isKey = true;
+    kl.value = value.trimmed();
+    const int s = FindSection(section);
+    if (s < 0) {
+        Line header;
+        header.isHeader = true;
+        header.key = section;
+        header.text = QLatin1Char('[') + section + QLatin1Char(']');
+        header.section = static_cast<int>(sections_.size());
+        sections_ << section;
+        lines_.push_back(header);
+        kl.key = key;
+        kl.text = key + QLatin1Char('=') + value;
+        kl.section = header.section;
+        lines_.push_back(kl);
+        return;
+    }
+    const int k = FindKey(s, key);
+    if (k >= 0) {
+        Line& l = lines_[static_cast<size_t>(k)];
+        l.text = l.key + QLatin1Char('=') + value;
+        l.value = kl.value;
+        return;
+    }
+    // After the last line of the section that is not blank (its header at least).
+    size_t insertAt = 0;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const Line& l = lines_[i];
+        if (l.section == s && (l.isHeader || !l.text.trimmed().isEmpty())) insertAt = i + 1;
+    }
+    kl.key = key;
+    kl.text = key + QLatin1Char('=') + value;
+    kl.section = s;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), kl);
+}
+
+bool TIniDocument::DeleteKey(const QString& section, const QString& key) {
+    const int k = FindKey(FindSection(section), key);
+    if (k < 0) return false;
+    lines_.erase(lines_.begin() + k);
+    return true;
+}
+
+bool TIniDocument::EraseSection(const QString& section) {
+    bool any = false;
+    for (int s = 0; s < sections_.size(); ++s) {
+        if (!SameName(sections_[s], section)) continue;
+        any = true;
+        std::erase_if(lines_, [s](const Line& l) { return l.section == s; });
+    }
+    if (any) Parse(Text());  // renumber the remaining sections
+    return any;
+}
+
+bool TIniDocument::SectionExists(const QString& section) const {
+    const int s = FindSection(section);
+    if (s < 0) return false;
+    for (const Line& l : lines_)
+        if (l.section == s && l.isHeader) return true;
+    return false;
+}
+
+QStringList TIniDocument::Sections() const {
+    QStringList out;
+    for (const Line& l : lines_) {
+        if (!l.isHeader) continue;
+        bool seen = false;
+        for (const QString& s : out) seen = seen || SameName(s, l.key);
+        if (!seen) out << l.key;
+    }
+    return out;
+}
+
+QStringList TIniDocument::Keys(const QString& section) const {
+    QStringList out;
+    const int s = FindSection(section);
+    for (const Line& l : lines_)
+        if (l.section == s && l.isKey && s >= 0) out << l.key;
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------
+// TIniFile
+
+std::optional<int> TIniFile::ParseInteger(const QString& text) {
+    const QString t = text.trimmed();
+    bool ok = false;
+    int v = 0;
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+        v = t.mid(2).toInt(&ok, 16);
+    } else if (t.startsWith(QLatin1Char('$'))) {
+        v = t.mid(1).toInt(&ok, 16);
+    } else {
+        v = t.toInt(&ok, 10);
+    }
+    if (!ok) return std::nullopt;
+    return v;
+}
+
+std::optional<double> TIniFile::ParseFloat(const QString& text) {
+    const QByteArray b = text.trimmed().toLatin1();
+    const char* p = b.constData();
+    const char* end = p + b.size();
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    if (p >= end || !((*p >= '0' && *p <= '9') || *p == '.')) return std::nullopt;
+    double v = 0;
+    const auto r = std::from_chars(p, end, v, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != end) return std::nullopt;
+    return negative ? -v : v;
+}
+
+std::optional<bool> TIniFile::ParseBool(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return true;
+    if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return false;
+    if (const auto i = ParseInteger(t)) return *i != 0;
+    return std::nullopt;
+}
+
+QString TIniFile::FormatFloat(double value) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return QString::fromLatin1(buf, r.ptr - buf);
+}
+
+QString TIniFile::ReadString(const QString& section, const QString& key, const QString& def) const {
+    TIniDocument doc;
+    doc.Load(path_);
+    return doc.Value(section, key).value_or(def);
+}
+
+int TIniFile::ReadInteger(const QString& section, const QString& key, int def) const {
+    TIniDocument doc;
+    doc.Load(path_);
+    const auto v = doc.Value(section, key);
+    if (!v) return def;
+    return ParseInteger(*v).value_or(def);
+}
+
+double TIniFile::ReadFloat(const QString& section, const QString& key, double def) const {
+    TIniDocument doc;
+    doc.Load(path_);
+    const auto v = doc.Value(section, key);
+    if (!v) return def;
+    return ParseFloat(*v).value_or(def);
+}
+
+bool TIniFile::ReadBool(const QString& section, const QString& key, bool def) const {
+    TIniDocument doc;
+    doc.Load(path_);
+    const auto v = doc.Value(section, key);
+    if (!v) return def;
+    return ParseBool(*v).value_or(def);
+}
+
+bool TIniFile::ValueExists(const QString& section, const QString& key) const {
+    TIniDocument doc;
+    doc.Load(path_);
+    return doc.Value(section, key).has_value();
+}
+
+QStringList TIniFile::ReadSection(const QString& section) const {
+    TIniDocument doc;
+    doc.Load(path_);
+    return doc.Keys(section);
+}
+
+QStringList TIniFile::ReadSections() const {
+    TIniDocument doc;
+    doc.Load(path_);
+    return doc.Sections();
+}
+
+bool TIniFile::WriteValues(const QString& section,
+                           const std::vector<std::pair<QString, QString>>& keyValues) {
+    TIniDocument doc;
+    doc.Load(path_);
+    for (const auto& [key, value] : keyValues) doc.SetValue(section, key, value);
+    return doc.Save(path_);
+}
+
+bool TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    return WriteValues(section, {{key, value}});
+}
+
+bool TIniFile::WriteInteger(const QString& section, const QString& key, int value) {
+    return WriteString(section, key, QString::number(value));
+}
+
+bool TIniFile::WriteFloat(const QString& section, const QString& key, double value) {
+    return WriteString(section, key, FormatFloat(value));
+}
+
+bool TIniFile::WriteBool(const QString& section, const QString& key, bool value) {
+    return WriteString(section, key, FormatBool(value));
+}
+
+bool TIniFile::EraseSection(const QString& section) {
+    TIniDocument doc;
+    doc.Load(path_);
+    if (!doc.EraseSection(section)) return true;
+    return doc.Save(path_);
+}
+
+bool TIniFile::DeleteKey(const QString& section, const QString& key) {
+    TIniDocument doc;
+    doc.Load(path_);
+    if (!doc.DeleteKey(section, key)) return true;
+    return doc.Save(path_);
+}
+
+}  // namespace tidrun

@@ -1,0 +1,274 @@
+#include "surveydata/jobsettings.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <utility>
+#include <vector>
+
+#include "surveydata/inifile.h"
+
+namespace tidrun {
+
+namespace {
+
+const QString kSettei = QStringLiteral("設定");
+const QString kColor = QStringLiteral("Color");
+const QString kMapColorKey = QStringLiteral("平面図");
+
+bool FileExists(const QString& path) {
+    return QFileInfo(path).isFile();
+}
+
+// Offers to create a missing recording or mark file; true when it exists afterwards.
+bool OfferToCreate(const QString& path, MessageSink& sink) {
+    if (!sink.Confirm(path + QStringLiteral("\r\n\n新規で作成しますか"))) return false;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        sink.Error(QStringLiteral("書込ｴﾗｰ\r\nﾌｧｲﾙを作成できません"));
+        return false;
+    }
+    f.close();
+    return true;
+}
+
+int IndexOf(const QStringList& list, const QString& text) {
+    return static_cast<int>(list.indexOf(text));
+}
+
+}  // namespace
+
+const QStringList& TJobSettings::PortChoices() {
+    static const QStringList list = {
+        QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
+        QStringLiteral("COM4"), QStringLiteral("COM5"), QStringLiteral("COM6"),
+        QStringLiteral("COM7"), QStringLiteral("COM8"),
+    };
+    return list;
+}
+
+const QStringList& TJobSettings::SpeedChoices() {
+    static const QStringList list = {QStringLiteral("4800"), QStringLiteral("9600")};
+    return list;
+}
+
+const QStringList& TJobSettings::GpsDatumChoices() {
+    static const QStringList list = {QStringLiteral("WGS84"), QStringLiteral("旧日本(ﾍﾞｯｾﾙ)")};
+    return list;
+}
+
+const QStringList& TJobSettings::CutMethodChoices() {
+    static const QStringList list = {QStringLiteral("自動"), QStringLiteral("手動"),
+                                     QStringLiteral("全データ")};
+    return list;
+}
+
+const QStringList& TJobSettings::MapDatumChoices() {
+    static const QStringList list = {QStringLiteral("世界測地系"), QStringLiteral("旧日本測地系")};
+    return list;
+}
+
+const QStringList& TJobSettings::ZoneChoices() {
+    static const QStringList list = [] {
+        QStringList l;
+        for (int i = 1; i <= 19; ++i) l << QString::number(i) + QStringLiteral("系");
+        return l;
+    }();
+    return list;
+}
+
+const QStringList& TJobSettings::OutMethodChoices() {
+    static const QStringList list = {QStringLiteral("しない"), QStringLiteral("受信データ"),
+                                     QStringLiteral("文字")};
+    return list;
+}
+
+const QStringList& TJobSettings::IntervalChoices() {
+    static const QStringList list = {QStringLiteral("10"), QStringLiteral("15"),
+                                     QStringLiteral("30"), QStringLiteral("60")};
+    return list;
+}
+
+const QStringList& TJobSettings::ColorChoices() {
+    static const QStringList list = {
+        QStringLiteral("Black"), QStringLiteral("Maroon"),  QStringLiteral("Green"),
+        QStringLiteral("Olive"), QStringLiteral("Navy"),    QStringLiteral("Purple"),
+        QStringLiteral("Teal"),  QStringLiteral("Gray"),    QStringLiteral("Silver"),
+        QStringLiteral("Red"),   QStringLiteral("Lime"),    QStringLiteral("Yellow"),
+        QStringLiteral("Blue"),  QStringLiteral("Fuchsia"), QStringLiteral("Aqua"),
+        QStringLiteral("White"),
+    };
+    return list;
+}
+
+void TJobSettings::Load(const QString& cfgPath) {
+    TIniDocument doc;
+    doc.Load(cfgPath);
+    auto str = [&](const char* key, const QString& def) {
+        return doc.Value(kSettei, QString::fromUtf8(key)).value_or(def);
+    };
+    Port = str("通信", QStringLiteral("COM1"));
+    Speed = str("速度", QStringLiteral("4800"));
+    GpsDatum = str("座標系", QStringLiteral("WGS84"));
+    CutMethod = str("収録方法", QStringLiteral("自動"));
+    MapDatum = str("地図座標系", QStringLiteral("世界測地系"));
+    Zone = str("平面座標", QStringLiteral("5系"));
+    OutPort = str("転送通信", QStringLiteral("COM2"));
+    OutSpeed = str("転送速度", QStringLiteral("4800"));
+    OutMethod = str("転送方法", QStringLiteral("しない"));
+    Interval = str("間隔", QStringLiteral("30"));
+    JobName = str("工事名", QString());
+    KijunFile = str("基準", QString());
+    TansaFile = str("調査", QString());
+    IjoFile = str("設標", QString());
+    SokusenFile = str("収録", QString());
+    MisokuFile = str("マーク", QString());
+    OutText = str("転送文字", QString());
+    const auto shift = doc.Value(kSettei, QStringLiteral("変換新"));
+    ShiftNew = shift ? TIniFile::ParseBool(*shift).value_or(true) : true;
+    MapColor = doc.Value(kColor, kMapColorKey).value_or(QStringLiteral("Teal"));
+    loadedTansa_ = TansaPath();
+    surveyAreaChanged_ = false;
+}
+
+bool TJobSettings::Store(const QString& cfgPath) const {
+    TIniDocument doc;
+    doc.Load(cfgPath);
+    const std::pair<const char*, QString> kv[] = {
+        {"通信", Port},           {"速度", Speed},
+        {"転送通信", OutPort},    {"転送速度", OutSpeed},
+        {"転送方法", OutMethod},  {"座標系", GpsDatum},
+        {"収録方法", CutMethod},  {"間隔", Interval},
+        {"地図座標系", MapDatum}, {"平面座標", Zone},
+        {"工事名", JobName},      {"基準", KijunFile},
+        {"調査", TansaFile},      {"設標", IjoFile},
+        {"収録", SokusenFile},    {"マーク", MisokuFile},
+        {"転送文字", OutText},    {"変換新", TIniFile::FormatBool(ShiftNew)},
+    };
+    for (const auto& [key, value] : kv) doc.SetValue(kSettei, QString::fromUtf8(key), value);
+    doc.SetValue(kColor, kMapColorKey, MapColor);
+    return doc.Save(cfgPath);
+}
+
+bool TJobSettings::Validate(MessageSink& sink) const {
+    auto fail = [&sink](const char* text) {
+        sink.Error(QString::fromUtf8(text));
+        return false;
+    };
+    if (TansaPath().isEmpty()) return fail("調査区域ﾌｧｲﾙ名を入力して下さい");
+    if (!FileExists(TansaPath())) return fail("調査区域ﾌｧｲﾙが見つかりません");
+    if (KijunPath().isEmpty()) return fail("基準点ﾌｧｲﾙ名を入力して下さい");
+    if (!FileExists(KijunPath())) return fail("基準点ﾌｧｲﾙが見つかりません");
+    if (!IjoPath().isEmpty() && !FileExists(IjoPath())) return fail("設標ﾌｧｲﾙが見つかりません");
+    if (SokusenPath().isEmpty()) return fail("収録ﾌｧｲﾙ名を入力して下さい");
+    if (!FileExists(SokusenPath()) && !OfferToCreate(SokusenPath(), sink)) {
+        return fail("収録ﾌｧｲﾙが見つかりません");
+    }
+    if (MisokuPath().isEmpty()) return fail("マークﾌｧｲﾙ名を入力して下さい");
+    if (!FileExists(MisokuPath()) && !OfferToCreate(MisokuPath(), sink)) {
+        return fail("マークﾌｧｲﾙが見つかりません");
+    }
+    if (CutMethodIndex() == 0 && IntervalSeconds() < 10) {
+        return fail("自動収録の間隔は10秒以上を指定してください");
+    }
+    return true;
+}
+
+bool TJobSettings::Accept(const QString& cfgPath, MessageSink& sink) {
+    if (!Validate(sink)) return false;
+    if (!Store(cfgPath)) {
+        sink.Error(QStringLiteral("設定ファイルに書込できません\r\nﾌｧｲﾙ名：") + cfgPath);
+        return false;
+    }
+    surveyAreaChanged_ = TansaPath() != loadedTansa_;
+    return true;
+}
+
+int TJobSettings::PortIndex() const {
+    return IndexOf(PortChoices(), Port);
+}
+int TJobSettings::SpeedIndex() const {
+    return IndexOf(SpeedChoices(), Speed);
+}
+int TJobSettings::GpsDatumIndex() const {
+    return IndexOf(GpsDatumChoices(), GpsDatum);
+}
+int TJobSettings::MapDatumIndex() const {
+    return IndexOf(MapDatumChoices(), MapDatum);
+}
+int TJobSettings::CutMethodIndex() const {
+    return IndexOf(CutMethodChoices(), CutMethod);
+}
+int TJobSettings::OutPortIndex() const {
+    return IndexOf(PortChoices(), OutPort);
+}
+int TJobSettings::OutSpeedIndex() const {
+    return IndexOf(SpeedChoices(), OutSpeed);
+}
+int TJobSettings::OutMethodIndex() const {
+    return IndexOf(OutMethodChoices(), OutMethod);
+}
+int TJobSettings::ColorIndex() const {
+    return IndexOf(ColorChoices(), MapColor);
+}
+
+int TJobSettings::ZoneIndex() const {
+    const int i = IndexOf(ZoneChoices(), Zone);
+    return i >= 0 && i <= 17 ? i : 18;
+}
+
+int TJobSettings::Baud() const {
+    switch (SpeedIndex()) {
+        case 0:
+            return 4800;
+        case 1:
+            return 9600;
+        default:
+            return 0;
+    }
+}
+
+int TJobSettings::OutBaud() const {
+    switch (OutSpeedIndex()) {
+        case 0:
+            return 4800;
+        case 1:
+            return 9600;
+        default:
+            return 0;
+    }
+}
+
+int TJobSettings::TargetDatum() const {
+    if (MapDatumIndex() != 1) return 0;
+    return ShiftNew ? 1 : 2;
+}
+
+int TJobSettings::SourceDatum() const {
+    switch (GpsDatumIndex()) {
+        case 0:
+            return 0;
+        case 1:
+            return MapDatumIndex() != 0 ? TargetDatum() : 1;
+        default:
+            return 0;
+    }
+}
+
+int TJobSettings::IntervalSeconds() const {
+    bool ok = false;
+    const int v = Interval.trimmed().toInt(&ok);
+    return ok ? v : 0;
+}
+
+QString TJobSettings::TransferText() const {
+    return OutText.trimmed() + QLatin1Char('\r');
+}
+
+QString ValidateLineName(const QString& name) {
+    if (name.trimmed().isEmpty()) return QStringLiteral("測線名を入力して下さい");
+    if (name.contains(QLatin1Char('"'))) return QStringLiteral("測線名に引用符(\")は使えません");
+    return {};
+}
+
+}  // namespace tidrun

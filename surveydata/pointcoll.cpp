@@ -1,0 +1,372 @@
+#include "surveydata/pointcoll.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <charconv>
+#include <cstring>
+
+#include "surveydata/codec.h"
+
+namespace tidrun {
+
+namespace {
+
+constexpr bool IsDelim(char c) {
+    return c == ' ' || c == ',' || c == '\t';
+}
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A bad line is reported each time, but a broken file must not flood the user with boxes.
+constexpr int kMaxReportedBadLines = 10;
+constexpr qint64 kReadBlock = 4 << 20;
+
+QString FileNameText(const QString& fileName) {
+    return QStringLiteral("ﾌｧｲﾙ名：%1").arg(fileName);
+}
+
+bool SamePath(const QString& a, const QString& b) {
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+}  // namespace
+
+int SplitFields(std::string_view line, std::string_view* out, int maxFields) {
+    const size_t n = line.size();
+    size_t i = 0;
+    int count = 0;
+    while (true) {
+        while (i < n && IsDelim(line[i])) ++i;
+        if (i >= n) break;
+        const size_t start = i;
+        bool quoted = false;
+        while (i < n) {
+            const char c = line[i];
+            if (c == '"') {
+                quoted = !quoted;
+            } else if (!quoted && IsDelim(c)) {
+                break;
+            }
+            ++i;
+        }
+        if (count < maxFields) out[count] = line.substr(start, i - start);
+        ++count;
+    }
+    for (int k = count; k < maxFields; ++k) out[k] = std::string_view();
+    return count;
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    const int n = SplitFields(line, nullptr, 0);
+    fields.resize(static_cast<size_t>(n));
+    if (n > 0) SplitFields(line, fields.data(), n);
+    return fields;
+}
+
+bool ParseReal(std::string_view field, double& value) {
+    const char* p = field.data();
+    const char* end = p + field.size();
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    // from_chars would also take "inf" and "nan"; the files hold plain decimals only.
+    if (p >= end || !(IsDigit(*p) || *p == '.')) return false;
+    double v = 0;
+    const auto r = std::from_chars(p, end, v, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != end) return false;
+    value = negative ? -v : v;
+    return true;
+}
+
+bool ParseInt(std::string_view field, int& value) {
+    const char* p = field.data();
+    const char* end = p + field.size();
+    if (p < end && *p == '+') ++p;
+    if (p >= end) return false;
+    if (*p == '-' && (p + 1 >= end || !IsDigit(p[1]))) return false;
+    if (*p != '-' && !IsDigit(*p)) return false;
+    int v = 0;
+    const auto r = std::from_chars(p, end, v);
+    if (r.ec != std::errc() || r.ptr != end) return false;
+    value = v;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// TPointColl
+
+bool TPointColl::Load(const QString& fileName) {
+    Clear();
+    fileName_ = fileName;
+    loadIncomplete_ = false;
+    QFile file(fileName);
+    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
+        loadIncomplete_ = QFileInfo::exists(fileName);
+        sink_.Error(QStringLiteral("ﾌｧｲﾙが読めません\r\n") + FileNameText(fileName));
+        return false;
+    }
+    Reserve(file.size());
+
+    std::vector<char> buffer(static_cast<size_t>(kReadBlock));
+    size_t filled = 0;  // bytes in buffer (a partial line carried over, then new data)
+    int lineNo = 0;
+    int badLines = 0;
+    bool atEnd = false;
+    auto handleLine = [&](std::string_view line) {
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty()) return true;
+        if (ParseLine(line)) return true;
+        loadIncomplete_ = true;
+        if (++badLines <= kMaxReportedBadLines) {
+            sink_.Error(QStringLiteral("読込ｴﾗｰ\r\n") +
+                        QStringLiteral("ﾌｧｲﾙ名：%1（%2行目）").arg(fileName).arg(lineNo));
+        }
+        return ContinueAfterBadLine();
+    };
+    while (!atEnd) {
+        if (filled == buffer.size()) buffer.resize(buffer.size() * 2);  // a very long line
+        const qint64 got =
+            file.read(buffer.data() + filled, static_cast<qint64>(buffer.size() - filled));
+        if (got < 0) {
+            loadIncomplete_ = true;
+            sink_.Error(QStringLiteral("ﾌｧｲﾙが読めません\r\n") + FileNameText(fileName));
+            return false;
+        }
+        atEnd = got == 0;
+        filled += static_cast<size_t>(got);
+        size_t start = 0;
+        while (true) {
+            const void* nl = std::memchr(buffer.data() + start, '\n', filled - start);
+            if (!nl) break;
+            const size_t end = static_cast<size_t>(static_cast<const char*>(nl) - buffer.data());
+            if (!handleLine(std::string_view(buffer.data() + start, end - start))) return false;
+            start = end + 1;
+        }
+        if (atEnd && start < filled) {
+            if (!handleLine(std::string_view(buffer.data() + start, filled - start))) {
+                return false;
+            }
+            start = filled;
+        }
+        if (start > 0) {
+            std::memmove(buffer.data(), buffer.data() + start, filled - start);
+            filled -= start;
+        }
+    }
+    return badLines == 0;
+}
+
+bool TPointColl::Save() {
+    return Save(fileName_);
+}
+
+QString TPointColl::RefuseSaveText() const {
+    return QStringLiteral("ﾌｧｲﾙの読込に失敗したため保存できません\r\n") + FileNameText(fileName_);
+}
+
+bool TPointColl::Save(const QString& fileName) {
+    if (loadIncomplete_ && SamePath(fileName, fileName_)) {
+        sink_.Error(RefuseSaveText());
+        return false;
+    }
+    QSaveFile file(fileName);
+    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::WriteOnly)) {
+        sink_.Error(QStringLiteral("ﾌｧｲﾙを書込できません\r\n") + FileNameText(fileName));
+        return false;
+    }
+    const int n = Count();
+    for (int i = 0; i < n; ++i) {
+        QByteArray line = EncodeCp932(FormatLine(i));
+        line += "\r\n";
+        if (file.write(line) != line.size()) break;
+    }
+    if (file.error() != QFileDevice::NoError || !file.commit()) {
+        file.cancelWriting();
+        sink_.Error(QStringLiteral("書込ｴﾗｰ\r\n") + FileNameText(fileName));
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// The kinds
+
+void TKijunColl::Add(double x, double y, double z, const QString& name) {
+    items_.push_back(TKijun{x, y, z, name});
+}
+
+bool TKijunColl::ParseLine(std::string_view line) {
+    std::string_view f[4];
+    SplitFields(line, f, 4);
+    double x, y, z = 0;
+    if (!ParseReal(f[1], x) || !ParseReal(f[2], y)) return false;
+    if (!f[3].empty() && !ParseReal(f[3], z)) return false;
+    Add(x, y, z, DecodeCp932(f[0]));
+    return true;
+}
+
+void TTansaColl::Add(double x, double y, int region, int tag, const QString& name) {
+    items_.push_back(TTansa{x, y, region, tag, name});
+}
+
+bool TTansaColl::ParseLine(std::string_view line) {
+    std::string_view f[5];
+    SplitFields(line, f, 5);
+    double x, y;
+    int region, tag;
+    if (!ParseReal(f[1], x) || !ParseReal(f[2], y) || !ParseInt(f[3], region) ||
+        !ParseInt(f[4], tag)) {
+        return false;
+    }
+    Add(x, y, region, tag, DecodeCp932(f[0]));
+    return true;
+}
+
+double TTansaColl::MinX() const {
+    if (items_.empty()) return 0;
+    double v = items_.front().X;
+    for (const auto& p : items_)
+        if (p.X < v) v = p.X;
+    return v;
+}
+
+double TTansaColl::MaxX() const {
+    if (items_.empty()) return 0;
+    double v = items_.front().X;
+    for (const auto& p : items_)
+        if (p.X > v) v = p.X;
+    return v;
+}
+
+double TTansaColl::MinY() const {
+    if (items_.empty()) return 0;
+    double v = items_.front().Y;
+    for (const auto& p : items_)
+        if (p.Y < v) v = p.Y;
+    return v;
+}
+
+double TTansaColl::MaxY() const {
+    if (items_.empty()) return 0;
+    double v = items_.front().Y;
+    for (const auto& p : items_)
+        if (p.Y > v) v = p.Y;
+    return v;
+}
+
+void TIjoColl::Add(double x, double y, const QString& name, const QString& note) {
+    items_.push_back(TIjo{x, y, name, note});
+}
+
+bool TIjoColl::ParseLine(std::string_view line) {
+    std::string_view f[4];
+    SplitFields(line, f, 4);
+    double x, y;
+    if (!ParseReal(f[1], x) || !ParseReal(f[2], y)) return false;
+    Add(x, y, DecodeCp932(f[0]), DecodeCp932(f[3]));
+    return true;
+}
+
+QString TMisokuColl::NormalizeName(const QString& name) {
+    const QString t = name.trimmed();
+    return t.isEmpty() ? QStringLiteral("(マーク)") : t;
+}
+
+void TMisokuColl::Add(double x, double y, const QString& name, int number) {
+    items_.push_back(TMisoku{x, y, NormalizeName(name), number});
+}
+
+bool TMisokuColl::ParseLine(std::string_view line) {
+    std::string_view f[4];
+    SplitFields(line, f, 4);
+    double x, y;
+    int number = 0;
+    if (!ParseReal(f[0], x) || !ParseReal(f[1], y)) return false;
+    if (!f[3].empty() && !ParseInt(f[3], number)) return false;
+    std::string_view name = f[2];
+    // The writer quotes names that hold a delimiter; take that one pair off again.
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
+        name = name.substr(1, name.size() - 2);
+    }
+    Add(x, y, DecodeCp932(name), number);
+    return true;
+}
+
+QString TMisokuColl::FormatLine(int index) const {
+    const TMisoku& m = Item(index);
+    QString name = m.Name;
+    // A double quote would pair with the next one on reading and swallow the number;
+    // it is written as the full-width quote, which reads back as one field.
+    name.replace(QLatin1Char('"'), QChar(0xFF02));
+    if (name.contains(QLatin1Char(' ')) || name.contains(QLatin1Char(',')) ||
+        name.contains(QLatin1Char('\t')) || name.isEmpty()) {
+        name = QLatin1Char('"') + name + QLatin1Char('"');
+    }
+    return QString::asprintf("%10.3f %10.3f ", m.X, m.Y) + name +
+           QString::asprintf(" %d", m.Number);
+}
+
+QString TMisokuColl::RefuseSaveText() const {
+    return QStringLiteral("マークファイルの読込に失敗したため保存できません\r\n") +
+           FileNameText(FileName());
+}
+
+bool TMisokuColl::AddAndSave(double x, double y, const QString& name, int number) {
+    if (LoadIncomplete()) {
+        sink_.Error(RefuseSaveText());
+        return false;
+    }
+    Add(x, y, name, number);
+    return Save();
+}
+
+bool TMisokuColl::ChangeAndSave(int index, const QString& name, int number) {
+    if (LoadIncomplete()) {
+        sink_.Error(RefuseSaveText());
+        return false;
+    }
+    if (index < 0 || index >= Count()) return false;
+    items_[static_cast<size_t>(index)].Name = NormalizeName(name);
+    items_[static_cast<size_t>(index)].Number = number;
+    return Save();
+}
+
+bool TMisokuColl::DeleteAndSave(int index) {
+    if (LoadIncomplete()) {
+        sink_.Error(RefuseSaveText());
+        return false;
+    }
+    if (index < 0 || index >= Count()) return false;
+    Delete(index);
+    return Save();
+}
+
+// ---------------------------------------------------------------------------------------
+// TWorld
+
+TWorld::TWorld(double xmin, double ymin, double xmax, double ymax)
+    : xmin_(xmin), ymin_(ymin), xmax_(xmax), ymax_(ymax) {}
+
+void TWorld::SetDefault(double xmin, double ymin, double xmax, double ymax) {
+    dxmin_ = xmin;
+    dymin_ = ymin;
+    dxmax_ = xmax;
+    dymax_ = ymax;
+}
+
+void TWorld::Add(double x, double y) {
+    if (x < xmin_) xmin_ = x;
+    if (x > xmax_) xmax_ = x;
+    if (y < ymin_) ymin_ = y;
+    if (y > ymax_) ymax_ = y;
+    ++count_;
+}
+
+}  // namespace tidrun

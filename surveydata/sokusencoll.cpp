@@ -1,0 +1,282 @@
+#include "surveydata/sokusencoll.h"
+
+#include <QFile>
+
+#include <string>
+
+#include "surveydata/codec.h"
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
+
+namespace tidrun {
+
+namespace {
+
+constexpr std::int64_t kSecondsPerDay = 86400;
+constexpr int kFieldCount = 17;
+// Recording lines are about 150 to 200 bytes; reserving for the short end avoids most
+// regrowth of the record array on a large file without touching memory that stays unused.
+constexpr qint64 kMinLineBytes = 150;
+
+// Reads 1 to maxDigits decimal digits at p.
+bool ReadNumber(const char*& p, const char* end, int maxDigits, int& value) {
+    int v = 0, n = 0;
+    while (p < end && n < maxDigits && *p >= '0' && *p <= '9') {
+        v = v * 10 + (*p - '0');
+        ++p;
+        ++n;
+    }
+    value = v;
+    return n > 0;
+}
+
+bool Expect(const char*& p, const char* end, char c) {
+    if (p < end && *p == c) {
+        ++p;
+        return true;
+    }
+    return false;
+}
+
+// Every double quote of the field removed; `scratch` holds the result when a copy is needed.
+std::string_view StripQuotes(std::string_view f, std::string& scratch) {
+    const size_t first = f.find('"');
+    if (first == std::string_view::npos) return f;
+    if (first == 0 && f.size() >= 2 && f.find('"', 1) == f.size() - 1) {
+        return f.substr(1, f.size() - 2);
+    }
+    scratch.clear();
+    for (char c : f)
+        if (c != '"') scratch.push_back(c);
+    return scratch;
+}
+
+bool SyncToDisk(QFile& file) {
+#if defined(Q_OS_LINUX)
+    return ::fdatasync(file.handle()) == 0;
+#elif defined(Q_OS_UNIX)
+    return ::fsync(file.handle()) == 0;
+#elif defined(Q_OS_WIN)
+    return ::_commit(file.handle()) == 0;
+#else
+    return true;
+#endif
+}
+
+}  // namespace
+
+CutTime CutTimeFromDateTime(const QDateTime& t) {
+    if (!t.isValid()) return 0;
+    return t.date().toJulianDay() * kSecondsPerDay + t.time().msecsSinceStartOfDay() / 1000;
+}
+
+QDateTime CutTimeToDateTime(CutTime t) {
+    const std::int64_t day =
+        t >= 0 ? t / kSecondsPerDay : (t - kSecondsPerDay + 1) / kSecondsPerDay;
+    const std::int64_t sec = t - day * kSecondsPerDay;
+    return QDateTime(QDate::fromJulianDay(day),
+                     QTime::fromMSecsSinceStartOfDay(static_cast<int>(sec * 1000)));
+}
+
+QString FormatCutTime(CutTime t) {
+    const QDateTime dt = CutTimeToDateTime(t);
+    const QDate d = dt.date();
+    const QTime tm = dt.time();
+    const int yy = ((d.year() % 100) + 100) % 100;
+    return QString::asprintf("%02d/%02d/%02d %d:%02d:%02d", yy, d.month(), d.day(), tm.hour(),
+                             tm.minute(), tm.second());
+}
+
+bool ParseCutTime(std::string_view text, CutTime& t) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end && *p == ' ') ++p;
+    int y, m, d, hh = 0, mm = 0, ss = 0;
+    const char* yearStart = p;
+    if (!ReadNumber(p, end, 4, y)) return false;
+    if (p - yearStart <= 2) y += y < 50 ? 2000 : 1900;
+    if (!Expect(p, end, '/') || !ReadNumber(p, end, 2, m) || !Expect(p, end, '/') ||
+        !ReadNumber(p, end, 2, d)) {
+        return false;
+    }
+    if (p < end && *p == ' ') {
+        while (p < end && *p == ' ') ++p;
+        if (!ReadNumber(p, end, 2, hh) || !Expect(p, end, ':') || !ReadNumber(p, end, 2, mm)) {
+            return false;
+        }
+        if (p < end && *p == ':' && !(++p, ReadNumber(p, end, 2, ss))) return false;
+    }
+    while (p < end && *p == ' ') ++p;
+    if (p != end || !QDate::isValid(y, m, d) || hh > 23 || mm > 59 || ss > 59) return false;
+    t = QDate(y, m, d).toJulianDay() * kSecondsPerDay + hh * 3600 + mm * 60 + ss;
+    return true;
+}
+
+struct TSokusenColl::File {
+    QFile file;
+};
+
+TSokusenColl::TSokusenColl(MessageSink& sink) : TPointColl(sink) {}
+TSokusenColl::~TSokusenColl() = default;
+
+void TSokusenColl::Delete(int index) {
+    if (index >= 0 && index < Count()) items_.erase(items_.begin() + index);
+}
+
+void TSokusenColl::Clear() {
+    std::vector<TSokusen>().swap(items_);
+    names_.clear();
+    lastNameBytes_.clear();
+}
+
+void TSokusenColl::Reserve(qint64 fileBytes) {
+    items_.reserve(static_cast<size_t>(fileBytes / kMinLineBytes + 16));
+}
+
+std::uint32_t TSokusenColl::InternName(const QString& name) {
+    if (!names_.empty() && names_.back() == name) {
+        return static_cast<std::uint32_t>(names_.size() - 1);
+    }
+    names_.push_back(name);
+    lastNameBytes_ = EncodeCp932(name);
+    return static_cast<std::uint32_t>(names_.size() - 1);
+}
+
+void TSokusenColl::Add(const TSokusen& rec, const QString& lineName) {
+    TSokusen r = rec;
+    r.NameIndex = InternName(lineName);
+    items_.push_back(r);
+}
+
+bool TSokusenColl::ParseLine(std::string_view line) {
+    std::string_view f[kFieldCount];
+    SplitFields(line, f, kFieldCount);
+    TSokusen r;
+    if (!ParseInt(f[0], r.Serial) || !ParseInt(f[1], r.LineNo) || !ParseInt(f[3], r.CutNo) ||
+        !ParseReal(f[4], r.X) || !ParseReal(f[5], r.Y) || !ParseReal(f[6], r.H) ||
+        !ParseReal(f[7], r.Dist) || !ParseInt(f[8], r.GpsInt) || !ParseReal(f[9], r.GpsA) ||
+        !ParseReal(f[10], r.GpsB) || !ParseReal(f[11], r.GpsH) || !ParseReal(f[13], r.DX) ||
+        !ParseReal(f[14], r.DY) || !ParseReal(f[15], r.DH) || !ParseReal(f[16], r.DA)) {
+        return false;
+    }
+    std::string scratch;
+    if (!ParseCutTime(StripQuotes(f[12], scratch), r.Time)) return false;
+    const std::string_view name = StripQuotes(f[2], scratch);
+    if (names_.empty() || QByteArrayView(lastNameBytes_) != QByteArrayView(name)) {
+        names_.push_back(DecodeCp932(QByteArrayView(name)));
+        lastNameBytes_ = QByteArray(name.data(), static_cast<qsizetype>(name.size()));
+    }
+    r.NameIndex = static_cast<std::uint32_t>(names_.size() - 1);
+    items_.push_back(r);
+    return true;
+}
+
+QString TSokusenColl::FormatLine(int index) const {
+    const TSokusen& r = Item(index);
+    return QString::asprintf(
+        "%5d, %4d, \"%s\", %4d, %11.3f, %11.3f, %8.3f, %8.3f, %4d, %12.6f, %12.6f, %8.3f, "
+        "\"%s\", %11.3f, %11.3f, %8.3f, %8.3f",
+        r.Serial, r.LineNo, names_[r.NameIndex].toUtf8().constData(), r.CutNo, r.X, r.Y, r.H,
+        r.Dist, r.GpsInt, r.GpsA, r.GpsB, r.GpsH, FormatCutTime(r.Time).toUtf8().constData(), r.DX,
+        r.DY, r.DH, r.DA);
+}
+
+int TSokusenColl::BeginLine() {
+    CloseFile();
+    file_ = std::make_unique<File>();
+    file_->file.setFileName(FileName());
+    // A line torn by a power cut has no line end: give it one, so that the next cut
+    // starts a line of its own instead of being glued to the torn one.
+    bool needsLineEnd = false;
+    {
+        QFile tail(FileName());
+        if (tail.open(QIODevice::ReadOnly) && tail.size() > 0 && tail.seek(tail.size() - 1)) {
+            char c = 0;
+            needsLineEnd = tail.getChar(&c) && c != '\n';
+        }
+    }
+    if (file_->file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) &&
+        needsLineEnd) {
+        if (file_->file.write("\r\n", 2) == 2) SyncToDisk(file_->file);
+    }
+    nextSerial_ = items_.empty() ? 1 : items_.back().Serial + 1;
+    currentLineNo_ = items_.empty() ? 1 : items_.back().LineNo + 1;
+    nextCutNo_ = 1;
+    noCutYet_ = true;
+    return currentLineNo_;
+}
+
+int TSokusenColl::AddCut(const TCutInput& cut) {
+    TSokusen r;
+    r.Serial = nextSerial_;
+    r.LineNo = currentLineNo_;
+    r.CutNo = nextCutNo_;
+    r.X = cut.X;
+    r.Y = cut.Y;
+    r.H = cut.H;
+    r.Dist = cut.Dist;
+    r.GpsInt = cut.GpsInt;
+    r.GpsA = cut.GpsA;
+    r.GpsB = cut.GpsB;
+    r.GpsH = cut.GpsH;
+    r.Time = CutTimeFromDateTime(cut.Time);
+    r.DX = cut.DX;
+    r.DY = cut.DY;
+    r.DH = cut.DH;
+    r.DA = cut.DA;
+    r.NameIndex = InternName(cut.LineName);
+    items_.push_back(r);
+    const int index = Count() - 1;
+
+    QByteArray bytes = EncodeCp932(FormatLine(index));
+    bytes += "\r\n";
+    bool written = false;
+    if (file_ && file_->file.isOpen()) {
+        written = file_->file.write(bytes) == bytes.size() && SyncToDisk(file_->file);
+    }
+    if (!written) sink_.Error(QStringLiteral("側線ファイル書込エラー"));
+
+    ++nextSerial_;
+    ++nextCutNo_;
+    lastLineName_ = cut.LineName;
+    noCutYet_ = false;
+    return index;
+}
+
+bool TSokusenColl::EndLine() {
+    CloseFile();
+    return !noCutYet_;
+}
+
+void TSokusenColl::CloseFile() {
+    if (file_) file_->file.close();
+    file_.reset();
+}
+
+double TSokusenColl::X() const {
+    return items_.empty() ? 0 : items_.back().X;
+}
+double TSokusenColl::Y() const {
+    return items_.empty() ? 0 : items_.back().Y;
+}
+int TSokusenColl::CutNo() const {
+    return items_.empty() ? 0 : items_.back().CutNo;
+}
+int TSokusenColl::Serial() const {
+    return items_.empty() ? 0 : items_.back().Serial;
+}
+QString TSokusenColl::LastLineName() const {
+    return items_.empty() ? QString() : names_[items_.back().NameIndex];
+}
+double TSokusenColl::Dist() const {
+    return items_.empty() ? 0 : items_.back().Dist;
+}
+int TSokusenColl::LineNo() const {
+    return items_.empty() ? 0 : items_.back().LineNo;
+}
+
+}  // namespace tidrun
