@@ -70,9 +70,12 @@ bool SerialPortLink::Write(const QByteArray& data) {
 void SerialPortLink::PortError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::NoError) return;
     errorText_ = port_.errorString();
-    // A vanished device (USB receiver unplugged): close it so that it can be reopened
-    // later. Closed from the event loop, not inside QSerialPort's own notification.
-    if (error == QSerialPort::ResourceError && port_.isOpen() && !closePending_) {
+    // A vanished device (USB receiver unplugged): the driver hangs the line up and reads
+    // fail or end (QSerialPort reports ResourceError or ReadError, again on every event
+    // loop pass). Close it so that it can be reopened later; closed from the event loop,
+    // not inside QSerialPort's own notification.
+    const bool gone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+    if (gone && port_.isOpen() && !closePending_) {
         closePending_ = true;
         QMetaObject::invokeMethod(
             this,

@@ -1,0 +1,311 @@
+// The receiver's packet handling with in-process links: event order, the position rule,
+// forwarding, open and close, re-entrancy and reconnection.
+#include "positioning/gps.h"
+
+#include "platform/messagesink.h"
+#include "receiver_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace tidrun {
+namespace {
+
+using namespace tidrun::test;
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+class ReceiverTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        in.events = &events;
+        out.events = &events;
+        gps.SetInputPort(&in, 0, 0, 8);  // world datum, zone 9
+        gps.OnMonitor = [this](const TNMEA& n) {
+            events.push_back("monitor:" + std::to_string(n.kind));
+        };
+        gps.OnPosition = [this](double X, double Y, double h, const QDateTime& t) {
+            events.push_back("position");
+            positions.push_back({X, Y, h});
+            times.push_back(t);
+            return usePositions;
+        };
+    }
+    // Logs into the temporary folder.
+    void LogOn() {
+        gps.SetLogFile(dir.filePath("GPS.LOG"));
+        gps.SetLogMode(TLogMode::lmOn);
+    }
+    QByteArray Log() const { return ReadAll(dir.filePath("GPS.LOG")); }
+
+    struct Pos {
+        double X, Y, h;
+    };
+    QTemporaryDir dir;
+    RecordingSink sink;
+    FakeLink in, out;
+    TGPS gps{sink};
+    std::vector<std::string> events;
+    std::vector<Pos> positions;
+    std::vector<QDateTime> times;
+    bool usePositions = true;
+};
+
+TEST_F(ReceiverTest, UsedPositionRunsMonitorForwardPositionLogAndFixedTextInOrder) {
+    gps.SetOutputPort(&out, "MARK\r");
+    ASSERT_TRUE(gps.Open());
+    LogOn();
+    const QByteArray gga = Gga();
+    in.Push(gga);
+    const std::vector<std::string> expected = {"monitor:1", "position", "write:MARK\r"};
+    EXPECT_EQ(events, expected);
+    EXPECT_EQ(Log(), Packet(gga));  // CR kept, LF dropped by the framer
+
+    // The same through the raw-forwarding mode: the sentence goes out before the position.
+    events.clear();
+    gps.SetOutputPort(&out, {});
+    in.Push(gga);
+    const std::vector<std::string> raw = {"monitor:1", "write:" + Packet(gga).toStdString(),
+                                          "position"};
+    EXPECT_EQ(events, raw);
+    EXPECT_EQ(Log(), Packet(gga) + Packet(gga));
+}
+
+TEST_F(ReceiverTest, PositionIsTheConvertedFixWithLocalTime) {
+    gps.SetInputPort(&in, 0, 1, 8);  // onto the old Japanese datum: time is UTC + 9
+    ASSERT_TRUE(gps.Open());
+    const QByteArray gga = Gga();
+    in.Push(gga);
+    ASSERT_EQ(positions.size(), 1u);
+
+    TNMEA nmea;
+    TPos pos;
+    nmea.Decode(Packet(gga).toStdString());
+    const FixPosition want = ConvertFix(pos, nmea, 0, 1, 8);
+    ASSERT_TRUE(want.valid);
+    EXPECT_DOUBLE_EQ(positions[0].X, want.X);
+    EXPECT_DOUBLE_EQ(positions[0].Y, want.Y);
+    EXPECT_DOUBLE_EQ(positions[0].h, want.h);
+    EXPECT_EQ(times[0].time(), QTime(21, 35, 19, 780));
+    EXPECT_EQ(times[0].date(), QDate::currentDate());
+    EXPECT_EQ(gps.Quality(), 1);
+    EXPECT_DOUBLE_EQ(gps.DGPSDataSecs(), 2.5);
+
+    in.Push(Ggk());  // GGK is a position sentence too
+    EXPECT_EQ(positions.size(), 2u);
+    EXPECT_EQ(gps.Quality(), 3);
+    EXPECT_DOUBLE_EQ(gps.DGPSDataSecs(), 0.0);
+}
+
+TEST_F(ReceiverTest, RmcAndUnusedPositionsAreForwardedRawButNeverLogged) {
+    gps.SetOutputPort(&out, {});
+    ASSERT_TRUE(gps.Open());
+    LogOn();
+    in.Push(Rmc());
+    EXPECT_EQ(events.size(), 2u);  // monitor, write
+    EXPECT_TRUE(positions.empty());
+
+    usePositions = false;  // the listener does not use the position
+    in.Push(Gga());
+    EXPECT_EQ(positions.size(), 1u);
+    EXPECT_EQ(out.written, Packet(Rmc()) + Packet(Gga()));
+    EXPECT_EQ(Log(), QByteArray());
+}
+
+TEST_F(ReceiverTest, UnusedPositionSendsNoFixedText) {
+    gps.SetOutputPort(&out, "MARK\r");
+    ASSERT_TRUE(gps.Open());
+    usePositions = false;
+    in.Push(Gga() + Rmc());
+    EXPECT_EQ(positions.size(), 1u);
+    EXPECT_TRUE(out.written.isEmpty());
+}
+
+// A sentence that fails its checksum keeps the previous fix in the decoder, and a GGA
+// without a fix has no coordinates: neither may become a position or reach the log.
+TEST_F(ReceiverTest, SentencesFailingThePositionRuleAreShownAndForwardedOnly) {
+    gps.SetOutputPort(&out, {});
+    ASSERT_TRUE(gps.Open());
+    LogOn();
+    in.Push(Gga(19, 2));
+    ASSERT_EQ(positions.size(), 1u);
+    events.clear();
+
+    in.Push(GgaBadChecksum());
+    EXPECT_EQ(events.size(), 2u);  // monitor and raw forward only
+    EXPECT_EQ(events[0], "monitor:1");
+    EXPECT_EQ(gps.NMEA().errorFlag, -1);
+    EXPECT_EQ(gps.Quality(), 2) << "a failed sentence is no new fix";
+
+    in.Push(GgaNoFix());
+    EXPECT_EQ(positions.size(), 1u);
+    EXPECT_EQ(gps.Quality(), 0) << "the display must show the lost fix";
+    EXPECT_EQ(out.written, Packet(Gga(19, 2)) + Packet(GgaBadChecksum()) + Packet(GgaNoFix()));
+    EXPECT_EQ(Log(), Packet(Gga(19, 2)));
+}
+
+TEST_F(ReceiverTest, FullSendBufferDropsThatSentenceOnly) {
+    gps.SetOutputPort(&out, {});
+    ASSERT_TRUE(gps.Open());
+    const QByteArray rmc = Packet(Rmc());
+    out.freeSpace = rmc.size() - 1;
+    in.Push(Rmc());
+    EXPECT_TRUE(out.written.isEmpty());
+    out.freeSpace = rmc.size();  // exactly enough
+    in.Push(Rmc());
+    EXPECT_EQ(out.written, rmc);
+
+    gps.SetOutputPort(&out, "MARK\r");
+    out.written.clear();
+    out.freeSpace = 4;
+    in.Push(Gga());
+    EXPECT_EQ(positions.size(), 1u);
+    EXPECT_TRUE(out.written.isEmpty());
+    EXPECT_TRUE(sink.entries.empty()) << "dropping is silent";
+}
+
+TEST_F(ReceiverTest, FramesAcrossChunksAndDropsBytesWhileClosed) {
+    const QByteArray gga = Gga();
+    in.Push(gga);  // not open yet
+    EXPECT_TRUE(events.empty());
+    ASSERT_TRUE(gps.Open());
+    in.Push("\n\n" + gga.left(10));
+    in.Push(gga.mid(10, 30));
+    in.Push(gga.mid(40) + Rmc().left(5));
+    EXPECT_EQ(positions.size(), 1u);
+    EXPECT_TRUE(gps.Close());
+    in.Push(Rmc().mid(5));  // the rest of a packet begun before Close
+    ASSERT_TRUE(gps.Open());
+    in.Push(Rmc().mid(5));  // and after reopening
+    EXPECT_EQ(events.size(), 2u);
+}
+
+TEST_F(ReceiverTest, OpenOpensBothPortsOrNeither) {
+    gps.SetOutputPort(&out, {});
+    EXPECT_TRUE(in.lineSettings);
+    EXPECT_TRUE(out.lineSettings);
+    out.failOpen = true;
+    EXPECT_FALSE(gps.Open());
+    EXPECT_FALSE(in.open);
+    EXPECT_FALSE(gps.IsOpen());
+    in.Push(Gga());
+    EXPECT_TRUE(events.empty());
+
+    out.failOpen = false;
+    in.failOpen = true;
+    EXPECT_FALSE(gps.Open());
+    EXPECT_FALSE(out.open);
+
+    in.failOpen = false;
+    ASSERT_TRUE(gps.Open());
+    EXPECT_TRUE(in.open && out.open);
+    EXPECT_GE(in.flushes, 1);
+    EXPECT_GE(out.flushes, 1);
+    EXPECT_TRUE(gps.Close());
+    EXPECT_FALSE(in.open || out.open);
+
+    TGPS noPort(sink);
+    EXPECT_FALSE(noPort.Open());
+}
+
+// A listener that swaps the handler while it runs (as the calibration dialog does) or that
+// lets more data in (a nested event loop) must not disturb the packet being handled.
+TEST_F(ReceiverTest, ListenerMaySwapHandlersAndNestedDataWaitsItsTurn) {
+    ASSERT_TRUE(gps.Open());
+    LogOn();
+    int swapped = 0;
+    const QByteArray second = Gga(20);
+    gps.OnPosition = [&](double, double, double, const QDateTime&) {
+        events.push_back("outer");
+        gps.OnPosition = [&](double, double, double, const QDateTime&) {
+            events.push_back("inner");
+            ++swapped;
+            return true;
+        };
+        in.Push(second);  // arrives while this position is being handled
+        events.push_back("outer-end");
+        return true;
+    };
+    const QByteArray first = Gga(19);
+    in.Push(first);
+    const std::vector<std::string> expected = {"monitor:1", "outer", "outer-end", "monitor:1",
+                                               "inner"};
+    EXPECT_EQ(events, expected);
+    EXPECT_EQ(swapped, 1);
+    EXPECT_EQ(Log(), Packet(first) + Packet(second));
+}
+
+TEST_F(ReceiverTest, CloseInsideTheListenerStopsTheRestOfTheChunk) {
+    ASSERT_TRUE(gps.Open());
+    gps.OnPosition = [&](double, double, double, const QDateTime&) {
+        positions.push_back({});
+        gps.Close();
+        return true;
+    };
+    in.Push(Gga(19) + Gga(20) + Gga(21));
+    EXPECT_EQ(positions.size(), 1u);
+    EXPECT_FALSE(in.open);
+}
+
+TEST_F(ReceiverTest, LostPortIsReopenedAndRecordingContinues) {
+    gps.SetReconnectInterval(10);
+    int lost = 0, flowing = 0;
+    QObject::connect(&gps, &TGPS::PortLost, [&] { ++lost; });
+    QObject::connect(&gps, &TGPS::DataFlowing, [&] { ++flowing; });
+    ASSERT_TRUE(gps.Open());
+    LogOn();
+    in.Push(Gga(19) + Gga(20).left(20));  // unplugged in the middle of a sentence
+    in.failOpen = true;
+    in.Unplug();
+    EXPECT_EQ(lost, 1);
+    EXPECT_FALSE(gps.IsConnected());
+    EXPECT_TRUE(WaitUntil([&] { return in.openCalls >= 4; }));
+    EXPECT_EQ(lost, 1);
+    in.failOpen = false;
+    EXPECT_TRUE(WaitUntil([&] { return in.open; }));
+    const int calls = in.openCalls;
+    Spin(50);
+    EXPECT_EQ(in.openCalls, calls) << "no more attempts once open";
+    EXPECT_EQ(flowing, 0);
+
+    in.Push(Gga(20).mid(20) + Gga(21));  // the cut-off rest is no sentence
+    EXPECT_EQ(flowing, 1);
+    EXPECT_TRUE(gps.IsConnected());
+    EXPECT_EQ(positions.size(), 2u);
+    EXPECT_EQ(gps.LogMode(), TLogMode::lmOn);
+    EXPECT_EQ(Log(), Packet(Gga(19)) + Packet(Gga(21)));
+
+    // Closed by the operator: no reopening.
+    in.Unplug();
+    gps.Close();
+    const int before = in.openCalls;
+    Spin(50);
+    EXPECT_EQ(in.openCalls, before);
+}
+
+TEST_F(ReceiverTest, LostOutputPortIsReopenedSilently) {
+    gps.SetReconnectInterval(10);
+    int lost = 0;
+    QObject::connect(&gps, &TGPS::PortLost, [&] { ++lost; });
+    gps.SetOutputPort(&out, {});
+    ASSERT_TRUE(gps.Open());
+    out.Unplug();
+    in.Push(Rmc());  // reception goes on while the output is away
+    EXPECT_EQ(events.size(), 1u);
+    EXPECT_TRUE(WaitUntil([&] { return out.open; }));
+    in.Push(Rmc());
+    EXPECT_EQ(out.written, Packet(Rmc()));
+    EXPECT_EQ(lost, 0);
+}
+
+}  // namespace
+}  // namespace tidrun

@@ -1,0 +1,130 @@
+// The GPS log on real files: modes, file switching and failures.
+#include "positioning/gps.h"
+
+#include "platform/messagesink.h"
+#include "receiver_support.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace tidrun {
+namespace {
+
+using namespace tidrun::test;
+
+const QString kOpenError = QStringLiteral("ログファイル作成/終了エラー");
+const QString kWriteError = QStringLiteral("ログファイル書込エラー");
+
+class GpsLogTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    static QByteArray Read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    static void Put(const QString& path, const QByteArray& data) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data);
+    }
+
+    QTemporaryDir dir;
+    RecordingSink sink;
+    TGPS gps{sink};
+};
+
+TEST_F(GpsLogTest, AppendKeepsOrCreatesAndOnTruncates) {
+    const QString path = Path("Line1.Log");
+    gps.SetLogFile(path);
+    gps.WriteLog(QByteArray("off"));  // off: the file is not touched
+    EXPECT_FALSE(QFile::exists(path));
+    gps.SetLogMode(TLogMode::lmAppend);  // missing: created
+    ASSERT_EQ(gps.LogMode(), TLogMode::lmAppend);
+    gps.WriteLog(QByteArray("a\r"));
+    gps.SetLogMode(TLogMode::lmOff);
+    gps.SetLogMode(TLogMode::lmAppend);
+    gps.WriteLog(QByteArray("b\r"));
+    EXPECT_EQ(Read(path), "a\rb\r") << "written unchanged, no line end added, flushed at once";
+
+    gps.SetLogMode(TLogMode::lmOn);  // from append straight to on: the file starts anew
+    gps.WriteLog(QByteArray("c"));
+    EXPECT_EQ(Read(path), "c");
+    EXPECT_TRUE(sink.entries.empty());
+}
+
+TEST_F(GpsLogTest, SameModeOrSameNameDoesNotReopen) {
+    const QString path = Path("GPS.LOG");
+    gps.SetLogFile(path);
+    gps.SetLogMode(TLogMode::lmOn);
+    gps.WriteLog(QByteArray("kept\r"));
+    gps.SetLogMode(TLogMode::lmOn);
+    gps.SetLogFile(path);
+    gps.WriteLog(QByteArray("more\r"));
+    EXPECT_EQ(Read(path), "kept\rmore\r");
+}
+
+TEST_F(GpsLogTest, NewNameWhileLoggingSwitchesFilesInTheSameMode) {
+    const QString first = Path("Line1.Log"), second = Path("Line2.Log");
+    Put(second, "old contents");
+    gps.SetLogFile(first);
+    gps.SetLogMode(TLogMode::lmOn);
+    gps.WriteLog(QByteArray("one"));
+    gps.SetLogFile(second);  // reopened with lmOn: truncated
+    EXPECT_EQ(gps.LogMode(), TLogMode::lmOn);
+    gps.WriteLog(QByteArray("two"));
+    EXPECT_EQ(Read(first), "one");
+    EXPECT_EQ(Read(second), "two");
+
+    gps.SetLogMode(TLogMode::lmAppend);
+    gps.SetLogFile(first);  // reopened with lmAppend: kept
+    gps.WriteLog(QByteArray("+"));
+    EXPECT_EQ(Read(first), "one+");
+
+    gps.SetLogMode(TLogMode::lmOff);
+    gps.SetLogFile(second);  // off: only the name changes
+    EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
+    EXPECT_EQ(gps.LogFile(), second);
+    EXPECT_EQ(Read(second), "two");
+}
+
+TEST_F(GpsLogTest, UncreatableLogIsReportedAndReceptionGoesOn) {
+    FakeLink in;
+    gps.SetInputPort(&in, 0, 0, 8);
+    int positions = 0;
+    gps.OnPosition = [&](double, double, double, const QDateTime&) { return ++positions > 0; };
+    ASSERT_TRUE(gps.Open());
+    gps.SetLogFile(Path("no-such-folder/GPS.LOG"));
+    gps.SetLogMode(TLogMode::lmOn);
+    EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
+    ASSERT_EQ(sink.entries.size(), 1u);
+    EXPECT_EQ(sink.entries[0].kind, MessageSink::Kind::Error);
+    EXPECT_EQ(sink.entries[0].text, kOpenError);
+
+    gps.SetLogMode(TLogMode::lmAppend);
+    EXPECT_EQ(sink.Texts(), QStringList({kOpenError, kOpenError}));
+    in.Push(Gga(19) + Gga(20));
+    EXPECT_EQ(positions, 2);
+    EXPECT_EQ(sink.entries.size(), 2u);
+}
+
+TEST_F(GpsLogTest, WriteFailureIsReportedOnceAndSwitchesTheLogOff) {
+    if (!QFile::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    FakeLink in;
+    gps.SetInputPort(&in, 0, 0, 8);
+    int positions = 0;
+    gps.OnPosition = [&](double, double, double, const QDateTime&) { return ++positions > 0; };
+    ASSERT_TRUE(gps.Open());
+    gps.SetLogFile("/dev/full");  // opens, but every write fails: a full disk
+    gps.SetLogMode(TLogMode::lmAppend);
+    ASSERT_EQ(gps.LogMode(), TLogMode::lmAppend);
+    in.Push(Gga(19) + Gga(20));
+    EXPECT_EQ(positions, 2);
+    EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
+    EXPECT_EQ(sink.Texts(), QStringList({kWriteError}));
+}
+
+}  // namespace
+}  // namespace tidrun
