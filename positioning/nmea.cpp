@@ -52,7 +52,10 @@ bool ReadNmeaReal(std::string_view field, double& value) {
     std::string_view s = Trim(field);
     value = 0;
     if (s.empty()) return false;
-    if (s.front() == '+') s.remove_prefix(1);
+    if (s.front() == '+') {
+        s.remove_prefix(1);
+        if (!s.empty() && s.front() == '-') return false;
+    }
     const std::size_t lead = (!s.empty() && s.front() == '-') ? 1 : 0;
     // Only plain decimal numbers: no "inf", "nan" or hexadecimal forms.
     if (s.size() <= lead || !(IsDigit(s[lead]) || s[lead] == '.')) return false;

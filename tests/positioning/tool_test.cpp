@@ -1,0 +1,149 @@
+// tidrun-tool convert and nmea, run as processes on real files.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "tests/positioning/test_util.h"
+
+namespace tidrun {
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+Result Tool(const QStringList& args, const QByteArray& input = {}) {
+    QProcess p;
+    p.start(QStringLiteral(TIDRUN_TOOL_PATH), args);
+    EXPECT_TRUE(p.waitForStarted());
+    p.write(input);
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+QList<QByteArray> Lines(const QByteArray& b) {
+    QList<QByteArray> l = b.split('\n');
+    if (!l.isEmpty() && l.last().isEmpty()) l.removeLast();
+    return l;
+}
+
+TEST(ToolConvert, MatchesTheVectorsAndAcceptsAnySeparator) {
+    // Zone 9, world -> Tokyo rows of the vector file, written with mixed separators.
+    QFile f(test::kGeodesyData + QStringLiteral("plane_vectors_sample.tsv"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
+    f.readLine();
+    QByteArray input = "# lat lon h\n\n";
+    QList<QList<QByteArray>> expected;
+    int i = 0;
+    while (!f.atEnd()) {
+        const QList<QByteArray> c = f.readLine().trimmed().split('\t');
+        if (c.size() < 9 || c[0] != "9" || c[1] != "0" || c[2] != "1") continue;
+        const char* sep = (i++ % 3 == 0) ? ", " : (i % 3 == 1 ? "\t" : "  ");
+        input += c[3] + sep + c[4] + sep + c[5] + "\r\n";
+        expected << c;
+    }
+    ASSERT_GE(expected.size(), 3);
+    const Result r = Tool({"convert", "--zone", "9", "--src", "0", "--dst", "1"}, input);
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    const QList<QByteArray> out = Lines(r.out);
+    ASSERT_EQ(out.size(), expected.size());
+    for (int k = 0; k < out.size(); ++k) {
+        const QList<QByteArray> v = out[k].split(' ');
+        ASSERT_EQ(v.size(), 3) << out[k].constData();
+        EXPECT_EQ(v[0].size() - v[0].indexOf('.'), 5);  // four decimals
+        EXPECT_NEAR(v[0].toDouble(), expected[k][6].toDouble(), 1e-4);
+        EXPECT_NEAR(v[1].toDouble(), expected[k][7].toDouble(), 1e-4);
+        EXPECT_NEAR(v[2].toDouble(), expected[k][8].toDouble(), 1e-4);
+    }
+}
+
+TEST(ToolConvert, UnreadableLineAndBadArguments) {
+    Result r = Tool({"convert", "--zone", "9", "--src", "0", "--dst", "0"},
+                    "36 139.8333333333333 0\n# note\n36 abc 0\n37 139.8 0\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("line 3")) << r.err.constData();
+    EXPECT_EQ(Lines(r.out).size(), 1);
+    EXPECT_EQ(Lines(r.out).value(0), "0.0000 0.0000 0.0000");
+
+    r = Tool({"convert", "--zone", "9", "--src", "0", "--dst", "0"}, "36 139.8 0 5\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("line 1"));
+
+    EXPECT_EQ(Tool({"convert", "--zone", "20", "--src", "0", "--dst", "0"}).exitCode, 2);
+    EXPECT_EQ(Tool({"convert", "--zone", "9", "--src", "3", "--dst", "0"}).exitCode, 2);
+    EXPECT_EQ(Tool({"convert", "--zone", "9"}).exitCode, 2);
+}
+
+TEST(ToolNmea, RealCaptureSummaryAndColumns) {
+    const Result r = Tool({"nmea", "../shared/data/nmea/gpsd/nmea-rtk.log"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "sentences 244, GGA 122, RMC 122, GGK 0, other 0, errors 0, positions 122\n");
+    const QList<QByteArray> out = Lines(r.out);
+    ASSERT_EQ(out.size(), 245);
+    EXPECT_EQ(out[0],
+              "kind,errorFlag,time,quality,satellites,latitude,longitude,altitude,geoidSeparation,"
+              "dgpsAge,stationId,speed,course,dop,position,X,Y,h");
+    const QList<QByteArray> gga = out[1].split(',');
+    ASSERT_EQ(gga.size(), 18);
+    EXPECT_EQ(gga.mid(0, 15),
+              QList<QByteArray>({"1", "0", "13:28:19.60", "2", "10", "4134.497954590",
+                                 "9345.034314080", "278.1610", "-31.4420", "6.6000", "133",
+                                 "0.0000", "0.0000", "0.9000", "1"}));
+    EXPECT_EQ(gga[17], "246.7190");  // altitude + geoid separation on the world datum
+    const QList<QByteArray> rmc = out[2].split(',');
+    EXPECT_EQ(rmc.mid(11, 7), QList<QByteArray>({"0.1480", "124.8880", "0.9000", "0", "", "", ""}));
+}
+
+TEST(ToolNmea, DamagedInputOptionsAndSeveralFiles) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string good =
+        test::Sentence("GPGGA,123519.78,3600.0000,N,13950.0000,E,1,08,0.9,30.0,M,10.0,M,,");
+    std::string corrupt = good;
+    corrupt[12] = '0';
+    const std::string bytes =
+        "junk" + good + "\n" + corrupt + "\n" +
+        test::Sentence("GPGGA,246000,3600.0000,N,13950.0000,E,1,08,0.9,30.0,M,10.0,M,,") +
+        test::Sentence("GPGGA,,,,,,0,,,,M,,M,,") + "\n" + "$GPGGA,1235";  // cut off at the end
+    const QString path = dir.filePath(QStringLiteral("capture.nmea"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+    Result r = Tool({"nmea", "--zone", "9", "--src", "0", "--dst", "1", path});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "sentences 4, GGA 3, RMC 0, GGK 0, other 0, errors 3, positions 1\n");
+    QList<QByteArray> out = Lines(r.out);
+    ASSERT_EQ(out.size(), 5);
+    EXPECT_TRUE(
+        out[1].startsWith("1,0,12:35:19.78,1,8,3600.000000000,13950.000000000,30.0000,"
+                          "10.0000,0.0000,0,0.0000,0.0000,0.9000,1,"));
+    // Tokyo datum: hundreds of metres from the world origin of zone 9.
+    const QList<QByteArray> c = out[1].split(',');
+    EXPECT_GT(std::abs(c[15].toDouble()), 100.0);
+    EXPECT_TRUE(out[2].startsWith("1,-1,12:35:19.78,"));  // bad checksum: state as before
+    EXPECT_TRUE(out[2].endsWith(",0,,,"));
+    EXPECT_TRUE(out[3].startsWith("1,-1,00:00:00.00,1,8,"));  // impossible time
+    EXPECT_TRUE(out[3].endsWith(",0,,,"));
+    EXPECT_TRUE(out[4].startsWith("1,-1,00:00:00.00,0,0,0.000000000,0.000000000,"));  // no time
+    EXPECT_TRUE(out[4].endsWith(",0,,,"));
+
+    // The same file twice and once through standard input: the decoder carries on.
+    r = Tool({"nmea", path, "-"}, QByteArray(bytes.data(), static_cast<int>(bytes.size())));
+    EXPECT_EQ(r.err, "sentences 8, GGA 6, RMC 0, GGK 0, other 0, errors 6, positions 2\n");
+    EXPECT_EQ(Lines(r.out).size(), 9);
+
+    r = Tool({"nmea", dir.filePath(QStringLiteral("missing.nmea"))});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("missing.nmea"));
+    EXPECT_EQ(Tool({"nmea", "--zone", "0"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace tidrun
