@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "surveydata/codec.h"
+#include "testfiles.h"
+
+namespace tidrun {
+namespace {
+
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+TEST(Cp932Codec, RoundTripsJapaneseAndWaveDash) {
+    // 0x8160 is the wave dash as Windows maps it (U+FF5E); half-width katakana stay single bytes.
+    const QByteArray bytes("\x8a\xee\x8f\x80\x93\x5f\x81\x60\xcc\xa7\xb2\xd9", 12);
+    const QString text = DecodeCp932(bytes);
+    EXPECT_EQ(text, QStringLiteral("基準点～ﾌｧｲﾙ"));
+    EXPECT_EQ(EncodeCp932(text), bytes);
+    // A character outside code page 932 becomes '?' instead of corrupting what follows.
+    EXPECT_EQ(EncodeCp932(QStringLiteral("a😀b")), QByteArray("a?b"));
+}
+
+TEST(Cp932Codec, ReadsCrLfAndLfAndWritesCrLf) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.txt");
+    WriteBytes(path, QByteArray("one\r\ntwo\nthree"));
+    QStringList lines;
+    ASSERT_TRUE(ReadCp932Lines(path, lines));
+    EXPECT_EQ(lines, (QStringList{"one", "two", "three"}));
+
+    ASSERT_TRUE(WriteCp932LinesAtomic(path, {QStringLiteral("設定"), "x"}));
+    EXPECT_EQ(ReadBytes(path), QByteArray("\x90\xdd\x92\xe8\r\nx\r\n"));
+    EXPECT_FALSE(ReadCp932Lines(dir.filePath("missing.txt"), lines));
+    EXPECT_FALSE(WriteCp932LinesAtomic(dir.filePath("no/such/dir.txt"), {"x"}));
+}
+
+}  // namespace
+}  // namespace tidrun

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "surveydata/sokusencoll.h"
+#include "testfiles.h"
+
+namespace tidrun {
+namespace {
+
+using testing::ReadBytes;
+using testing::ReadSjis;
+using testing::WriteSjis;
+
+TCutInput Cut(const QString& name, double x, double y) {
+    TCutInput c;
+    c.GpsInt = 10;
+    c.LineName = name;
+    c.X = x;
+    c.Y = y;
+    c.H = -1.25;
+    c.Dist = 3.5;
+    c.GpsA = 35.123456;
+    c.GpsB = 139.654321;
+    c.GpsH = 40.125;
+    c.Time = QDateTime(QDate(2026, 12, 8), QTime(9, 5, 3));
+    c.DX = 0.5;
+    c.DY = -0.25;
+    c.DH = 0.125;
+    c.DA = 1.5;
+    return c;
+}
+
+// A recording-file line as the program writes it.
+QString Line(int serial, int lineNo, const QString& name, int cut) {
+    return QString::asprintf("%5d, %4d, \"", serial, lineNo) + name +
+           QString::asprintf(
+               "\", %4d,    -100.000,     200.000,    1.000,    0.000,    1,   "
+               "35.000000,  139.000000,   10.000, \"26/12/08 10:00:00\",       "
+               "0.000,       0.000,    0.000,    0.000\r\n",
+               cut);
+}
+
+class SokusenTest : public ::testing::Test {
+  protected:
+    QString Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+    QTemporaryDir dir;
+    RecordingSink sink;
+};
+
+TEST(CutTime, ShortDateAndTimeForm) {
+    CutTime t = 0;
+    ASSERT_TRUE(ParseCutTime("26/12/08 9:05:03", t));
+    EXPECT_EQ(CutTimeToDateTime(t), QDateTime(QDate(2026, 12, 8), QTime(9, 5, 3)));
+    EXPECT_EQ(FormatCutTime(t), "26/12/08 9:05:03");
+    ASSERT_TRUE(ParseCutTime("99/1/2 23:59:59", t));
+    EXPECT_EQ(CutTimeToDateTime(t).date(), QDate(1999, 1, 2));
+    ASSERT_TRUE(ParseCutTime("2031/02/03", t));  // date only: midnight
+    EXPECT_EQ(FormatCutTime(t), "31/02/03 0:00:00");
+    for (const char* bad : {"", "26/13/01 0:00:00", "26/02/30 1:00:00", "26/12/08 24:00:00",
+                            "26/12/08 9:5x", "26-12-08 9:05:03"})
+        EXPECT_FALSE(ParseCutTime(bad, t)) << bad;
+}
+
+TEST_F(SokusenTest, FirstLineOfAnEmptyFileAndTheExactLineFormat) {
+    const QString path = Path("収録.dat");
+    WriteSjis(path, "");
+    TSokusenColl coll(sink);
+    ASSERT_TRUE(coll.Load(path));
+    EXPECT_EQ(coll.Serial(), 0);
+    EXPECT_EQ(coll.LastLineName(), "");
+    EXPECT_EQ(coll.BeginLine(), 1);
+    EXPECT_EQ(coll.AddCut(Cut(QStringLiteral("測線 A,1"), -12345.6786, 54321.1234)), 0);
+    EXPECT_EQ(coll.AddCut(Cut(QStringLiteral("測線 A,1"), 1, 2)), 1);
+    EXPECT_TRUE(coll.EndLine());
+    EXPECT_TRUE(sink.entries.empty());
+    EXPECT_EQ(coll.Serial(), 2);
+    EXPECT_EQ(coll.CutNo(), 2);
+    EXPECT_EQ(coll.LineNo(), 1);
+    EXPECT_EQ(coll.X(), 1);
+    EXPECT_EQ(coll.Dist(), 3.5);
+
+    const QString first = ReadSjis(path).section("\r\n", 0, 0);
+    EXPECT_EQ(first,
+              QStringLiteral("    1,    1, \"測線 A,1\",    1,  -12345.679,   54321.123,   -1.250, "
+                             "   3.500,   10,    35.123456,   139.654321,   40.125, "
+                             "\"26/12/08 9:05:03\",       0.500,      -0.250,    0.125,    1.500"));
+    EXPECT_TRUE(ReadBytes(path).endsWith("1.500\r\n"));
+    EXPECT_EQ(ReadBytes(path).count("\r\n"), 2);
+}
+
+TEST_F(SokusenTest, WrittenFileReadsBackFieldForField) {
+    const QString path = Path("rec.dat");
+    WriteSjis(path, "");
+    TSokusenColl coll(sink);
+    ASSERT_TRUE(coll.Load(path));
+    coll.BeginLine();
+    coll.AddCut(Cut(QStringLiteral("一番 線"), 1.5, 2.25));
+    coll.AddCut(Cut(QStringLiteral("一番 線"), 3.5, 4.75));
+    coll.EndLine();
+    EXPECT_FALSE([&] {
+        coll.BeginLine();
+        return coll.EndLine();
+    }());  // no cut: false
+    coll.BeginLine();
+    coll.AddCut(Cut("L,2", 5, 6));
+    coll.EndLine();
+
+    TSokusenColl back(sink);
+    ASSERT_TRUE(back.Load(path));
+    EXPECT_TRUE(sink.entries.empty());
+    ASSERT_EQ(back.Count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const TSokusen& a = coll.Item(i);
+        const TSokusen& b = back.Item(i);
+        EXPECT_EQ(b.Serial, a.Serial);
+        EXPECT_EQ(b.LineNo, a.LineNo);
+        EXPECT_EQ(b.CutNo, a.CutNo);
+        EXPECT_EQ(back.LineName(i), coll.LineName(i));
+        EXPECT_EQ(back.Time(i), coll.Time(i));
+        for (auto field : {&TSokusen::X, &TSokusen::Y, &TSokusen::H, &TSokusen::Dist,
+                           &TSokusen::GpsA, &TSokusen::GpsB, &TSokusen::GpsH, &TSokusen::DX,
+                           &TSokusen::DY, &TSokusen::DH, &TSokusen::DA})
+            EXPECT_EQ(b.*field, a.*field);
+        EXPECT_EQ(b.GpsInt, a.GpsInt);
+    }
+    EXPECT_EQ(back.Item(2).LineNo, 2);  // a line without cuts leaves no number behind
+    EXPECT_EQ(back.Item(2).CutNo, 1);
+    EXPECT_EQ(back.Item(2).Serial, 3);
+    EXPECT_EQ(back.LineName(2), "L,2");
+}
+
+TEST_F(SokusenTest, NumberingContinuesFromTheLastRecord) {
+    const QString path = Path("rec.dat");
+    WriteSjis(path, Line(56, 4, "x", 8) + Line(57, 4, "x", 9));
+    TSokusenColl coll(sink);
+    ASSERT_TRUE(coll.Load(path));
+    EXPECT_EQ(coll.BeginLine(), 5);
+    const int i = coll.AddCut(Cut("y", 0, 0));
+    EXPECT_EQ(coll.Item(i).Serial, 58);
+    EXPECT_EQ(coll.Item(i).CutNo, 1);
+    EXPECT_EQ(coll.LastLineName(), "y");
+}
+
+TEST_F(SokusenTest, ABadLineIsReportedButReadingGoesOn) {
+    const QString path = Path("rec.dat");
+    WriteSjis(path, Line(1, 1, "a", 1) + "    2,    1, \"a\",    2,   garbage\r\n" +
+                        Line(3, 1, "a", 3) + "\r\n" + Line(4, 2, "b", 1));
+    TSokusenColl coll(sink);
+    EXPECT_FALSE(coll.Load(path));
+    EXPECT_EQ(sink.Texts(),
+              QStringList{QStringLiteral("読込ｴﾗｰ\r\nﾌｧｲﾙ名：%1（2行目）").arg(path)});
+    ASSERT_EQ(coll.Count(), 3);
+    EXPECT_EQ(coll.Serial(), 4);
+    // New cuts must not reuse the serial numbers of the records after the bad line.
+    EXPECT_EQ(coll.BeginLine(), 3);
+    EXPECT_EQ(coll.Item(coll.AddCut(Cut("c", 0, 0))).Serial, 5);
+}
+
+TEST_F(SokusenTest, TornLastLineDoesNotSwallowTheNextCut) {
+    const QString path = Path("rec.dat");
+    // Power was lost in the middle of writing cut 3.
+    WriteSjis(path, Line(1, 1, "a", 1) + Line(2, 1, "a", 2) + "    3,    1, \"a\",    3,  12.3");
+    TSokusenColl coll(sink);
+    EXPECT_FALSE(coll.Load(path));
+    EXPECT_EQ(sink.Texts(),
+              QStringList{QStringLiteral("読込ｴﾗｰ\r\nﾌｧｲﾙ名：%1（3行目）").arg(path)});
+    EXPECT_EQ(coll.BeginLine(), 2);
+    coll.AddCut(Cut("b", 7, 8));
+    EXPECT_TRUE(coll.EndLine());
+
+    sink.entries.clear();
+    TSokusenColl back(sink);
+    EXPECT_FALSE(back.Load(path));  // the torn line is still reported...
+    EXPECT_EQ(sink.Texts(),
+              QStringList{QStringLiteral("読込ｴﾗｰ\r\nﾌｧｲﾙ名：%1（3行目）").arg(path)});
+    ASSERT_EQ(back.Count(), 3);  // ...but the new cut sits on a line of its own
+    EXPECT_EQ(back.Serial(), 3);
+    EXPECT_EQ(back.LineNo(), 2);
+    EXPECT_EQ(back.X(), 7);
+}
+
+TEST_F(SokusenTest, WriteErrorIsReportedAndCountersStillAdvance) {
+    TSokusenColl coll(sink);
+    EXPECT_FALSE(coll.Load(Path("missing/rec.dat")));
+    sink.entries.clear();
+    coll.BeginLine();
+    coll.AddCut(Cut("a", 1, 1));
+    const int i = coll.AddCut(Cut("a", 2, 2));
+    EXPECT_EQ(sink.Texts(), QStringList(2, QStringLiteral("側線ファイル書込エラー")));
+    EXPECT_EQ(coll.Count(), 2);
+    EXPECT_EQ(coll.Item(i).Serial, 2);
+    EXPECT_EQ(coll.Item(i).CutNo, 2);
+    EXPECT_TRUE(coll.EndLine());
+}
+
+TEST_F(SokusenTest, LineNamesAreSharedWithinALine) {
+    TSokusenColl coll(sink);
+    TSokusen r{};
+    coll.Add(r, "a");
+    coll.Add(r, "a");
+    coll.Add(r, "b");
+    coll.Add(r, "a");
+    EXPECT_EQ(coll.Item(0).NameIndex, coll.Item(1).NameIndex);
+    EXPECT_NE(coll.Item(1).NameIndex, coll.Item(2).NameIndex);
+    EXPECT_EQ(coll.LineName(3), "a");
+    coll.Delete(0);
+    EXPECT_EQ(coll.LineName(0), "a");
+    EXPECT_EQ(coll.LineName(1), "b");
+    EXPECT_LE(sizeof(TSokusen), 120u);
+}
+
+}  // namespace
+}  // namespace tidrun

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "testfiles.h"
+
+namespace tidrun {
+namespace {
+
+using testing::WriteSjis;
+
+struct JobRun {
+    int status;
+    QString out, err;
+};
+
+JobRun RunJob(const QString& workDir) {
+    QProcess p;
+    p.start(QStringLiteral(TIDRUN_TOOL_PATH), {"job", workDir});
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(ToolJob, LoadsTheFilesTheSettingsName) {
+    QTemporaryDir dir;
+    const QString work = dir.path();
+    WriteSjis(dir.filePath("基準.dat"), QStringLiteral("K1 1 2 3\r\nK2 4 5\r\n"));
+    WriteSjis(dir.filePath("area.dat"), "a 0 0 1 0\r\nb 1 1 1 0\r\nc 2 0 1 0\r\n");
+    WriteSjis(dir.filePath("rec.dat"), "");
+    WriteSjis(dir.filePath("mark.dat"), QStringLiteral("1 2 \"a b\" 3\r\n"));
+    WriteSjis(dir.filePath("Tidrun.CFG"),
+              QStringLiteral("[設定]\r\n基準=%1\r\n調査=area.dat\r\n収録= rec.dat \r\n"
+                             "設標=\r\nマーク=mark.dat\r\n")
+                  .arg(dir.filePath("基準.dat")));
+    JobRun r = RunJob(work);
+    EXPECT_EQ(r.status, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, QStringLiteral("基準\t2\t%1\n調査\t3\t%2\n収録\t0\t%3\nマーク\t1\t%4\n")
+                         .arg(dir.filePath("基準.dat"), dir.filePath("area.dat"),
+                              dir.filePath("rec.dat"), dir.filePath("mark.dat")));
+
+    // A bad line and a missing buoy file: every error on its own line, status 1.
+    WriteSjis(dir.filePath("mark.dat"), "1 2 a 3\r\n1 x b 3\r\n");
+    WriteSjis(dir.filePath("Tidrun.CFG"),
+              QStringLiteral("[設定]\r\n基準=%1\r\n調査=area.dat\r\n収録=rec.dat\r\n"
+                             "設標=none.dat\r\nマーク=mark.dat\r\n")
+                  .arg(dir.filePath("基準.dat")));
+    r = RunJob(work);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QStringLiteral("ﾌｧｲﾙが読めません / ﾌｧｲﾙ名：%1\n"
+                                    "読込ｴﾗｰ / ﾌｧｲﾙ名：%2（2行目）\n")
+                         .arg(dir.filePath("none.dat"), dir.filePath("mark.dat")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("設標\t0\t") + dir.filePath("none.dat") + "\n"));
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("マーク\t1\t") + dir.filePath("mark.dat") + "\n"));
+
+    EXPECT_EQ(RunJob(dir.filePath("nowhere")).status, 1);
+}
+
+}  // namespace
+}  // namespace tidrun
