@@ -1,0 +1,35 @@
+// Program entry: one running console per user, the splash screen, the main window.
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QMetaObject>
+#include <QScreen>
+
+#include "console/dialogs/splash.h"
+#include "console/mainform.h"
+#include "platform/gui/messageboxsink.h"
+#include "platform/gui/singleinstance.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tidrun for GPS"));
+    QApplication::setApplicationVersion(QStringLiteral(TIDRUN_VERSION));
+
+    // A second start ends at once and silently.
+    tidrun::SingleInstance instance;
+    if (!instance.TryAcquire()) return 0;
+
+    tidrun::MessageBoxSink sink;
+    tidrun::TMainForm form(sink, QCoreApplication::applicationDirPath());
+    sink.SetWindow(&form);
+    {
+        tidrun::TSplash splash;
+        splash.ShowAndWait(tidrun::TSplash::kShowMs);
+    }
+    // Maximised; the geometry also holds where no window manager maximises (Xvfb).
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        form.setGeometry(screen->availableGeometry());
+    form.showMaximized();
+    QMetaObject::invokeMethod(&form, &tidrun::TMainForm::StartUp, Qt::QueuedConnection);
+    return app.exec();
+}

@@ -1,0 +1,114 @@
+#include "console/mainlogic.h"
+
+#include "positioning/nmea.h"
+
+namespace tidrun {
+
+QString FormatShortDate(const QDate& date) {
+    return date.toString(QStringLiteral("yy/MM/dd"));
+}
+
+QString FormatShortTime(const QTime& time) {
+    return time.toString(QStringLiteral("H:mm:ss"));
+}
+
+QString FormatShortDateTime(const QDateTime& dateTime) {
+    return FormatShortDate(dateTime.date()) + QLatin1Char(' ') + FormatShortTime(dateTime.time());
+}
+
+QString DateLabelText(const QDate& date) {
+    static const char16_t* const kDays[] = {u"月", u"火", u"水", u"木", u"金", u"土", u"日"};
+    if (!date.isValid()) return QStringLiteral("　");
+    return QStringLiteral("%1年%2月%3日(%4)　")
+        .arg(date.year())
+        .arg(date.month())
+        .arg(date.day())
+        .arg(QString::fromUtf16(kDays[date.dayOfWeek() - 1]));
+}
+
+QString JobTitle(const QString& jobName, const QString& mapDatumText) {
+    return BaseTitle() + QStringLiteral("　") + jobName.trimmed() + QStringLiteral("（") +
+           mapDatumText + QStringLiteral("）");
+}
+
+QString InfoLineText(const QString& text) {
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("  "));
+    return QStringLiteral("　") + out;
+}
+
+std::uint32_t PositionColour(int quality, double dgpsAgeSecs) {
+    if (quality < 2) return 0x008080;
+    if (dgpsAgeSecs > 10) return 0xFF0000;
+    if (dgpsAgeSecs > 5) return 0x800080;
+    return 0x0000FF;
+}
+
+QString RecordingModeText(int cutMethod, int intervalSecs) {
+    switch (cutMethod) {
+        case 0:
+            return QStringLiteral("%1秒").arg(intervalSecs);
+        case 1:
+            return QStringLiteral("手動");
+        case 2:
+            return QStringLiteral("ALL");
+        default:
+            return QStringLiteral("？？？");
+    }
+}
+
+int BaudFromIndex(int speedIndex) {
+    switch (speedIndex) {
+        case 0:
+            return 4800;
+        case 1:
+            return 9600;
+        default:
+            return 0;
+    }
+}
+
+ConversionParams ConversionFor(int gpsDatumIndex, int mapDatumIndex, bool newShift, int zoneIndex) {
+    ConversionParams p;
+    p.shiftMode = mapDatumIndex == 1 ? (newShift ? 1 : 2) : 0;
+    if (gpsDatumIndex == 1) p.gpsDatumMode = mapDatumIndex != 0 ? p.shiftMode : 1;
+    p.zone = (zoneIndex >= 0 && zoneIndex <= 17) ? zoneIndex : 18;
+    return p;
+}
+
+bool MonitorTextsFor(const GpsFix& fix, const QDateTime& localTime, MonitorTexts& out) {
+    if (fix.kind == kKindGGA) {
+        out.time = localTime.time().toString(QStringLiteral("hh:mm:ss"));
+        out.lat = QString::asprintf("緯度:%.6f", fix.latitude);
+        out.lon = QString::asprintf("経度:%.6f", fix.longitude);
+        out.alt = QString::asprintf("高度:%.3f", fix.altitude + fix.geoidSeparation);
+        out.sat = QString::asprintf("衛星数:%d", fix.satellites);
+        out.quality = QString::asprintf("測位状態:%d", fix.quality);
+        out.dop = QString::asprintf("DOP:%f", fix.dop);
+        out.station = QString::asprintf("基地局ID:%d", fix.stationId);
+        out.age = QString::asprintf("間隔:%.1f", fix.dgpsAge);
+        return true;
+    }
+    if (fix.kind == kKindRMC) {
+        out.speed = QString::asprintf("速度:%f", fix.speed);
+        out.course = QString::asprintf("方向:%f", fix.course);
+        return true;
+    }
+    return false;
+}
+
+QString FormatX(double x) {
+    return QString::asprintf("%11.3f", x);
+}
+QString FormatY(double y) {
+    return QString::asprintf("%10.3f", y);
+}
+
+QString AgeSuffix(qint64 ageMs) {
+    const qint64 secs = ageMs / 1000;
+    if (secs < 60) return QStringLiteral("（%1秒前）").arg(secs);
+    if (secs < 3600) return QStringLiteral("（%1分前）").arg(secs / 60);
+    return QStringLiteral("（%1時間前）").arg(secs / 3600);
+}
+
+}  // namespace tidrun
