@@ -10,6 +10,10 @@ using TestApplication = QCoreApplication;
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+#ifdef TIDRUN_TEST_WIDGETS
+    // Test discovery at build time runs without a display and without CTest's environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

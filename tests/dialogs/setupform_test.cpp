@@ -1,0 +1,375 @@
+// The settings dialog driven as a user would: controls filled, OK and Cancel pressed, the
+// keys read back from Tidrun.CFG through the INI layer.
+#include "console/dialogs/setupform.h"
+#include "platform/messagesink.h"
+#include "surveydata/inifile.h"
+#include "tests/dialogs/gui_helpers.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace tidrun {
+namespace {
+
+using testing::WaitFor;
+
+const QString kSection = QStringLiteral("設定");
+
+class SetupFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(work.isValid());
+        cfg = QDir(work.path()).filePath(QStringLiteral("Tidrun.CFG"));
+    }
+    QString MakeFile(const QString& name) {
+        const QString path = QDir(work.path()).filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        return path;
+    }
+    QString PathIn(const QString& name) const { return QDir(work.path()).filePath(name); }
+    QString Key(const QString& key, const QString& section = kSection) const {
+        return TIniFile(cfg).ReadString(section, key, QStringLiteral("<absent>"));
+    }
+    // The two files that must exist, and recording and mark files that exist too.
+    void FillRequiredFiles(TSetupForm& form) {
+        form.edtTansa->setText(MakeFile(QStringLiteral("area.DAT")));
+        form.edtKijun->setText(MakeFile(QStringLiteral("ref.DAT")));
+        form.edtSokusen->setText(MakeFile(QStringLiteral("rec.DAT")));
+        form.edtMisoku->setText(MakeFile(QStringLiteral("mark.DAT")));
+    }
+    // Presses OK on a shown (non-modal) form; true when it closed accepted.
+    bool PressOk(TSetupForm& form) {
+        form.show();
+        form.accept();
+        return !form.isVisible() && form.result() == QDialog::Accepted;
+    }
+
+    QTemporaryDir work;
+    QString cfg;
+    RecordingSink sink;
+};
+
+TEST_F(SetupFormTest, AFreshWorkFolderShowsTheDefaultsOnTheFourPages) {
+    TSetupForm form(sink);
+    form.Load(cfg);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("初期設定"));
+    ASSERT_EQ(form.PageControl->count(), 4);
+    EXPECT_EQ(form.PageControl->tabText(0), QStringLiteral("基本ﾃﾞｰﾀ"));
+    EXPECT_EQ(form.PageControl->tabText(1), QStringLiteral("座標変換"));
+    EXPECT_EQ(form.PageControl->tabText(2), QStringLiteral("受信ﾃﾞｰﾀ"));
+    EXPECT_EQ(form.PageControl->tabText(3), QStringLiteral("その他"));
+    EXPECT_EQ(form.cbxPort->currentText(), QStringLiteral("COM1"));
+    EXPECT_EQ(form.cbxSpeed->currentText(), QStringLiteral("4800"));
+    EXPECT_EQ(form.cbxGpsDatum->currentText(), QStringLiteral("WGS84"));
+    EXPECT_TRUE(form.rbCutAuto->isChecked());
+    EXPECT_EQ(form.cbxMapDatum->currentText(), QStringLiteral("世界測地系"));
+    EXPECT_EQ(form.cbxZone->currentText(), QStringLiteral("5系"));
+    EXPECT_EQ(form.cbxZone->count(), 19);
+    EXPECT_EQ(form.cbxOutPort->currentText(), QStringLiteral("COM2"));
+    EXPECT_EQ(form.cbxOutSpeed->currentText(), QStringLiteral("4800"));
+    EXPECT_TRUE(form.rbOutNone->isChecked());
+    EXPECT_EQ(form.cbxInterval->currentText(), QStringLiteral("30"));
+    EXPECT_TRUE(form.rbShiftNew->isChecked());
+    EXPECT_EQ(form.cbxMapColor->currentText(), QStringLiteral("Teal"));
+    EXPECT_EQ(form.cbxMapColor->count(), 16);
+    EXPECT_EQ(form.edtJobName->maxLength(), 34);
+    EXPECT_EQ(form.rbCutAll->text(), QStringLiteral("全データ"));
+    EXPECT_EQ(form.rbOutData->text(), QStringLiteral("受信データ"));
+    EXPECT_EQ(form.cbxGpsDatum->itemText(1), QStringLiteral("旧日本(ﾍﾞｯｾﾙ)"));
+}
+
+TEST_F(SetupFormTest, OkStoresEveryControlUnderItsKeyAndTheNextOpenShowsThem) {
+    TSetupForm form(sink);
+    form.Load(cfg);
+    form.edtJobName->setText(QStringLiteral("木更津港 深浅測量"));
+    FillRequiredFiles(form);
+    form.edtIjo->setText(QStringLiteral("  ") + MakeFile(QStringLiteral("buoy.TXT")) +
+                         QStringLiteral(" "));
+    form.cbxMapDatum->setCurrentIndex(1);
+    form.rbShiftOld->setChecked(true);
+    form.cbxZone->setCurrentText(QStringLiteral("9系"));
+    form.cbxPort->setCurrentText(QStringLiteral("COM3"));
+    form.cbxSpeed->setCurrentText(QStringLiteral("9600"));
+    form.cbxGpsDatum->setCurrentIndex(1);
+    form.rbCutManual->setChecked(true);
+    form.cbxInterval->setEditText(QStringLiteral("15"));
+    form.rbOutText->setChecked(true);
+    form.cbxOutPort->setCurrentText(QStringLiteral("COM4"));
+    form.cbxOutSpeed->setCurrentText(QStringLiteral("9600"));
+    form.edtOutText->setText(QStringLiteral("CUT"));
+    form.cbxMapColor->setCurrentText(QStringLiteral("Navy"));
+    ASSERT_TRUE(PressOk(form)) << sink.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(sink.entries.empty());
+
+    EXPECT_EQ(Key(QStringLiteral("工事名")), QStringLiteral("木更津港 深浅測量"));
+    EXPECT_EQ(Key(QStringLiteral("調査")), PathIn(QStringLiteral("area.DAT")));
+    EXPECT_EQ(Key(QStringLiteral("基準")), PathIn(QStringLiteral("ref.DAT")));
+    EXPECT_EQ(Key(QStringLiteral("収録")), PathIn(QStringLiteral("rec.DAT")));
+    EXPECT_EQ(Key(QStringLiteral("マーク")), PathIn(QStringLiteral("mark.DAT")));
+    EXPECT_EQ(Key(QStringLiteral("地図座標系")), QStringLiteral("旧日本測地系"));
+    EXPECT_EQ(Key(QStringLiteral("平面座標")), QStringLiteral("9系"));
+    EXPECT_FALSE(TIniFile(cfg).ReadBool(kSection, QStringLiteral("変換新"), true));
+    EXPECT_EQ(Key(QStringLiteral("通信")), QStringLiteral("COM3"));
+    EXPECT_EQ(Key(QStringLiteral("速度")), QStringLiteral("9600"));
+    EXPECT_EQ(Key(QStringLiteral("座標系")), QStringLiteral("旧日本(ﾍﾞｯｾﾙ)"));
+    EXPECT_EQ(Key(QStringLiteral("収録方法")), QStringLiteral("手動"));
+    EXPECT_EQ(Key(QStringLiteral("間隔")), QStringLiteral("15"));
+    EXPECT_EQ(Key(QStringLiteral("転送方法")), QStringLiteral("文字"));
+    EXPECT_EQ(Key(QStringLiteral("転送通信")), QStringLiteral("COM4"));
+    EXPECT_EQ(Key(QStringLiteral("転送速度")), QStringLiteral("9600"));
+    EXPECT_EQ(Key(QStringLiteral("転送文字")), QStringLiteral("CUT"));
+    EXPECT_EQ(Key(QStringLiteral("平面図"), QStringLiteral("Color")), QStringLiteral("Navy"));
+
+    // The getters hand the main window trimmed paths and the item indexes.
+    EXPECT_EQ(form.IjoPath(), PathIn(QStringLiteral("buoy.TXT")));
+    EXPECT_TRUE(form.SurveyAreaChanged());
+    EXPECT_EQ(form.Settings().ZoneIndex(), 8);
+    EXPECT_EQ(form.Settings().CutMethodIndex(), 1);
+    EXPECT_EQ(form.Settings().MapDatumIndex(), 1);
+
+    TSetupForm again(sink);
+    again.Load(cfg);
+    EXPECT_EQ(again.edtJobName->text(), QStringLiteral("木更津港 深浅測量"));
+    EXPECT_EQ(again.cbxZone->currentText(), QStringLiteral("9系"));
+    EXPECT_TRUE(again.rbShiftOld->isChecked());
+    EXPECT_TRUE(again.rbCutManual->isChecked());
+    EXPECT_TRUE(again.rbOutText->isChecked());
+    EXPECT_EQ(again.cbxMapColor->currentText(), QStringLiteral("Navy"));
+    EXPECT_EQ(again.cbxPort->currentText(), QStringLiteral("COM3"));
+    // Unchanged survey area on the second OK.
+    ASSERT_TRUE(PressOk(again));
+    EXPECT_FALSE(again.SurveyAreaChanged());
+}
+
+TEST_F(SetupFormTest, OkChecksTheFilesInOrderAndStoresNothingUntilAllPass) {
+    TSetupForm form(sink);
+    form.Load(cfg);
+    form.show();
+    struct Step {
+        std::function<void()> change;
+        QString expected;
+    };
+    const std::vector<Step> steps = {
+        {[] {}, QStringLiteral("調査区域ﾌｧｲﾙ名を入力して下さい")},
+        {[&] { form.edtTansa->setText(PathIn(QStringLiteral("none.DAT"))); },
+         QStringLiteral("調査区域ﾌｧｲﾙが見つかりません")},
+        {[&] { form.edtTansa->setText(MakeFile(QStringLiteral("area.DAT"))); },
+         QStringLiteral("基準点ﾌｧｲﾙ名を入力して下さい")},
+        {[&] { form.edtKijun->setText(PathIn(QStringLiteral("none.DAT"))); },
+         QStringLiteral("基準点ﾌｧｲﾙが見つかりません")},
+        {[&] {
+             form.edtKijun->setText(MakeFile(QStringLiteral("ref.DAT")));
+             form.edtIjo->setText(PathIn(QStringLiteral("none.DAT")));
+         },
+         QStringLiteral("設標ﾌｧｲﾙが見つかりません")},
+        {[&] { form.edtIjo->setText(QStringLiteral("   ")); },
+         QStringLiteral("収録ﾌｧｲﾙ名を入力して下さい")},
+        {[&] { form.edtSokusen->setText(MakeFile(QStringLiteral("rec.DAT"))); },
+         QStringLiteral("マークﾌｧｲﾙ名を入力して下さい")},
+        {[&] {
+             form.edtMisoku->setText(MakeFile(QStringLiteral("mark.DAT")));
+             form.cbxInterval->setEditText(QStringLiteral("9"));
+         },
+         QStringLiteral("自動収録の間隔は10秒以上を指定してください")},
+    };
+    for (const Step& step : steps) {
+        sink.entries.clear();
+        step.change();
+        form.accept();
+        ASSERT_EQ(sink.Texts(), QStringList{step.expected});
+        EXPECT_EQ(sink.entries[0].kind, MessageSink::Kind::Error);
+        EXPECT_TRUE(form.isVisible()) << step.expected.toStdString();
+        EXPECT_FALSE(QFile::exists(cfg)) << step.expected.toStdString();
+    }
+    // The same short interval is fine when cuts are taken by hand.
+    sink.entries.clear();
+    form.rbCutManual->setChecked(true);
+    form.accept();
+    EXPECT_TRUE(sink.entries.empty());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(Key(QStringLiteral("間隔")), QStringLiteral("9"));
+}
+
+TEST_F(SetupFormTest, AMissingRecordingFileIsCreatedOnYesAndRefusedOnNo) {
+    TSetupForm form(sink);
+    form.Load(cfg);
+    FillRequiredFiles(form);
+    const QString rec = PathIn(QStringLiteral("new.DAT"));
+    form.edtSokusen->setText(rec);
+    sink.answer = false;
+    EXPECT_FALSE(PressOk(form));
+    EXPECT_EQ(sink.questions, QStringList{rec + QStringLiteral("\r\n\n新規で作成しますか")});
+    EXPECT_EQ(sink.Texts(), QStringList{QStringLiteral("収録ﾌｧｲﾙが見つかりません")});
+    EXPECT_FALSE(QFile::exists(rec));
+
+    sink.entries.clear();
+    sink.answer = true;
+    ASSERT_TRUE(PressOk(form));
+    EXPECT_TRUE(QFile::exists(rec));
+    EXPECT_EQ(QFileInfo(rec).size(), 0);
+    EXPECT_EQ(Key(QStringLiteral("収録")), rec);
+}
+
+TEST_F(SetupFormTest, CancelBringsBackTheStoredValues) {
+    {
+        TIniFile ini(cfg);
+        ini.WriteString(kSection, QStringLiteral("工事名"), QStringLiteral("保存済み"));
+        ini.WriteString(kSection, QStringLiteral("収録方法"), QStringLiteral("全データ"));
+    }
+    const QByteArray before = [&] {
+        QFile f(cfg);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    TSetupForm form(sink);
+    form.Load(cfg);
+    form.show();
+    form.edtJobName->setText(QStringLiteral("変更"));
+    form.rbCutAuto->setChecked(true);
+    form.reject();
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_EQ(form.edtJobName->text(), QStringLiteral("保存済み"));
+    EXPECT_TRUE(form.rbCutAll->isChecked());
+    QFile f(cfg);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+}
+
+TEST_F(SetupFormTest, ControlsAreEnabledOnlyWhereTheirChoiceMatters) {
+    TSetupForm form(sink);
+    form.Load(cfg);
+    EXPECT_FALSE(form.rbShiftNew->isEnabled());
+    EXPECT_FALSE(form.rbShiftOld->isEnabled());
+    form.cbxMapDatum->setCurrentText(QStringLiteral("旧日本測地系"));
+    EXPECT_TRUE(form.rbShiftNew->isEnabled());
+    EXPECT_TRUE(form.rbShiftOld->isEnabled());
+
+    EXPECT_TRUE(form.cbxInterval->isEnabled());
+    EXPECT_TRUE(form.lblIntervalHint->isEnabled());
+    EXPECT_EQ(form.lblIntervalHint->text(), QStringLiteral("10秒以上"));
+    for (QRadioButton* rb : {form.rbCutManual, form.rbCutAll}) {
+        rb->setChecked(true);
+        EXPECT_FALSE(form.cbxInterval->isEnabled());
+        EXPECT_FALSE(form.lblInterval->isEnabled());
+        EXPECT_FALSE(form.lblIntervalHint->isEnabled());
+    }
+    form.rbCutAuto->setChecked(true);
+    EXPECT_TRUE(form.cbxInterval->isEnabled());
+
+    EXPECT_FALSE(form.edtOutText->isEnabled());
+    form.rbOutText->setChecked(true);
+    EXPECT_TRUE(form.edtOutText->isEnabled());
+    form.rbOutData->setChecked(true);
+    EXPECT_FALSE(form.edtOutText->isEnabled());
+}
+
+TEST_F(SetupFormTest, TheIntervalTakesAtMostFourDigits) {
+    TSetupForm form(sink);
+    form.Load(cfg);
+    form.show();
+    QLineEdit* edit = form.cbxInterval->lineEdit();
+    edit->clear();
+    testing::TypeText(edit, QStringLiteral("1a5x-.") + QChar(0x3000));
+    EXPECT_EQ(edit->text(), QStringLiteral("15"));
+    testing::TypeText(edit, QStringLiteral("9999"));
+    EXPECT_EQ(edit->text(), QStringLiteral("1599"));
+    testing::PressKey(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text(), QStringLiteral("159"));
+}
+
+TEST_F(SetupFormTest, PortChoosersShowWhereTheNameLeadsButStoreThePlainName) {
+    TSetupForm form(sink);
+    form.SetPortDescriber([](const QString& name) {
+        return name == QStringLiteral("COM1") ? QStringLiteral("replay:track.nmea")
+                                              : QStringLiteral("/dev/ttyS") + name.right(1);
+    });
+    form.Load(cfg);
+    EXPECT_EQ(form.lblPortTarget->text(), QStringLiteral("replay:track.nmea"));
+    EXPECT_EQ(form.lblOutPortTarget->text(), QStringLiteral("/dev/ttyS2"));
+    form.cbxOutPort->setCurrentText(QStringLiteral("COM7"));
+    EXPECT_EQ(form.lblOutPortTarget->text(), QStringLiteral("/dev/ttyS7"));
+    FillRequiredFiles(form);
+    ASSERT_TRUE(PressOk(form));
+    EXPECT_EQ(Key(QStringLiteral("通信")), QStringLiteral("COM1"));
+    EXPECT_EQ(Key(QStringLiteral("転送通信")), QStringLiteral("COM7"));
+}
+
+TEST_F(SetupFormTest, ExecuteOpensOnTheFirstPageWithTheFocusOnTheJobName) {
+    TSetupForm form(sink);
+    form.PageControl->setCurrentIndex(2);
+    int page = -1;
+    bool jobNameFocused = false;
+    auto timer = testing::OnModal<TSetupForm>([&](TSetupForm* shown) {
+        WaitFor([&] { return shown->edtJobName->hasFocus(); }, 2000);
+        page = shown->PageControl->currentIndex();
+        jobNameFocused = shown->edtJobName->hasFocus();
+        shown->edtJobName->setText(QStringLiteral("取消される"));
+        shown->reject();
+    });
+    EXPECT_FALSE(form.Execute(cfg));
+    EXPECT_EQ(page, 0);
+    EXPECT_TRUE(jobNameFocused);
+    EXPECT_EQ(form.edtJobName->text(), QString());
+    EXPECT_FALSE(QFile::exists(cfg));
+}
+
+TEST_F(SetupFormTest, BrowseButtonsOpenTheFileDialogWithTitleFilterAndSuffix) {
+    TSetupForm form(sink);
+    form.Load(cfg);
+    form.show();
+    const QString area = MakeFile(QStringLiteral("area.DAT"));
+    struct Case {
+        QPushButton* button;
+        QLineEdit* edit;
+        QString title;
+        QFileDialog::FileMode mode;
+        QString choose;
+    };
+    const std::vector<Case> cases = {
+        {form.btnTansa, form.edtTansa, QStringLiteral("調査区域ﾌｧｲﾙの読込"),
+         QFileDialog::ExistingFile, area},
+        {form.btnKijun, form.edtKijun, QStringLiteral("基準点ﾌｧｲﾙの読込"),
+         QFileDialog::ExistingFile, area},
+        {form.btnIjo, form.edtIjo, QStringLiteral("設標点ﾌｧｲﾙの読込"), QFileDialog::ExistingFile,
+         area},
+        {form.btnSokusen, form.edtSokusen, QStringLiteral("収録ﾌｧｲﾙの読込"), QFileDialog::AnyFile,
+         PathIn(QStringLiteral("new.DAT"))},
+        {form.btnMisoku, form.edtMisoku, QStringLiteral("マークﾌｧｲﾙの読込"), QFileDialog::AnyFile,
+         PathIn(QStringLiteral("marks.DAT"))},
+    };
+    for (const Case& c : cases) {
+        QString title;
+        QStringList filters;
+        QString suffix;
+        QFileDialog::FileMode mode = QFileDialog::Directory;
+        auto timer = testing::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+            title = dialog->windowTitle();
+            filters = dialog->nameFilters();
+            suffix = dialog->defaultSuffix();
+            mode = dialog->fileMode();
+            dialog->selectFile(c.choose);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        c.button->click();
+        EXPECT_EQ(title, c.title);
+        EXPECT_EQ(filters, (QStringList{QStringLiteral("測量データ (*.DAT *.TXT)"),
+                                        QStringLiteral("全てのﾌｧｲﾙ (*.*)")}));
+        EXPECT_EQ(suffix, QStringLiteral("DAT"));
+        EXPECT_EQ(mode, c.mode);
+        EXPECT_EQ(c.edit->text(), QDir::toNativeSeparators(c.choose));
+    }
+}
+
+}  // namespace
+}  // namespace tidrun
