@@ -49,8 +49,12 @@ void SentenceFramer::Feed(std::string_view bytes, F&& onPacket) {
         // left under kMaxPacket.
         const std::size_t room = kMaxPacket - packet_.size();
         const char* const stop = p + std::min(room, static_cast<std::size_t>(end - p));
-        const char* q = p;
-        while (q < stop && *q != '$' && *q != '\r') ++q;
+        const std::size_t span = static_cast<std::size_t>(stop - p);
+        const void* cr = std::memchr(p, '\r', span);
+        const char* q = cr != nullptr ? static_cast<const char*>(cr) : stop;
+        if (const void* d = std::memchr(p, '$', static_cast<std::size_t>(q - p)); d != nullptr) {
+            q = static_cast<const char*>(d);
+        }
         if (q < stop && *q == '$') {
             packet_.assign(1, '$');  // what was collected is dropped
             p = q + 1;

@@ -59,6 +59,35 @@ bool ReadNmeaReal(std::string_view field, double& value) {
     const std::size_t lead = (!s.empty() && s.front() == '-') ? 1 : 0;
     // Only plain decimal numbers: no "inf", "nan" or hexadecimal forms.
     if (s.size() <= lead || !(IsDigit(s[lead]) || s[lead] == '.')) return false;
+    // Short plain decimals (nearly every NMEA field): digits / 10^k is exact in both parts,
+    // so one division gives the correctly rounded value.
+    {
+        std::uint64_t mantissa = 0;
+        int digits = 0, decimals = 0;
+        bool dot = false, plain = true;
+        for (std::size_t i = lead; i < s.size(); ++i) {
+            const char c = s[i];
+            if (IsDigit(c)) {
+                mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+                ++digits;
+                decimals += dot ? 1 : 0;
+            } else if (c == '.' && !dot) {
+                dot = true;
+            } else {
+                plain = false;
+                break;
+            }
+        }
+        if (plain && digits > 0 && digits <= 15 && decimals <= 22) {
+            constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+            const double v = static_cast<double>(mantissa) / kPow10[decimals];
+            value = lead ? -v : v;
+            return true;
+        }
+        if (plain && digits == 0) return false;  // "." or "-."
+    }
     double v = 0;
     const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     if (ec != std::errc() || ptr != s.data() + s.size() || !std::isfinite(v)) return false;
@@ -117,7 +146,7 @@ bool NmeaAngleToRadians(double value, double& radians) {
     radians = 0;
     // Truncating a value this large to an integer is impossible: the conversion fails.
     if (!(std::fabs(value) < 9.2e18)) return false;
-    const double degrees = std::trunc(std::trunc(value) / 100.0);
+    const auto degrees = static_cast<double>(static_cast<std::int64_t>(value) / 100);
     const double r = (degrees + (value - degrees * 100.0) / 60.0) * std::numbers::pi / 180.0;
     if (!std::isfinite(r)) return false;
     radians = r;

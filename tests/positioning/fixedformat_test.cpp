@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -7,6 +9,7 @@
 #include <string>
 
 #include "positioning/fixedformat.h"
+#include "positioning/nmea.h"
 
 namespace tidrun {
 namespace {
@@ -48,6 +51,24 @@ TEST(FormatFixed, SameTextAsPrintf) {
     for (int i = 0; i < 200000; ++i) {
         const double v = any(rng);
         ASSERT_EQ(Fast(v, 4), Printf(v, 4));
+    }
+}
+
+TEST(ReadNmeaReal, ShortDecimalsReadExactlyAsFromChars) {
+    // The quick path for short decimals must give the correctly rounded double.
+    std::mt19937_64 rng(11);
+    std::uniform_int_distribution<long long> mant(0, 999999999999999LL);
+    std::uniform_int_distribution<int> point(0, 15);
+    for (int i = 0; i < 200000; ++i) {
+        std::string s = std::to_string(mant(rng));
+        const int at = std::min<int>(point(rng), static_cast<int>(s.size()));
+        s.insert(s.size() - static_cast<std::size_t>(at), ".");
+        if (i & 1) s.insert(0, "-");
+        double expected = 0;
+        std::from_chars(s.data(), s.data() + s.size(), expected);
+        double got = 1;
+        ASSERT_TRUE(ReadNmeaReal(s, got)) << s;
+        ASSERT_EQ(got, expected) << s;
     }
 }
 
