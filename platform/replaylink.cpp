@@ -93,6 +93,10 @@ std::vector<ReplayLink::Step> ReplayLink::PlanSteps(const QByteArray& content) {
 bool ReplayLink::Open() {
     if (open_) return true;
     errorText_.clear();
+    if (file_.isEmpty()) {
+        errorText_ = QStringLiteral("no replay file named");
+        return false;
+    }
     QFile f(file_);
     if (!f.open(QIODevice::ReadOnly)) {
         errorText_ = f.errorString();

@@ -140,10 +140,27 @@ void TGPS::HandlePacket(std::string_view packet) {
     const FixPosition fix = ConvertFix(pos_, nmea_, sourceDatum_, targetDatum_, zoneIndex_);
     if (!fix.valid || !OnPosition) return;
     const TPositionEvent position = OnPosition;
-    if (!position(fix.X, fix.Y, fix.h, nmea_.LocalTime(targetDatum_))) return;
+    if (!position(fix.X, fix.Y, fix.h, LocalFixTime())) return;
     WriteLog(packet);
     if (forwardOn_ && !forwardText_.isEmpty())
         Forward(forwardText_.constData(), forwardText_.size());
+}
+
+// The decoder's LocalTime: the fix time shifted by the target datum's hour offset, on
+// today's date. Asking the system for the date and building a local date-time look up the
+// time zone each time (microseconds); the date and the offset are kept for a second instead.
+QDateTime TGPS::LocalFixTime() {
+    if (!clockAge_.isValid() || clockAge_.elapsed() >= 1000) {
+        const QDateTime now = QDateTime::currentDateTime();
+        today_ = now.date();
+        utcOffsetSecs_ = now.offsetFromUtc();
+        clockAge_.start();
+    }
+    constexpr qint64 kDayMs = 24 * 3600 * 1000;
+    const qint64 shift = qint64(DatumAt(targetDatum_).hourOffset) * 3600 * 1000;
+    const qint64 ms = ((nmea_.timeMs + shift) % kDayMs + kDayMs) % kDayMs;
+    return QDateTime(today_, QTime::fromMSecsSinceStartOfDay(int(ms)), Qt::OffsetFromUTC,
+                     utcOffsetSecs_);
 }
 
 void TGPS::Forward(const char* data, qsizetype size) {

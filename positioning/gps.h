@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
 #include <QPointer>
@@ -95,6 +96,7 @@ class TGPS : public QObject {
     void OutputLost();
     void TryReopen();
     void Forward(const char* data, qsizetype size);
+    QDateTime LocalFixTime();
     bool OpenLogFile(TLogMode mode);
     void CloseLogFile();
 
@@ -121,6 +123,10 @@ class TGPS : public QObject {
     bool feeding_ = false;     // inside the framer: later bytes wait in pending_
     QByteArray pending_;
     QTimer reconnect_;
+    // Today's date and the local UTC offset, read from the system at most once a second.
+    QDate today_;
+    int utcOffsetSecs_ = 0;
+    QElapsedTimer clockAge_;
 };
 
 }  // namespace tidrun

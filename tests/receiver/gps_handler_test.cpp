@@ -97,6 +97,7 @@ TEST_F(ReceiverTest, PositionIsTheConvertedFixWithLocalTime) {
     EXPECT_DOUBLE_EQ(positions[0].h, want.h);
     EXPECT_EQ(times[0].time(), QTime(21, 35, 19, 780));
     EXPECT_EQ(times[0].date(), QDate::currentDate());
+    EXPECT_EQ(times[0], nmea.LocalTime(1));
     EXPECT_EQ(gps.Quality(), 1);
     EXPECT_DOUBLE_EQ(gps.DGPSDataSecs(), 2.5);
 
