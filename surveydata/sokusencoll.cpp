@@ -177,12 +177,16 @@ bool TSokusenColl::ParseLine(std::string_view line) {
 
 QString TSokusenColl::FormatLine(int index) const {
     const TSokusen& r = Item(index);
-    return QString::asprintf(
-        "%5d, %4d, \"%s\", %4d, %11.3f, %11.3f, %8.3f, %8.3f, %4d, %12.6f, %12.6f, %8.3f, "
-        "\"%s\", %11.3f, %11.3f, %8.3f, %8.3f",
-        r.Serial, r.LineNo, names_[r.NameIndex].toUtf8().constData(), r.CutNo, r.X, r.Y, r.H,
-        r.Dist, r.GpsInt, r.GpsA, r.GpsB, r.GpsH, FormatCutTime(r.Time).toUtf8().constData(), r.DX,
-        r.DY, r.DH, r.DA);
+    // The texts are joined in, not passed through "%s", so that no character of a name
+    // can cut the line short.
+    QString line = QString::asprintf("%5d, %4d, \"", r.Serial, r.LineNo);
+    line += names_[r.NameIndex];
+    line +=
+        QString::asprintf("\", %4d, %11.3f, %11.3f, %8.3f, %8.3f, %4d, %12.6f, %12.6f, %8.3f, \"",
+                          r.CutNo, r.X, r.Y, r.H, r.Dist, r.GpsInt, r.GpsA, r.GpsB, r.GpsH);
+    line += FormatCutTime(r.Time);
+    line += QString::asprintf("\", %11.3f, %11.3f, %8.3f, %8.3f", r.DX, r.DY, r.DH, r.DA);
+    return line;
 }
 
 int TSokusenColl::BeginLine() {

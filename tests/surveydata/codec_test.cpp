@@ -21,6 +21,18 @@ TEST(Cp932Codec, RoundTripsJapaneseAndWaveDash) {
     EXPECT_EQ(EncodeCp932(QStringLiteral("a😀b")), QByteArray("a?b"));
 }
 
+TEST(Cp932Codec, ControlCharactersAndOddBytesSurviveARoundTrip) {
+    // ASCII stays ASCII beside Japanese text (the converter alone would swap 0x1A, 0x1C
+    // and 0x7F), and the unused single bytes come back as they were.
+    const QByteArray raw("\x1a\x1c\x7f\x82\xa0\x80\xa0\xfd\xfe\xff", 10);
+    const QString text = DecodeCp932(raw);
+    EXPECT_EQ(text.left(4), QString::fromUtf16(u"\x1a\x1c\x7f\u3042"));
+    EXPECT_EQ(EncodeCp932(text), raw);
+    // A lead byte without its trail byte is one unknown character; what follows is kept.
+    EXPECT_EQ(DecodeCp932(QByteArray("\x82 a")), QString::fromUtf16(u"\xfffd a"));
+    EXPECT_EQ(DecodeCp932(QByteArray("a\x82")), QString::fromUtf16(u"a\xfffd"));
+}
+
 TEST(Cp932Codec, ReadsCrLfAndLfAndWritesCrLf) {
     QTemporaryDir dir;
     const QString path = dir.filePath("t.txt");

@@ -130,6 +130,15 @@ TEST_F(SokusenTest, WrittenFileReadsBackFieldForField) {
     EXPECT_EQ(back.LineName(2), "L,2");
 }
 
+TEST_F(SokusenTest, NoCharacterOfANameCutsTheLineShort) {
+    TSokusenColl coll(sink);
+    TSokusen r{};
+    r.Serial = 1;
+    coll.Add(r, QString::fromUtf16(u"a\0b"));
+    EXPECT_TRUE(coll.FormatLine(0).endsWith("0.000,    0.000"));
+    EXPECT_TRUE(coll.FormatLine(0).contains(QString::fromUtf16(u"\"a\0b\"")));
+}
+
 TEST_F(SokusenTest, NumberingContinuesFromTheLastRecord) {
     const QString path = Path("rec.dat");
     WriteSjis(path, Line(56, 4, "x", 8) + Line(57, 4, "x", 9));
