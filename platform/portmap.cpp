@@ -31,10 +31,14 @@ QString PortSource(const QString& portName, const QString& mapped, const QString
 #endif
 }
 
+SerialLink* MakeSerialLink(bool replay, const QString& path, QObject* parent) {
+    if (replay) return new ReplayLink(path, parent);
+    return new SerialPortLink(path, parent);
+}
+
 SerialLink* MakeSerialLink(const QString& source, QObject* parent) {
-    if (source.startsWith(kReplayPrefix, Qt::CaseInsensitive))
-        return new ReplayLink(source.mid(kReplayPrefix.size()), parent);
-    return new SerialPortLink(source, parent);
+    const bool replay = source.startsWith(kReplayPrefix, Qt::CaseInsensitive);
+    return MakeSerialLink(replay, replay ? source.mid(kReplayPrefix.size()) : source, parent);
 }
 
 }  // namespace tidrun

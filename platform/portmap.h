@@ -22,5 +22,7 @@ int PortNumber(const QString& portName);
 
 // Makes the link for a source as PortSource returns it, owned by parent.
 SerialLink* MakeSerialLink(const QString& source, QObject* parent);
+// The same for a source given as a replay flag and a device or file path.
+SerialLink* MakeSerialLink(bool replay, const QString& path, QObject* parent);
 
 }  // namespace tidrun
