@@ -139,7 +139,7 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
       misoku_(std::make_unique<TMisokuColl>(sink)) {
     qRegisterMetaType<tidrun::TRulerRect>();
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(BaseTitle());
+    SetCaption(BaseTitle());
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     elapsed_.start();
     clock_ = [this] { return elapsed_.elapsed(); };
@@ -761,7 +761,7 @@ void TMainForm::InitState() {
 // Start-up, open and close
 
 void TMainForm::StartUp() {
-    setWindowTitle(BaseTitle());
+    SetCaption(BaseTitle());
     FileOpen();
     RenumberDocks();
 }
@@ -810,7 +810,7 @@ bool TMainForm::DoOpen() {
     if (!runSettings_ || !runSettings_(settings_, cfgPath_)) return false;
 
     WriteWorkDir(iniPath, workDir_);
-    setWindowTitle(JobTitle(settings_.JobName, settings_.MapDatum));
+    SetCaption(JobTitle(settings_.JobName, settings_.MapDatum));
     if (settings_.SurveyAreaChanged()) {
         savedMapCount_ = 0;
         rulerExtent_.X0 = rulerExtent_.X1 = 0;
@@ -994,6 +994,11 @@ void TMainForm::FileClose() {
     actFileClose->setEnabled(false);
     UpdateMenus();
     UpdateActions();
+}
+
+void TMainForm::SetCaption(const QString& caption) {
+    caption_ = caption;
+    setWindowTitle(caption);
 }
 
 void TMainForm::SetAppTitle(const QString& title) {

@@ -82,6 +82,9 @@ class TMainForm : public QMainWindow, public TMapHost {
     QString IniPath() const;
     const TJobSettings& Settings() const { return settings_; }
     QString AppTitle() const { return appTitle_; }
+    // The window caption as set; the MDI frame adds " - [<child>]" while a child is
+    // maximised, as MDI frames do.
+    QString Caption() const { return caption_; }
     TGPS* Gps() const { return gps_; }
     bool PortConnected() const;
     int MapCounter() const { return mapCounter_; }
@@ -215,6 +218,7 @@ class TMainForm : public QMainWindow, public TMapHost {
     void ComputeRulerExtent();
     void OpenPort();
     void SetAppTitle(const QString& title);
+    void SetCaption(const QString& caption);
     void ShowPortState();
 
     // Messages that go to one window (the active one, or a new one).
@@ -234,6 +238,7 @@ class TMainForm : public QMainWindow, public TMapHost {
     QString calibDir_;
     QString logDir_;
     QString appTitle_;
+    QString caption_;
     FolderChooser chooseFolder_;
     SettingsRunner runSettings_;
     TJobSettings settings_;

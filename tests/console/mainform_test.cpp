@@ -1,0 +1,552 @@
+// The main window driven as a user meets it: a work folder of code page 932 files on disk,
+// a receiver on a pseudo-terminal, the real widgets on the offscreen platform.
+#include "console/mainform.h"
+
+#include "console/dialogs/setupform.h"
+#include "planview/mapform.h"
+#include "platform/gui/numericedit.h"
+#include "positioning/gps.h"
+#include "surveydata/codec.h"
+#include "surveydata/config.h"
+#include "surveydata/inifile.h"
+#include "surveydata/pointcoll.h"
+#include "tests/dialogs/gui_helpers.h"
+#include "tests/receiver/receiver_support.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QDockWidget>
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tidrun {
+namespace {
+
+using test::Pty;
+using test::Sentence;
+using testing::WaitFor;
+
+// A GGA off Tokyo Bay (zone 9) with a chosen fix quality and differential age.
+QByteArray Gga(int sec, int quality, double dgpsAge) {
+    return Sentence("GPGGA,0030" + QByteArray::number(sec).rightJustified(2, '0') +
+                    ".00,3523.4241,N,13952.1641,E," + QByteArray::number(quality) +
+                    ",12,0.8,3.181,M,36.700,M," + QByteArray::number(dgpsAge, 'f', 1) + ",0001");
+}
+
+class MainFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        cwd_ = QDir::currentPath();
+        ASSERT_TRUE(prog.isValid() && work.isValid());
+        workDir = work.path();
+        WriteLines("KIJUN.DAT", {QStringLiteral("基準1 -67895.365 3158.766 2.839"),
+                                 QStringLiteral("基準2 -67662.567 3139.242 3.043")});
+        WriteLines("CHOSA.DAT",
+                   {QStringLiteral("A1 -68000 3000 1 0"), QStringLiteral("A2 -67000 3000 1 0"),
+                    QStringLiteral("A3 -67000 4000 1 0")});
+        WriteLines("SETUHYO.DAT", {QStringLiteral("設標01 -67563.159 3512.585 灯浮標")});
+        WriteLines("MARK.DAT", {QStringLiteral("-67396.604   3875.884 障害物 1")});
+        WriteLines("SOKUSEN.DAT", {});
+        settings.JobName = QStringLiteral("テスト工事");
+        settings.Zone = QStringLiteral("9系");
+        settings.KijunFile = QDir(workDir).filePath("KIJUN.DAT");
+        settings.TansaFile = QDir(workDir).filePath("CHOSA.DAT");
+        settings.IjoFile = QDir(workDir).filePath("SETUHYO.DAT");
+        settings.SokusenFile = QDir(workDir).filePath("SOKUSEN.DAT");
+        settings.MisokuFile = QDir(workDir).filePath("MARK.DAT");
+        settings.MapColor = QStringLiteral("Navy");
+        ASSERT_TRUE(settings.Store(Cfg()));
+    }
+    void TearDown() override {
+        form.reset();
+        QDir::setCurrent(cwd_);
+    }
+
+    QString Cfg() const { return QDir(workDir).filePath("Tidrun.CFG"); }
+    QString Ini() const { return TidrunIniPath(prog.path()); }
+    void WriteLines(const QString& name, const QStringList& lines) {
+        ASSERT_TRUE(WriteCp932LinesAtomic(QDir(workDir).filePath(name), lines));
+    }
+    void MapCom1(const QString& target) {
+        ASSERT_TRUE(TIniFile(Ini()).WriteString(QStringLiteral("Ports"), "COM1", target));
+    }
+
+    TMainForm& MakeForm() {
+        form = std::make_unique<TMainForm>(sink, prog.path());
+        form->SetFolderChooser([this](const QString& preset) -> std::optional<QString> {
+            presets << preset;
+            return chosen;
+        });
+        form->SetSettingsRunner([this](TJobSettings& s, const QString& cfg) {
+            ++settingsRuns;
+            if (!acceptSettings) return false;
+            s.Load(cfg);
+            return s.Accept(cfg, sink);
+        });
+        form->SetClock([this] { return now; });
+        form->resize(1200, 800);
+        form->show();
+        return *form;
+    }
+    // Opens the work folder with COM1 on a fresh pseudo-terminal.
+    TMainForm& OpenWithPty() {
+        pty = std::make_unique<Pty>();
+        MapCom1(pty->SlavePath());
+        chosen = workDir;
+        TMainForm& f = MakeForm();
+        f.FileOpen();
+        return f;
+    }
+    static QString Text(TMainForm& f, const char* label) {
+        auto* l = f.findChild<QLabel*>(QLatin1String(label));
+        return l ? l->text() : QStringLiteral("<missing>");
+    }
+    static QColor Background(QLabel* l) { return l->palette().color(QPalette::Window); }
+
+    QTemporaryDir prog, work;
+    QString workDir;
+    TJobSettings settings;
+    RecordingSink sink;
+    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<Pty> pty;
+    std::optional<QString> chosen;
+    QStringList presets;
+    bool acceptSettings = true;
+    int settingsRuns = 0;
+    qint64 now = 0;
+
+  private:
+    QString cwd_;
+};
+
+TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
+    now = 1000;
+    TMainForm& f = OpenWithPty();
+    ASSERT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
+    EXPECT_TRUE(f.IsOpen());
+    EXPECT_FALSE(f.actFileOpen->isEnabled());
+    EXPECT_TRUE(f.actFileClose->isEnabled());
+    EXPECT_EQ(presets, QStringList{prog.path()});  // no WORKDIR yet: the program folder
+    EXPECT_EQ(ReadWorkDir(Ini(), prog.path()), workDir);
+    EXPECT_TRUE(QFileInfo(QDir(workDir).filePath("Log")).isDir());
+    EXPECT_TRUE(QFileInfo(QDir(workDir).filePath("Calib")).isDir());
+    EXPECT_EQ(f.Caption(), QStringLiteral("Tidrun for GPS　テスト工事（世界測地系）"));
+    EXPECT_TRUE(f.windowTitle().startsWith(f.Caption()));
+    EXPECT_EQ(f.AppTitle(), QString());
+    EXPECT_EQ(f.Kijun().Count(), 2);
+    EXPECT_EQ(f.Misoku().Count(), 1);
+    // No saved map windows: one maximised window, the planned line on, three tool windows.
+    ASSERT_EQ(f.MapForms().size(), 1);
+    EXPECT_TRUE(f.MapForms()[0]->parentWidget()->isMaximized());
+    EXPECT_TRUE(f.actRuler->isChecked());
+    EXPECT_FALSE(f.tbRuler->isHidden());
+    EXPECT_FALSE(f.ToolWinRem->isHidden());
+    EXPECT_FALSE(f.ToolWinGPS->isHidden());
+    EXPECT_FALSE(f.ToolWinCut->isHidden());
+    EXPECT_EQ(f.lblCOM->text(), "WGS84");
+    EXPECT_EQ(f.pnlMode->text(), QStringLiteral("30秒"));
+    // The planned-line box is the survey area widened by 100 km, pivot in its middle.
+    EXPECT_EQ(f.RulerExtent(), (TRulerRect{-168000, -97000, 33000, 104000}));
+    EXPECT_DOUBLE_EQ(f.RulerPivotX(), -67500);
+
+    // A plain fix: teal.
+    pty->Write(Gga(0, 1, 0));
+    ASSERT_TRUE(WaitFor([&] { return f.lblGPSLat->text() != QStringLiteral("緯度:"); }));
+    EXPECT_EQ(f.lblGPSLat->text(), QStringLiteral("緯度:3523.424100"));
+    EXPECT_EQ(f.lblGPSLon->text(), QStringLiteral("経度:13952.164100"));
+    EXPECT_EQ(f.lblGPSAlt->text(), QStringLiteral("高度:39.881"));
+    EXPECT_EQ(f.lblGPSSat->text(), QStringLiteral("衛星数:12"));
+    EXPECT_EQ(f.lblGPSQty->text(), QStringLiteral("測位状態:1"));
+    EXPECT_EQ(f.lblGPSTime->text(), "09:30:00");  // local time, UTC + 9 h
+    ASSERT_TRUE(WaitFor([&] { return f.lblXValue->text().contains('.'); }));
+    EXPECT_TRUE(f.lblXValue->text().trimmed().startsWith("-676"));
+    EXPECT_EQ(Background(f.lblXValue), QColor(0x008080));
+    EXPECT_EQ(Background(f.lblYValue), QColor(0x008080));
+    // The map window got the same position in millimetres.
+    TMapForm* map = f.MapForms()[0];
+    ASSERT_TRUE(WaitFor([&] { return map->Last().hasBoat; }));
+    EXPECT_NEAR(map->Last().boatXmm / 1000.0, f.lblXValue->text().toDouble(), 0.0011);
+    EXPECT_NEAR(map->Last().boatYmm / 1000.0, f.lblYValue->text().toDouble(), 0.0011);
+
+    struct Step {
+        int quality;
+        double age;
+        QColor colour;
+    } steps[] = {{4, 1.6, QColor(0x0000FF)},
+                 {2, 7.0, QColor(0x800080)},
+                 {4, 12.0, QColor(0xFF0000)},
+                 {1, 30.0, QColor(0x008080)}};
+    int sec = 1;
+    for (const Step& s : steps) {
+        const QString qty = QStringLiteral("測位状態:%1").arg(s.quality);
+        const QString age = QString::asprintf("間隔:%.1f", s.age);
+        pty->Write(Gga(sec++, s.quality, s.age));
+        ASSERT_TRUE(
+            WaitFor([&] { return f.lblGPSQty->text() == qty && f.lblGPSSec->text() == age; }));
+        EXPECT_EQ(Background(f.lblXValue), s.colour) << s.quality << " " << s.age;
+    }
+
+    pty->Write(Sentence("GPRMC,003010.00,A,3523.4241,N,13952.1641,E,5.88,90.0,081226,,,D"));
+    ASSERT_TRUE(WaitFor([&] { return f.lblGPSSpeed->text() != QStringLiteral("速度:"); }));
+    EXPECT_EQ(f.lblGPSSpeed->text(), QStringLiteral("速度:5.880000"));
+    EXPECT_EQ(f.lblGPSCourse->text(), QStringLiteral("方向:90.000000"));
+
+    // Nothing for more than 3 s while connected: gray, with the age of the last position.
+    const QString live = f.lblXValue->text();
+    now += 3000;
+    f.CheckPositionAge();
+    EXPECT_EQ(f.lblXValue->text(), live);
+    now += 1500;
+    f.CheckPositionAge();
+    EXPECT_EQ(Background(f.lblXValue), QColor(kStaleColour));
+    EXPECT_EQ(f.lblXValue->text(), live + QStringLiteral(" （4秒前）"));
+    EXPECT_TRUE(f.lblYValue->text().endsWith(QStringLiteral("（4秒前）")));
+    // A new position brings the live look back.
+    pty->Write(Gga(20, 4, 1.0));
+    ASSERT_TRUE(WaitFor([&] { return f.lblXValue->text() == live; }));
+    EXPECT_EQ(Background(f.lblXValue), QColor(0x0000FF));
+}
+
+TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
+    const QString link = QDir(prog.path()).filePath("ttyGPS");
+    pty = std::make_unique<Pty>();
+    ASSERT_TRUE(QFile::link(pty->SlavePath(), link));
+    MapCom1(link);
+    chosen = workDir;
+    TMainForm& f = MakeForm();
+    f.FileOpen();
+    ASSERT_TRUE(f.PortConnected());
+    f.Gps()->SetReconnectInterval(100);
+    pty->Write(Gga(0, 4, 1.0));
+    ASSERT_TRUE(WaitFor([&] { return f.lblGPSQty->text() == QStringLiteral("測位状態:4"); }));
+
+    pty.reset();  // unplugged
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(WaitFor([&] { return f.AppTitle() == QStringLiteral("未接続"); }));
+    EXPECT_FALSE(f.PortConnected());
+    EXPECT_FALSE(f.lblPortState->isHidden());
+    EXPECT_TRUE(f.lblPortState->text().contains("COM1"));
+    // A lost port is shown as such: the coordinates do not go on ageing as if connected.
+    now += 60000;
+    f.CheckPositionAge();
+    EXPECT_NE(Background(f.lblXValue), QColor(kStaleColour));
+
+    pty = std::make_unique<Pty>();
+    ASSERT_TRUE(QFile::link(pty->SlavePath(), link));
+    ASSERT_TRUE(WaitFor([&] { return f.Gps()->InputPort()->IsOpen(); }));
+    pty->Write(Gga(5, 2, 1.0));
+    ASSERT_TRUE(WaitFor([&] { return f.lblGPSQty->text() == QStringLiteral("測位状態:2"); }));
+    EXPECT_EQ(f.AppTitle(), QString());
+    EXPECT_TRUE(f.lblPortState->isHidden());
+    EXPECT_TRUE(f.PortConnected());
+    EXPECT_TRUE(sink.entries.empty());
+}
+
+TEST_F(MainFormTest, CancellingTheFolderOrTheSettingsLeavesTheProgramClosed) {
+    TMainForm& f = MakeForm();
+    chosen.reset();
+    f.FileOpen();
+    EXPECT_EQ(settingsRuns, 0);
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_TRUE(f.actFileOpen->isEnabled());
+    EXPECT_EQ(f.btnFile->defaultAction(), f.actFileOpen);
+
+    chosen = workDir;
+    acceptSettings = false;
+    f.FileOpen();
+    EXPECT_EQ(settingsRuns, 1);
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_TRUE(f.actFileOpen->isEnabled());
+    EXPECT_FALSE(f.actFileClose->isEnabled());
+    EXPECT_EQ(f.Caption(), "Tidrun for GPS");
+    EXPECT_EQ(f.Gps(), nullptr);
+    EXPECT_TRUE(f.MapForms().isEmpty());
+    // The chosen folder is remembered only once the settings were accepted.
+    EXPECT_EQ(ReadWorkDir(Ini(), prog.path()), prog.path());
+    EXPECT_TRUE(sink.entries.empty());
+}
+
+TEST_F(MainFormTest, FolderProblemsStopTheOpenWithTheirMessage) {
+    TMainForm& f = MakeForm();
+    chosen = QDir(workDir).filePath("nicht-da");
+    f.FileOpen();
+    ASSERT_EQ(sink.entries.size(), 1u);
+    EXPECT_EQ(sink.entries[0].kind, MessageSink::Kind::Plain);
+    EXPECT_EQ(sink.entries[0].text, QStringLiteral("作業フォルダが見つかりません"));
+
+    // A file where the folder should be: neither "Log" nor "Calib" can be made.
+    chosen = workDir;
+    QFile blockLog(QDir(workDir).filePath("Log"));
+    ASSERT_TRUE(blockLog.open(QIODevice::WriteOnly));
+    blockLog.close();
+    f.FileOpen();
+    ASSERT_EQ(sink.entries.size(), 2u);
+    EXPECT_EQ(sink.entries[1].text, QStringLiteral("ログ出力用フォルダが作成できません"));
+
+    ASSERT_TRUE(QFile::remove(blockLog.fileName()));
+    QFile blockCalib(QDir(workDir).filePath("Calib"));
+    ASSERT_TRUE(blockCalib.open(QIODevice::WriteOnly));
+    blockCalib.close();
+    f.FileOpen();
+    ASSERT_EQ(sink.entries.size(), 3u);
+    EXPECT_EQ(sink.entries[2].text,
+              QStringLiteral("キャリブレーション出力用フォルダが作成できません"));
+    EXPECT_EQ(settingsRuns, 0);
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_TRUE(f.actFileOpen->isEnabled());
+}
+
+TEST_F(MainFormTest, PortThatCannotOpenShowsConnectionErrorAndKeepsDesignTexts) {
+    MapCom1(QDir(prog.path()).filePath("ttyNone"));
+    chosen = workDir;
+    TMainForm& f = MakeForm();
+    f.FileOpen();
+    ASSERT_EQ(sink.Texts(), QStringList{QStringLiteral("接続エラー")});
+    EXPECT_EQ(sink.entries[0].kind, MessageSink::Kind::Error);
+    EXPECT_EQ(f.AppTitle(), QStringLiteral("未接続"));
+    EXPECT_TRUE(f.IsOpen());  // the job is open; nothing is received
+    ASSERT_NE(f.Gps(), nullptr);
+    EXPECT_FALSE(f.Gps()->IsOpen());
+    EXPECT_EQ(f.lblGPSLat->text(), QStringLiteral("緯度:"));
+    EXPECT_EQ(f.lblGPSTime->text(), "00:00:00");
+    now = 100000;
+    f.CheckPositionAge();  // never connected: nothing to age
+    EXPECT_EQ(Background(f.lblXValue), QColor(0x008080));
+}
+
+TEST_F(MainFormTest, SavedPointNamesSelectTheirEntryOrNone) {
+    TIniFile cfg(Cfg());
+    cfg.WriteString(QStringLiteral("設定"), QStringLiteral("誘導点"), QStringLiteral("基準2"));
+    cfg.WriteString(QStringLiteral("設定"), QStringLiteral("設標点"), QStringLiteral("消えた点"));
+    TMainForm& f = OpenWithPty();
+    EXPECT_EQ(f.cbxRefPoint->count(), 3);
+    EXPECT_EQ(f.cbxRefPoint->itemText(0), QStringLiteral("(なし)"));
+    EXPECT_EQ(f.cbxRefPoint->currentText(), QStringLiteral("基準2"));
+    EXPECT_EQ(f.cbxRemPoint->currentIndex(), 0);
+    EXPECT_EQ(f.cbxRemPoint->currentText(), QStringLiteral("(なし)"));
+    TMapForm* map = f.MapForms()[0];
+    ASSERT_TRUE(WaitFor([&] { return map->Last().refPoint == 1; }));
+    EXPECT_EQ(map->Last().remPoint, -1);
+
+    // Choosing a buoy point tells every map window its index.
+    f.cbxRemPoint->setCurrentIndex(1);
+    ASSERT_TRUE(WaitFor([&] { return map->Last().remPoint == 0; }));
+}
+
+TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
+    {
+        TMainForm& f = OpenWithPty();
+        f.edtCircleSize->setValue(25);
+        f.edtRulerAngle->setText("45.3");
+        f.edtRulerWidth->setValue(40);
+        f.edtRulerStep->setValue(5);
+        f.SetHosei({0.5, -0.25, 1.5, 0.125});
+        f.cbxRefPoint->setCurrentIndex(2);
+        f.cbxRemPoint->setCurrentIndex(1);
+        f.actNewMap->trigger();
+        ASSERT_EQ(f.MapForms().size(), 2);
+        sink.answer = true;
+        EXPECT_TRUE(f.close());
+        EXPECT_EQ(sink.questions, QStringList{QStringLiteral("終了しますか")});
+        EXPECT_FALSE(f.IsOpen());
+        EXPECT_EQ(f.Gps(), nullptr);
+    }
+    MainWindowConfig c;
+    c.Load(Cfg());
+    EXPECT_EQ(c.CircleSize, 25);
+    EXPECT_EQ(c.RulerDMS, "45.3");
+    EXPECT_EQ(c.RulerWD, 40);
+    EXPECT_EQ(c.RulerStep, 5);
+    EXPECT_EQ(c.MapCount, 2);
+    EXPECT_DOUBLE_EQ(c.HoseiY, -0.25);
+    EXPECT_DOUBLE_EQ(c.HoseiA, 0.125);
+    EXPECT_DOUBLE_EQ(c.RulerX0, -168000);
+    EXPECT_EQ(c.GuidePoint, QStringLiteral("基準2"));
+    EXPECT_EQ(c.BuoyPoint, QStringLiteral("設標01"));
+    // Written in their order, after the map windows' sections, then the tool positions.
+    QStringList lines;
+    ASSERT_TRUE(ReadCp932Lines(Cfg(), lines));
+    const QString text = lines.join('\n');
+    const QStringList order = {
+        "円定規(Size)=", "計画線(DMS)=", "計画線(WD)=", "計画線(Step)=", "計画線(X)=", "計画線(Y)=",
+        "計画線(X0)=",   "計画線(Y0)=",  "計画線(X1)=", "計画線(Y1)=",   "平面図=",    "補正X=",
+        "補正Y=",        "補正H=",       "補正A=",      "誘導点=",       "設標点="};
+    qsizetype at = -1;
+    for (const QString& key : order) {
+        const qsizetype pos = text.indexOf("\n" + key);
+        ASSERT_GT(pos, at) << key.toStdString();
+        at = pos;
+    }
+    EXPECT_TRUE(TIniFile(Cfg()).ReadSections().contains(QStringLiteral("平面図1")));
+    EXPECT_FALSE(TIniFile(Cfg()).ReadString(QStringLiteral("ツールバー"), "State", {}).isEmpty());
+
+    // Reopened: the values come back and both map windows are made again.
+    form.reset();
+    TMainForm& g = OpenWithPty();
+    ASSERT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
+    EXPECT_EQ(g.edtCircleSize->value(), 25);
+    EXPECT_EQ(g.edtRulerAngle->text(), "45.3");
+    EXPECT_EQ(g.RulerAngle(), 453000);
+    EXPECT_EQ(g.RulerWidth(), 40);
+    EXPECT_DOUBLE_EQ(g.Hosei().H, 1.5);
+    EXPECT_EQ(g.cbxRefPoint->currentText(), QStringLiteral("基準2"));
+    EXPECT_EQ(g.cbxRemPoint->currentText(), QStringLiteral("設標01"));
+    EXPECT_EQ(g.MapForms().size(), 2);
+    EXPECT_EQ(g.MapCounter(), 2);
+    EXPECT_EQ(g.MapForms()[0]->parentWidget()->windowTitle(), QStringLiteral("平面図(1)"));
+    // The chosen folder was remembered for the next start.
+    EXPECT_EQ(presets.last(), workDir);
+}
+
+TEST_F(MainFormTest, ClosingIsRefusedSilentlyWhileRecordingAndAskedOtherwise) {
+    TMainForm& f = OpenWithPty();
+    f.SetRecording(true);
+    EXPECT_FALSE(f.actExit->isEnabled());
+    EXPECT_FALSE(f.actSurveyStart->isEnabled());
+    EXPECT_TRUE(f.actSurveyStop->isEnabled());
+    EXPECT_FALSE(f.actCalibrate->isEnabled());
+    EXPECT_FALSE(f.cbxRefPoint->isEnabled());
+    EXPECT_FALSE(f.actFileClose->isEnabled());
+    EXPECT_TRUE(f.btnCut->isEnabled());
+    EXPECT_TRUE(f.btnSurveyStart->isHidden());
+    EXPECT_FALSE(f.btnSurveyStop->isHidden());
+    EXPECT_FALSE(f.close());
+    EXPECT_TRUE(sink.questions.isEmpty());
+    EXPECT_TRUE(f.isVisible());
+
+    f.SetRecording(false);
+    f.actFileClose->setEnabled(true);
+    sink.answer = false;
+    EXPECT_FALSE(f.close());
+    EXPECT_EQ(sink.questions, QStringList{QStringLiteral("終了しますか")});
+    EXPECT_TRUE(f.IsOpen());
+}
+
+TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
+    TMainForm& f = OpenWithPty();
+    TMapForm* first = f.MapForms()[0];
+    ASSERT_TRUE(WaitFor([&] { return first->Last().fitAll == 1; }));
+    EXPECT_EQ(first->Last().mapColour, QColor(0x000080));  // "Navy" from the settings
+    EXPECT_EQ(first->Last().rulerExtent, f.RulerExtent());
+
+    // The offsets are added before the position goes out; it arrives only once the
+    // handler has returned.
+    f.SetHosei({1.0, -1.0, 0.0, 0.0});
+    EXPECT_FALSE(f.OnPosition(-67629.98795, 3294.8899, 10.0, QDateTime::currentDateTime()));
+    EXPECT_FALSE(first->Last().hasBoat);
+    ASSERT_TRUE(WaitFor([&] { return first->Last().hasBoat; }));
+    EXPECT_EQ(first->Last().boatXmm, -67628987);
+    EXPECT_EQ(first->Last().boatYmm, 3293889);
+    EXPECT_EQ(f.lblXValue->text(), " -67628.988");
+
+    TMapForm* second = f.CreateMap(-1, false);
+    ASSERT_TRUE(WaitFor([&] { return second->Last().fitAll == 1; }));
+    EXPECT_EQ(second->parentWidget()->windowTitle(), QStringLiteral("平面図(2)"));
+    EXPECT_EQ(first->Last().fitAll, 1);  // only the new window fits its extent
+
+    // Zooming goes to the active window only.
+    f.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
+    ASSERT_EQ(f.ActiveMap(), first);
+    f.actMapZoomIn->trigger();
+    f.actMapZoomOut->trigger();
+    f.actMapZoomRem->trigger();
+    ASSERT_TRUE(WaitFor([&] { return first->Last().zoomRem == 1; }));
+    EXPECT_EQ(first->Last().zoomIn, 1);
+    EXPECT_EQ(first->Last().zoomOut, 1);
+    EXPECT_EQ(second->Last().zoomIn + second->Last().zoomOut + second->Last().zoomRem, 0);
+
+    // The circle ruler's diameter goes to every window.
+    f.edtCircleSize->setValue(30);
+    emit f.edtCircleSize->valueCommitted(30);
+    ASSERT_TRUE(WaitFor([&] { return second->Last().circleSize == 30; }));
+    EXPECT_EQ(first->Last().circleSize, 30);
+
+    // Marks changed by a map window are saved and announced to all windows.
+    f.AddMark(QStringLiteral("新しい印"), QColor(0xFF0000), -67500.0, 3600.0);
+    ASSERT_TRUE(WaitFor([&] { return second->Last().markChanges == 1; }));
+    EXPECT_EQ(first->Last().markChanges, 1);
+    TMisokuColl reread(sink);
+    ASSERT_TRUE(reread.Load(QDir(workDir).filePath("MARK.DAT")));
+    ASSERT_EQ(reread.Count(), 2);
+    EXPECT_EQ(reread.Item(1).Name, QStringLiteral("新しい印"));
+    EXPECT_EQ(reread.Item(1).Number, 0x0000FF);  // red as the Windows colour value
+
+    // The information line.
+    f.ShowInfo(QStringLiteral("基準点「基準1」\r\nＺ＝ 2.839"));
+    EXPECT_EQ(f.lblInfo->text(), QStringLiteral("　基準点「基準1」  Ｚ＝ 2.839"));
+}
+
+TEST_F(MainFormTest, ActionsAndToolWindowsFollowTheWindowsAndDocks) {
+    TMainForm& f = OpenWithPty();
+    TMapForm* map = f.MapForms()[0];
+    EXPECT_TRUE(f.actMapZoomIn->isEnabled());
+    EXPECT_TRUE(f.actWindowCascade->isEnabled());
+    EXPECT_TRUE(map->PlannedLine());
+
+    // 円定規 switches the circle ruler of the active map and its toolbar with it.
+    EXPECT_TRUE(f.tbCircle->isHidden());
+    f.actCompass->trigger();
+    EXPECT_TRUE(map->CircleRuler());
+    EXPECT_TRUE(f.actCompass->isChecked());
+    EXPECT_FALSE(f.tbCircle->isHidden());
+
+    // The recording menu is there exactly while the recording tool window is.
+    EXPECT_TRUE(f.menuSurvey->menuAction()->isVisible());
+    f.actTWCut->trigger();
+    EXPECT_TRUE(f.ToolWinCut->isHidden());
+    EXPECT_FALSE(f.menuSurvey->menuAction()->isVisible());
+    f.SyncToolChecks();
+    EXPECT_FALSE(f.actTWCut->isChecked());
+    EXPECT_TRUE(f.actTWGPS->isChecked());
+    f.actTWCut->trigger();
+    EXPECT_TRUE(f.menuSurvey->menuAction()->isVisible());
+
+    // ﾂｰﾙの整理 docks a floating tool window again.
+    f.ToolWinGPS->setFloating(true);
+    f.actTBAlign->trigger();
+    EXPECT_FALSE(f.ToolWinGPS->isFloating());
+    EXPECT_EQ(f.dockWidgetArea(f.ToolWinGPS), Qt::RightDockWidgetArea);
+    EXPECT_FALSE(f.ToolWinGPS->isHidden());
+
+    // Without a map window the map actions and the window arrangement are off.
+    for (QMdiSubWindow* w : f.MdiArea()->subWindowList()) w->close();
+    ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty() && !f.actMapZoomIn->isEnabled(); }));
+    EXPECT_FALSE(f.actCompass->isEnabled());
+    EXPECT_FALSE(f.actWindowTile->isEnabled());
+    EXPECT_FALSE(f.actWindowMinimize->isEnabled());
+}
+
+// Once through the real settings dialog, accepted as it comes up.
+TEST_F(MainFormTest, OpensThroughTheRealSettingsDialog) {
+    pty = std::make_unique<Pty>();
+    MapCom1(pty->SlavePath());
+    chosen = workDir;
+    form = std::make_unique<TMainForm>(sink, prog.path());
+    form->SetFolderChooser([this](const QString&) { return chosen; });
+    QString shownJob;
+    auto timer = testing::OnModal<TSetupForm>([&](TSetupForm* dlg) {
+        shownJob = dlg->edtJobName->text();
+        dlg->accept();
+    });
+    form->FileOpen();
+    EXPECT_EQ(shownJob, QStringLiteral("テスト工事"));
+    EXPECT_TRUE(form->IsOpen());
+    EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
+    EXPECT_EQ(form->Settings().ZoneIndex(), 8);
+    EXPECT_EQ(form->Caption(), QStringLiteral("Tidrun for GPS　テスト工事（世界測地系）"));
+}
+
+}  // namespace
+}  // namespace tidrun
