@@ -115,16 +115,6 @@ TEST_F(PtyReceiverTest, StoppedForwardingTargetDropsWholeSentencesSilently) {
     EXPECT_TRUE(WaitUntil([&] { return outPty.ReadAvailable() == rmc; }));
 }
 
-TEST_F(PtyReceiverTest, OpenFailsWithoutTheDeviceAndClosesBothPorts) {
-    Pty gpsPty;
-    SerialPortLink in(gpsPty.SlavePath()), out(dir.filePath("ttyNone"));
-    gps.SetInputPort(&in, 0, 0, 8);
-    gps.SetOutputPort(&out, "MARK\r");
-    EXPECT_FALSE(gps.Open());
-    EXPECT_FALSE(in.IsOpen());
-    EXPECT_FALSE(out.ErrorText().isEmpty());
-}
-
 // The receiver is unplugged: the device goes away and its path with it; later a device
 // appears at the same path. Positions resume and the running log goes on.
 TEST_F(PtyReceiverTest, UnpluggedReceiverIsReopenedAtTheSamePath) {
