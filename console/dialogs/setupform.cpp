@@ -202,6 +202,7 @@ QWidget* TSetupForm::BuildConversionPage() {
     shiftRow->addStretch(1);
 
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("変換後測地系"), cbxMapDatum);
     form->addRow(QStringLiteral("平面直角座標系"), cbxZone);
     auto* layout = new QVBoxLayout(page);
@@ -223,6 +224,7 @@ QWidget* TSetupForm::BuildReceiverPage() {
     portRow->addWidget(cbxPort);
     portRow->addWidget(lblPortTarget, 1);
     auto* top = new QFormLayout;
+    top->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     top->addRow(QStringLiteral("接続ﾎﾟｰﾄ"), portRow);
     top->addRow(QStringLiteral("通信速度"), cbxSpeed);
     top->addRow(QStringLiteral("測地系"), cbxGpsDatum);
@@ -289,6 +291,7 @@ QWidget* TSetupForm::BuildReceiverPage() {
     outPortRow->addWidget(cbxOutPort);
     outPortRow->addWidget(lblOutPortTarget, 1);
     auto* outForm = new QFormLayout;
+    outForm->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     outForm->addRow(QStringLiteral("接続ﾎﾟｰﾄ"), outPortRow);
     outForm->addRow(QStringLiteral("通信速度"), cbxOutSpeed);
     outForm->addRow(lblOutText, edtOutText);
@@ -313,6 +316,7 @@ QWidget* TSetupForm::BuildOtherPage() {
     for (const QString& name : TJobSettings::ColorChoices())
         cbxMapColor->addItem(Swatch(NamedColor(name)), name);
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("平面図の色"), cbxMapColor);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(form);

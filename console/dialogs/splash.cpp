@@ -123,7 +123,7 @@ QPixmap TSplash::Render(const QString& version, const QSize& size) {
 
     QFont title = p.font();
     title.setBold(true);
-    title.setPixelSize(static_cast<int>(h * 0.13));
+    title.setPixelSize(static_cast<int>(h * 0.11));
     p.setFont(title);
     p.setPen(Qt::white);
     p.drawText(QRectF(w * 0.06, h * 0.08, w * 0.6, h * 0.18), Qt::AlignLeft | Qt::AlignVCenter,

@@ -26,8 +26,14 @@ void NumericEdit::SetPicture(const QString& picture) {
     const qsizetype dot = picture.indexOf(QLatin1Char('.'));
     const QString whole = dot < 0 ? picture : picture.left(dot);
     const QString frac = dot < 0 ? QString() : picture.mid(dot + 1);
-    const int intDigits = std::max<int>(1, static_cast<int>(whole.count(QLatin1Char('#'))));
-    decimals_ = static_cast<int>(frac.count(QLatin1Char('#')));
+    const auto digits = [](const QString& part) {
+        int n = 0;
+        for (const QChar c : part)
+            if (c == QLatin1Char('#') || c == QLatin1Char('9') || c == QLatin1Char('0')) ++n;
+        return n;
+    };
+    const int intDigits = std::max(1, digits(whole));
+    decimals_ = digits(frac);
     QString pattern = minimum_ < 0 ? QStringLiteral("-?") : QString();
     pattern += QStringLiteral("\\d{0,%1}").arg(intDigits);
     if (decimals_ > 0) pattern += QStringLiteral("(\\.\\d{0,%1})?").arg(decimals_);

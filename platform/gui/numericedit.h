@@ -1,6 +1,6 @@
-// Numeric entry field with a picture mask and a range check. The picture uses '#' for a
-// digit and '.' for the decimal point ("#######.###": seven integer digits and three
-// decimals; "####": an integer of up to four digits); keys the picture cannot hold are
+// Numeric entry field with a picture mask and a range check. The picture uses '#' (or '9'
+// or '0') for a digit and '.' for the decimal point ("#######.###": seven integer digits
+// and three decimals; "999": an integer of up to three digits); keys the picture cannot hold are
 // dropped, and a minus sign is accepted only when the range allows negative values.
 // When an entry is finished (Return or leaving the field) the value is checked: out of
 // range, or unreadable, the field turns fuchsia, "値が正しくありません" is reported (through

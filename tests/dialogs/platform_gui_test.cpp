@@ -218,6 +218,10 @@ TEST(NumericEditTest, ThePictureDropsKeysItCannotHold) {
     real.edit->setValue(3.5);
     EXPECT_EQ(real.edit->text(), QStringLiteral("3.500"));
 
+    EditWindow nines(QStringLiteral("999"), 1, 999);
+    testing::TypeText(nines.edit, QStringLiteral("12345"));
+    EXPECT_EQ(nines.edit->text(), QStringLiteral("123"));
+
     EditWindow positive(QStringLiteral("###.#"), 0, 360);
     testing::TypeText(positive.edit, QStringLiteral("-5"));
     EXPECT_EQ(positive.edit->text(), QStringLiteral("5"));
