@@ -31,6 +31,7 @@
 
 #include <cmath>
 
+#include "console/dialogs/aboutbox.h"
 #include "console/dialogs/setupform.h"
 #include "planview/mapform.h"
 #include "platform/gui/numericedit.h"
@@ -311,6 +312,10 @@ void TMainForm::CreateActions() {
     connect(actTWCut, &QAction::triggered, this, [this] { ToggleDock(ToolWinCut, nullptr); });
     connect(actTBRem, &QAction::triggered, this, [this] { ToggleDock(ToolWinRem, cbxRemPoint); });
     connect(actTBAlign, &QAction::triggered, this, &TMainForm::AlignTools);
+    connect(actAbout, &QAction::triggered, this, [this] {
+        TAboutBox box(this);
+        box.Execute();
+    });
     connect(actWindowCascade, &QAction::triggered, this, [this] { mdiArea_->cascadeSubWindows(); });
     connect(actWindowTile, &QAction::triggered, this, [this] { mdiArea_->tileSubWindows(); });
     connect(actWindowArrange, &QAction::triggered, this, [this] {
@@ -783,6 +788,9 @@ bool TMainForm::DoOpen() {
     const std::optional<QString> chosen = chooseFolder_ ? chooseFolder_(preset) : std::nullopt;
     if (!chosen) return false;
 
+    // From here the configuration path names the new folder; its keys are written back at
+    // exit only once this open has gone through (see SaveSettings).
+    jobLoaded_ = false;
     workDir_ = QDir::cleanPath(*chosen);
     cfgPath_ = TidrunCfgPath(workDir_);
     calibDir_ = QDir(workDir_).filePath(QStringLiteral("Calib"));
@@ -864,6 +872,7 @@ bool TMainForm::DoOpen() {
         set("lblCutY", QString::asprintf("Ｙ＝%11.3f", r.Y));
         set("lblPrevDist", QString::asprintf("%8.1f", r.Dist));
     }
+    jobLoaded_ = true;
     return true;
 }
 
@@ -1046,7 +1055,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::SaveSettings() {
-    if (cfgPath_.isEmpty()) return;
+    // Only the keys of a job that was opened go back to its file: after an open that stopped
+    // early the window holds another job's values (or none), and writing them would replace
+    // that folder's offsets, planned line and window layouts.
+    if (cfgPath_.isEmpty() || !jobLoaded_) return;
     // Map windows first, from the last MDI child to the first.
     const QList<QMdiSubWindow*> subs = mdiArea_->subWindowList(QMdiArea::CreationOrder);
     int n = 0;

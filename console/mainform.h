@@ -255,6 +255,7 @@ class TMainForm : public QMainWindow, public TMapHost {
     QPointer<SerialLink> apdComPort_;  // GPS port (child)
     QPointer<SerialLink> outComPort_;  // transfer port (child)
 
+    bool jobLoaded_ = false;  // the last open went through: its keys may be saved
     int mapCounter_ = 0;
     int savedMapCount_ = 0;
     Offsets hosei_;

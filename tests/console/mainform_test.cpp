@@ -308,6 +308,37 @@ TEST_F(MainFormTest, FolderProblemsStopTheOpenWithTheirMessage) {
     EXPECT_TRUE(f.actFileOpen->isEnabled());
 }
 
+// Exiting after an open that stopped early must not write this window's values over the
+// chosen folder's offsets, planned line and window count.
+TEST_F(MainFormTest, ExitAfterAnAbandonedOpenLeavesTheFolderSettingsAlone) {
+    TIniFile cfg(Cfg());
+    ASSERT_TRUE(cfg.WriteFloat(QStringLiteral("設定"), QStringLiteral("補正X"), 2.5));
+    ASSERT_TRUE(cfg.WriteInteger(QStringLiteral("設定"), QStringLiteral("平面図"), 3));
+    QStringList original;
+    ASSERT_TRUE(ReadCp932Lines(Cfg(), original));
+
+    for (const bool settingsCancelled : {false, true}) {
+        QFile blockLog(QDir(workDir).filePath("Log"));
+        if (!settingsCancelled) {
+            ASSERT_TRUE(blockLog.open(QIODevice::WriteOnly));  // open stops at the folders
+            blockLog.close();
+        } else {
+            QFile::remove(blockLog.fileName());
+            acceptSettings = false;  // open stops at the settings
+        }
+        chosen = workDir;
+        TMainForm& f = MakeForm();
+        f.FileOpen();
+        ASSERT_FALSE(f.IsOpen());
+        sink.answer = true;
+        EXPECT_TRUE(f.close());
+        form.reset();
+        QStringList after;
+        ASSERT_TRUE(ReadCp932Lines(Cfg(), after));
+        EXPECT_EQ(after, original) << "settings cancelled: " << settingsCancelled;
+    }
+}
+
 TEST_F(MainFormTest, PortThatCannotOpenShowsConnectionErrorAndKeepsDesignTexts) {
     MapCom1(QDir(prog.path()).filePath("ttyNone"));
     chosen = workDir;
