@@ -1,8 +1,11 @@
-// Recording-file lines; a line the reader accepted, written again by the program, must
-// read back to the same line.
+// Recording-file lines: the one-pass reader must agree with splitting the fields first and
+// converting each; a line it accepted, written again by the program, must read back to
+// the same line.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <string_view>
 
 #include "platform/messagesink.h"
@@ -24,6 +27,28 @@ struct Sokusen : TSokusenColl {
     using TSokusenColl::TSokusenColl;
 };
 
+std::string WithoutQuotes(std::string_view f) {
+    std::string out;
+    for (char c : f)
+        if (c != '"') out.push_back(c);
+    return out;
+}
+
+// The reference reading: split into 17 fields, then convert each whole field.
+bool Reference(std::string_view line, TSokusen& r, std::string& name) {
+    std::string_view f[17];
+    SplitFields(line, f, 17);
+    if (!ParseInt(f[0], r.Serial) || !ParseInt(f[1], r.LineNo) || !ParseInt(f[3], r.CutNo) ||
+        !ParseReal(f[4], r.X) || !ParseReal(f[5], r.Y) || !ParseReal(f[6], r.H) ||
+        !ParseReal(f[7], r.Dist) || !ParseInt(f[8], r.GpsInt) || !ParseReal(f[9], r.GpsA) ||
+        !ParseReal(f[10], r.GpsB) || !ParseReal(f[11], r.GpsH) || !ParseReal(f[13], r.DX) ||
+        !ParseReal(f[14], r.DY) || !ParseReal(f[15], r.DH) || !ParseReal(f[16], r.DA)) {
+        return false;
+    }
+    name = WithoutQuotes(f[2]);
+    return ParseCutTime(WithoutQuotes(f[12]), r.Time);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -35,8 +60,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string_view line = all.substr(0, nl);
         all = nl == std::string_view::npos ? std::string_view() : all.substr(nl + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty() || !coll.ParseLine(line)) continue;
+        if (line.empty()) continue;
+        TSokusen ref{};
+        std::string refName;
+        const bool refOk = Reference(line, ref, refName);
+        if (coll.ParseLine(line) != refOk) abort();
+        if (!refOk) continue;
         const int i = coll.Count() - 1;
+        const TSokusen& got = coll.Item(i);
+        ref.NameIndex = got.NameIndex;
+        if (std::memcmp(&ref, &got, sizeof ref) != 0) abort();
+        if (coll.LineName(i) != DecodeCp932(QByteArrayView(refName.data(), refName.size())))
+            abort();
         if (coll.LineName(i).contains(QChar(0xFFFD))) continue;
         const QString text = coll.FormatLine(i);
         const QByteArray bytes = EncodeCp932(text);

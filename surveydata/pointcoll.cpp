@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 #include "surveydata/codec.h"
@@ -67,33 +68,84 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
     return fields;
 }
 
-bool ParseReal(std::string_view field, double& value) {
-    const char* p = field.data();
-    const char* end = p + field.size();
+const char* ParseRealPrefix(const char* p, const char* end, double& value) {
     bool negative = false;
     if (p < end && (*p == '+' || *p == '-')) {
         negative = *p == '-';
         ++p;
     }
-    // from_chars would also take "inf" and "nan"; the files hold plain decimals only.
-    if (p >= end || !(IsDigit(*p) || *p == '.')) return false;
-    double v = 0;
-    const auto r = std::from_chars(p, end, v, std::chars_format::general);
-    if (r.ec != std::errc() || r.ptr != end) return false;
+    // Scan the syntax: digits, an optional point with digits, an optional exponent. The
+    // mantissa is gathered on the way for the common case.
+    const char* start = p;
+    std::uint64_t mantissa = 0;
+    int digits = 0, fraction = 0;
+    while (p < end && IsDigit(*p)) {
+        if (digits < 19) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        ++digits;
+        ++p;
+    }
+    if (p < end && *p == '.') {
+        ++p;
+        while (p < end && IsDigit(*p)) {
+            if (digits < 19) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+            ++digits;
+            ++fraction;
+            ++p;
+        }
+    }
+    if (digits == 0) return nullptr;
+    bool exponent = false;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        if (q < end && (*q == '+' || *q == '-')) ++q;
+        if (q < end && IsDigit(*q)) {
+            while (q < end && IsDigit(*q)) ++q;
+            p = q;
+            exponent = true;
+        }
+    }
+    // Both the mantissa and the power of ten are exact doubles here, so one division gives
+    // the correctly rounded value; anything else goes to the library.
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    double v;
+    if (!exponent && digits <= 19 && mantissa <= (std::uint64_t{1} << 53) && fraction <= 22) {
+        v = static_cast<double>(mantissa) / kPow10[fraction];
+    } else {
+        const auto r = std::from_chars(start, p, v, std::chars_format::general);
+        if (r.ec != std::errc() || r.ptr != p) return nullptr;
+    }
     value = negative ? -v : v;
+    return p;
+}
+
+bool ParseReal(std::string_view field, double& value) {
+    const char* end = field.data() + field.size();
+    double v;
+    const char* q = ParseRealPrefix(field.data(), end, v);
+    if (!q || q != end) return false;  // (an empty view may have a null end)
+    value = v;
     return true;
 }
 
-bool ParseInt(std::string_view field, int& value) {
-    const char* p = field.data();
-    const char* end = p + field.size();
+const char* ParseIntPrefix(const char* p, const char* end, int& value) {
     if (p < end && *p == '+') ++p;
-    if (p >= end) return false;
-    if (*p == '-' && (p + 1 >= end || !IsDigit(p[1]))) return false;
-    if (*p != '-' && !IsDigit(*p)) return false;
+    if (p >= end) return nullptr;
+    if (*p == '-' && (p + 1 >= end || !IsDigit(p[1]))) return nullptr;
+    if (*p != '-' && !IsDigit(*p)) return nullptr;
     int v = 0;
     const auto r = std::from_chars(p, end, v);
-    if (r.ec != std::errc() || r.ptr != end) return false;
+    if (r.ec != std::errc()) return nullptr;
+    value = v;
+    return r.ptr;
+}
+
+bool ParseInt(std::string_view field, int& value) {
+    const char* end = field.data() + field.size();
+    int v;
+    const char* q = ParseIntPrefix(field.data(), end, v);
+    if (!q || q != end) return false;
     value = v;
     return true;
 }

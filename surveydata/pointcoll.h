@@ -25,6 +25,10 @@ int SplitFields(std::string_view line, std::string_view* out, int maxFields);
 // exponent; the whole field must be consumed. Empty fields do not convert.
 bool ParseReal(std::string_view field, double& value);
 bool ParseInt(std::string_view field, int& value);
+// The same on the start of [p, end): returns the end of the number, nullptr when no
+// number starts at p. For parsers that walk a line once.
+const char* ParseRealPrefix(const char* p, const char* end, double& value);
+const char* ParseIntPrefix(const char* p, const char* end, int& value);
 
 class TPointColl {
   public:

@@ -17,10 +17,9 @@ namespace tidrun {
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
-constexpr int kFieldCount = 17;
-// Recording lines are about 150 to 200 bytes; reserving for the short end avoids most
+// Recording lines are about 170 to 200 bytes; reserving for the short end avoids most
 // regrowth of the record array on a large file without touching memory that stays unused.
-constexpr qint64 kMinLineBytes = 150;
+constexpr qint64 kMinLineBytes = 160;
 
 // Reads 1 to maxDigits decimal digits at p.
 bool ReadNumber(const char*& p, const char* end, int maxDigits, int& value) {
@@ -152,20 +151,56 @@ void TSokusenColl::Add(const TSokusen& rec, const QString& lineName) {
     items_.push_back(r);
 }
 
+// Walks the line once: a number field must end at a delimiter or the end of the line,
+// which gives the same result as splitting the fields first and converting each whole
+// field (a field holding anything more is no number either way).
 bool TSokusenColl::ParseLine(std::string_view line) {
-    std::string_view f[kFieldCount];
-    SplitFields(line, f, kFieldCount);
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    auto isDelim = [](char c) { return c == ' ' || c == ',' || c == '\t'; };
+    auto skip = [&] {
+        while (p < end && isDelim(*p)) ++p;
+    };
+    auto real = [&](double& v) {
+        skip();
+        const char* q = ParseRealPrefix(p, end, v);
+        if (!q || (q < end && !isDelim(*q))) return false;
+        p = q;
+        return true;
+    };
+    auto integer = [&](std::int32_t& v) {
+        skip();
+        const char* q = ParseIntPrefix(p, end, v);
+        if (!q || (q < end && !isDelim(*q))) return false;
+        p = q;
+        return true;
+    };
+    auto text = [&]() {
+        skip();
+        const char* start = p;
+        bool quoted = false;
+        for (; p < end; ++p) {
+            if (*p == '"') {
+                quoted = !quoted;
+            } else if (!quoted && isDelim(*p)) {
+                break;
+            }
+        }
+        return std::string_view(start, static_cast<size_t>(p - start));
+    };
+
     TSokusen r;
-    if (!ParseInt(f[0], r.Serial) || !ParseInt(f[1], r.LineNo) || !ParseInt(f[3], r.CutNo) ||
-        !ParseReal(f[4], r.X) || !ParseReal(f[5], r.Y) || !ParseReal(f[6], r.H) ||
-        !ParseReal(f[7], r.Dist) || !ParseInt(f[8], r.GpsInt) || !ParseReal(f[9], r.GpsA) ||
-        !ParseReal(f[10], r.GpsB) || !ParseReal(f[11], r.GpsH) || !ParseReal(f[13], r.DX) ||
-        !ParseReal(f[14], r.DY) || !ParseReal(f[15], r.DH) || !ParseReal(f[16], r.DA)) {
+    if (!integer(r.Serial) || !integer(r.LineNo)) return false;
+    const std::string_view nameField = text();
+    if (!integer(r.CutNo) || !real(r.X) || !real(r.Y) || !real(r.H) || !real(r.Dist) ||
+        !integer(r.GpsInt) || !real(r.GpsA) || !real(r.GpsB) || !real(r.GpsH)) {
         return false;
     }
+    const std::string_view timeField = text();
+    if (!real(r.DX) || !real(r.DY) || !real(r.DH) || !real(r.DA)) return false;
     std::string scratch;
-    if (!ParseCutTime(StripQuotes(f[12], scratch), r.Time)) return false;
-    const std::string_view name = StripQuotes(f[2], scratch);
+    if (!ParseCutTime(StripQuotes(timeField, scratch), r.Time)) return false;
+    const std::string_view name = StripQuotes(nameField, scratch);
     if (names_.empty() || QByteArrayView(lastNameBytes_) != QByteArrayView(name)) {
         names_.push_back(DecodeCp932(QByteArrayView(name)));
         lastNameBytes_ = QByteArray(name.data(), static_cast<qsizetype>(name.size()));

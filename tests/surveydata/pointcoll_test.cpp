@@ -2,6 +2,9 @@
 
 #include <QTemporaryDir>
 
+#include <cstdlib>
+#include <memory>
+
 #include "surveydata/pointcoll.h"
 #include "testfiles.h"
 
@@ -46,6 +49,14 @@ TEST(FieldSplitting, NumberSyntax) {
     EXPECT_DOUBLE_EQ(v, -0.015);
     for (const char* bad : {"", "-", ".", "abc", "1.2.3", "1e", "inf", "nan", "0x10", "1 ", "--1"})
         EXPECT_FALSE(ParseReal(bad, v)) << bad;
+    EXPECT_FALSE(ParseReal(std::string_view(), v));
+    EXPECT_FALSE(ParseInt(std::string_view(), *std::make_unique<int>()));
+    // Correctly rounded, on the quick path as on the long one.
+    for (const char* text : {"0.1", "-145266.075", "135.248401", "9007199254740993", "1e-7",
+                             "0.12345678901234567890123", "123456789012345678901234.5"}) {
+        ASSERT_TRUE(ParseReal(text, v));
+        EXPECT_EQ(v, std::strtod(text, nullptr)) << text;
+    }
     int i = 0;
     EXPECT_TRUE(ParseInt("+12", i));
     EXPECT_EQ(i, 12);
