@@ -656,6 +656,12 @@ void TMainForm::CreateToolWindows() {
     ng->addWidget(lblEWValue, 1, 1);
     lblS->hide();
     lblW->hide();
+    QFont newsFont = lblN->font();
+    newsFont.setPointSize(newsFont.pointSize() + 4);
+    newsFont.setBold(true);
+    for (QLabel* l : {lblN, lblS, lblE, lblW, lblNSValue, lblEWValue}) l->setFont(newsFont);
+    ng->setRowStretch(2, 1);
+    ng->setColumnStretch(1, 1);
     tabGuide->addTab(news, QStringLiteral("ＮＥＷＳ"));
     auto* xy = new QWidget(tabGuide);
     auto* xg = new QGridLayout(xy);
@@ -674,6 +680,7 @@ void TMainForm::CreateToolWindows() {
     xg->addWidget(lblDeltaYValue, 1, 2);
     xg->addWidget(new QLabel(QStringLiteral("距離"), xy), 2, 1);
     xg->addWidget(lblLongValue, 2, 2);
+    xg->setRowStretch(5, 1);
     tabGuide->addTab(xy, QStringLiteral("ＸＹ"));
     rv->addWidget(tabGuide);
     ToolWinRem = makeDock("ToolWinRem", actTBRem, rem);

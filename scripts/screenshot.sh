@@ -2,12 +2,13 @@
 # Starts the real console under Xvfb on a fresh copy of the demo job, confirms the work
 # folder and the settings as a newcomer would (Return, Return), lets the replayed track
 # run for a while and saves a screenshot of the screen.
-# Usage: scripts/screenshot.sh [OUT.png] [SECONDS]   (default docs/screenshot.png, 12 s;
+# Usage: scripts/screenshot.sh [OUT.png] [SECONDS]   (default <build>/screenshot.png, 12 s;
 #        build folder build/, or $BUILD)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-out=${1:-docs/screenshot.png}
+build=${BUILD:-build}
+out=${1:-$build/screenshot.png}
 wait_s=${2:-12}
 bash scripts/deps.sh
 for tool in xdotool import; do
@@ -16,7 +17,6 @@ for tool in xdotool import; do
     $SUDO apt-get install -y -qq --no-install-recommends xdotool imagemagick >/dev/null
   fi
 done
-build=${BUILD:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target tidrun -j "$(nproc)"
 source scripts/demo-job.sh
