@@ -18,11 +18,6 @@ namespace {
 
 using namespace tidrun::test;
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 class ReceiverTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -45,7 +40,7 @@ class ReceiverTest : public ::testing::Test {
         gps.SetLogFile(dir.filePath("GPS.LOG"));
         gps.SetLogMode(TLogMode::lmOn);
     }
-    QByteArray Log() const { return ReadAll(dir.filePath("GPS.LOG")); }
+    QByteArray Log() const { return ReadFile(dir.filePath("GPS.LOG")); }
 
     struct Pos {
         double X, Y, h;

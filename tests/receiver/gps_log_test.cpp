@@ -21,10 +21,6 @@ class GpsLogTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    static QByteArray Read(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     static void Put(const QString& path, const QByteArray& data) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -47,11 +43,11 @@ TEST_F(GpsLogTest, AppendKeepsOrCreatesAndOnTruncates) {
     gps.SetLogMode(TLogMode::lmOff);
     gps.SetLogMode(TLogMode::lmAppend);
     gps.WriteLog(QByteArray("b\r"));
-    EXPECT_EQ(Read(path), "a\rb\r") << "written unchanged, no line end added, flushed at once";
+    EXPECT_EQ(ReadFile(path), "a\rb\r") << "written unchanged, no line end added, flushed at once";
 
     gps.SetLogMode(TLogMode::lmOn);  // from append straight to on: the file starts anew
     gps.WriteLog(QByteArray("c"));
-    EXPECT_EQ(Read(path), "c");
+    EXPECT_EQ(ReadFile(path), "c");
     EXPECT_TRUE(sink.entries.empty());
 }
 
@@ -63,7 +59,7 @@ TEST_F(GpsLogTest, SameModeOrSameNameDoesNotReopen) {
     gps.SetLogMode(TLogMode::lmOn);
     gps.SetLogFile(path);
     gps.WriteLog(QByteArray("more\r"));
-    EXPECT_EQ(Read(path), "kept\rmore\r");
+    EXPECT_EQ(ReadFile(path), "kept\rmore\r");
 }
 
 TEST_F(GpsLogTest, NewNameWhileLoggingSwitchesFilesInTheSameMode) {
@@ -75,19 +71,19 @@ TEST_F(GpsLogTest, NewNameWhileLoggingSwitchesFilesInTheSameMode) {
     gps.SetLogFile(second);  // reopened with lmOn: truncated
     EXPECT_EQ(gps.LogMode(), TLogMode::lmOn);
     gps.WriteLog(QByteArray("two"));
-    EXPECT_EQ(Read(first), "one");
-    EXPECT_EQ(Read(second), "two");
+    EXPECT_EQ(ReadFile(first), "one");
+    EXPECT_EQ(ReadFile(second), "two");
 
     gps.SetLogMode(TLogMode::lmAppend);
     gps.SetLogFile(first);  // reopened with lmAppend: kept
     gps.WriteLog(QByteArray("+"));
-    EXPECT_EQ(Read(first), "one+");
+    EXPECT_EQ(ReadFile(first), "one+");
 
     gps.SetLogMode(TLogMode::lmOff);
     gps.SetLogFile(second);  // off: only the name changes
     EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
     EXPECT_EQ(gps.LogFile(), second);
-    EXPECT_EQ(Read(second), "two");
+    EXPECT_EQ(ReadFile(second), "two");
 }
 
 TEST_F(GpsLogTest, UncreatableLogIsReportedAndReceptionGoesOn) {

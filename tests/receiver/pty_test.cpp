@@ -17,11 +17,6 @@ namespace {
 
 using namespace tidrun::test;
 
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 class PtyReceiverTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -57,6 +58,12 @@ inline QByteArray GgaBadChecksum() {
     QByteArray s = Gga(30);
     s.replace("3525.1234", "3525.9234");
     return s;
+}
+
+// A file's bytes, or "<missing>".
+inline QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // Runs the event loop until pred holds or timeoutMs passes; returns pred().
