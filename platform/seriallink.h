@@ -9,7 +9,7 @@ namespace tidrun {
 
 class SerialLink : public QObject {
     Q_OBJECT
-public:
+  public:
     using QObject::QObject;
     ~SerialLink() override = default;
 
@@ -29,7 +29,7 @@ public:
     virtual QString Source() const = 0;
     virtual QString ErrorText() const = 0;
 
-signals:
+  signals:
     void BytesReceived(const QByteArray& data);
     // The open port failed (device unplugged); the link stays configured.
     void Lost();
