@@ -176,7 +176,13 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
 }
 
 TMainForm::~TMainForm() {
-    // The receiver goes before the collections and the ports it reports into.
+    // The child widgets outlive this class's part of the object: nothing they emit while
+    // they are torn down may reach it, and the map windows go while the collections they
+    // read still exist. The receiver goes before the ports it reads.
+    for (QObject* child : findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
+    if (ageTimer_) ageTimer_->stop();
+    for (QMdiSubWindow* w : mdiArea_->subWindowList()) delete w;
     delete gps_;
     gps_ = nullptr;
 }
@@ -1366,10 +1372,6 @@ QSize TMainForm::FreeClientSize() const {
     const QSize client = size();
     return {std::max(0, client.width() - left - right - 4),
             std::max(0, client.height() - topH - 4)};
-}
-
-void TMainForm::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
 }
 
 // ---------------------------------------------------------------------------------------

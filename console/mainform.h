@@ -198,7 +198,6 @@ class TMainForm : public QMainWindow, public TMapHost {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void CreateActions();
