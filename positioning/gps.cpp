@@ -5,6 +5,11 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#include <cerrno>
+#endif
+
 namespace tidrun {
 
 namespace {
@@ -217,12 +222,23 @@ void TGPS::CloseLogFile() {
     if (log_.isOpen()) log_.close();
 }
 
+// Puts what the system holds of the log on the disk, so that a power cut on board loses
+// at most the last second of sentences. Files that cannot be synced (devices) count as done.
+bool TGPS::SyncLog() {
+    syncAge_.start();
+#ifdef Q_OS_UNIX
+    if (log_.isOpen() && ::fdatasync(log_.handle()) != 0 && errno != EINVAL && errno != EROFS)
+        return false;
+#endif
+    return true;
+}
+
 void TGPS::SetLogMode(TLogMode mode) {
     if (mode == logMode_) return;
     logMode_ = mode;
     bool ok = true;
     if (mode == TLogMode::lmOff) {
-        ok = !log_.isOpen() || log_.flush();
+        ok = !log_.isOpen() || (log_.flush() && SyncLog());
         CloseLogFile();
     } else {
         // Switching between lmOn and lmAppend: the open file is closed first.
@@ -252,8 +268,10 @@ void TGPS::SetLogFile(const QString& name) {
 void TGPS::WriteLog(std::string_view text) {
     if (logMode_ == TLogMode::lmOff) return;
     const qint64 size = qint64(text.size());
-    // Flushed at once: what was logged survives a crash of the program.
-    const bool ok = log_.isOpen() && log_.write(text.data(), size) == size && log_.flush();
+    // Flushed at once: what was logged survives a crash of the program; on the disk at
+    // least once a second.
+    bool ok = log_.isOpen() && log_.write(text.data(), size) == size && log_.flush();
+    if (ok && (!syncAge_.isValid() || syncAge_.elapsed() >= 1000)) ok = SyncLog();
     if (!ok) {
         CloseLogFile();
         logMode_ = TLogMode::lmOff;

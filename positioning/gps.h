@@ -99,6 +99,7 @@ class TGPS : public QObject {
     QDateTime LocalFixTime();
     bool OpenLogFile(TLogMode mode);
     void CloseLogFile();
+    bool SyncLog();
 
     MessageSink& sink_;
     QPointer<SerialLink> input_;
@@ -127,6 +128,7 @@ class TGPS : public QObject {
     QDate today_;
     int utcOffsetSecs_ = 0;
     QElapsedTimer clockAge_;
+    QElapsedTimer syncAge_;  // since the log last reached the disk
 };
 
 }  // namespace tidrun
