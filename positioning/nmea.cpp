@@ -2,8 +2,13 @@
 
 #include <QDate>
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <numbers>
 
@@ -16,6 +21,19 @@ namespace {
 bool IsBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= ' ';
 }
+
+// Blanks and control characters skipped around fields: 1 to 32 (a NUL ends the text).
+bool IsSkipped(char c) {
+    return static_cast<unsigned char>(c - 1) < ' ';
+}
+
+// Bytes that end an unquoted field: a comma and every byte below 33.
+constexpr std::array<bool, 256> kFieldEnd = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c <= ' '; ++c) t[c] = true;
+    t[','] = true;
+    return t;
+}();
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlankOrControl(s.front())) s.remove_prefix(1);
@@ -46,6 +64,35 @@ unsigned ReadChecksumField(std::string_view f) {
     return static_cast<unsigned>(hi * 16 + lo);
 }
 
+// Appends the decimal digits at q to mantissa (wrapping silently past 19 digits) and returns
+// where they end. Eight digits at a time where there are eight.
+[[gnu::always_inline]] inline const char* ReadDigits(const char* q, const char* e,
+                                                     std::uint64_t& mantissa) {
+    if constexpr (std::endian::native == std::endian::little) {
+        while (e - q >= 8) {
+            std::uint64_t v;
+            std::memcpy(&v, q, 8);
+            const bool allDigits = ((v & 0xF0F0F0F0F0F0F0F0ULL) |
+                                    (((v + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4)) ==
+                                   0x3333333333333333ULL;
+            if (!allDigits) break;
+            v -= 0x3030303030303030ULL;
+            v = v * 10 + (v >> 8);
+            v = (((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+                 (((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+                32;
+            mantissa = mantissa * 100000000ULL + (v & 0xFFFFFFFFULL);
+            q += 8;
+        }
+    }
+    unsigned d;
+    while (q < e && (d = static_cast<unsigned>(*q - '0')) < 10) {
+        mantissa = mantissa * 10 + d;
+        ++q;
+    }
+    return q;
+}
+
 }  // namespace
 
 bool ReadNmeaReal(std::string_view field, double& value) {
@@ -62,31 +109,28 @@ bool ReadNmeaReal(std::string_view field, double& value) {
     // Short plain decimals (nearly every NMEA field): digits / 10^k is exact in both parts,
     // so one division gives the correctly rounded value.
     {
+        const char* q = s.data() + lead;
+        const char* const e = s.data() + s.size();
+        const char* const first = q;
         std::uint64_t mantissa = 0;
-        int digits = 0, decimals = 0;
-        bool dot = false, plain = true;
-        for (std::size_t i = lead; i < s.size(); ++i) {
-            const char c = s[i];
-            if (IsDigit(c)) {
-                mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
-                ++digits;
-                decimals += dot ? 1 : 0;
-            } else if (c == '.' && !dot) {
-                dot = true;
-            } else {
-                plain = false;
-                break;
+        q = ReadDigits(q, e, mantissa);
+        std::ptrdiff_t digits = q - first, decimals = 0;
+        if (q < e && *q == '.') {
+            const char* const fraction = ++q;
+            q = ReadDigits(q, e, mantissa);
+            decimals = q - fraction;
+            digits += decimals;
+        }
+        if (q == e) {
+            if (digits == 0) return false;  // "." or "-."
+            if (digits <= 15) {
+                static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+                const double v = static_cast<double>(mantissa) / kPow10[decimals];
+                value = lead ? -v : v;
+                return true;
             }
         }
-        if (plain && digits > 0 && digits <= 15 && decimals <= 22) {
-            constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-            const double v = static_cast<double>(mantissa) / kPow10[decimals];
-            value = lead ? -v : v;
-            return true;
-        }
-        if (plain && digits == 0) return false;  // "." or "-."
     }
     double v = 0;
     const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
@@ -103,18 +147,53 @@ double NmeaReal(std::string_view field) {
 
 std::int32_t NmeaInteger(std::string_view field) {
     std::string_view s = Trim(field);
-    if (!s.empty() && s.front() == '+') {
+    bool negative = false;
+    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+        negative = s.front() == '-';
         s.remove_prefix(1);
-        if (!s.empty() && s.front() == '-') return 0;
     }
-    std::int32_t v = 0;
-    const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (s.empty() || ec != std::errc() || ptr != s.data() + s.size()) return 0;
-    return v;
+    if (s.empty() || s.size() > 10) return 0;
+    std::int64_t v = 0;
+    for (char c : s) {
+        const unsigned d = static_cast<unsigned>(c - '0');
+        if (d >= 10) return 0;
+        v = v * 10 + d;
+    }
+    if (negative) v = -v;
+    if (v < INT32_MIN || v > INT32_MAX) return 0;
+    return static_cast<std::int32_t>(v);
 }
 
 bool ParseNmeaTime(std::string_view field, std::int32_t& timeMs) {
     const std::string_view s = Trim(field);
+    // Plain form, digits [. digits]: read the whole seconds and the hundredths from the text.
+    {
+        std::size_t i = 0;
+        std::int64_t n = 0;
+        while (i < s.size() && IsDigit(s[i])) {
+            n = std::min<std::int64_t>(n * 10 + (s[i] - '0'), 100000000);  // large is large
+            ++i;
+        }
+        std::int32_t hundredths = 0;
+        if (i < s.size() && s[i] == '.') {
+            const std::size_t fraction = ++i;
+            while (i < s.size() && IsDigit(s[i])) {
+                if (i - fraction < 2) hundredths = hundredths * 10 + (s[i] - '0');
+                ++i;
+            }
+            if (i - fraction == 1) hundredths *= 10;
+        }
+        if (i == s.size()) {
+            if (n >= 240000) return false;
+            const auto hours = static_cast<std::int32_t>(n / 10000);
+            const auto minutes = static_cast<std::int32_t>(n / 100 % 100);
+            const auto seconds = static_cast<std::int32_t>(n % 100);
+            if (hours > 23 || minutes > 59 || seconds > 59) return false;
+            timeMs = ((hours * 60 + minutes) * 60 + seconds) * 1000 + hundredths * 10;
+            return true;
+        }
+    }
+    // Anything else (a sign, an exponent, garbage): the number as the real reader gives it.
     double v = 0;
     ReadNmeaReal(s, v);  // an unreadable number counts as 0, like every other field
     if (!(v >= 0 && v < 240000)) return false;
@@ -159,14 +238,33 @@ double NmeaAngleToRadians(double value) {
     return r;
 }
 
-std::uint8_t TNMEA::Checksum(std::string_view sentence) {
-    unsigned x = 0;
-    for (std::size_t i = 1; i < sentence.size(); ++i) {
-        const char c = sentence[i];
-        if (c == '*') break;
-        x ^= static_cast<unsigned char>(c);
+namespace {
+
+// Exclusive-or of a byte range, eight bytes at a time.
+unsigned XorBytes(const char* p, std::size_t n) {
+    std::uint64_t wide = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        wide ^= w;
     }
-    return static_cast<std::uint8_t>(x);
+    wide ^= wide >> 32;
+    wide ^= wide >> 16;
+    wide ^= wide >> 8;
+    unsigned x = static_cast<unsigned>(wide & 0xFFu);
+    for (; n > 0; ++p, --n) x ^= static_cast<unsigned char>(*p);
+    return x;
+}
+
+}  // namespace
+
+std::uint8_t TNMEA::Checksum(std::string_view sentence) {
+    if (sentence.size() < 2) return 0;
+    const char* begin = sentence.data() + 1;
+    const void* star = std::memchr(begin, '*', sentence.size() - 1);
+    const char* end =
+        star != nullptr ? static_cast<const char*>(star) : sentence.data() + sentence.size();
+    return static_cast<std::uint8_t>(XorBytes(begin, static_cast<std::size_t>(end - begin)));
 }
 
 int TNMEA::FieldCount() const {
@@ -178,21 +276,84 @@ std::string_view TNMEA::Field(int index) const {
     return fields_[static_cast<std::size_t>(index)];
 }
 
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+
+// High bit set in each byte of v that equals b (exact, no false positives).
+std::uint64_t BytesEqual(std::uint64_t v, unsigned char b) {
+    const std::uint64_t x = v ^ (kOnes * b);
+    return ~(((x & ~kHigh) + ~kHigh) | x) & kHigh;
+}
+
+// High bit set in each byte of v that is below 33 (exact).
+std::uint64_t BytesBelow33(std::uint64_t v) {
+    const std::uint64_t low = v & ~kHigh;                            // low seven bits of each byte
+    const std::uint64_t atLeast33 = (low + kOnes * (128 - 33)) | v;  // bit 7: byte >= 33
+    return ~atLeast33 & kHigh;
+}
+
+}  // namespace
+
+// The common sentence: no quote, no blank or control byte before its trailing run (the CR).
+// There the comma-text rule is a plain split at commas; false when the text needs the full rule.
+bool TNMEA::SplitPlain() {
+    if constexpr (std::endian::native != std::endian::little) return false;
+    const char* const text = buffer_.data();
+    std::size_t n = buffer_.size();
+    while (n > 0 && IsBlankOrControl(text[n - 1])) --n;  // the trailing run
+    const bool trailing = n < buffer_.size();
+    // A NUL in the trailing run ends the text there: left to the full rule.
+    if (trailing && std::memchr(text + n, '\0', buffer_.size() - n) != nullptr) return false;
+    if (n == 0) return true;  // nothing but blanks: no fields
+
+    std::size_t start = 0;
+    auto comma = [&](std::size_t at) {
+        fields_.emplace_back(text + start, at - start);
+        start = at + 1;
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, text + i, 8);
+        if ((BytesBelow33(v) | BytesEqual(v, '"')) != 0) {
+            fields_.clear();
+            return false;
+        }
+        for (std::uint64_t m = BytesEqual(v, ','); m != 0; m &= m - 1) {
+            comma(i + static_cast<std::size_t>(std::countr_zero(m)) / 8);
+        }
+    }
+    for (; i < n; ++i) {
+        const char c = text[i];
+        if (IsBlankOrControl(c) || c == '"') {
+            fields_.clear();
+            return false;
+        }
+        if (c == ',') comma(i);
+    }
+    // The last piece; after a final comma it is empty and counts only when nothing follows.
+    if (start < n || !trailing) fields_.emplace_back(text + start, n - start);
+    return true;
+}
+
 // Splits buffer_ into fields_ by the comma-text rule: blanks and control characters before
 // a field are skipped, a field ends at a comma or at a byte below 33, a field opening with a
 // double quote is a quoted string ("" inside stands for one quote). The text ends at a NUL byte.
 void TNMEA::Split() {
     fields_.clear();
+    if (SplitPlain()) return;
     char* p = buffer_.data();
-    char* const end = p + std::strlen(p);
-    while (p < end && IsBlankOrControl(*p)) ++p;
-    while (p < end) {
+    char* const end = p + buffer_.size();  // *end is the string's terminating NUL
+    while (p < end && IsSkipped(*p)) ++p;
+    while (p < end && *p != '\0') {
         if (*p == '"') {
             // Unquote in place: the write position never passes the read position.
             char* const start = p;
             char* out = p;
             ++p;
-            while (p < end) {
+            while (p < end && *p != '\0') {
                 if (*p == '"') {
                     if (p + 1 < end && p[1] == '"') {
                         *out++ = '"';
@@ -206,29 +367,38 @@ void TNMEA::Split() {
             }
             fields_.emplace_back(start, static_cast<std::size_t>(out - start));
         } else {
+            // *end is a NUL (the string's terminator or the first NUL), which stops this scan.
             char* const start = p;
-            while (p < end && !IsBlankOrControl(*p) && *p != ',') ++p;
+            while (!kFieldEnd[static_cast<unsigned char>(*p)]) ++p;
             fields_.emplace_back(start, static_cast<std::size_t>(p - start));
         }
-        while (p < end && IsBlankOrControl(*p)) ++p;
+        while (p < end && IsSkipped(*p)) ++p;
         if (p < end && *p == ',') {
-            if (p + 1 == end) fields_.emplace_back();  // a comma closing the text: one empty field
+            if (p + 1 == end || p[1] == '\0') fields_.emplace_back();  // a comma closing the text
             do ++p;
-            while (p < end && IsBlankOrControl(*p));
+            while (p < end && IsSkipped(*p));
         }
     }
 }
 
 void TNMEA::Decode(std::string_view sentence) {
     buffer_.assign(sentence);
-    const std::size_t star = buffer_.find('*');
-    if (star != std::string::npos) buffer_[star] = ',';
+    const void* starAt =
+        sentence.empty() ? nullptr : std::memchr(sentence.data(), '*', sentence.size());
+    const std::size_t star =
+        starAt != nullptr
+            ? static_cast<std::size_t>(static_cast<const char*>(starAt) - sentence.data())
+            : sentence.size();
+    if (star < sentence.size()) buffer_[star] = ',';
     Split();
 
     errorFlag = 0;
     checksumMatched_ = false;
     const unsigned expected = fields_.empty() ? 0u : ReadChecksumField(fields_.back());
-    if ((expected & 0xFFu) != Checksum(sentence)) {
+    // The checksum covers the bytes after the first one up to the "*" (or the end).
+    const unsigned actual =
+        star >= 1 ? XorBytes(sentence.data() + 1, star - 1) & 0xFFu : Checksum(sentence);
+    if ((expected & 0xFFu) != actual) {
         errorFlag = -1;
         return;
     }

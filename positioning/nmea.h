@@ -60,6 +60,7 @@ class TNMEA : public GpsFix {
 
   private:
     void Split();
+    bool SplitPlain();
     void DecodeGGA();
     void DecodeGGK();
 

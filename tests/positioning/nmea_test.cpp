@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "positioning/geodesy.h"
 #include "positioning/nmea.h"
@@ -309,6 +312,68 @@ TEST(PositionRule, OnlyACleanGgaOrGgkWithAFixGivesAPosition) {
     EXPECT_DOUBLE_EQ(p.X, X);
     EXPECT_DOUBLE_EQ(p.Y, Y);
     EXPECT_DOUBLE_EQ(p.h, h);
+}
+
+}  // namespace
+}  // namespace tidrun
+
+namespace tidrun {
+namespace {
+
+// The comma-text rule written plainly, to check the decoder's splitting against it.
+std::vector<std::string> ReferenceSplit(std::string text) {
+    if (const auto star = text.find('*'); star != std::string::npos) text[star] = ',';
+    text = text.substr(0, text.find('\0'));
+    auto skipped = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    std::vector<std::string> out;
+    std::size_t p = 0;
+    while (p < text.size() && skipped(text[p])) ++p;
+    while (p < text.size()) {
+        std::string f;
+        if (text[p] == '"') {
+            ++p;
+            while (p < text.size()) {
+                if (text[p] == '"') {
+                    if (p + 1 < text.size() && text[p + 1] == '"') {
+                        f += '"';
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                f += text[p++];
+            }
+        } else {
+            while (p < text.size() && !skipped(text[p]) && text[p] != ',') f += text[p++];
+        }
+        out.push_back(f);
+        while (p < text.size() && skipped(text[p])) ++p;
+        if (p < text.size() && text[p] == ',') {
+            if (p + 1 == text.size()) out.emplace_back();
+            ++p;
+            while (p < text.size() && skipped(text[p])) ++p;
+        }
+    }
+    return out;
+}
+
+TEST(NmeaFields, SplittingMatchesTheRuleOnRandomText) {
+    const char alphabet[] = {'a', '5', ',', ',', ',', ' ', '\r', '\n', '"', '\0', '*', '\xE9', '$'};
+    std::mt19937 rng(3);
+    TNMEA n;
+    for (int i = 0; i < 100000; ++i) {
+        std::string text(rng() % 40, 'x');
+        for (char& c : text) c = alphabet[rng() % sizeof alphabet];
+        if (i % 3 == 0) text += '\r';  // most sentences end in a CR
+        n.Decode(text);
+        const std::vector<std::string> want = ReferenceSplit(text);
+        ASSERT_EQ(n.FieldCount(), static_cast<int>(want.size())) << testing::PrintToString(text);
+        for (int k = 0; k < n.FieldCount(); ++k) {
+            ASSERT_EQ(n.Field(k), want[static_cast<std::size_t>(k)])
+                << testing::PrintToString(text) << " field " << k;
+        }
+    }
 }
 
 }  // namespace
