@@ -1,5 +1,6 @@
 #include "surveydata/jobsettings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -21,8 +22,9 @@ bool FileExists(const QString& path) {
 }
 
 // Offers to create a missing recording or mark file; true when it exists afterwards.
-bool OfferToCreate(const QString& path, MessageSink& sink) {
-    if (!sink.Confirm(path + QStringLiteral("\r\n\n新規で作成しますか"))) return false;
+// The question names the path as the user typed it.
+bool OfferToCreate(const QString& shown, const QString& path, MessageSink& sink) {
+    if (!sink.Confirm(shown + QStringLiteral("\r\n\n新規で作成しますか"))) return false;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         sink.Error(QStringLiteral("書込ｴﾗｰ\r\nﾌｧｲﾙを作成できません"));
@@ -129,6 +131,12 @@ void TJobSettings::Load(const QString& cfgPath) {
     MapColor = doc.Value(kColor, kMapColorKey).value_or(QStringLiteral("Teal"));
     loadedTansa_ = TansaPath();
     surveyAreaChanged_ = false;
+    baseDir_ = QFileInfo(cfgPath).absolutePath();
+}
+
+QString TJobSettings::Resolve(const QString& path) const {
+    if (path.isEmpty() || baseDir_.isEmpty()) return path;
+    return QDir(baseDir_).absoluteFilePath(path);
 }
 
 bool TJobSettings::Store(const QString& cfgPath) const {
@@ -156,16 +164,20 @@ bool TJobSettings::Validate(MessageSink& sink) const {
         return false;
     };
     if (TansaPath().isEmpty()) return fail("調査区域ﾌｧｲﾙ名を入力して下さい");
-    if (!FileExists(TansaPath())) return fail("調査区域ﾌｧｲﾙが見つかりません");
+    if (!FileExists(Resolve(TansaPath()))) return fail("調査区域ﾌｧｲﾙが見つかりません");
     if (KijunPath().isEmpty()) return fail("基準点ﾌｧｲﾙ名を入力して下さい");
-    if (!FileExists(KijunPath())) return fail("基準点ﾌｧｲﾙが見つかりません");
-    if (!IjoPath().isEmpty() && !FileExists(IjoPath())) return fail("設標ﾌｧｲﾙが見つかりません");
+    if (!FileExists(Resolve(KijunPath()))) return fail("基準点ﾌｧｲﾙが見つかりません");
+    if (!IjoPath().isEmpty() && !FileExists(Resolve(IjoPath()))) {
+        return fail("設標ﾌｧｲﾙが見つかりません");
+    }
     if (SokusenPath().isEmpty()) return fail("収録ﾌｧｲﾙ名を入力して下さい");
-    if (!FileExists(SokusenPath()) && !OfferToCreate(SokusenPath(), sink)) {
+    if (!FileExists(Resolve(SokusenPath())) &&
+        !OfferToCreate(SokusenPath(), Resolve(SokusenPath()), sink)) {
         return fail("収録ﾌｧｲﾙが見つかりません");
     }
     if (MisokuPath().isEmpty()) return fail("マークﾌｧｲﾙ名を入力して下さい");
-    if (!FileExists(MisokuPath()) && !OfferToCreate(MisokuPath(), sink)) {
+    if (!FileExists(Resolve(MisokuPath())) &&
+        !OfferToCreate(MisokuPath(), Resolve(MisokuPath()), sink)) {
         return fail("マークﾌｧｲﾙが見つかりません");
     }
     if (CutMethodIndex() == 0 && IntervalSeconds() < 10) {

@@ -64,6 +64,10 @@ class TJobSettings {
     bool Accept(const QString& cfgPath, MessageSink& sink);
     bool SurveyAreaChanged() const { return surveyAreaChanged_; }
 
+    // A relative file path is taken from the work folder (the folder of the Tidrun.CFG last
+    // loaded); Validate checks and creates the files there.
+    QString Resolve(const QString& path) const;
+
     // Paths trimmed of surrounding blanks.
     QString KijunPath() const { return KijunFile.trimmed(); }
     QString TansaPath() const { return TansaFile.trimmed(); }
@@ -101,6 +105,7 @@ class TJobSettings {
     QString TransferText() const;
 
   private:
+    QString baseDir_;
     QString loadedTansa_;
     bool surveyAreaChanged_ = false;
 };

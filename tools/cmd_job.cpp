@@ -28,9 +28,8 @@ int RunJob(const QStringList& args) {
     TJobSettings settings;
     settings.Load(TidrunCfgPath(workDir));
     // A relative path in the settings is taken from the work folder.
-    const QDir dir(workDir);
-    auto resolve = [&dir](const QString& path) {
-        return path.isEmpty() ? path : QDir::cleanPath(dir.absoluteFilePath(path));
+    auto resolve = [&settings](const QString& path) {
+        return path.isEmpty() ? path : QDir::cleanPath(settings.Resolve(path));
     };
 
     TKijunColl kijun(sink);

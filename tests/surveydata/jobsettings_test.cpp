@@ -145,6 +145,20 @@ TEST_F(JobSettingsTest, MissingRecordingAndMarkFilesAreOfferedForCreation) {
                                         QStringLiteral("収録ﾌｧｲﾙが見つかりません")}));
 }
 
+TEST_F(JobSettingsTest, RelativePathsAreTakenFromTheWorkFolder) {
+    TJobSettings s;
+    s.Load(cfg);
+    s.TansaFile = "area.dat";
+    s.KijunFile = "ref.dat";
+    s.SokusenFile = "rec_new.dat";
+    s.MisokuFile = "mark_new.dat";
+    EXPECT_TRUE(s.Validate(sink)) << qPrintable(sink.Texts().join('|'));
+    EXPECT_EQ(sink.questions.first(), QStringLiteral("rec_new.dat\r\n\n新規で作成しますか"));
+    EXPECT_TRUE(QFileInfo::exists(Path("rec_new.dat")));
+    EXPECT_EQ(s.Resolve("mark_new.dat"), Path("mark_new.dat"));
+    EXPECT_EQ(s.Resolve("/abs/x.dat"), "/abs/x.dat");
+}
+
 TEST_F(JobSettingsTest, AcceptStoresAndTellsWhetherTheSurveyAreaChanged) {
     TJobSettings s = Valid();
     ASSERT_TRUE(s.Store(cfg));
