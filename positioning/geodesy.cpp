@@ -149,6 +149,38 @@ void GeodeticToGeocentric(TPos& pos, int datum, double phi, double lam, double h
     if (!Finite(pos.X, pos.Y, pos.Z)) pos.errorFlag = -1;
 }
 
+namespace {
+
+// Geodetic position with the sine and cosine of its latitude and the prime-vertical radius,
+// which the projection needs again.
+struct Geodetic {
+    double phi, lam, h, s, c, N;
+};
+
+// Bowring's closed form. The sine and cosine of theta and phi come from the legs of their
+// atan2 arguments, which saves two sine/cosine evaluations.
+Geodetic FromGeocentric(const TPos& pos, const Datum& d) {
+    const TElip& e = *d.elip;
+    const double x = pos.X + d.dX, y = pos.Y + d.dY, z = pos.Z + d.dZ;
+    const double p = std::sqrt(x * x + y * y);
+    const double za = z * e.a, pb = p * e.b;  // theta = atan2(z a, p b)
+    const double r = std::sqrt(za * za + pb * pb);
+    const double st = za / r, ct = pb / r;
+    const double num = z + e.ep2 * e.b * st * st * st;
+    const double den = p - e.e2 * e.a * ct * ct * ct;
+    Geodetic g;
+    g.phi = std::atan2(num, den);
+    const double q = std::sqrt(num * num + den * den);
+    g.s = num / q;
+    g.c = den / q;
+    g.lam = std::atan2(y, x);
+    g.N = e.a / std::sqrt(1.0 - e.e2 * g.s * g.s);
+    g.h = p / g.c - g.N;
+    return g;
+}
+
+}  // namespace
+
 void GeocentricToGeodetic(TPos& pos, int datum, double& phi, double& lam, double& h) {
     pos.errorFlag = 0;
     if (!ValidDatum(datum)) {
@@ -156,46 +188,31 @@ void GeocentricToGeodetic(TPos& pos, int datum, double& phi, double& lam, double
         phi = lam = h = 0;
         return;
     }
-    const Datum& d = DatumAt(datum);
-    const TElip& e = *d.elip;
-    const double x = pos.X + d.dX, y = pos.Y + d.dY, z = pos.Z + d.dZ;
-    const double p = std::sqrt(x * x + y * y);
-    // Bowring: theta = atan2(z a, p b); its sine and cosine straight from the two legs.
-    const double za = z * e.a, pb = p * e.b;
-    const double r = std::sqrt(za * za + pb * pb);
-    const double st = za / r, ct = pb / r;
-    phi = std::atan2(z + e.ep2 * e.b * st * st * st, p - e.e2 * e.a * ct * ct * ct);
-    lam = std::atan2(y, x);
-    h = p / std::cos(phi) - RadiusPrimeVertical(e, phi);
+    const Geodetic g = FromGeocentric(pos, DatumAt(datum));
+    phi = g.phi;
+    lam = g.lam;
+    h = g.h;
     if (!Finite(phi, lam, h)) pos.errorFlag = -1;
 }
 
-void GeodeticToPlane(TPos& pos, int zone, int datum, double phi, double lam, double& X, double& Y,
-                     double& gamma) {
-    pos.errorFlag = 0;
-    if (!ValidDatum(datum) || !ValidZone(zone)) {
-        pos.errorFlag = -1;
-        X = Y = gamma = 0;
-        return;
-    }
-    const TElip& e = *DatumAt(datum).elip;
-    const ZoneOrigin& o = ZoneAt(zone);
-    const double lam0 = o.lonDeg * kDegToRad;
+namespace {
 
-    const double s = std::sin(phi), c = std::cos(phi);
+// The Gauss-Krueger series, given sin, cos and the prime-vertical radius at phi.
+void PlaneSeries(const TElip& e, int zone, double phi, double s, double c, double N, double lam,
+                 double& X, double& Y, double& gamma) {
+    const double lam0 = ZoneAt(zone).lonDeg * kDegToRad;
     const double t = s / c;
     const double t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;
     const double c2 = c * c;
     const double eta2 = e.ep2 * c2, eta4 = eta2 * eta2;
-    const double N = e.a / std::sqrt(1.0 - e.e2 * s * s);
     const double dl = lam - lam0;
     const double dl2 = dl * dl;
 
     const double S = MeridianArcSC(e, phi, s, c);
     const double S0 = OriginArc(e, zone);
 
-    // Powers of cos(phi) times dl^k grouped to keep the series short.
-    const double cd2 = c2 * dl2;  // (c dl)^2
+    // Powers of cos(phi) and dl grouped as (c dl)^2 to keep the series short.
+    const double cd2 = c2 * dl2;
     const double Ntc2dl2 = N * t * cd2;
     const double x2 = Ntc2dl2 / 2.0;
     const double x4 = Ntc2dl2 * cd2 * (5.0 - t2 + 9.0 * eta2 + 4.0 * eta4) / 24.0;
@@ -206,14 +223,29 @@ void GeodeticToPlane(TPos& pos, int zone, int datum, double phi, double lam, dou
     X = kScaleM0 * (S - S0 + x2 + x4 + x6 + x8);
 
     const double Ncdl = N * c * dl;
-    const double y1 = Ncdl;
     const double y3 = Ncdl * cd2 * (1.0 - t2 + eta2) / 6.0;
     const double y5 =
         Ncdl * cd2 * cd2 * (5.0 - 18.0 * t2 + t4 + 14.0 * eta2 - 58.0 * t2 * eta2) / 120.0;
     const double y7 = Ncdl * cd2 * cd2 * cd2 * (61.0 - 479.0 * t2 + 179.0 * t4 - t6) / 5040.0;
-    Y = kScaleM0 * (y1 + y3 + y5 + y7);
+    Y = kScaleM0 * (Ncdl + y3 + y5 + y7);
 
     gamma = dl * s + dl2 * dl * s * c2 * (1.0 + 3.0 * eta2) / 3.0;
+}
+
+}  // namespace
+
+void GeodeticToPlane(TPos& pos, int zone, int datum, double phi, double lam, double& X, double& Y,
+                     double& gamma) {
+    pos.errorFlag = 0;
+    if (!ValidDatum(datum) || !ValidZone(zone)) {
+        pos.errorFlag = -1;
+        X = Y = gamma = 0;
+        return;
+    }
+    const TElip& e = *DatumAt(datum).elip;
+    const double s = std::sin(phi), c = std::cos(phi);
+    const double N = e.a / std::sqrt(1.0 - e.e2 * s * s);
+    PlaneSeries(e, zone, phi, s, c, N, lam, X, Y, gamma);
     if (!Finite(X, Y, gamma)) pos.errorFlag = -1;
 }
 
@@ -222,13 +254,24 @@ bool ConvertGeodetic(TPos& pos, int sourceDatum, int targetDatum, int zone, doub
     X = Y = hOut = 0;
     GeodeticToGeocentric(pos, sourceDatum, phi, lam, h);
     if (pos.errorFlag != 0) return false;
-    double phiT = 0, lamT = 0, hT = 0;
-    GeocentricToGeodetic(pos, targetDatum, phiT, lamT, hT);
-    if (pos.errorFlag != 0) return false;
+    if (!ValidDatum(targetDatum) || !ValidZone(zone)) {
+        pos.errorFlag = -1;
+        return false;
+    }
+    // The same three steps as the public operations, sharing sin, cos and N between the last two.
+    const Datum& d = DatumAt(targetDatum);
+    const Geodetic g = FromGeocentric(pos, d);
+    if (!Finite(g.phi, g.lam, g.h)) {
+        pos.errorFlag = -1;
+        return false;
+    }
     double gamma = 0;
-    GeodeticToPlane(pos, zone, targetDatum, phiT, lamT, X, Y, gamma);
-    if (pos.errorFlag != 0) return false;
-    hOut = hT;
+    PlaneSeries(*d.elip, zone, g.phi, g.s, g.c, g.N, g.lam, X, Y, gamma);
+    if (!Finite(X, Y, gamma)) {
+        pos.errorFlag = -1;
+        return false;
+    }
+    hOut = g.h;
     return true;
 }
 

@@ -51,6 +51,17 @@ TEST(Geodesy, AgreesWithProjVectors) {
         EXPECT_NEAR(X, c[6].toDouble(), 1e-4) << "row " << rows;
         EXPECT_NEAR(Y, c[7].toDouble(), 1e-4) << "row " << rows;
         EXPECT_NEAR(h, c[8].toDouble(), 1e-4) << "row " << rows;
+        // The three public operations in a row give the same result.
+        TPos step;
+        double phi = 0, lam = 0, hT = 0, X3 = 0, Y3 = 0, gamma = 0;
+        GeodeticToGeocentric(step, src, c[3].toDouble() * kDeg, c[4].toDouble() * kDeg,
+                             c[5].toDouble());
+        GeocentricToGeodetic(step, dst, phi, lam, hT);
+        GeodeticToPlane(step, zone - 1, dst, phi, lam, X3, Y3, gamma);
+        EXPECT_EQ(step.errorFlag, 0);
+        EXPECT_NEAR(X3, X, 1e-8);
+        EXPECT_NEAR(Y3, Y, 1e-8);
+        EXPECT_NEAR(hT, h, 1e-8);
         worst = std::max({worst, std::fabs(X - c[6].toDouble()), std::fabs(Y - c[7].toDouble()),
                           std::fabs(h - c[8].toDouble())});
         ++rows;
