@@ -243,40 +243,37 @@ QString TIniFile::FormatFloat(double value) {
     return QString::fromLatin1(buf, r.ptr - buf);
 }
 
-QString TIniFile::ReadString(const QString& section, const QString& key, const QString& def) const {
+namespace {
+
+std::optional<QString> ReadValue(const QString& path, const QString& section, const QString& key) {
     TIniDocument doc;
-    doc.Load(path_);
-    return doc.Value(section, key).value_or(def);
+    doc.Load(path);
+    return doc.Value(section, key);
+}
+
+}  // namespace
+
+QString TIniFile::ReadString(const QString& section, const QString& key, const QString& def) const {
+    return ReadValue(path_, section, key).value_or(def);
 }
 
 int TIniFile::ReadInteger(const QString& section, const QString& key, int def) const {
-    TIniDocument doc;
-    doc.Load(path_);
-    const auto v = doc.Value(section, key);
-    if (!v) return def;
-    return ParseInteger(*v).value_or(def);
+    const auto v = ReadValue(path_, section, key);
+    return v ? ParseInteger(*v).value_or(def) : def;
 }
 
 double TIniFile::ReadFloat(const QString& section, const QString& key, double def) const {
-    TIniDocument doc;
-    doc.Load(path_);
-    const auto v = doc.Value(section, key);
-    if (!v) return def;
-    return ParseFloat(*v).value_or(def);
+    const auto v = ReadValue(path_, section, key);
+    return v ? ParseFloat(*v).value_or(def) : def;
 }
 
 bool TIniFile::ReadBool(const QString& section, const QString& key, bool def) const {
-    TIniDocument doc;
-    doc.Load(path_);
-    const auto v = doc.Value(section, key);
-    if (!v) return def;
-    return ParseBool(*v).value_or(def);
+    const auto v = ReadValue(path_, section, key);
+    return v ? ParseBool(*v).value_or(def) : def;
 }
 
 bool TIniFile::ValueExists(const QString& section, const QString& key) const {
-    TIniDocument doc;
-    doc.Load(path_);
-    return doc.Value(section, key).has_value();
+    return ReadValue(path_, section, key).has_value();
 }
 
 QStringList TIniFile::ReadSection(const QString& section) const {

@@ -34,6 +34,11 @@ bool OfferToCreate(const QString& shown, const QString& path, MessageSink& sink)
     return true;
 }
 
+// Speed chooser index to baud; 0 leaves the port at its own default.
+int BaudOfIndex(int index) {
+    return index == 0 ? 4800 : index == 1 ? 9600 : 0;
+}
+
 int IndexOf(const QStringList& list, const QString& text) {
     return static_cast<int>(list.indexOf(text));
 }
@@ -230,25 +235,10 @@ int TJobSettings::ZoneIndex() const {
 }
 
 int TJobSettings::Baud() const {
-    switch (SpeedIndex()) {
-        case 0:
-            return 4800;
-        case 1:
-            return 9600;
-        default:
-            return 0;
-    }
+    return BaudOfIndex(SpeedIndex());
 }
-
 int TJobSettings::OutBaud() const {
-    switch (OutSpeedIndex()) {
-        case 0:
-            return 4800;
-        case 1:
-            return 9600;
-        default:
-            return 0;
-    }
+    return BaudOfIndex(OutSpeedIndex());
 }
 
 int TJobSettings::TargetDatum() const {

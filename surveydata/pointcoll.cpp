@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 #include "surveydata/codec.h"
 
@@ -281,36 +282,31 @@ bool TTansaColl::ParseLine(std::string_view line) {
     return true;
 }
 
+namespace {
+
+// The extreme of one coordinate; only a strictly better value replaces the first found.
+template <class Better>
+double Extreme(const std::vector<TTansa>& items, double TTansa::*coord, Better better) {
+    if (items.empty()) return 0;
+    double v = items.front().*coord;
+    for (const TTansa& p : items)
+        if (better(p.*coord, v)) v = p.*coord;
+    return v;
+}
+
+}  // namespace
+
 double TTansaColl::MinX() const {
-    if (items_.empty()) return 0;
-    double v = items_.front().X;
-    for (const auto& p : items_)
-        if (p.X < v) v = p.X;
-    return v;
+    return Extreme(items_, &TTansa::X, std::less<>());
 }
-
 double TTansaColl::MaxX() const {
-    if (items_.empty()) return 0;
-    double v = items_.front().X;
-    for (const auto& p : items_)
-        if (p.X > v) v = p.X;
-    return v;
+    return Extreme(items_, &TTansa::X, std::greater<>());
 }
-
 double TTansaColl::MinY() const {
-    if (items_.empty()) return 0;
-    double v = items_.front().Y;
-    for (const auto& p : items_)
-        if (p.Y < v) v = p.Y;
-    return v;
+    return Extreme(items_, &TTansa::Y, std::less<>());
 }
-
 double TTansaColl::MaxY() const {
-    if (items_.empty()) return 0;
-    double v = items_.front().Y;
-    for (const auto& p : items_)
-        if (p.Y > v) v = p.Y;
-    return v;
+    return Extreme(items_, &TTansa::Y, std::greater<>());
 }
 
 void TIjoColl::Add(double x, double y, const QString& name, const QString& note) {
