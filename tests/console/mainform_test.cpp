@@ -388,6 +388,8 @@ TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
         f.cbxRemPoint->setCurrentIndex(1);
         f.actNewMap->trigger();
         ASSERT_EQ(f.MapForms().size(), 2);
+        f.actTWGPS->trigger();  // the received-data window put away
+        f.addDockWidget(Qt::LeftDockWidgetArea, f.ToolWinRem);
         sink.answer = true;
         EXPECT_TRUE(f.close());
         EXPECT_EQ(sink.questions, QStringList{QStringLiteral("終了しますか")});
@@ -435,6 +437,10 @@ TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
     EXPECT_EQ(g.cbxRefPoint->currentText(), QStringLiteral("基準2"));
     EXPECT_EQ(g.cbxRemPoint->currentText(), QStringLiteral("設標01"));
     EXPECT_EQ(g.MapForms().size(), 2);
+    // The tool windows are where they were left.
+    EXPECT_TRUE(g.ToolWinGPS->isHidden());
+    EXPECT_EQ(g.dockWidgetArea(g.ToolWinRem), Qt::LeftDockWidgetArea);
+    EXPECT_FALSE(g.ToolWinCut->isHidden());
     EXPECT_EQ(g.MapCounter(), 2);
     EXPECT_EQ(g.MapForms()[0]->parentWidget()->windowTitle(), QStringLiteral("平面図(1)"));
     // The chosen folder was remembered for the next start.
