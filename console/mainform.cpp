@@ -31,6 +31,7 @@
 
 #include <cmath>
 
+#include "console/deferredsink.h"
 #include "console/dialogs/aboutbox.h"
 #include "console/dialogs/setupform.h"
 #include "planview/mapform.h"
@@ -170,6 +171,7 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
         UpdateMenus();
         UpdateActions();
     });
+    gpsSink_ = new TDeferredSink(sink_, this);
     ageTimer_ = new QTimer(this);
     ageTimer_->setInterval(500);
     connect(ageTimer_, &QTimer::timeout, this, &TMainForm::CheckPositionAge);
@@ -957,7 +959,7 @@ void TMainForm::OpenPort() {
     const ConversionParams conv =
         ConversionFor(settings_.GpsDatumIndex(), settings_.MapDatumIndex(), settings_.ShiftNew,
                       settings_.ZoneIndex());
-    gps_ = new TGPS(sink_, this);
+    gps_ = new TGPS(*gpsSink_, this);
     gps_->SetInputPort(apdComPort_, conv.gpsDatumMode, conv.shiftMode, conv.zone);
     if (transfer) {
         // "受信データ" forwards every sentence; "文字" sends the fixed text after each cut.

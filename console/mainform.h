@@ -48,6 +48,7 @@ class TNMEA;
 class TSokusenColl;
 class TTansaColl;
 class TSetupForm;
+class TDeferredSink;
 
 class TMainForm : public QMainWindow, public TMapHost {
     Q_OBJECT
@@ -250,9 +251,10 @@ class TMainForm : public QMainWindow, public TMapHost {
     std::unique_ptr<TMisokuColl> misoku_;
 
     QMdiArea* mdiArea_ = nullptr;
-    TGPS* gps_ = nullptr;              // child; exists while a work is open
-    QPointer<SerialLink> apdComPort_;  // GPS port (child)
-    QPointer<SerialLink> outComPort_;  // transfer port (child)
+    TDeferredSink* gpsSink_ = nullptr;  // the receiver's messages wait for the loop
+    TGPS* gps_ = nullptr;               // child; exists while a work is open
+    QPointer<SerialLink> apdComPort_;   // GPS port (child)
+    QPointer<SerialLink> outComPort_;   // transfer port (child)
 
     bool jobLoaded_ = false;  // the last open went through: its keys may be saved
     int mapCounter_ = 0;
