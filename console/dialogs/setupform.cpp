@@ -130,6 +130,10 @@ TSetupForm::TSetupForm(MessageSink& sink, QWidget* parent) : QDialog(parent), si
     connect(cbxPort, &QComboBox::currentIndexChanged, this, [this] { UpdatePortTargets(); });
     connect(cbxOutPort, &QComboBox::currentIndexChanged, this, [this] { UpdatePortTargets(); });
 
+    runFileDialog_ = [](QFileDialog& dialog) {
+        if (dialog.exec() != QDialog::Accepted) return QString();
+        return dialog.selectedFiles().value(0);
+    };
     SettingsToControls();
 }
 
@@ -381,9 +385,8 @@ void TSetupForm::Browse(QLineEdit* edit, const QString& title, bool mustExist) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("DAT"));
-    if (dialog.exec() != QDialog::Accepted) return;
-    const QStringList files = dialog.selectedFiles();
-    if (!files.isEmpty()) edit->setText(QDir::toNativeSeparators(files.first()));
+    const QString chosen = runFileDialog_(dialog);
+    if (!chosen.isEmpty()) edit->setText(QDir::toNativeSeparators(chosen));
 }
 
 void TSetupForm::SettingsToControls() {

@@ -12,6 +12,7 @@
 
 class QButtonGroup;
 class QComboBox;
+class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -34,6 +35,11 @@ class TSetupForm : public QDialog {
     explicit TSetupForm(MessageSink& sink, QWidget* parent = nullptr);
 
     void SetPortDescriber(PortDescriber describer);
+
+    // Runs the configured file-open dialog of a browse button and returns the chosen path
+    // (empty when cancelled). The default runs it modally; tests answer it directly.
+    using FileDialogRunner = std::function<QString(QFileDialog& dialog)>;
+    void SetFileDialogRunner(FileDialogRunner runner) { runFileDialog_ = std::move(runner); }
 
     // Loads the controls from the configuration file, shows the dialog modally on page
     // "基本ﾃﾞｰﾀ" with the focus on the job name, and returns true for OK (the values are
@@ -123,6 +129,7 @@ class TSetupForm : public QDialog {
     TJobSettings settings_;
     QString cfgPath_;
     PortDescriber describePort_;
+    FileDialogRunner runFileDialog_;
     QButtonGroup* cutGroup_ = nullptr;
     QButtonGroup* outGroup_ = nullptr;
     QButtonGroup* shiftGroup_ = nullptr;

@@ -8,6 +8,7 @@
 #include "tests/dialogs/gui_helpers.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -154,6 +155,13 @@ TEST(SingleInstanceTest, ASecondHolderIsRefusedUntilTheFirstLetsGo) {
     EXPECT_TRUE(first.TryAcquire());  // holding it again is fine
     EXPECT_FALSE(second.TryAcquire());
     EXPECT_FALSE(second.IsHeld());
+    // The console runs for days: an old lock of a live holder is not stale.
+    QFile lockFile(first.LockPath());
+    ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lockFile.setFileTime(QDateTime::currentDateTime().addDays(-3),
+                                     QFileDevice::FileModificationTime));
+    lockFile.close();
+    EXPECT_FALSE(second.TryAcquire());
     first.Release();
     EXPECT_TRUE(second.TryAcquire());
 }

@@ -11,10 +11,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -324,7 +326,7 @@ TEST_F(SetupFormTest, ExecuteOpensOnTheFirstPageWithTheFocusOnTheJobName) {
     EXPECT_FALSE(QFile::exists(cfg));
 }
 
-TEST_F(SetupFormTest, BrowseButtonsOpenTheFileDialogWithTitleFilterAndSuffix) {
+TEST_F(SetupFormTest, BrowseButtonsSetUpTheFileDialogAndPutTheChoiceInTheEdit) {
     TSetupForm form(sink);
     form.Load(cfg);
     form.show();
@@ -353,13 +355,12 @@ TEST_F(SetupFormTest, BrowseButtonsOpenTheFileDialogWithTitleFilterAndSuffix) {
         QStringList filters;
         QString suffix;
         QFileDialog::FileMode mode = QFileDialog::Directory;
-        auto timer = testing::OnModal<QFileDialog>([&](QFileDialog* dialog) {
-            title = dialog->windowTitle();
-            filters = dialog->nameFilters();
-            suffix = dialog->defaultSuffix();
-            mode = dialog->fileMode();
-            dialog->selectFile(c.choose);
-            QMetaObject::invokeMethod(dialog, "accept");
+        form.SetFileDialogRunner([&](QFileDialog& dialog) {
+            title = dialog.windowTitle();
+            filters = dialog.nameFilters();
+            suffix = dialog.defaultSuffix();
+            mode = dialog.fileMode();
+            return c.choose;
         });
         c.button->click();
         EXPECT_EQ(title, c.title);
@@ -369,6 +370,21 @@ TEST_F(SetupFormTest, BrowseButtonsOpenTheFileDialogWithTitleFilterAndSuffix) {
         EXPECT_EQ(mode, c.mode);
         EXPECT_EQ(c.edit->text(), QDir::toNativeSeparators(c.choose));
     }
+}
+
+TEST_F(SetupFormTest, CancellingTheRealFileDialogLeavesThePathAlone) {
+    TSetupForm form(sink);
+    form.Load(cfg);
+    form.show();
+    form.edtKijun->setText(QStringLiteral("ref.DAT"));
+    QString title;
+    auto timer = testing::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+        title = dialog->windowTitle();
+        dialog->reject();
+    });
+    form.btnKijun->click();
+    EXPECT_EQ(title, QStringLiteral("基準点ﾌｧｲﾙの読込"));
+    EXPECT_EQ(form.edtKijun->text(), QStringLiteral("ref.DAT"));
 }
 
 }  // namespace
