@@ -106,7 +106,7 @@ int RunConvert(const QStringList& args) {
                          lineNo);
             return false;
         }
-        char* p = out.Reserve(1100);
+        char* p = out.Reserve(2048);  // three reals of up to 330 characters each
         p = FormatFixed(p, X, 4);
         *p++ = ' ';
         p = FormatFixed(p, Y, 4);

@@ -63,7 +63,7 @@ class NmeaCsvWriter {
         }
         if (errorFlag != 0) ++counts_.errors;
 
-        char* p = out_.Reserve(1024);
+        char* p = out_.Reserve(8192);  // 11 reals of up to 330 characters each, and the rest
         p = std::to_chars(p, p + 8, kind).ptr;
         *p++ = ',';
         p = std::to_chars(p, p + 12, errorFlag).ptr;

@@ -139,6 +139,20 @@ TEST(ToolNmea, DamagedInputOptionsAndSeveralFiles) {
     EXPECT_EQ(r.err, "sentences 8, GGA 6, RMC 0, GGK 0, other 0, errors 6, positions 2\n");
     EXPECT_EQ(Lines(r.out).size(), 9);
 
+    // Huge numbers are printed in full, as printf would.
+    const std::string huge =
+        test::Sentence("GPGGA,123519.78,1e300,N,-1e300,E,1,08,1e300,1e300,M,-1e300,M,1e300,1") +
+        test::Sentence("GPRMC,123519.78,A,1,N,1,E,1e300,-1e300,010624,,,D");
+    r = Tool({"nmea"}, QByteArray(huge.data(), static_cast<int>(huge.size())));
+    EXPECT_EQ(r.exitCode, 0);
+    out = Lines(r.out);
+    ASSERT_EQ(out.size(), 3);
+    const QList<QByteArray> h = out[2].split(',');
+    ASSERT_EQ(h.size(), 18);
+    EXPECT_EQ(h[5].size(), 301 + 10);  // 1e300 has 301 digits, then nine decimals
+    EXPECT_TRUE(h[6].startsWith("-1000000000000000052504760255204420248704468581"));
+    EXPECT_EQ(h[12].size(), 302 + 5);  // "-" and 301 digits, then four decimals
+
     r = Tool({"nmea", dir.filePath(QStringLiteral("missing.nmea"))});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("missing.nmea"));
