@@ -1038,11 +1038,12 @@ bool TMainForm::PortConnected() const {
 void TMainForm::ShowPortState() {
     if (gps_ && gps_->IsOpen() && !gps_->IsConnected()) {
         const QString source = apdComPort_ ? apdComPort_->Source() : QString();
-        lblPortState->setText(
-            QStringLiteral("%1 が切断されました（再接続中）")
-                .arg(settings_.Port + (source.isEmpty()
-                                           ? QString()
-                                           : QStringLiteral(" (") + source + QLatin1Char(')'))));
+        QString text = QStringLiteral("%1 が切断されました（再接続中）").arg(settings_.Port);
+        if (!source.isEmpty())
+            text += QLatin1Char('\n') +
+                    lblPortState->fontMetrics().elidedText(source, Qt::ElideMiddle, 220);
+        lblPortState->setText(text);
+        lblPortState->setToolTip(source);
         lblPortState->show();
     } else {
         lblPortState->clear();
@@ -1190,7 +1191,10 @@ void TMainForm::SetCoordinateLook(std::uint32_t rgb) {
 }
 
 void TMainForm::CheckPositionAge() {
-    if (fixWatch_.Stale(clock_())) {
+    // Old while connected, and also while the port is lost: the last position stays on
+    // screen, and must not be taken for a live one.
+    const bool lost = gps_ && gps_->IsOpen() && !gps_->IsConnected();
+    if (fixWatch_.Stale(clock_()) || (lost && fixWatch_.HasPosition())) {
         SetCoordinateLook(kStaleColour);
     } else if (lblXValue->property("stale").toBool()) {
         SetCoordinateLook(coordColour_ ? coordColour_ : 0x008080);

@@ -251,10 +251,11 @@ TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
     EXPECT_FALSE(f.PortConnected());
     EXPECT_FALSE(f.lblPortState->isHidden());
     EXPECT_TRUE(f.lblPortState->text().contains("COM1"));
-    // A lost port is shown as such: the coordinates do not go on ageing as if connected.
+    // The last position stays on screen, gray with its age, not as a live one.
     now += 60000;
     f.CheckPositionAge();
-    EXPECT_NE(Background(f.lblXValue), QColor(kStaleColour));
+    EXPECT_EQ(Background(f.lblXValue), QColor(kStaleColour));
+    EXPECT_TRUE(f.lblXValue->text().endsWith(QStringLiteral("（1分前）")));
 
     pty = std::make_unique<Pty>();
     ASSERT_TRUE(QFile::link(pty->SlavePath(), link));
@@ -264,6 +265,8 @@ TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
     EXPECT_EQ(f.AppTitle(), QString());
     EXPECT_TRUE(f.lblPortState->isHidden());
     EXPECT_TRUE(f.PortConnected());
+    EXPECT_EQ(Background(f.lblXValue), QColor(0x0000FF));
+    EXPECT_FALSE(f.lblXValue->text().contains(QStringLiteral("前")));
     EXPECT_TRUE(sink.entries.empty());
 }
 
