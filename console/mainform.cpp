@@ -859,7 +859,9 @@ bool TMainForm::DoOpen() {
             addDockWidget(Qt::RightDockWidgetArea, d);
             d->show();
         }
-        CreateMap(-1, true);
+        TMapForm* first = CreateMap(-1, true);
+        // The planned line goes on in this window even before the frame has activated it.
+        mdiArea_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
         if (!actRuler->isChecked()) actRuler->trigger();
     } else {
         for (int i = 0; i < savedMapCount_; ++i) CreateMap(i, false);
