@@ -223,6 +223,25 @@ TEST_F(SetupFormTest, AMissingRecordingFileIsCreatedOnYesAndRefusedOnNo) {
     EXPECT_EQ(Key(QStringLiteral("収録")), rec);
 }
 
+TEST_F(SetupFormTest, StoredValuesOutsideTheChoicesSurviveAnOk) {
+    {
+        TIniFile ini(cfg);
+        ini.WriteString(kSection, QStringLiteral("速度"), QStringLiteral("19200"));
+        ini.WriteString(kSection, QStringLiteral("平面座標"), QStringLiteral("20系"));
+        ini.WriteString(kSection, QStringLiteral("間隔"), QStringLiteral("45"));
+    }
+    TSetupForm form(sink);
+    form.Load(cfg);
+    EXPECT_EQ(form.cbxSpeed->currentIndex(), -1);
+    EXPECT_EQ(form.cbxInterval->currentText(), QStringLiteral("45"));
+    FillRequiredFiles(form);
+    ASSERT_TRUE(PressOk(form));
+    EXPECT_EQ(Key(QStringLiteral("速度")), QStringLiteral("19200"));
+    EXPECT_EQ(Key(QStringLiteral("平面座標")), QStringLiteral("20系"));
+    EXPECT_EQ(Key(QStringLiteral("間隔")), QStringLiteral("45"));
+    EXPECT_EQ(form.Settings().ZoneIndex(), 18);
+}
+
 TEST_F(SetupFormTest, CancelBringsBackTheStoredValues) {
     {
         TIniFile ini(cfg);
