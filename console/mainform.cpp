@@ -824,9 +824,6 @@ bool TMainForm::DoOpen() {
                    QStringLiteral("キャリブレーション出力用フォルダが作成できません"));
         return false;
     }
-    // File names in the job's settings are taken from the work folder.
-    QDir::setCurrent(workDir_);
-
     ReadMainConfig();
     RestoreToolPositions();
 
@@ -912,7 +909,8 @@ void TMainForm::ReadMainConfig() {
 
 void TMainForm::LoadJobFiles() {
     WaitCursor wait;
-    auto path = [this](const QString& p) { return QDir(workDir_).absoluteFilePath(p); };
+    // Relative names in the settings are taken from the work folder.
+    auto path = [this](const QString& p) { return settings_.Resolve(p); };
     kijun_->Load(path(settings_.KijunPath()));
     tansa_->Load(path(settings_.TansaPath()));
     sokusen_->Load(path(settings_.SokusenPath()));

@@ -61,8 +61,9 @@ class MainFormTest : public ::testing::Test {
         WriteLines("SOKUSEN.DAT", {});
         settings.JobName = QStringLiteral("テスト工事");
         settings.Zone = QStringLiteral("9系");
-        settings.KijunFile = QDir(workDir).filePath("KIJUN.DAT");
-        settings.TansaFile = QDir(workDir).filePath("CHOSA.DAT");
+        // Relative names are taken from the work folder, whatever the current folder is.
+        settings.KijunFile = QStringLiteral("KIJUN.DAT");
+        settings.TansaFile = QStringLiteral("CHOSA.DAT");
         settings.IjoFile = QDir(workDir).filePath("SETUHYO.DAT");
         settings.SokusenFile = QDir(workDir).filePath("SOKUSEN.DAT");
         settings.MisokuFile = QDir(workDir).filePath("MARK.DAT");
