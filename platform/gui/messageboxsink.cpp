@@ -31,7 +31,7 @@ QString MessageBoxSink::Title() {
 }
 
 void MessageBoxSink::Show(Kind kind, const QString& text) {
-    if (handlerDepth_ > 0 || showing_ || !queue_.empty()) {
+    if (deferAll_ || handlerDepth_ > 0 || showing_ || !queue_.empty()) {
         queue_.push_back({kind, text});
         ScheduleNext();
         return;

@@ -1,7 +1,8 @@
 // User messages as message boxes. A box asked for while received data is being handled is
 // not shown inside that handler (its modal loop would let the next packet be handled
 // re-entrantly): it is queued and shown from the event loop once the handler has returned,
-// one box at a time, in the order asked.
+// one box at a time, in the order asked. By default every Show() is deferred that way, so
+// a caller need not know whether it runs inside a handler; Confirm() always asks at once.
 #pragma once
 
 #include "platform/messagesink.h"
@@ -25,14 +26,17 @@ class MessageBoxSink : public QObject, public MessageSink {
     static QString Title();
 
     // Error, warning and information boxes carry an icon and one OK button; Plain has no
-    // icon. Shown at once (modal) when no handler runs and no other box is up or queued,
-    // otherwise queued.
+    // icon. Queued and shown from the event loop; with SetDeferAll(false), shown at once
+    // (modal) when no handler scope is open and no other box is up or queued.
     void Show(Kind kind, const QString& text) override;
     // Modal Yes/No question; true for Yes.
     bool Confirm(const QString& text) override;
 
+    void SetDeferAll(bool deferAll) { deferAll_ = deferAll; }
+    bool DeferAll() const { return deferAll_; }
+
     // Put one around the handling of received data: while any scope lives, Show() only
-    // queues. Scopes nest.
+    // queues, whatever SetDeferAll says. Scopes nest.
     class HandlerScope {
       public:
         explicit HandlerScope(MessageBoxSink& sink);
@@ -69,6 +73,7 @@ class MessageBoxSink : public QObject, public MessageSink {
     int handlerDepth_ = 0;
     bool showing_ = false;
     bool scheduled_ = false;
+    bool deferAll_ = true;
 };
 
 }  // namespace tidrun

@@ -71,6 +71,9 @@ TEST(MessageBoxSinkTest, ShowsBoxesOfEachKindWithTheProgramTitle) {
     sink.Warning(QStringLiteral("警告"));
     sink.Information(QStringLiteral("お知らせ"));
     sink.Show(MessageSink::Kind::Plain, QStringLiteral("作業フォルダが見つかりません"));
+    // Deferred by default: nothing is up before the event loop runs.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_TRUE(WaitFor([&] { return closer.seen.size() == 4 && !sink.BoxShowing(); }));
     ASSERT_EQ(closer.seen.size(), 4u);
     EXPECT_EQ(closer.seen[0].icon, QMessageBox::Critical);
     EXPECT_EQ(closer.seen[1].icon, QMessageBox::Warning);
@@ -99,6 +102,7 @@ TEST(MessageBoxSinkTest, BoxesFromAHandlerWaitUntilItReturnsAndComeOneAtATime) {
     MessageBoxSink sink;
     std::vector<QString> order;
     auto watcher = OnModal<QMessageBox>([&](QMessageBox*) { order.push_back("box"); });
+    sink.SetDeferAll(false);  // only the handler scope defers here
     {
         MessageBoxSink::HandlerScope handler(sink);
         sink.Error(QStringLiteral("一つ目"));
@@ -122,6 +126,7 @@ TEST(MessageBoxSinkTest, BoxesFromAHandlerWaitUntilItReturnsAndComeOneAtATime) {
 
 TEST(MessageBoxSinkTest, AHandlerRunningUnderAnOpenBoxQueuesItsMessage) {
     MessageBoxSink sink;
+    sink.SetDeferAll(false);  // the first box opens at once, from outside any handler
     bool handlerReturned = false;
     QString modalAfterHandler;
     // While the first box is up, data arrives and its handler reports an error.
