@@ -40,6 +40,7 @@
 #include "platform/seriallink.h"
 #include "positioning/gps.h"
 #include "positioning/nmea.h"
+#include "surveydata/codec.h"
 #include "surveydata/inifile.h"
 #include "surveydata/pointcoll.h"
 #include "surveydata/sokusencoll.h"
@@ -942,10 +943,9 @@ void TMainForm::ComputeRulerExtent() {
 
 void TMainForm::OpenPort() {
     const QString iniPath = IniPath();
-    TIniFile ini(iniPath);
     auto makeLink = [&](const QString& portName, int baud) -> SerialLink* {
-        const QString mapped = ini.ReadString(QStringLiteral("Ports"), portName, {});
-        SerialLink* link = MakeSerialLink(PortSource(portName, mapped, programDir_), this);
+        const PortTarget target = ResolvePort(iniPath, programDir_, portName);
+        SerialLink* link = MakeSerialLink(target.replay, target.path, this);
         if (link && baud > 0) link->SetBaudRate(baud);
         return link;
     };
@@ -964,7 +964,7 @@ void TMainForm::OpenPort() {
     if (transfer) {
         // "受信データ" forwards every sentence; "文字" sends the fixed text after each cut.
         const QByteArray text =
-            settings_.OutMethodIndex() == 2 ? settings_.TransferText().toLocal8Bit() : QByteArray();
+            settings_.OutMethodIndex() == 2 ? EncodeCp932(settings_.TransferText()) : QByteArray();
         gps_->SetOutputPort(outComPort_, text);
     }
     connect(gps_, &TGPS::PortLost, this, [this] {

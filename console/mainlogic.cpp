@@ -57,17 +57,6 @@ QString RecordingModeText(int cutMethod, int intervalSecs) {
     }
 }
 
-int BaudFromIndex(int speedIndex) {
-    switch (speedIndex) {
-        case 0:
-            return 4800;
-        case 1:
-            return 9600;
-        default:
-            return 0;
-    }
-}
-
 ConversionParams ConversionFor(int gpsDatumIndex, int mapDatumIndex, bool newShift, int zoneIndex) {
     ConversionParams p;
     p.shiftMode = mapDatumIndex == 1 ? (newShift ? 1 : 2) : 0;

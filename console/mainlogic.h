@@ -45,9 +45,6 @@ constexpr std::uint32_t kStaleColour = 0x808080;  // gray: no position for a whi
 // Recording mode panel: "%d秒" (自動), "手動", "ALL" (全データ), "？？？" otherwise.
 QString RecordingModeText(int cutMethod, int intervalSecs);
 
-// Port speed from the speed chooser's index; 0 leaves the link at its own default.
-int BaudFromIndex(int speedIndex);
-
 // Datum-table indexes and zone handed to the receiver.
 struct ConversionParams {
     int gpsDatumMode = 0;  // source datum

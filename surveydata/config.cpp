@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/portmap.h"
 #include "surveydata/inifile.h"
 
 namespace tidrun {
@@ -90,28 +91,12 @@ bool WriteWorkDir(const QString& iniPath, const QString& workDir) {
 }
 
 PortTarget ResolvePort(const QString& iniPath, const QString& programDir, const QString& portName) {
-    PortTarget t;
     const QString mapped =
-        TIniFile(iniPath).ReadString(QStringLiteral("Ports"), portName, QString()).trimmed();
-    if (mapped.startsWith(QLatin1String("replay:"), Qt::CaseInsensitive)) {
-        t.replay = true;
-        const QString file = mapped.mid(7).trimmed();
-        t.path = QDir::cleanPath(QDir(programDir).absoluteFilePath(file));
-        return t;
-    }
-    if (!mapped.isEmpty()) {
-        t.path = mapped;
-        return t;
-    }
-#if defined(Q_OS_WIN)
-    t.path = portName;
-#else
-    bool ok = false;
-    const int n = portName.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)
-                      ? portName.mid(3).toInt(&ok)
-                      : 0;
-    t.path = ok && n >= 1 ? QStringLiteral("/dev/ttyS%1").arg(n - 1) : portName;
-#endif
+        TIniFile(iniPath).ReadString(QStringLiteral("Ports"), portName, QString());
+    const QString source = PortSource(portName, mapped, programDir);
+    PortTarget t;
+    t.replay = source.startsWith(kReplayPrefix, Qt::CaseInsensitive);
+    t.path = t.replay ? source.mid(kReplayPrefix.size()) : source;
     return t;
 }
 

@@ -38,14 +38,11 @@ TEST(MainLogic, CoordinateColourFollowsQualityThenDifferentialAge) {
     EXPECT_EQ(PositionColour(4, 10.01), 0xFF0000u);
 }
 
-TEST(MainLogic, ModeTextAndBaud) {
+TEST(MainLogic, ModeText) {
     EXPECT_EQ(RecordingModeText(0, 30), QStringLiteral("30秒"));
     EXPECT_EQ(RecordingModeText(1, 30), QStringLiteral("手動"));
     EXPECT_EQ(RecordingModeText(2, 30), QStringLiteral("ALL"));
     EXPECT_EQ(RecordingModeText(-1, 30), QStringLiteral("？？？"));
-    EXPECT_EQ(BaudFromIndex(0), 4800);
-    EXPECT_EQ(BaudFromIndex(1), 9600);
-    EXPECT_EQ(BaudFromIndex(-1), 0);
 }
 
 // Source datum, target datum and zone as the receiver gets them.
