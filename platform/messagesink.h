@@ -10,7 +10,7 @@
 namespace tidrun {
 
 class MessageSink {
-public:
+  public:
     enum class Kind { Error, Warning, Information, Plain };
     virtual ~MessageSink() = default;
 
@@ -27,7 +27,7 @@ public:
 
 // Keeps every message; answers questions with a preset answer. For tests.
 class RecordingSink : public MessageSink {
-public:
+  public:
     struct Entry {
         Kind kind;
         QString text;
@@ -49,7 +49,7 @@ public:
 
 // Writes each message as one line on standard error, CR LF inside written as " / ".
 class StderrSink : public MessageSink {
-public:
+  public:
     void Show(Kind kind, const QString& text) override;
     bool Confirm(const QString& text) override;  // answers No
 };
