@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the console need (skips what is there).
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config
-      qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libqt6serialport6-dev
+      qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       xvfb xauth fonts-noto-cjk python3)
 if [ "${1:-}" = "--bench" ]; then
