@@ -13,12 +13,6 @@ namespace {
 
 using namespace tidrun;
 
-class NullSink : public MessageSink {
-  public:
-    void Show(Kind, const QString&) override {}
-    bool Confirm(const QString&) override { return false; }
-};
-
 struct Kijun : TKijunColl {
     using TKijunColl::ParseLine;
     using TKijunColl::TKijunColl;

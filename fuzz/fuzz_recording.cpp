@@ -16,12 +16,6 @@ namespace {
 
 using namespace tidrun;
 
-class NullSink : public MessageSink {
-  public:
-    void Show(Kind, const QString&) override {}
-    bool Confirm(const QString&) override { return false; }
-};
-
 struct Sokusen : TSokusenColl {
     using TSokusenColl::ParseLine;
     using TSokusenColl::TSokusenColl;

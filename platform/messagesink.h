@@ -47,6 +47,13 @@ class RecordingSink : public MessageSink {
     bool answer = true;
 };
 
+// Drops every message and answers No. For fuzz targets and batch checks.
+class NullSink : public MessageSink {
+  public:
+    void Show(Kind, const QString&) override {}
+    bool Confirm(const QString&) override { return false; }
+};
+
 // Writes each message as one line on standard error, CR LF inside written as " / ".
 class StderrSink : public MessageSink {
   public:
