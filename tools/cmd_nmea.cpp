@@ -7,10 +7,15 @@
 
 #include <cerrno>
 #include <charconv>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "positioning/fixedformat.h"
@@ -28,25 +33,30 @@ struct Counts {
     long long sentences = 0, gga = 0, rmc = 0, ggk = 0, other = 0, errors = 0, positions = 0;
 };
 
-class NmeaCsvWriter {
+// What one sentence leaves for its CSV line: the decoder's values and the position.
+struct Row {
+    std::uint8_t kind;
+    std::int32_t errorFlag, timeMs, quality, satellites, stationId;
+    double latitude, longitude, altitude, geoidSeparation, dgpsAge, speed, course, dop;
+    bool position;
+    double X, Y, h;
+};
+
+// Decodes and converts sentences in order (the decoder carries its state from one sentence
+// to the next) and collects their rows in batches.
+class NmeaDecoder {
   public:
-    NmeaCsvWriter(OutBuffer& out, int src, int dst, int zoneIndex)
-        : out_(out), src_(src), dst_(dst), zone_(zoneIndex) {}
+    NmeaDecoder(int src, int dst, int zoneIndex) : src_(src), dst_(dst), zone_(zoneIndex) {}
 
-    void Header() {
-        out_.Append(
-            "kind,errorFlag,time,quality,satellites,latitude,longitude,altitude,geoidSeparation,"
-            "dgpsAge,stationId,speed,course,dop,position,X,Y,h\n");
-    }
-
-    void Sentence(std::string_view packet) {
+    void Sentence(std::string_view packet, std::vector<Row>& rows) {
         nmea_.Decode(packet);
         // What the decoder left, before the conversion touches errorFlag.
-        const int kind = nmea_.kind;
-        const int errorFlag = nmea_.errorFlag;
+        Row r;
+        r.kind = nmea_.kind;
+        r.errorFlag = nmea_.errorFlag;
         ++counts_.sentences;
         if (nmea_.ChecksumMatched()) {
-            switch (kind) {
+            switch (r.kind) {
                 case kKindGGA:
                     ++counts_.gga;
                     break;
@@ -61,40 +71,78 @@ class NmeaCsvWriter {
                     break;
             }
         }
-        if (errorFlag != 0) ++counts_.errors;
-
-        char* p = out_.Reserve(8192);  // 11 reals of up to 330 characters each, and the rest
-        p = std::to_chars(p, p + 8, kind).ptr;
-        *p++ = ',';
-        p = std::to_chars(p, p + 12, errorFlag).ptr;
-        *p++ = ',';
-        p = Time(p, nmea_.timeMs);
-        *p++ = ',';
-        p = std::to_chars(p, p + 12, nmea_.quality).ptr;
-        *p++ = ',';
-        p = std::to_chars(p, p + 12, nmea_.satellites).ptr;
-        *p++ = ',';
-        p = FormatFixed(p, nmea_.latitude, 9);
-        *p++ = ',';
-        p = FormatFixed(p, nmea_.longitude, 9);
-        *p++ = ',';
-        p = Real(p, nmea_.altitude);
-        p = Real(p, nmea_.geoidSeparation);
-        p = Real(p, nmea_.dgpsAge);
-        p = std::to_chars(p, p + 12, nmea_.stationId).ptr;
-        *p++ = ',';
-        p = Real(p, nmea_.speed);
-        p = Real(p, nmea_.course);
-        p = Real(p, nmea_.dop);
-
+        if (r.errorFlag != 0) ++counts_.errors;
+        r.timeMs = nmea_.timeMs;
+        r.quality = nmea_.quality;
+        r.satellites = nmea_.satellites;
+        r.stationId = nmea_.stationId;
+        r.latitude = nmea_.latitude;
+        r.longitude = nmea_.longitude;
+        r.altitude = nmea_.altitude;
+        r.geoidSeparation = nmea_.geoidSeparation;
+        r.dgpsAge = nmea_.dgpsAge;
+        r.speed = nmea_.speed;
+        r.course = nmea_.course;
+        r.dop = nmea_.dop;
         const FixPosition fp = ConvertFix(pos_, nmea_, src_, dst_, zone_);
-        if (fp.valid) {
-            ++counts_.positions;
+        r.position = fp.valid;
+        r.X = fp.X;
+        r.Y = fp.Y;
+        r.h = fp.h;
+        if (fp.valid) ++counts_.positions;
+        rows.push_back(r);
+    }
+
+    const Counts& counts() const { return counts_; }
+
+  private:
+    int src_, dst_, zone_;
+    TNMEA nmea_;
+    TPos pos_;
+    Counts counts_;
+};
+
+// Formats rows as CSV lines into the output buffer.
+class CsvFormatter {
+  public:
+    explicit CsvFormatter(OutBuffer& out) : out_(out) {}
+
+    void Header() {
+        out_.Append(
+            "kind,errorFlag,time,quality,satellites,latitude,longitude,altitude,geoidSeparation,"
+            "dgpsAge,stationId,speed,course,dop,position,X,Y,h\n");
+    }
+
+    void Line(const Row& r) {
+        char* p = out_.Reserve(8192);  // 11 reals of up to 330 characters each, and the rest
+        p = std::to_chars(p, p + 8, r.kind).ptr;
+        *p++ = ',';
+        p = std::to_chars(p, p + 12, r.errorFlag).ptr;
+        *p++ = ',';
+        p = Time(p, r.timeMs);
+        *p++ = ',';
+        p = std::to_chars(p, p + 12, r.quality).ptr;
+        *p++ = ',';
+        p = std::to_chars(p, p + 12, r.satellites).ptr;
+        *p++ = ',';
+        p = FormatFixed(p, r.latitude, 9);
+        *p++ = ',';
+        p = FormatFixed(p, r.longitude, 9);
+        *p++ = ',';
+        p = Real(p, r.altitude);
+        p = Real(p, r.geoidSeparation);
+        p = Real(p, r.dgpsAge);
+        p = std::to_chars(p, p + 12, r.stationId).ptr;
+        *p++ = ',';
+        p = Real(p, r.speed);
+        p = Real(p, r.course);
+        p = Real(p, r.dop);
+        if (r.position) {
             *p++ = '1';
             *p++ = ',';
-            p = Real(p, fp.X);
-            p = Real(p, fp.Y);
-            p = FormatFixed(p, fp.h, 4);
+            p = Real(p, r.X);
+            p = Real(p, r.Y);
+            p = FormatFixed(p, r.h, 4);
         } else {
             std::memcpy(p, "0,,,", 4);
             p += 4;
@@ -102,8 +150,6 @@ class NmeaCsvWriter {
         *p++ = '\n';
         out_.Commit(p);
     }
-
-    const Counts& counts() const { return counts_; }
 
   private:
     // A real with four decimals and the comma after it.
@@ -132,10 +178,74 @@ class NmeaCsvWriter {
     }
 
     OutBuffer& out_;
-    int src_, dst_, zone_;
-    TNMEA nmea_;
-    TPos pos_;
-    Counts counts_;
+};
+
+// Formatting and writing run on a thread of their own, so that a large capture keeps both
+// cores busy: batches of rows go through a short queue in their order.
+class FormatThread {
+  public:
+    static constexpr std::size_t kBatch = 4096;
+    static constexpr std::size_t kQueued = 4;
+
+    explicit FormatThread(OutBuffer& out) : formatter_(out) {
+        formatter_.Header();
+        thread_ = std::thread([this] { Run(); });
+    }
+    FormatThread(const FormatThread&) = delete;
+    FormatThread& operator=(const FormatThread&) = delete;
+    ~FormatThread() { Finish(); }
+
+    // Hands a full batch over and returns an empty one to fill.
+    std::vector<Row> Submit(std::vector<Row> batch) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return full_.size() < kQueued; });
+        full_.push_back(std::move(batch));
+        std::vector<Row> next;
+        if (!spare_.empty()) {
+            next = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        lock.unlock();
+        changed_.notify_all();
+        next.clear();
+        next.reserve(kBatch);
+        return next;
+    }
+
+    // Formats what is queued and ends the thread.
+    void Finish() {
+        if (!thread_.joinable()) return;
+        {
+            const std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+  private:
+    void Run() {
+        for (;;) {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return !full_.empty() || done_; });
+            if (full_.empty()) return;
+            std::vector<Row> batch = std::move(full_.front());
+            full_.pop_front();
+            lock.unlock();
+            changed_.notify_all();
+            for (const Row& r : batch) formatter_.Line(r);
+            lock.lock();
+            spare_.push_back(std::move(batch));
+        }
+    }
+
+    CsvFormatter formatter_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<Row>> full_;
+    std::vector<std::vector<Row>> spare_;
+    bool done_ = false;
+    std::thread thread_;
 };
 
 }  // namespace
@@ -175,8 +285,10 @@ int RunNmea(const QStringList& args) {
     if (files.isEmpty()) files << QStringLiteral("-");
 
     OutBuffer out(STDOUT_FILENO);
-    NmeaCsvWriter writer(out, src, dst, zone - 1);
-    writer.Header();
+    NmeaDecoder decoder(src, dst, zone - 1);
+    FormatThread formatting(out);
+    std::vector<Row> rows;
+    rows.reserve(FormatThread::kBatch);
     SentenceFramer framer;
     std::vector<char> block(1 << 20);
     int status = 0;
@@ -204,16 +316,23 @@ int RunNmea(const QStringList& args) {
             }
             if (n == 0) break;
             framer.Feed(std::string_view(block.data(), static_cast<std::size_t>(n)),
-                        [&](std::string_view packet) { writer.Sentence(packet); });
+                        [&](std::string_view packet) {
+                            decoder.Sentence(packet, rows);
+                            if (rows.size() == FormatThread::kBatch) {
+                                rows = formatting.Submit(std::move(rows));
+                            }
+                        });
         }
         if (!isStdin) ::close(fd);
     }
+    if (!rows.empty()) formatting.Submit(std::move(rows));
+    formatting.Finish();
     if (!out.Flush()) {
         std::fprintf(stderr, "tidrun-tool nmea: cannot write the output: %s\n",
                      std::strerror(errno));
         status = 1;
     }
-    const Counts& c = writer.counts();
+    const Counts& c = decoder.counts();
     std::fprintf(stderr,
                  "sentences %lld, GGA %lld, RMC %lld, GGK %lld, other %lld, errors %lld, "
                  "positions %lld\n",
