@@ -267,15 +267,6 @@ std::uint8_t TNMEA::Checksum(std::string_view sentence) {
     return static_cast<std::uint8_t>(XorBytes(begin, static_cast<std::size_t>(end - begin)));
 }
 
-int TNMEA::FieldCount() const {
-    return static_cast<int>(fields_.size());
-}
-
-std::string_view TNMEA::Field(int index) const {
-    if (index < 0 || index >= static_cast<int>(fields_.size())) return {};
-    return fields_[static_cast<std::size_t>(index)];
-}
-
 namespace {
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;

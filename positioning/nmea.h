@@ -41,8 +41,11 @@ class TNMEA : public GpsFix {
     void Decode(std::string_view sentence);
 
     // The fields of the last sentence that was split; a field beyond the end reads as empty.
-    int FieldCount() const;
-    std::string_view Field(int index) const;
+    int FieldCount() const { return static_cast<int>(fields_.size()); }
+    std::string_view Field(int index) const {
+        if (index < 0 || index >= static_cast<int>(fields_.size())) return {};
+        return fields_[static_cast<std::size_t>(index)];
+    }
 
     // Latitude / longitude converted from ddmm.mmmm to radians. Sets errorFlag.
     double LatitudeRadians();
