@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz/fuzzlines.h"
 #include "platform/messagesink.h"
 #include "surveydata/codec.h"
 #include "surveydata/pointcoll.h"
@@ -39,23 +40,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Tansa tansa(sink);
     Ijo ijo(sink);
     Misoku misoku(sink);
-    std::string_view all(reinterpret_cast<const char*>(data), size);
-    while (!all.empty()) {
-        const size_t nl = all.find('\n');
-        std::string_view line = all.substr(0, nl);
-        all = nl == std::string_view::npos ? std::string_view() : all.substr(nl + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty()) continue;
+    ForEachLine(data, size, [&](std::string_view line) {
         kijun.ParseLine(line);
         tansa.ParseLine(line);
         ijo.ParseLine(line);
-        if (!misoku.ParseLine(line)) continue;
+        if (!misoku.ParseLine(line)) return;
         const TMisoku& m = misoku.Item(misoku.Count() - 1);
-        if (m.Name.contains(QChar(0xFFFD)) || m.Name.contains(QLatin1Char('"'))) continue;
+        if (m.Name.contains(QChar(0xFFFD)) || m.Name.contains(QLatin1Char('"'))) return;
         const QByteArray written = EncodeCp932(misoku.FormatLine(misoku.Count() - 1));
         Misoku again(sink);
         if (!again.ParseLine(std::string_view(written.constData(), written.size()))) abort();
         if (again.Item(0).Name != m.Name || again.Item(0).Number != m.Number) abort();
-    }
+    });
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzzlines.h"
 #include "platform/messagesink.h"
 #include "surveydata/codec.h"
 #include "surveydata/sokusencoll.h"
@@ -48,30 +49,24 @@ bool Reference(std::string_view line, TSokusen& r, std::string& name) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     NullSink sink;
     Sokusen coll(sink);
-    std::string_view all(reinterpret_cast<const char*>(data), size);
-    while (!all.empty()) {
-        const size_t nl = all.find('\n');
-        std::string_view line = all.substr(0, nl);
-        all = nl == std::string_view::npos ? std::string_view() : all.substr(nl + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty()) continue;
+    ForEachLine(data, size, [&](std::string_view line) {
         TSokusen ref{};
         std::string refName;
         const bool refOk = Reference(line, ref, refName);
         if (coll.ParseLine(line) != refOk) abort();
-        if (!refOk) continue;
+        if (!refOk) return;
         const int i = coll.Count() - 1;
         const TSokusen& got = coll.Item(i);
         ref.NameIndex = got.NameIndex;
         if (std::memcmp(&ref, &got, sizeof ref) != 0) abort();
         if (coll.LineName(i) != DecodeCp932(QByteArrayView(refName.data(), refName.size())))
             abort();
-        if (coll.LineName(i).contains(QChar(0xFFFD))) continue;
+        if (coll.LineName(i).contains(QChar(0xFFFD))) return;
         const QString text = coll.FormatLine(i);
         const QByteArray bytes = EncodeCp932(text);
         Sokusen again(sink);
         if (!again.ParseLine(std::string_view(bytes.constData(), bytes.size()))) abort();
         if (again.FormatLine(0) != text || again.LineName(0) != coll.LineName(i)) abort();
-    }
+    });
     return 0;
 }
