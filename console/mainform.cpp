@@ -1125,7 +1125,7 @@ void TMainForm::SaveToolPositions() {
 
 void TMainForm::OnMonitor(const TNMEA& nmea) {
     MonitorTexts t;
-    const QDateTime local = nmea.LocalTime(2);
+    const QTime local = nmea.LocalTimeOfDay(2);
     if (!MonitorTextsFor(nmea, local, t)) return;
     if (nmea.kind == kKindGGA) {
         lastLat_ = nmea.latitude;

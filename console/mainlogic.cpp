@@ -65,9 +65,9 @@ ConversionParams ConversionFor(int gpsDatumIndex, int mapDatumIndex, bool newShi
     return p;
 }
 
-bool MonitorTextsFor(const GpsFix& fix, const QDateTime& localTime, MonitorTexts& out) {
+bool MonitorTextsFor(const GpsFix& fix, const QTime& localTime, MonitorTexts& out) {
     if (fix.kind == kKindGGA) {
-        out.time = localTime.time().toString(QStringLiteral("hh:mm:ss"));
+        out.time = localTime.toString(QStringLiteral("hh:mm:ss"));
         out.lat = QString::asprintf("緯度:%.6f", fix.latitude);
         out.lon = QString::asprintf("経度:%.6f", fix.longitude);
         out.alt = QString::asprintf("高度:%.3f", fix.altitude + fix.geoidSeparation);

@@ -60,7 +60,7 @@ struct MonitorTexts {
 };
 // Fills the position texts (GGA), or the course texts (RMC); false for other sentences.
 // localTime is the fix time on the local-time entry of the datum table.
-bool MonitorTextsFor(const GpsFix& fix, const QDateTime& localTime, MonitorTexts& out);
+bool MonitorTextsFor(const GpsFix& fix, const QTime& localTime, MonitorTexts& out);
 
 // Coordinate label text "%11.3f" / "%10.3f".
 QString FormatX(double x);

@@ -473,12 +473,15 @@ double TNMEA::LongitudeRadians() {
 }
 
 QDateTime TNMEA::LocalTime(int datumIndex) const {
+    return QDateTime(QDate::currentDate(), LocalTimeOfDay(datumIndex));
+}
+
+QTime TNMEA::LocalTimeOfDay(int datumIndex) const {
     const int offset =
         (datumIndex >= 0 && datumIndex < kDatumCount) ? DatumAt(datumIndex).hourOffset : 0;
     constexpr std::int32_t kHourMs = 3600 * 1000;
     const std::int32_t hours = (timeMs / kHourMs + offset) % 24;  // the day is not carried over
-    const QTime t = QTime::fromMSecsSinceStartOfDay(hours * kHourMs + timeMs % kHourMs);
-    return QDateTime(QDate::currentDate(), t);
+    return QTime::fromMSecsSinceStartOfDay(hours * kHourMs + timeMs % kHourMs);
 }
 
 }  // namespace tidrun

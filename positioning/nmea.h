@@ -54,6 +54,8 @@ class TNMEA : public GpsFix {
     // Fix time shifted by the hour offset of a datum-table entry, on today's date
     // (the day is not carried over).
     QDateTime LocalTime(int datumIndex) const;
+    // The same time of day without the date (cheap enough for every sentence).
+    QTime LocalTimeOfDay(int datumIndex) const;
 
     // Exclusive-or of the bytes after "$" up to the first "*" (or the end).
     static std::uint8_t Checksum(std::string_view sentence);

@@ -82,7 +82,7 @@ TEST(MainLogic, MonitorTextsOfPositionAndCourseSentences) {
     fix.stationId = 1;
     fix.dgpsAge = 1.65;
     MonitorTexts t;
-    ASSERT_TRUE(MonitorTextsFor(fix, QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)), t));
+    ASSERT_TRUE(MonitorTextsFor(fix, QTime(9, 5, 7), t));
     EXPECT_EQ(t.time, "09:05:07");
     EXPECT_EQ(t.lat, QStringLiteral("緯度:3523.424100"));
     EXPECT_EQ(t.lon, QStringLiteral("経度:13952.164100"));
