@@ -189,8 +189,10 @@ TEST(ToolNmea, FullOutputReportsItsOwnError) {
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     p.setProcessEnvironment(env);
     p.setStandardOutputFile(QStringLiteral("/dev/full"));
-    p.start(QStringLiteral(TIDRUN_TOOL_PATH),
-            {QStringLiteral("nmea"), QStringLiteral("../shared/data/nmea/gpsd/nmea-rtk.log")});
+    // Several megabytes of output, so that the writing thread meets the full disk first.
+    QStringList args{QStringLiteral("nmea")};
+    for (int i = 0; i < 100; ++i) args << QStringLiteral("../shared/data/nmea/gpsd/nmea-rtk.log");
+    p.start(QStringLiteral(TIDRUN_TOOL_PATH), args);
     ASSERT_TRUE(p.waitForFinished(60000));
     const QByteArray err = p.readAllStandardError();
     EXPECT_EQ(p.exitCode(), 1);
