@@ -147,8 +147,9 @@ void TGPS::HandlePacket(std::string_view packet) {
     const FixPosition fix = ConvertFix(pos_, nmea_, sourceDatum_, targetDatum_, zoneIndex_);
     if (!fix.valid || !OnPosition) return;
     const TPositionEvent position = OnPosition;
-    fixTime_ = LocalFixTime();
-    if (!position(fix.X, fix.Y, fix.h, fixTime_)) return;
+    const QDateTime time = LocalFixTime();
+    fixTime_ = time;
+    if (!position(fix.X, fix.Y, fix.h, time)) return;
     WriteLog(packet);
     if (forwardOn_ && !forwardText_.isEmpty())
         Forward(forwardText_.constData(), forwardText_.size());
