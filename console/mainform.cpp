@@ -34,7 +34,7 @@
 #include "console/deferredsink.h"
 #include "console/dialogs/aboutbox.h"
 #include "console/dialogs/setupform.h"
-#include "planview/mapform.h"
+#include "planview/gui/mapform.h"
 #include "platform/gui/numericedit.h"
 #include "platform/portmap.h"
 #include "platform/seriallink.h"

@@ -3,7 +3,7 @@
 #include "console/mainform.h"
 
 #include "console/dialogs/setupform.h"
-#include "planview/mapform.h"
+#include "planview/gui/mapform.h"
 #include "platform/gui/numericedit.h"
 #include "positioning/gps.h"
 #include "surveydata/codec.h"

@@ -1,4 +1,4 @@
-#include "planview/mapform.h"
+#include "planview/gui/mapform.h"
 
 #include <QKeyEvent>
 #include <QPainter>
