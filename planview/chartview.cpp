@@ -222,15 +222,6 @@ void TChartView::UpdateTransform() {
     vb_ = plot_.top() + plot_.height() - axes_.XMin * vy_;
 }
 
-QPoint TChartView::ToPixelRounded(double h, double v) const {
-    // Pixels far outside any device are clamped; series clip before converting.
-    auto clampInt = [](double p) {
-        constexpr double lim = 1 << 28;
-        return static_cast<int>(std::lround(std::clamp(p, -lim, lim)));
-    };
-    return {clampInt(HPixel(h)), clampInt(VPixel(v))};
-}
-
 double TChartView::HValue(double px) const {
     return (px - hb_) / hx_;
 }

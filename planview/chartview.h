@@ -15,6 +15,8 @@
 #include <QSizeF>
 #include <QString>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace tidrun {
@@ -122,8 +124,15 @@ class TChartView {
     double HPixel(double h) const { return hx_ * h + hb_; }
     double VPixel(double v) const { return vy_ * v + vb_; }
     QPointF ToPixel(double h, double v) const { return {HPixel(h), VPixel(v)}; }
-    // Integer pixel as the series draw it (rounded to the nearest).
-    QPoint ToPixelRounded(double h, double v) const;
+    // Integer pixel as the series draw it (rounded to the nearest, halves up). Far values
+    // are clamped; the series clip in world values before converting.
+    static int RoundPixel(double p) {
+        constexpr double lim = 1 << 28;
+        return static_cast<int>(std::floor(std::clamp(p, -lim, lim) + 0.5));
+    }
+    QPoint ToPixelRounded(double h, double v) const {
+        return {RoundPixel(HPixel(h)), RoundPixel(VPixel(v))};
+    }
     double HValue(double px) const;
     double VValue(double py) const;
     // Affine factors of the mapping: pixel = scale * value + offset.

@@ -16,7 +16,7 @@ struct TPlanLayerCache::Layers {
     TExtent axes;
     QSize size;
     QRect plot;
-    std::uint64_t sceneRevision = 0, cutsRevision = 0;
+    std::uint64_t sceneRevision = 0;
     QRgb wall = 0;
     bool axesShown = true;
 };

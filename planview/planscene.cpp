@@ -129,7 +129,9 @@ void TPlanScene::Build(const TPlanSources& sources, bool recording, TChartView& 
     }
     view.SaveOriginAxisSize();
     view.SaveCurrentAxisSize();
-    view.RecalcAxis();
+    // RecalcAxis as on a resize (both extents are the new one now), so that the axis
+    // labels' widths follow the new limits.
+    view.Resize(view.WidgetSize());
 }
 
 void TPlanScene::CreateBoat() {
@@ -163,9 +165,8 @@ void TPlanScene::AddCut(int recordIndex) {
         sources_.Sokusen->LineName(recordIndex) != sources_.Sokusen->LineName(recordIndex - 1);
     if (newLine)
         StartLine(recordIndex);
-    else
+    else  // the open line is drawn live: the static pictures stay
         open_->SetCount(std::max(open_->Count(), recordIndex - open_->FirstRecord() + 1));
-    ++revision_;
 }
 
 void TPlanScene::FinishLine() {
