@@ -5,9 +5,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -169,4 +173,50 @@ TEST(HotSpotProp, BasicColoursAndNamesTheMarkFileCanHold) {
     dlg.accept();
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST(MapForm, ClickShowsInformationAfterThePauseAndRightClickOpensTheMenu) {
+    DemoJob job;
+    FakeHost host;
+    TMapForm form(host, job.sink, job.Sources());
+    form.resize(900, 600);
+    form.show();
+    QApplication::processEvents();
+    const TIjo& buoy = job.ijo.Item(0);
+    const QPointF at = form.Session().View().ToPixelRounded(buoy.Y, buoy.X);
+    auto click = [&](Qt::MouseButton b) {
+        QMouseEvent press(QEvent::MouseButtonPress, at, form.Chart()->mapToGlobal(at), b, b,
+                          Qt::NoModifier);
+        QApplication::sendEvent(form.Chart(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, form.Chart()->mapToGlobal(at), b,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(form.Chart(), &release);
+    };
+
+    click(Qt::LeftButton);
+    EXPECT_TRUE(host.infos.isEmpty());  // not before the pause
+    QElapsedTimer t;
+    t.start();
+    while (host.infos.isEmpty() && t.elapsed() < 3000) QApplication::processEvents();
+    ASSERT_EQ(host.infos.size(), 1);
+    EXPECT_GE(t.elapsed(), 400);
+    EXPECT_TRUE(host.infos[0].startsWith(QStringLiteral("設標点「%1」").arg(buoy.Name)));
+
+    // The buoy menu: the visible items as the model says, its name toggle chosen.
+    QStringList shown;
+    QTimer::singleShot(200, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* a : menu->actions())
+            if (a->isVisible() && !a->isSeparator())
+                shown << a->text() + (a->isEnabled() ? "" : "(off)");
+        for (QAction* a : menu->actions())
+            if (a->text() == QStringLiteral("設標点名の表示")) menu->setActiveAction(a);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(menu, &enter);
+    });
+    click(Qt::RightButton);
+    EXPECT_EQ(shown, (QStringList{"設標点の情報", "設標点名の表示", "計画線の移動(off)",
+                                  "誘導点と結ぶ(off)", "移動体と結ぶ(off)"}));
+    EXPECT_TRUE(form.Session().Scene().Buoys()->Marks.Visible);
 }
