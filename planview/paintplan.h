@@ -77,6 +77,9 @@ void PaintPlan(QPainter& painter, const TChartView& view, const TPlanScene& scen
 // A boat move repaints the union of the rectangles before and after.
 QRect BoatRect(const TChartView& view, const TMoveObjectSeries& boat);
 
+// One of the 16 colour names of the settings ("Black" .. "White"); teal for others.
+QColor MapColour(const QString& name);
+
 // The north arrow, relative to the plot rectangle's top-left corner.
 void PaintNorthArrow(QPainter& painter, const QRect& plot);
 
