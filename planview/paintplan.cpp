@@ -124,7 +124,7 @@ void TPlanLayerCache::Drop() {
 }
 std::size_t TPlanLayerCache::MemoryBytes() const {
     if (!layers_) return 0;
-    return static_cast<std::size_t>(layers_->base.sizeInBytes() + layers_->statics.sizeInBytes());
+    return static_cast<std::size_t>(layers_->base.sizeInBytes());
 }
 
 void PaintPlan(QPainter& painter, const TChartView& view, const TPlanScene& scene,
