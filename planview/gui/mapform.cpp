@@ -1,121 +1,186 @@
 #include "planview/gui/mapform.h"
 
+#include <QCursor>
 #include <QKeyEvent>
-#include <QPainter>
-
-#include "planview/maphost.h"
-#include "surveydata/config.h"
+#include <QMenu>
+#include <QPrinter>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
+#include <chrono>
+
+#include "planview/gui/hotspotprop.h"
+#include "planview/gui/surveychart.h"
+#include "planview/maphost.h"
+#include "platform/gui/restoredgeometry.h"
+#include "platform/messagesink.h"
+#include "surveydata/config.h"
 
 namespace tidrun {
 
-TMapForm::TMapForm(TMapHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+namespace {
+
+std::int64_t TickMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+TMapForm::TMapForm(TMapHost& host, MessageSink& sink, TPlanSources sources, QWidget* parent)
+    : QWidget(parent), sink_(sink) {
     qRegisterMetaType<tidrun::TRulerRect>();
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(120, 80);
     // Two thirds of the room the main window leaves beside its docks.
-    const QSize room = host_.FreeClientSize();
+    const QSize room = host.FreeClientSize();
     resize(room.width() / 3 * 2, room.height() / 3 * 2);
+
+    session_ = std::make_unique<TMapSession>(host, sink, std::move(sources), &TickMs);
+    session_->SetMarkDialog([this](const QString& caption, const TMarkProps& initial) {
+        TfrmHotSpotProp dialog(sink_, this);
+        dialog.setWindowTitle(caption);
+        dialog.SetName(initial.name);
+        dialog.SetColour(initial.colour);
+        std::optional<TMarkProps> out;
+        if (dialog.exec() == QDialog::Accepted) out = TMarkProps{dialog.Name(), dialog.Colour()};
+        return out;
+    });
+    session_->CircleSize(1);
+
+    chart_ = new TSurveyChart(*session_, this);
+    chart_->setFocusProxy(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(chart_);
+    connect(chart_, &TSurveyChart::InfoRequested, this, &TMapForm::ShowInfoAfterPause);
+    connect(chart_, &TSurveyChart::PopupRequested, this, &TMapForm::ShowPopup);
 }
 
+TMapForm::~TMapForm() = default;
+
 void TMapForm::SetCircleRuler(bool on) {
-    circleRuler_ = on;
-    update();
+    session_->SetCircleRuler(on);
+    chart_->Repaint(TRepaint::All);
     emit SwitchesChanged();
 }
 void TMapForm::SetPlannedLine(bool on) {
-    plannedLine_ = on;
-    update();
+    session_->SetPlannedLine(on);
+    chart_->Repaint(TRepaint::All);
     emit SwitchesChanged();
 }
 void TMapForm::SetAutoMove(bool on) {
-    autoMove_ = on;
+    session_->SetAutoMove(on);
     emit SwitchesChanged();
 }
 void TMapForm::SetRapidMode(bool on) {
-    rapidMode_ = on;
+    setCursor(Qt::WaitCursor);
+    session_->SetRapidMode(on);
+    unsetCursor();
+    chart_->Repaint(TRepaint::All);
     emit SwitchesChanged();
 }
 
-void TMapForm::OnBoatPos(std::int32_t xMillimetres, std::int32_t yMillimetres) {
-    last_.hasBoat = true;
-    last_.boatXmm = xMillimetres;
-    last_.boatYmm = yMillimetres;
-    update();
+// One line into the session each, then the repaint it asks for.
+void TMapForm::OnBoatPos(std::int32_t x, std::int32_t y) {
+    chart_->Repaint(session_->BoatPos(x, y));
 }
 void TMapForm::OnLineEnd() {
-    ++last_.lineEnds;
+    chart_->Repaint(session_->LineEnd());
 }
-void TMapForm::OnCutAdded(int recordIndex) {
-    last_.lastCut = recordIndex;
+void TMapForm::OnCutAdded(int i) {
+    chart_->Repaint(session_->CutAdded(i));
+}
+void TMapForm::OnTrimTrail() {
+    chart_->Repaint(session_->TrimTrail());
 }
 void TMapForm::OnMisokuChanged() {
-    ++last_.markChanges;
+    chart_->Repaint(session_->MisokuChanged());
+}
+void TMapForm::OnRebuild() {
+    setCursor(Qt::WaitCursor);
+    chart_->Repaint(session_->Rebuild());
+    unsetCursor();
 }
 void TMapForm::OnFitAll() {
-    ++last_.fitAll;
+    chart_->Repaint(session_->FitAll());
 }
-void TMapForm::OnRemPoint(int buoyIndex) {
-    last_.remPoint = buoyIndex;
+void TMapForm::OnRemPoint(int i) {
+    chart_->Repaint(session_->RemPoint(i));
 }
-void TMapForm::OnRefPoint(int guideIndex) {
-    last_.refPoint = guideIndex;
+void TMapForm::OnRefPoint(int i) {
+    chart_->Repaint(session_->RefPoint(i));
 }
-void TMapForm::OnPrint(int copies) {
-    last_.printCopies = copies;
+void TMapForm::OnCircleSize(int d) {
+    chart_->Repaint(session_->CircleSize(d));
 }
-void TMapForm::OnCircleSize(int diameter) {
-    last_.circleSize = diameter;
-}
-void TMapForm::OnRuler(TRulerRect segment, TRulerRect extent) {
-    last_.rulerSegment = segment;
-    last_.rulerExtent = extent;
-    update();
+void TMapForm::OnRuler(TRulerRect s, TRulerRect e) {
+    chart_->Repaint(session_->Ruler(s, e));
 }
 void TMapForm::OnZoomIn() {
-    ++last_.zoomIn;
+    chart_->Repaint(session_->ZoomIn());
 }
 void TMapForm::OnZoomOut() {
-    ++last_.zoomOut;
+    chart_->Repaint(session_->ZoomOut());
 }
 void TMapForm::OnZoomRem() {
-    ++last_.zoomRem;
+    chart_->Repaint(session_->ZoomRem());
 }
-void TMapForm::OnMapColor(QColor colour) {
-    last_.mapColour = colour;
-    update();
+void TMapForm::OnMapColor(QColor c) {
+    chart_->Repaint(session_->MapColor(c));
 }
 
-void TMapForm::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), last_.mapColour);
-    const int grey = qGray(last_.mapColour.rgb());
-    p.setPen(grey < 128 ? Qt::white : Qt::black);
-    QString text;
-    if (last_.hasBoat) {
-        text = QStringLiteral("移動体  Ｘ＝ %1  Ｙ＝ %2")
-                   .arg(last_.boatXmm / 1000.0, 0, 'f', 3)
-                   .arg(last_.boatYmm / 1000.0, 0, 'f', 3);
-    }
-    p.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignLeft | Qt::AlignBottom, text);
+void TMapForm::OnPrint(int copies) {
+    QPrinter printer;
+    PrintWith(printer, copies);
+}
+
+void TMapForm::PrintWith(QPrinter& printer, int copies) {
+    if (!chart_->Print(printer, copies)) sink_.Error(QStringLiteral("印刷できません"));
 }
 
 void TMapForm::keyPressEvent(QKeyEvent* event) {
-    // Enter takes a cut while a line is being recorded.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && host_.Recording()) {
-        host_.CutCommand();
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        session_->EnterKey();
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
+void TMapForm::ShowInfoAfterPause() {
+    chart_->setCursor(Qt::WaitCursor);
+    QTimer::singleShot(500, this, [this] {
+        chart_->unsetCursor();
+        session_->ShowClickedInfo();
+        chart_->Repaint(TRepaint::All);
+    });
+}
+
+void TMapForm::ShowPopup(TPopupKind kind, QPoint globalPos) {
+    QMenu menu(this);
+    for (const TPopupItem& item : session_->Popup(kind)) {
+        QAction* a = item.IsSeparator() ? menu.addSeparator() : menu.addAction(item.caption);
+        a->setVisible(!item.hidden);
+        a->setEnabled(item.enabled);
+        a->setCheckable(item.checkable);
+        a->setChecked(item.checked);
+        a->setData(static_cast<int>(item.command));
+    }
+    QAction* chosen = menu.exec(globalPos);
+    if (!chosen || chosen->isSeparator()) return;
+    chart_->Repaint(session_->RunCommand(static_cast<TPopupCommand>(chosen->data().toInt())));
+}
+
 void TMapForm::SaveState(const QString& cfgPath, int index) const {
     const QWidget* frame = parentWidget() ? parentWidget() : this;
-    QRect g = frame->geometry();
-    if ((frame->isMaximized() || frame->isMinimized()) && frame->normalGeometry().isValid())
-        g = frame->normalGeometry();
+    // The size to come back to: the frame's restored geometry while it is minimised or
+    // maximised (tracked by the main window for MDI frames).
+    const QRect g = frame->isWindow() && frame->normalGeometry().isValid() &&
+                            (frame->isMaximized() || frame->isMinimized())
+                        ? frame->normalGeometry()
+                        : RestoredGeometry(frame);
     MapWindowConfig c;
     c.Top = g.top();
     c.Left = g.left();
@@ -123,11 +188,7 @@ void TMapForm::SaveState(const QString& cfgPath, int index) const {
     c.Height = g.height();
     c.Maximize = frame->isMaximized();
     c.Minimize = frame->isMinimized();
-    c.Circle = circleRuler_;
-    c.Ruler = plannedLine_;
-    c.AutoFollow = autoMove_;
-    c.Fast = rapidMode_;
-    c.BuoyNames = buoyNames_;
+    session_->SaveState(c);
     c.Store(cfgPath, index);
 }
 
@@ -136,17 +197,18 @@ void TMapForm::LoadState(const QString& cfgPath, int index) {
     c.Load(cfgPath, index);
     QWidget* frame = parentWidget() ? parentWidget() : this;
     frame->setGeometry(c.Left, c.Top, std::max(c.Width, 40), std::max(c.Height, 30));
+    SetRestoredGeometry(frame, frame->geometry());
     if (c.Maximize)
         frame->showMaximized();
     else if (c.Minimize)
         frame->showMinimized();
     else
         frame->showNormal();
-    circleRuler_ = c.Circle.value_or(circleRuler_);
-    plannedLine_ = c.Ruler.value_or(plannedLine_);
-    autoMove_ = c.AutoFollow.value_or(autoMove_);
-    rapidMode_ = c.Fast.value_or(rapidMode_);
-    buoyNames_ = c.BuoyNames;
+    // The view takes the window's final size before the stored axes are applied.
+    if (QLayout* l = layout()) l->activate();
+    session_->View().Resize(chart_->size());
+    session_->LoadState(c);
+    chart_->Repaint(TRepaint::All);
     emit SwitchesChanged();
 }
 

@@ -30,6 +30,15 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+// Readable failure messages for the values these tests compare.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QRect& r, std::ostream* os) {
+    *os << r.x() << ',' << r.y() << ' ' << r.width() << 'x' << r.height();
+}
 
 namespace tidrun {
 namespace {
@@ -177,9 +186,9 @@ TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
     EXPECT_EQ(Background(f.lblYValue), QColor(0x008080));
     // The map window got the same position in millimetres.
     TMapForm* map = f.MapForms()[0];
-    ASSERT_TRUE(WaitFor([&] { return map->Last().hasBoat; }));
-    EXPECT_NEAR(map->Last().boatXmm / 1000.0, f.lblXValue->text().toDouble(), 0.0011);
-    EXPECT_NEAR(map->Last().boatYmm / 1000.0, f.lblYValue->text().toDouble(), 0.0011);
+    ASSERT_TRUE(WaitFor([&] { return map->Session().HasBoat(); }));
+    EXPECT_NEAR(map->Session().Scene().Boat()->LastV(), f.lblXValue->text().toDouble(), 0.0011);
+    EXPECT_NEAR(map->Session().Scene().Boat()->LastH(), f.lblYValue->text().toDouble(), 0.0011);
 
     struct Step {
         int quality;
@@ -245,13 +254,17 @@ TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
     f.Gps()->SetReconnectInterval(100);
     pty->Write(Gga(0, 4, 1.0));
     ASSERT_TRUE(WaitFor([&] { return f.lblGPSQty->text() == QStringLiteral("測位状態:4"); }));
+    const int gpsHeight = f.ToolWinGPS->height();
 
     pty.reset();  // unplugged
     ASSERT_TRUE(QFile::remove(link));
     ASSERT_TRUE(WaitFor([&] { return f.AppTitle() == QStringLiteral("未接続"); }));
+    EXPECT_TRUE(f.windowTitle().startsWith(QStringLiteral("未接続 — ") + f.Caption()));
     EXPECT_FALSE(f.PortConnected());
     EXPECT_FALSE(f.lblPortState->isHidden());
     EXPECT_TRUE(f.lblPortState->text().contains("COM1"));
+    ASSERT_TRUE(WaitFor([&] { return f.ToolWinGPS->height() > gpsHeight; }, 2000));
+    const int lostHeight = f.ToolWinGPS->height();
     // The last position stays on screen, gray with its age, not as a live one.
     now += 60000;
     f.CheckPositionAge();
@@ -264,7 +277,15 @@ TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
     pty->Write(Gga(5, 2, 1.0));
     ASSERT_TRUE(WaitFor([&] { return f.lblGPSQty->text() == QStringLiteral("測位状態:2"); }));
     EXPECT_EQ(f.AppTitle(), QString());
+    EXPECT_TRUE(f.windowTitle().startsWith(f.Caption()));
     EXPECT_TRUE(f.lblPortState->isHidden());
+    // The received-data window gives back the room the lost-port text took (the other
+    // tool windows share what the dock area has to spare).
+    const auto fits = [&] {
+        const int h = f.ToolWinGPS->height(), hint = f.ToolWinGPS->sizeHint().height();
+        return h < lostHeight && h - hint <= hint / 10;
+    };
+    EXPECT_TRUE(WaitFor(fits, 2000)) << f.ToolWinGPS->height() << " after " << lostHeight;
     EXPECT_TRUE(f.PortConnected());
     EXPECT_EQ(Background(f.lblXValue), QColor(0x0000FF));
     EXPECT_FALSE(f.lblXValue->text().contains(QStringLiteral("前")));
@@ -370,8 +391,9 @@ TEST_F(MainFormTest, PortThatCannotOpenShowsConnectionErrorAndKeepsDesignTexts) 
     EXPECT_EQ(f.lblGPSLat->text(), QStringLiteral("緯度:"));
     EXPECT_EQ(f.lblGPSTime->text(), "00:00:00");
     now = 100000;
-    f.CheckPositionAge();  // never connected: nothing to age
-    EXPECT_EQ(Background(f.lblXValue), QColor(0x008080));
+    f.CheckPositionAge();  // never connected: nothing to age, nothing live
+    EXPECT_EQ(f.lblXValue->text(), "        0.000");
+    EXPECT_EQ(Background(f.lblXValue), QColor(kStaleColour));
 }
 
 TEST_F(MainFormTest, SavedPointNamesSelectTheirEntryOrNone) {
@@ -385,12 +407,12 @@ TEST_F(MainFormTest, SavedPointNamesSelectTheirEntryOrNone) {
     EXPECT_EQ(f.cbxRemPoint->currentIndex(), 0);
     EXPECT_EQ(f.cbxRemPoint->currentText(), QStringLiteral("(なし)"));
     TMapForm* map = f.MapForms()[0];
-    ASSERT_TRUE(WaitFor([&] { return map->Last().refPoint == 1; }));
-    EXPECT_EQ(map->Last().remPoint, -1);
+    ASSERT_TRUE(WaitFor([&] { return map->Session().HighlightedGuide() == 1; }));
+    EXPECT_EQ(map->Session().HighlightedBuoy(), -1);
 
     // Choosing a buoy point tells every map window its index.
     f.cbxRemPoint->setCurrentIndex(1);
-    ASSERT_TRUE(WaitFor([&] { return map->Last().remPoint == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return map->Session().HighlightedBuoy() == 0; }));
 }
 
 TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
@@ -491,46 +513,53 @@ TEST_F(MainFormTest, ClosingIsRefusedSilentlyWhileRecordingAndAskedOtherwise) {
 TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     TMainForm& f = OpenWithPty();
     TMapForm* first = f.MapForms()[0];
-    ASSERT_TRUE(WaitFor([&] { return first->Last().fitAll == 1; }));
-    EXPECT_EQ(first->Last().mapColour, QColor(0x000080));  // "Navy" from the settings
-    EXPECT_EQ(first->Last().rulerExtent, f.RulerExtent());
+    const QColor navy(0x000080);  // "Navy" from the settings
+    ASSERT_TRUE(WaitFor([&] { return first->Session().MapColour() == navy; }));
+    const TRulerSeries* ruler = first->Session().Scene().PlannedLine();
+    EXPECT_NE(f.RulerSegment(), TRulerRect{});  // the line through the pivot
+    ASSERT_TRUE(WaitFor([&] { return ruler->V(0) == f.RulerSegment().X0; }));
+    EXPECT_EQ(ruler->H(1), f.RulerSegment().Y1);
 
     // The offsets are added before the position goes out; it arrives only once the
     // handler has returned.
     f.SetHosei({1.0, -1.0, 0.0, 0.0});
     EXPECT_FALSE(f.OnPosition(-67629.98795, 3294.8899, 10.0, QDateTime::currentDateTime()));
-    EXPECT_FALSE(first->Last().hasBoat);
-    ASSERT_TRUE(WaitFor([&] { return first->Last().hasBoat; }));
-    EXPECT_EQ(first->Last().boatXmm, -67628987);
-    EXPECT_EQ(first->Last().boatYmm, 3293889);
+    EXPECT_FALSE(first->Session().HasBoat());
+    ASSERT_TRUE(WaitFor([&] { return first->Session().HasBoat(); }));
+    EXPECT_DOUBLE_EQ(first->Session().Scene().Boat()->LastV(), -67628.987);
+    EXPECT_DOUBLE_EQ(first->Session().Scene().Boat()->LastH(), 3293.889);
     EXPECT_EQ(f.lblXValue->text(), " -67628.988");
 
     TMapForm* second = f.CreateMap(-1, false);
-    ASSERT_TRUE(WaitFor([&] { return second->Last().fitAll == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return second->Session().MapColour() == navy; }));
     EXPECT_EQ(second->parentWidget()->windowTitle(), QStringLiteral("平面図(2)"));
-    EXPECT_EQ(first->Last().fitAll, 1);  // only the new window fits its extent
 
     // Zooming goes to the active window only.
     f.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
     ASSERT_EQ(f.ActiveMap(), first);
+    QCoreApplication::processEvents();
+    const TExtent firstBefore = first->Session().View().Axes();
+    const TExtent secondBefore = second->Session().View().Axes();
     f.actMapZoomIn->trigger();
+    ASSERT_TRUE(WaitFor([&] { return first->Session().View().Zoomed(); }));
+    EXPECT_LT(first->Session().View().Axes().YMax - first->Session().View().Axes().YMin,
+              firstBefore.YMax - firstBefore.YMin);
     f.actMapZoomOut->trigger();
     f.actMapZoomRem->trigger();
-    ASSERT_TRUE(WaitFor([&] { return first->Last().zoomRem == 1; }));
-    EXPECT_EQ(first->Last().zoomIn, 1);
-    EXPECT_EQ(first->Last().zoomOut, 1);
-    EXPECT_EQ(second->Last().zoomIn + second->Last().zoomOut + second->Last().zoomRem, 0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(second->Session().View().Zoomed());
+    EXPECT_EQ(second->Session().View().Axes(), secondBefore);
 
     // The circle ruler's diameter goes to every window.
     f.edtCircleSize->setValue(30);
     emit f.edtCircleSize->valueCommitted(30);
-    ASSERT_TRUE(WaitFor([&] { return second->Last().circleSize == 30; }));
-    EXPECT_EQ(first->Last().circleSize, 30);
+    ASSERT_TRUE(WaitFor([&] { return second->Session().CircleDiameter() == 30; }));
+    EXPECT_EQ(first->Session().CircleDiameter(), 30);
 
     // Marks changed by a map window are saved and announced to all windows.
     f.AddMark(QStringLiteral("新しい印"), QColor(0xFF0000), -67500.0, 3600.0);
-    ASSERT_TRUE(WaitFor([&] { return second->Last().markChanges == 1; }));
-    EXPECT_EQ(first->Last().markChanges, 1);
+    ASSERT_TRUE(WaitFor([&] { return second->Session().Scene().Marks()->Count() == 2; }));
+    EXPECT_EQ(first->Session().Scene().Marks()->Count(), 2);
     TMisokuColl reread(sink);
     ASSERT_TRUE(reread.Load(QDir(workDir).filePath("MARK.DAT")));
     ASSERT_EQ(reread.Count(), 2);
@@ -600,6 +629,178 @@ TEST_F(MainFormTest, OpensThroughTheRealSettingsDialog) {
     EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
     EXPECT_EQ(form->Settings().ZoneIndex(), 8);
     EXPECT_EQ(form->Caption(), QStringLiteral("Tidrun for GPS　テスト工事（世界測地系）"));
+}
+
+// After 閉じる nothing of the job stays on screen as if it were live or usable, its values
+// are in its file, and a failed open of the next job shows no old values either.
+TEST_F(MainFormTest, ClosedConsoleLooksClosedAndKeepsTheJobValues) {
+    now = 1000;
+    TMainForm& f = OpenWithPty();
+    EXPECT_TRUE(f.windowTitle().startsWith(f.Caption()));  // live: no state in front
+    pty->Write(Gga(0, 4, 1.0));
+    ASSERT_TRUE(WaitFor([&] { return Background(f.lblXValue) == QColor(0x0000FF); }));
+    f.edtCircleSize->setText("77");  // typed, not yet confirmed with Return
+    f.edtRulerAngle->setText("12.3");
+    f.cbxRefPoint->setCurrentIndex(1);
+    ASSERT_TRUE(f.edtCircleSize->isEnabled() && f.actNewMap->isEnabled());
+
+    f.actFileClose->trigger();
+    ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Tidrun Zzz — Tidrun for GPS"));
+    EXPECT_EQ(f.lblXValue->text(), "        0.000");
+    EXPECT_EQ(f.lblYValue->text(), "       0.000");
+    EXPECT_EQ(Background(f.lblXValue), QColor(kStaleColour));
+    EXPECT_EQ(f.lblGPSTime->text(), "00:00:00");
+    EXPECT_EQ(f.lblGPSQty->text(), QStringLiteral("測位状態:"));
+    for (QWidget* w :
+         {static_cast<QWidget*>(f.edtCircleSize), static_cast<QWidget*>(f.edtRulerAngle),
+          static_cast<QWidget*>(f.edtRulerWidth)})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    EXPECT_FALSE(f.actNewMap->isEnabled());
+    // The file button carries one action at a time (no drop-down arrow).
+    EXPECT_EQ(f.btnFile->actions(), QList<QAction*>{f.actFileOpen});
+    MainWindowConfig c;
+    c.Load(Cfg());
+    EXPECT_EQ(c.CircleSize, 77);
+    EXPECT_EQ(c.RulerDMS, "12.3");
+    EXPECT_EQ(c.MapCount, 1);
+    EXPECT_EQ(c.GuidePoint, QStringLiteral("基準1"));
+    EXPECT_TRUE(sink.questions.isEmpty());
+
+    // Exit once closed: nothing more is written (the map count of the job stays 1).
+    QStringList stored;
+    ASSERT_TRUE(ReadCp932Lines(Cfg(), stored));
+
+    // The next open cannot reach its port: the design texts stay, the title says so.
+    MapCom1(QDir(prog.path()).filePath("ttyNone"));
+    f.FileOpen();
+    ASSERT_EQ(sink.Texts(), QStringList{QStringLiteral("接続エラー")});
+    EXPECT_EQ(f.edtCircleSize->text(), "77");
+    EXPECT_EQ(f.windowTitle().left(6), QStringLiteral("未接続 — "));
+    EXPECT_EQ(f.lblXValue->text(), "        0.000");
+    EXPECT_EQ(f.btnFile->actions(), QList<QAction*>{f.actFileClose});
+    now += 60000;
+    f.CheckPositionAge();
+    EXPECT_EQ(f.lblXValue->text(), "        0.000");
+    f.actFileClose->trigger();
+    ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
+    sink.answer = true;
+    EXPECT_TRUE(f.close());
+    QStringList after;
+    ASSERT_TRUE(ReadCp932Lines(Cfg(), after));
+    EXPECT_EQ(after, stored);
+}
+
+// A cancelled 初期設定 leaves no tool window of the job that did not open.
+TEST_F(MainFormTest, CancelledSettingsPutTheToolWindowsBack) {
+    {
+        TMainForm& f = OpenWithPty();
+        ASSERT_FALSE(f.ToolWinGPS->isHidden());
+        sink.answer = true;
+        ASSERT_TRUE(f.close());
+    }
+    form.reset();
+    acceptSettings = false;
+    TMainForm& g = MakeForm();
+    g.FileOpen();
+    EXPECT_EQ(settingsRuns, 2);
+    for (QDockWidget* d : {g.ToolWinGPS, g.ToolWinCut, g.ToolWinRem, g.ToolWinRef})
+        EXPECT_TRUE(d->isHidden()) << d->objectName().toStdString();
+}
+
+// A value that fails its range check is not stored: the last good one is.
+TEST_F(MainFormTest, OutOfRangeFieldsKeepTheirLastGoodValueInTheFile) {
+    struct Case {
+        NumericEdit* TMainForm::*field;
+        const char* good;
+        const char* bad;
+        const char* key;
+    } cases[] = {{&TMainForm::edtCircleSize, "25", "0", "円定規(Size)"},
+                 {&TMainForm::edtRulerAngle, "45.3", "400", "計画線(DMS)"},
+                 {&TMainForm::edtRulerWidth, "40", "", "計画線(WD)"}};
+    for (const Case& c : cases) {
+        TMainForm& f = OpenWithPty();
+        NumericEdit* e = f.*(c.field);
+        e->setText(QString::fromLatin1(c.good));
+        e->setText(QString::fromLatin1(c.bad));
+        EXPECT_FALSE(e->Validate());
+        EXPECT_EQ(e->palette().color(QPalette::Base), NumericEdit::ErrorColor());
+        sink.entries.clear();
+        f.actFileClose->trigger();
+        EXPECT_EQ(TIniFile(Cfg()).ReadString(QStringLiteral("設定"), QString::fromUtf8(c.key), {}),
+                  QString::fromLatin1(c.good))
+            << c.key;
+        form.reset();
+    }
+}
+
+// Map windows come back at the size they had before they were minimised or maximised.
+TEST_F(MainFormTest, MinimisedAndMaximisedMapsKeepTheirRestoredSize) {
+    const QRect placed(30, 20, 360, 240);
+    for (const bool minimise : {true, false}) {
+        {
+            TMainForm& f = OpenWithPty();
+            for (QMdiSubWindow* w : f.MdiArea()->subWindowList()) w->close();
+            ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
+            TMapForm* m = f.CreateMap(-1, false);
+            QWidget* frame = m->parentWidget();
+            frame->setGeometry(placed);
+            if (minimise)
+                frame->showMinimized();
+            else
+                frame->showMaximized();
+            ASSERT_TRUE(WaitFor([&] { return frame->geometry() != placed; }));
+            sink.answer = true;
+            ASSERT_TRUE(f.close());
+        }
+        form.reset();
+        {
+            MapWindowConfig mc;
+            mc.Load(Cfg(), 0);
+            EXPECT_EQ(QRect(mc.Left, mc.Top, mc.Width, mc.Height), placed) << "stored";
+        }
+        TMainForm& g = OpenWithPty();
+        ASSERT_EQ(g.MapForms().size(), 1);
+        auto* frame = qobject_cast<QMdiSubWindow*>(g.MapForms()[0]->parentWidget());
+        EXPECT_EQ(frame->isMinimized(), minimise);
+        EXPECT_EQ(frame->isMaximized(), !minimise);
+        frame->showNormal();
+        EXPECT_EQ(frame->geometry(), placed) << "minimised: " << minimise;
+        form.reset();
+    }
+}
+
+// ならべて表示 puts the windows side by side, each the full height.
+TEST_F(MainFormTest, TileSetsTheMapsSideBySide) {
+    TMainForm& f = OpenWithPty();
+    f.CreateMap(-1, false);
+    f.CreateMap(-1, false);
+    f.actWindowTile->trigger();
+    const QList<QMdiSubWindow*> subs = f.MdiArea()->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 3);
+    const int h = f.MdiArea()->viewport()->height();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(subs[i]->geometry().top(), 0);
+        EXPECT_EQ(subs[i]->geometry().height(), h);
+        if (i > 0) {
+            EXPECT_EQ(subs[i]->geometry().left(), subs[i - 1]->geometry().right() + 1);
+        }
+    }
+}
+
+// The end of the desktop session: no question, the job's values stored, the window closed.
+TEST_F(MainFormTest, EndOfSessionClosesWithoutAskingAndStoresTheJob) {
+    TMainForm& f = OpenWithPty();
+    f.edtCircleSize->setValue(33);
+    f.SetRecording(true);
+    f.EndSession();
+    EXPECT_TRUE(sink.questions.isEmpty());
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(f.Recording());
+    MainWindowConfig c;
+    c.Load(Cfg());
+    EXPECT_EQ(c.CircleSize, 33);
+    EXPECT_EQ(c.MapCount, 1);
 }
 
 }  // namespace
