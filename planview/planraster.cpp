@@ -50,9 +50,14 @@ void TRasterCanvas::WithPainter(F&& f) {
 }
 
 void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb) {
+    const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
+    if (std::abs(x1 - x0) <= 1 && std::abs(y1 - y0) <= 1) {  // most cuts: the two ends
+        if (x0 >= cl && x0 <= cr && y0 >= ct && y0 <= cb) bits_[y0 * stride_ + x0] = argb;
+        if (x1 >= cl && x1 <= cr && y1 >= ct && y1 <= cb) bits_[y1 * stride_ + x1] = argb;
+        return;
+    }
     const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
     int err = dx + dy;
     for (;;) {
         if (x0 >= cl && x0 <= cr && y0 >= ct && y0 <= cb) bits_[y0 * stride_ + x0] = argb;
