@@ -128,7 +128,9 @@ class TChartView {
     // are clamped; the series clip in world values before converting.
     static int RoundPixel(double p) {
         constexpr double lim = 1 << 28;
-        return static_cast<int>(std::floor(std::clamp(p, -lim, lim) + 0.5));
+        const double q = std::clamp(p, -lim, lim) + 0.5;
+        const int i = static_cast<int>(q);  // toward zero; one less below zero
+        return i - (q < i ? 1 : 0);
     }
     QPoint ToPixelRounded(double h, double v) const {
         return {RoundPixel(HPixel(h)), RoundPixel(VPixel(v))};

@@ -83,6 +83,20 @@ void TPainterCanvas::Ellipse(const QRectF& pixels, TColour pen) {
     p_.drawEllipse(pixels);
 }
 
+QColor MapColour(const QString& name) {
+    static const struct {
+        const char* name;
+        QRgb rgb;
+    } colours[] = {
+        {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
+        {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
+        {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},     {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
+        {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF}};
+    for (const auto& c : colours)
+        if (name.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0) return QColor(c.rgb);
+    return QColor(0x008080);
+}
+
 void PaintNorthArrow(QPainter& painter, const QRect& plot) {
     const int l = plot.left(), t = plot.top();
     painter.setPen(QPen(QColor(0xFF, 0xFF, 0x00), 3));
@@ -110,7 +124,7 @@ void TPlanLayerCache::Drop() {
 }
 std::size_t TPlanLayerCache::MemoryBytes() const {
     if (!layers_) return 0;
-    return static_cast<std::size_t>(layers_->base.sizeInBytes() + layers_->statics.sizeInBytes());
+    return static_cast<std::size_t>(layers_->base.sizeInBytes());
 }
 
 void PaintPlan(QPainter& painter, const TChartView& view, const TPlanScene& scene,

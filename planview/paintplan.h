@@ -6,8 +6,9 @@
 // - exact: every segment, symbol and label through QPainter (printing and PDF);
 // - fast: recorded lines are culled by chunk box and rasterised straight into an image,
 //   one symbol per pixel where many fall on one, the other point series stamped from
-//   prepared sprites; the result is put on the painter as images. With a layer cache the
-//   static layers are kept between paints and a boat move repaints only its rectangle.
+//   prepared sprites. With a layer cache the static picture (everything below the open
+//   line and the boat) is kept between paints and a boat move repaints only its
+//   rectangle; without one, an image target is drawn into directly.
 #pragma once
 
 #include <QColor>
@@ -40,8 +41,8 @@ class TPainterCanvas : public TCanvas {
     QPainter& p_;
 };
 
-// Pictures of the static layers for the screen, kept between paints while the view, the
-// scene's revision, the cut store and the wall colour stay the same.
+// The static picture for the screen, kept between paints while the view, the scene, its
+// series and the wall colour stay the same.
 class TPlanLayerCache {
   public:
     TPlanLayerCache();
@@ -76,6 +77,9 @@ void PaintPlan(QPainter& painter, const TChartView& view, const TPlanScene& scen
 // The pixel rectangle a boat trail covers (its symbols), empty when it has no points.
 // A boat move repaints the union of the rectangles before and after.
 QRect BoatRect(const TChartView& view, const TMoveObjectSeries& boat);
+
+// One of the 16 colour names of the settings ("Black" .. "White"); teal for others.
+QColor MapColour(const QString& name);
 
 // The north arrow, relative to the plot rectangle's top-left corner.
 void PaintNorthArrow(QPainter& painter, const QRect& plot);

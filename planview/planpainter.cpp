@@ -57,8 +57,8 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
 
 namespace {
 
-// Series drawn live over the cached pictures: from the open line (or, without one, from
-// the boat) to the end of the list. The circle ruler (first) is live too.
+// Series drawn live over the static picture: from the open line (or, without one, from
+// the boat) to the end of the list.
 int FirstLive(const TPlanScene& scene) {
     const auto& list = scene.Series();
     const TChartSeries* open = scene.OpenLine();
@@ -68,10 +68,6 @@ int FirstLive(const TPlanScene& scene) {
     for (size_t i = 0; i < list.size(); ++i)
         if (list[i].get() == boat) return static_cast<int>(i);
     return static_cast<int>(list.size());
-}
-
-bool IsCircle(const TPlanScene& scene, int i) {
-    return scene.Series()[static_cast<size_t>(i)].get() == scene.CircleRuler();
 }
 
 }  // namespace
@@ -95,7 +91,42 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         return;
     }
 
-    // Fast: the base and the static series as pictures, kept in the cache when given.
+    // Fast: the base and every series below the live ones make one static picture, kept
+    // in the cache when given. Series changed from outside (a highlighted point, labels
+    // shown) redraw it even when the scene was not told.
+    const QRgb wall = options.Wall.rgb();
+    std::uint64_t seriesKey = 0;
+    for (int i = 0; i < live; ++i)
+        seriesKey = seriesKey * 1000003u + scene.Series()[static_cast<size_t>(i)]->StateKey();
+    auto drawStatics = [&](TRasterCanvas& raster) {
+        for (int i = 0; i < live; ++i)
+            raster.DrawSeries(*scene.Series()[static_cast<size_t>(i)], view);
+    };
+    auto drawLive = [&] {
+        painter.setClipRect(view.PlotRect(),
+                            options.Region.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
+        painter.setFont(view.LabelFont());
+        TPainterCanvas canvas(painter);
+        for (int i = live; i < count; ++i)
+            scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
+    };
+
+    // Without a cache, an image of the view's size is drawn into directly.
+    QPaintDevice* device = painter.device();
+    QImage* target =
+        device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+    if (!options.Cache && options.Region.isEmpty() && target &&
+        target->size() == view.WidgetSize() && painter.worldTransform().isIdentity() &&
+        (target->format() == QImage::Format_RGB32 ||
+         target->format() == QImage::Format_ARGB32_Premultiplied)) {
+        PaintBase(painter, view, options);
+        TRasterCanvas raster(*target, view.PlotRect(), view.LabelFont(), &painter);
+        drawStatics(raster);
+        drawLive();
+        painter.restore();
+        return;
+    }
+
     std::unique_ptr<TPlanLayerCache::Layers> local;
     TPlanLayerCache::Layers* L = nullptr;
     if (options.Cache) {
@@ -106,11 +137,10 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         local = std::make_unique<TPlanLayerCache::Layers>();
         L = local.get();
     }
-    const QRgb wall = options.Wall.rgb();
     const bool valid = !L->base.isNull() && L->size == view.WidgetSize() &&
                        L->plot == view.PlotRect() && L->axes == view.Axes() &&
-                       L->sceneRevision == scene.Revision() && L->wall == wall &&
-                       L->axesShown == options.Axes && L->statics.size() == view.WidgetSize();
+                       L->sceneRevision == scene.Revision() && L->seriesKey == seriesKey &&
+                       L->wall == wall && L->axesShown == options.Axes;
     if (!valid) {
         const QSize size = view.WidgetSize();
         L->base = QImage(size, QImage::Format_RGB32);
@@ -118,33 +148,20 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
             QPainter bp(&L->base);
             PaintBase(bp, view, options);
         }
-        L->statics = QImage(size, QImage::Format_ARGB32_Premultiplied);
-        L->statics.fill(Qt::transparent);
-        TRasterCanvas raster(L->statics, view.PlotRect(), view.LabelFont());
-        for (int i = 0; i < live; ++i) {
-            if (IsCircle(scene, i)) continue;
-            raster.DrawSeries(*scene.Series()[static_cast<size_t>(i)], view);
-        }
+        TRasterCanvas raster(L->base, view.PlotRect(), view.LabelFont());
+        drawStatics(raster);
         L->size = size;
         L->plot = view.PlotRect();
         L->axes = view.Axes();
         L->sceneRevision = scene.Revision();
+        L->seriesKey = seriesKey;
         L->wall = wall;
         L->axesShown = options.Axes;
     }
-    const QRect area = options.Region.isEmpty()
-                           ? QRect(QPoint(0, 0), view.WidgetSize())
-                           : options.Region & QRect(QPoint(0, 0), view.WidgetSize());
+    const QRect all(QPoint(0, 0), view.WidgetSize());
+    const QRect area = options.Region.isEmpty() ? all : options.Region & all;
     painter.drawImage(area.topLeft(), L->base, area);
-    painter.setClipRect(view.PlotRect(),
-                        options.Region.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
-    painter.setFont(view.LabelFont());
-    TPainterCanvas canvas(painter);
-    for (int i = 0; i < live; ++i)
-        if (IsCircle(scene, i)) scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
-    const QRect plotArea = area & view.PlotRect();
-    painter.drawImage(plotArea.topLeft(), L->statics, plotArea);
-    for (int i = live; i < count; ++i) scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
+    drawLive();
     painter.restore();
 }
 

@@ -11,12 +11,12 @@
 namespace tidrun {
 
 struct TPlanLayerCache::Layers {
-    QImage base;     // wall, grid, axes, north arrow
-    QImage statics;  // every series but the circle ruler, the open line and the boat
+    QImage base;  // wall, grid, axes, north arrow and every series below the live ones
     TExtent axes;
     QSize size;
     QRect plot;
     std::uint64_t sceneRevision = 0;
+    std::uint64_t seriesKey = 0;  // StateKey of every series in the static picture
     QRgb wall = 0;
     bool axesShown = true;
 };

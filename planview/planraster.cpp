@@ -23,18 +23,41 @@ bool SingleColour(TSymbolStyle s) {
 
 }  // namespace
 
-TRasterCanvas::TRasterCanvas(QImage& image, const QRect& clip, const QFont& font)
+TRasterCanvas::TRasterCanvas(QImage& image, const QRect& clip, const QFont& font, QPainter* painter)
     : image_(image),
       bits_(reinterpret_cast<std::uint32_t*>(image.bits())),
       stride_(static_cast<int>(image.bytesPerLine() / 4)),
       clip_(clip & image.rect()),
       font_(font),
-      stamps_(static_cast<size_t>(image.width()) * static_cast<size_t>(image.height()), 0) {}
+      painter_(painter) {}
+
+template <class F>
+void TRasterCanvas::WithPainter(F&& f) {
+    if (painter_) {
+        painter_->save();
+        painter_->setClipRect(clip_);
+        painter_->setFont(font_);
+        f(*painter_);
+        painter_->restore();
+    } else {
+        QPainter p(&image_);
+        p.setClipRect(clip_);
+        p.setFont(font_);
+        f(p);
+    }
+    signature_ = 0;
+    NextEpoch();
+}
 
 void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb) {
+    const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
+    if (std::abs(x1 - x0) <= 1 && std::abs(y1 - y0) <= 1) {  // most cuts: the two ends
+        if (x0 >= cl && x0 <= cr && y0 >= ct && y0 <= cb) bits_[y0 * stride_ + x0] = argb;
+        if (x1 >= cl && x1 <= cr && y1 >= ct && y1 <= cb) bits_[y1 * stride_ + x1] = argb;
+        return;
+    }
     const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
     int err = dx + dy;
     for (;;) {
         if (x0 >= cl && x0 <= cr && y0 >= ct && y0 <= cb) bits_[y0 * stride_ + x0] = argb;
@@ -86,7 +109,9 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
 void TRasterCanvas::Stamp(QPoint p, const Sprite& sp) {
     Use(sp.signature);
     if (p.x() >= 0 && p.y() >= 0 && p.x() < image_.width() && p.y() < image_.height()) {
-        std::uint32_t& mark = stamps_[static_cast<size_t>(p.y()) * image_.width() + p.x()];
+        if (stamps_.empty())
+            stamps_.assign(static_cast<size_t>(image_.width()) * image_.height(), 0);
+        std::uint16_t& mark = stamps_[static_cast<size_t>(p.y()) * image_.width() + p.x()];
         if (mark == epoch_) return;  // the same sprite is there, nothing else drawn since
         mark = epoch_;
     }
@@ -115,10 +140,7 @@ void TRasterCanvas::Ellipse(const QRectF& pixels, TColour pen) {
 
 void TRasterCanvas::Flush() {
     if (queued_.empty()) return;
-    {
-        QPainter p(&image_);
-        p.setClipRect(clip_);
-        p.setFont(font_);
+    WithPainter([this](QPainter& p) {
         TPainterCanvas c(p);
         for (const Queued& q : queued_) {
             if (q.ellipse)
@@ -126,10 +148,8 @@ void TRasterCanvas::Flush() {
             else
                 c.Label(q.p, q.text, q.marks);
         }
-    }
+    });
     queued_.clear();
-    signature_ = 0;
-    ++epoch_;
 }
 
 void TRasterCanvas::DrawSeries(const TChartSeries& s, const TChartView& view) {
@@ -149,13 +169,10 @@ void TRasterCanvas::DrawSeries(const TChartSeries& s, const TChartView& view) {
     // Outlines, rulers and the guide line are few segments: drawn by the exact painter, so
     // they are the same pixels as on paper.
     Flush();
-    QPainter p(&image_);
-    p.setClipRect(clip_);
-    p.setFont(font_);
-    TPainterCanvas c(p);
-    s.Draw(view, c);
-    signature_ = 0;
-    ++epoch_;
+    WithPainter([&](QPainter& p) {
+        TPainterCanvas c(p);
+        s.Draw(view, c);
+    });
 }
 
 void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView& view) {

@@ -7,7 +7,9 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <tuple>
@@ -22,8 +24,10 @@ class TLineLineSeries;
 
 class TRasterCanvas : public TCanvas {
   public:
-    // image: ARGB32_Premultiplied; nothing is drawn outside clip.
-    TRasterCanvas(QImage& image, const QRect& clip, const QFont& font);
+    // image: RGB32 or ARGB32_Premultiplied; nothing is drawn outside clip. painter: one
+    // already active on the image, used for what goes through QPainter (else the canvas
+    // opens its own when needed).
+    TRasterCanvas(QImage& image, const QRect& clip, const QFont& font, QPainter* painter = nullptr);
     void Line(QPoint a, QPoint b, TColour colour) override;
     void Symbol(QPoint p, const TSymbol& symbol, TColour fill) override;
     void Label(QPoint p, const QString& text, const TMarks& marks) override;
@@ -47,7 +51,13 @@ class TRasterCanvas : public TCanvas {
     void Use(std::uint64_t signature) {
         if (signature != signature_) {
             signature_ = signature;
-            ++epoch_;
+            NextEpoch();
+        }
+    }
+    void NextEpoch() {
+        if (++epoch_ == 0) {
+            std::fill(stamps_.begin(), stamps_.end(), std::uint16_t(0));
+            epoch_ = 1;
         }
     }
     void DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb);
@@ -58,8 +68,13 @@ class TRasterCanvas : public TCanvas {
     int stride_;  // in pixels
     QRect clip_;
     QFont font_;
-    std::vector<std::uint32_t> stamps_;  // epoch of the last stamp centred on each pixel
-    std::uint32_t epoch_ = 1;
+    template <class F>
+    void WithPainter(F&& f);
+    QPainter* painter_;
+    // Epoch of the last stamp centred on each pixel (made on the first stamp; cleared when
+    // the epoch wraps).
+    std::vector<std::uint16_t> stamps_;
+    std::uint16_t epoch_ = 1;
     std::uint64_t signature_ = 0;
     std::map<std::tuple<int, int, int, TColour, TColour>, Sprite> sprites_;
     struct Queued {

@@ -39,6 +39,30 @@ bool ClipSegment(double& h0, double& v0, double& h1, double& v1, const TClipWind
     return true;
 }
 
+std::uint64_t TChartSeries::StateKey() const {
+    // FNV-1a over what decides the picture of the series.
+    std::uint64_t h = 1469598103934665603ull;
+    auto mix = [&h](std::uint64_t v) {
+        h ^= v;
+        h *= 1099511628211ull;
+    };
+    mix(reinterpret_cast<std::uintptr_t>(this));
+    mix(revision_);
+    mix(static_cast<std::uint64_t>(Count()));
+    mix(Colour);
+    mix(Active);
+    mix(static_cast<std::uint64_t>(base_));
+    mix(Symbol.Visible);
+    mix(static_cast<std::uint64_t>(Symbol.Style));
+    mix(static_cast<std::uint64_t>(Symbol.HSize) << 32 | static_cast<std::uint32_t>(Symbol.VSize));
+    mix(Symbol.Pen);
+    mix(Symbol.Fill);
+    mix(Marks.Visible);
+    mix(static_cast<std::uint64_t>(Marks.ArrowLength));
+    mix(Marks.ArrowColour);
+    return h;
+}
+
 TColour TChartSeries::DrawColour(int i) const {
     const TColour c = PointColour(i);
     return c == kClDefault ? Colour : c;
@@ -168,20 +192,24 @@ void TChartSeries::Draw(const TChartView& view, TCanvas& canvas, int first, int 
 
 void TPointListSeries::SetPointColour(int i, TColour c) {
     if (i >= 0 && i < Count()) points_[static_cast<size_t>(i)].Colour = c;
+    Changed();
 }
 
 void TPointListSeries::Add(double h, double v, const QString& label, TColour colour) {
     points_.push_back({h, v, label, colour});
+    Changed();
 }
 
 void TPointListSeries::SetPoint(int i, double h, double v) {
     if (i < 0 || i >= Count()) return;
     points_[static_cast<size_t>(i)].H = h;
     points_[static_cast<size_t>(i)].V = v;
+    Changed();
 }
 
 void TPointListSeries::Delete(int i) {
     if (i >= 0 && i < Count()) points_.erase(points_.begin() + i);
+    Changed();
 }
 
 // --- the kinds ---------------------------------------------------------------------------
@@ -209,6 +237,7 @@ void TMoveObjectSeries::RemoveOldPoints() {
     if (drop == 0) return;
     past_.erase(past_.begin(), past_.begin() + static_cast<std::ptrdiff_t>(drop));
     points_.erase(points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(drop));
+    Changed();
 }
 
 int TMoveObjectSeries::SymbolSize(int i, int n) {
@@ -325,6 +354,7 @@ void TLineLineSeries::SetPointColour(int i, TColour c) {
         overrides_.erase(i);
     else
         overrides_[i] = c;
+    Changed();
 }
 
 void TLineLineSeries::ShowPointers() {

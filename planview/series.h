@@ -109,13 +109,23 @@ class TChartSeries {
     // Draws points first..last (all when last < 0) through the series' base.
     virtual void Draw(const TChartView& view, TCanvas& canvas, int first = 0, int last = -1) const;
 
+    // Grows with every change of the points; with the style fields it tells a cached
+    // picture that the series changed (StateKey).
+    std::uint64_t Revision() const { return revision_; }
+    std::uint64_t StateKey() const;
+
   protected:
     TChartSeries(TSeriesKind kind, TSeriesBase base) : kind_(kind), base_(base) {}
-    void SetBase(TSeriesBase b) { base_ = b; }
+    void SetBase(TSeriesBase b) {
+        base_ = b;
+        Changed();
+    }
+    void Changed() { ++revision_; }
 
   private:
     TSeriesKind kind_;
     TSeriesBase base_;
+    std::uint64_t revision_ = 0;
 };
 
 // A series holding its points by value.
@@ -138,7 +148,10 @@ class TPointListSeries : public TChartSeries {
     void Add(double h, double v, const QString& label, TColour colour = kClDefault);
     void SetPoint(int i, double h, double v);
     void Delete(int i);
-    void Clear() { points_.clear(); }
+    void Clear() {
+        points_.clear();
+        Changed();
+    }
     const std::vector<TSeriesPoint>& Points() const { return points_; }
 
   protected:
@@ -217,8 +230,12 @@ class TMeasureSeries : public TChartSeries {
     void SetCentre(double h, double v) {
         h_ = h;
         v_ = v;
+        Changed();
     }
-    void SetRadius(double r) { radius_ = r; }
+    void SetRadius(double r) {
+        radius_ = r;
+        Changed();
+    }
     double Radius() const { return radius_; }
     void Draw(const TChartView& view, TCanvas& canvas, int first = 0, int last = -1) const override;
 
@@ -243,8 +260,14 @@ class TLineLineSeries : public TChartSeries {
     void SetPointColour(int i, TColour c) override;
     bool HasColourOverrides() const { return !overrides_.empty(); }
     // Takes in one more record of the store (the next one after the line's last).
-    void Grow() { ++count_; }
-    void SetCount(int n) { count_ = n; }
+    void Grow() {
+        ++count_;
+        Changed();
+    }
+    void SetCount(int n) {
+        count_ = n;
+        Changed();
+    }
     const TCutStore& Cuts() const { return cuts_; }
 
     void ShowPointers();  // symbols visible, diagonal cross 3 x 3

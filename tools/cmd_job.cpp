@@ -1,16 +1,12 @@
 // tidrun-tool job WORKDIR: loads the files a work folder's Tidrun.CFG names, as the console
 // does at open, and prints one line per file: settings key, records loaded, path.
-#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
 
 #include "platform/messagesink.h"
-#include "surveydata/config.h"
-#include "surveydata/jobsettings.h"
-#include "surveydata/pointcoll.h"
-#include "surveydata/sokusencoll.h"
 #include "tools/commands.h"
+#include "tools/jobload.h"
 
 namespace tidrun::tool {
 
@@ -25,40 +21,13 @@ int RunJob(const QStringList& args) {
         sink.Show(MessageSink::Kind::Plain, QStringLiteral("作業フォルダが見つかりません"));
         return 1;
     }
-    TJobSettings settings;
-    settings.Load(TidrunCfgPath(workDir));
-    // A relative path in the settings is taken from the work folder.
-    auto resolve = [&settings](const QString& path) {
-        return path.isEmpty() ? path : QDir::cleanPath(settings.Resolve(path));
-    };
-
-    TKijunColl kijun(sink);
-    TTansaColl tansa(sink);
-    TSokusenColl sokusen(sink);
-    TIjoColl ijo(sink);
-    TMisokuColl misoku(sink);
-    struct Entry {
-        const char* key;
-        TPointColl* coll;
-        QString path;
-        bool always;
-    };
-    const Entry entries[] = {
-        {"基準", &kijun, resolve(settings.KijunPath()), true},
-        {"調査", &tansa, resolve(settings.TansaPath()), true},
-        {"収録", &sokusen, resolve(settings.SokusenPath()), true},
-        {"設標", &ijo, resolve(settings.IjoPath()), false},
-        {"マーク", &misoku, resolve(settings.MisokuPath()), false},
-    };
-    bool allLoaded = true;
-    for (const Entry& e : entries) {
-        if (!e.always && e.path.isEmpty()) continue;
-        const bool ok = e.coll->Load(e.path);
-        allLoaded = allLoaded && ok;
-        std::fflush(stderr);
-        std::printf("%s\t%d\t%s\n", e.key, e.coll->Count(), e.path.toUtf8().constData());
-        std::fflush(stdout);
-    }
+    TLoadedJob job(sink);
+    const bool allLoaded =
+        LoadJob(workDir, job, [](const char* key, const TPointColl& coll, const QString& path) {
+            std::fflush(stderr);
+            std::printf("%s\t%d\t%s\n", key, coll.Count(), path.toUtf8().constData());
+            std::fflush(stdout);
+        });
     return allLoaded ? 0 : 1;
 }
 

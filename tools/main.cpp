@@ -3,6 +3,10 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <cstring>
+#ifdef TIDRUN_TOOL_PLOT
+#include <QGuiApplication>
+#endif
 
 #include "tools/commands.h"
 
@@ -13,13 +17,25 @@ void Usage() {
         "usage:\n"
         "  tidrun-tool convert --zone Z --src S --dst D   < lat lon h lines\n"
         "  tidrun-tool nmea [--zone Z --src S --dst D] [FILE|-]...\n"
-        "  tidrun-tool job WORKDIR\n",
+        "  tidrun-tool job WORKDIR\n"
+#ifdef TIDRUN_TOOL_PLOT
+        "  tidrun-tool plot WORKDIR OUT.png|OUT.pdf [--size WxH]\n"
+#endif
+        ,
         stderr);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef TIDRUN_TOOL_PLOT
+    // Painting needs the GUI application; without a display it paints offscreen.
+    if (argc > 1 && std::strcmp(argv[1], "plot") == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return tidrun::tool::RunPlot(app.arguments().mid(2));
+    }
+#endif
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) {

@@ -1,0 +1,270 @@
+// Plan view: painting the generated job (1,000,000 cuts) at 1920 x 1080 offscreen through
+// PaintPlan, beside a plain QPainter pass over the same data; a boat move with four map
+// windows; the memory the cut store and the caches add per cut; opening the job to the
+// first painted map.
+//   TIDRUN_PLAN_JOB  the work folder (scripts/gen_plan_job.py makes it)
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "planview/chartview.h"
+#include "planview/cutstore.h"
+#include "planview/paintplan.h"
+#include "planview/planscene.h"
+#include "platform/messagesink.h"
+#include "surveydata/config.h"
+#include "surveydata/jobsettings.h"
+#include "surveydata/pointcoll.h"
+#include "surveydata/sokusencoll.h"
+
+namespace {
+
+using namespace tidrun;
+
+const QSize kSize(1920, 1080);
+
+struct Job {
+    NullSink sink;
+    TJobSettings settings;
+    TKijunColl kijun{sink};
+    TTansaColl tansa{sink};
+    TSokusenColl sokusen{sink};
+    TIjoColl ijo{sink};
+    TMisokuColl misoku{sink};
+    std::shared_ptr<TCutStore> cuts = std::make_shared<TCutStore>();
+
+    explicit Job(const QString& dir) {
+        settings.Load(TidrunCfgPath(dir));
+        auto path = [this](const QString& p) { return QDir::cleanPath(settings.Resolve(p)); };
+        kijun.Load(path(settings.KijunPath()));
+        tansa.Load(path(settings.TansaPath()));
+        sokusen.Load(path(settings.SokusenPath()));
+        ijo.Load(path(settings.IjoPath()));
+        misoku.Load(path(settings.MisokuPath()));
+    }
+    TPlanSources Sources() { return {&kijun, &tansa, &ijo, &misoku, &sokusen, cuts}; }
+};
+
+QString JobDir() {
+    const char* dir = std::getenv("TIDRUN_PLAN_JOB");
+    return QString::fromLocal8Bit(dir ? dir : "bench-data/planjob");
+}
+
+Job& SharedJob() {
+    static Job job(JobDir());
+    return job;
+}
+
+// One map window over the shared job.
+struct Window {
+    std::int64_t now = 0;  // the trail's clock, moved on by the boat benchmark
+    TChartView view;
+    TPlanScene scene{[this] { return now; }};
+    Window() {
+        view.SetWidgetSize(kSize);
+        scene.Build(SharedJob().Sources(), false, view);
+        scene.CreateBoat();
+    }
+};
+
+Window& SharedWindow() {
+    static Window w;
+    return w;
+}
+
+void Cold(benchmark::State& state, Window& w) {
+    QImage target(kSize, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter p(&target);
+        PaintPlan(p, w.view, w.scene, TPlanPaintOptions{});  // no cache: every layer drawn
+    }
+    benchmark::DoNotOptimize(target.constBits());
+}
+
+void BM_ChartFull(benchmark::State& state) {
+    Window& w = SharedWindow();
+    w.view.UnDoZoom();
+    w.scene.SetRapid(true);
+    Cold(state, w);
+}
+BENCHMARK(BM_ChartFull)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+void BM_ChartFullSymbols(benchmark::State& state) {
+    Window& w = SharedWindow();
+    w.view.UnDoZoom();
+    w.scene.SetRapid(false);
+    Cold(state, w);
+}
+BENCHMARK(BM_ChartFullSymbols)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+void BM_ChartTenth(benchmark::State& state) {
+    Window& w = SharedWindow();
+    w.view.UnDoZoom();
+    w.scene.SetRapid(false);
+    const TExtent a = w.view.Axes();
+    const double cx = (a.XMin + a.XMax) / 2, cy = (a.YMin + a.YMax) / 2;
+    const double hx = (a.XMax - a.XMin) / 20, hy = (a.YMax - a.YMin) / 20;
+    w.view.SetAxes({cx - hx, cx + hx, cy - hy, cy + hy});
+    w.view.RecalcAxis();
+    Cold(state, w);
+    w.view.UnDoZoom();
+}
+BENCHMARK(BM_ChartTenth)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+// The anchor: every point transformed, one drawPolyline per line (and per region).
+void NaivePass(QPainter& p, const TChartView& view, const Job& job, bool crosses) {
+    p.fillRect(QRect(QPoint(0, 0), kSize), QColor(0x00, 0x80, 0x80));
+    p.setClipRect(view.PlotRect());
+    const TCutStore& cuts = *job.cuts;
+    std::vector<QPointF> pts;
+    p.setPen(QPen(QColor(0, 255, 0), 0));
+    const auto& area = job.tansa.Items();
+    for (size_t i = 0; i < area.size();) {
+        pts.clear();
+        const int region = area[i].Region;
+        for (; i < area.size() && area[i].Region == region; ++i)
+            pts.push_back(view.ToPixel(area[i].Y, area[i].X));
+        p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+    }
+    p.setPen(QPen(Qt::white, 0));
+    const std::vector<int>& starts = cuts.LineStarts();
+    for (size_t k = 0; k < starts.size(); ++k) {
+        const int end = k + 1 < starts.size() ? starts[k + 1] : cuts.Count();
+        pts.clear();
+        for (int i = starts[k]; i < end; ++i) pts.push_back(view.ToPixel(cuts.Y(i), cuts.X(i)));
+        p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+        if (crosses)
+            for (const QPointF& q : pts) {
+                p.drawLine(q + QPointF(-3, -3), q + QPointF(3, 3));
+                p.drawLine(q + QPointF(-3, 3), q + QPointF(3, -3));
+            }
+    }
+}
+
+void Naive(benchmark::State& state, bool crosses) {
+    Window& w = SharedWindow();
+    w.view.UnDoZoom();
+    QImage target(kSize, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter p(&target);
+        NaivePass(p, w.view, SharedJob(), crosses);
+    }
+}
+void BM_NaivePolyline(benchmark::State& state) {
+    Naive(state, false);
+}
+void BM_NaiveSymbols(benchmark::State& state) {
+    Naive(state, true);
+}
+BENCHMARK(BM_NaivePolyline)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_NaiveSymbols)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// Four map windows over the job, caches warm; each iteration moves the boat once and
+// repaints its rectangle in every window. Reported per window.
+void BM_BoatUpdate(benchmark::State& state) {
+    struct Screen {
+        Window w;
+        TPlanLayerCache cache;
+        QImage image{kSize, QImage::Format_RGB32};
+    };
+    static std::vector<std::unique_ptr<Screen>> screens;
+    while (screens.size() < 4) screens.push_back(std::make_unique<Screen>());
+    for (auto& s : screens) {
+        QPainter p(&s->image);
+        TPlanPaintOptions o;
+        o.Cache = &s->cache;
+        PaintPlan(p, s->w.view, s->w.scene, o);
+    }
+    const TExtent a = screens[0]->w.view.Axes();
+    double x = (a.XMin + a.XMax) / 2, y = (a.YMin + a.YMax) / 2;
+    for (auto _ : state) {
+        x += 1.7;
+        y += 2.1;
+        for (auto& s : screens) {
+            s->w.now += 1000;  // one fix a second: the trail keeps its last 15 s
+            TMoveObjectSeries& boat = *s->w.scene.Boat();
+            const QRect before = BoatRect(s->w.view, boat);
+            boat.AddPosition(QStringLiteral("移動体"), y, x);
+            TPlanPaintOptions o;
+            o.Cache = &s->cache;
+            o.Region = before | BoatRect(s->w.view, boat);
+            QPainter p(&s->image);
+            PaintPlan(p, s->w.view, s->w.scene, o);
+        }
+    }
+    state.counters["windows"] = 4;
+}
+BENCHMARK(BM_BoatUpdate)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// What the shared cut store and one window's layer cache add per recorded cut: the cache
+// with the job's lines less the cache without them, plus the store.
+void BM_Memory(benchmark::State& state) {
+    Job& job = SharedJob();
+    std::size_t withCuts = 0, withoutCuts = 0;
+    for (auto _ : state) {
+        for (const bool cuts : {true, false}) {
+            TChartView view;
+            view.SetWidgetSize(kSize);
+            TPlanScene scene([] { return std::int64_t(0); });
+            TPlanSources src = job.Sources();
+            if (!cuts) {
+                src.Sokusen = nullptr;
+                src.Cuts = nullptr;
+            }
+            scene.Build(src, false, view);
+            TPlanLayerCache cache;
+            QImage image(kSize, QImage::Format_RGB32);
+            QPainter p(&image);
+            TPlanPaintOptions o;
+            o.Cache = &cache;
+            PaintPlan(p, view, scene, o);
+            (cuts ? withCuts : withoutCuts) = cache.MemoryBytes();
+        }
+    }
+    const double n = job.cuts->Count();
+    state.counters["cuts"] = n;
+    state.counters["store_bytes"] = static_cast<double>(job.cuts->MemoryBytes());
+    state.counters["cache_bytes"] = static_cast<double>(withCuts);
+    state.counters["bytes_per_cut"] =
+        (static_cast<double>(job.cuts->MemoryBytes()) + double(withCuts) - double(withoutCuts)) / n;
+}
+BENCHMARK(BM_Memory)->Iterations(1);
+
+// From the start of opening the job (settings confirmed) to the end of the first paint of
+// its map window.
+void BM_OpenToMap(benchmark::State& state) {
+    for (auto _ : state) {
+        Job job(JobDir());
+        TChartView view;
+        view.SetWidgetSize(kSize);
+        TPlanScene scene([] { return std::int64_t(0); });
+        scene.Build(job.Sources(), false, view);
+        scene.CreateBoat();
+        TPlanLayerCache cache;
+        QImage image(kSize, QImage::Format_RGB32);
+        QPainter p(&image);
+        TPlanPaintOptions o;
+        o.Cache = &cache;
+        o.Wall = MapColour(job.settings.MapColor);
+        PaintPlan(p, view, scene, o);
+    }
+}
+BENCHMARK(BM_OpenToMap)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

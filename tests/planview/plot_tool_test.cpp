@@ -1,0 +1,64 @@
+// tidrun-tool plot on the demo job: the real program, real files, PNG and PDF out.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+int RunPlot(const QStringList& args, QByteArray* err = nullptr) {
+    QProcess p;
+    p.start(QStringLiteral(TIDRUN_TOOL_PATH), QStringList{QStringLiteral("plot")} + args);
+    if (!p.waitForFinished(60000)) return -1;
+    if (err) *err = p.readAllStandardError();
+    return p.exitCode();
+}
+
+TEST(PlotTool, DrawsTheDemoJobToPngAndPdf) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString demo = QStringLiteral(TIDRUN_SOURCE_DIR "/examples/demo");
+    const QString png = dir.filePath(QStringLiteral("plan.png"));
+    ASSERT_EQ(RunPlot({demo, png, QStringLiteral("--size"), QStringLiteral("800x600")}), 0);
+    const QImage img(png);
+    ASSERT_EQ(img.size(), QSize(800, 600));
+    int wall = 0, area = 0, buoys = 0, arrow = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb c = img.pixel(x, y) & 0xFFFFFF;
+            wall += c == 0x008080;
+            area += c == 0x00FF00;  // area outlines and buoy fills
+            arrow += c == 0xFFFF00;
+            buoys += c == 0x000000;
+        }
+    EXPECT_GT(wall, 800 * 600 / 2);
+    EXPECT_GT(area, 500);
+    EXPECT_GT(arrow, 100);  // the north arrow
+    EXPECT_GT(buoys, 50);   // symbol outlines and axis text
+
+    const QString pdf = dir.filePath(QStringLiteral("plan.pdf"));
+    ASSERT_EQ(RunPlot({demo, pdf}), 0);
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(5) == "%PDF-");
+    EXPECT_GT(f.size(), 2000);
+
+    struct Bad {
+        QStringList args;
+        int status;
+    } bad[] = {
+        {{demo, dir.filePath(QStringLiteral("plan.jpg"))}, 2},
+        {{demo, png, QStringLiteral("--size"), QStringLiteral("800")}, 2},
+        {{demo}, 2},
+        {{dir.filePath(QStringLiteral("missing")), png}, 1},
+    };
+    for (const Bad& b : bad) {
+        QByteArray err;
+        EXPECT_EQ(RunPlot(b.args, &err), b.status) << b.args.join(' ').toStdString();
+        EXPECT_FALSE(err.isEmpty());
+    }
+}
+
+}  // namespace
