@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/seriallink.h"
+#include "positioning/backgroundsync.h"
 #include "positioning/framer.h"
 #include "positioning/geodesy.h"
 #include "positioning/nmea.h"
@@ -128,7 +129,8 @@ class TGPS : public QObject {
     QDate today_;
     int utcOffsetSecs_ = 0;
     QElapsedTimer clockAge_;
-    QElapsedTimer syncAge_;  // since the log last reached the disk
+    QElapsedTimer syncAge_;    // since the log was last sent to the disk
+    TBackgroundSync logSync_;  // the once-a-second sync, off the receiver's thread
 };
 
 }  // namespace tidrun
