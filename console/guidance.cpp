@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <numbers>
 
-#include "console/plannedline.h"
+#include "planview/plannedline.h"
 
 namespace tidrun {
 
@@ -33,27 +33,6 @@ TFieldValue ClampedInt(const QString& text, int lo, int hi) {
 }
 
 }  // namespace
-
-double PackedToDegrees(int v) {
-    return v / 10000 + ((v % 100) + ((v % 10000) / 100) * 60) / 3600.0;
-}
-
-int DegreesToPacked(double x) {
-    if (!std::isfinite(x)) return 0;
-    const double d = std::trunc(x);
-    const std::int64_t t = static_cast<std::int64_t>(std::trunc((x - d) * 10000)) * 3600;
-    return static_cast<int>(d) * 10000 + static_cast<int>(t / 600000) * 100 +
-           static_cast<int>((t / 10000) % 60);
-}
-
-QString AngleText(int v) {
-    int d = v / 10000;
-    const int m = std::abs((v % 10000) / 100);
-    const int s = std::abs(v % 100);
-    while (d < 0) d += 360;
-    d %= 360;
-    return QString::asprintf("%dﾟ%.2d'%.2d\"", d, m, s);
-}
 
 QString CompassAngleText(double radians) {
     return AngleText(DegreesToPacked(radians * 180.0 / kPi));
@@ -144,13 +123,23 @@ void TGuidance::InitExtent(double minX, double minY, double maxX, double maxY) {
     Recompute();
 }
 
+// The shared planned-line routine moves the line by +k in Y at 0 and 180 degrees and by -k
+// in X at 90 and 270. Everywhere else a step goes toward (-sin, cos), the side where the
+// boat's offset counts positive; at 180 and 270 that is the other way, so that a step never
+// changes direction as the angle passes these two.
+static double SideStep(double thetaDeg, double k) {
+    double a = std::fmod(thetaDeg, 360.0);
+    if (a < 0) a += 360.0;
+    return (a == 180 || a == 270) ? -k : k;
+}
+
 const TRulerRect& TGuidance::Recompute() {
-    segment_ = PlannedLineSegment(extent_, pivot_.X, pivot_.Y, angleDeg_, 0);
+    segment_ = PlannedLineSegment(pivot_.X, pivot_.Y, angleDeg_, extent_, 0);
     return segment_;
 }
 
 const TRulerRect& TGuidance::Move(double k) {
-    segment_ = PlannedLineSegment(extent_, pivot_.X, pivot_.Y, angleDeg_, k);
+    segment_ = PlannedLineSegment(pivot_.X, pivot_.Y, angleDeg_, extent_, SideStep(angleDeg_, k));
     if (segment_ == TRulerRect{}) {
         // Off the extent: the middle of nothing would be (0, 0), far from the survey
         // area. Move the pivot across the line instead, as the line itself moved.

@@ -8,17 +8,13 @@
 
 #include <optional>
 
+#include "planview/angles.h"
 #include "planview/mapmessages.h"
 
 namespace tidrun {
 
-// Angles typed as degrees.minutesseconds (45.3 is 45 deg 30 min) travel as the integer
-// DDDMMSS, the sign on the whole value.
-double PackedToDegrees(int packed);
-int DegreesToPacked(double degrees);
-// "45ﾟ30'00"" (degrees made 0..359).
-QString AngleText(int packed);
-// The compass label for an angle in radians.
+// Angles typed as degrees.minutesseconds (45.3 is 45 deg 30 min) travel as the packed
+// integer DDDMMSS (planview/angles.h). The compass label for an angle in radians:
 QString CompassAngleText(double radians);
 
 // What an entry field yields and whether it shows the error colour (fuchsia).

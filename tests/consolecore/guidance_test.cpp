@@ -6,7 +6,6 @@
 #include <numbers>
 
 #include "console/guidance.h"
-#include "console/plannedline.h"
 #include "console/recorder.h"
 
 namespace tidrun {
@@ -133,7 +132,10 @@ TEST(PlannedLine, SegmentsAndParallelMoves) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.theta << " k " << c.k);
-        const TRulerRect s = PlannedLineSegment(box, 0, 0, c.theta, c.k);
+        TGuidance g;
+        g.SetExtent(box);
+        g.SetAnglePacked(DegreesToPacked(c.theta));
+        const TRulerRect s = c.k == 0 ? g.Recompute() : g.Move(c.k);
         EXPECT_NEAR(s.X0, c.want.X0, 1e-9);
         EXPECT_NEAR(s.Y0, c.want.Y0, 1e-9);
         EXPECT_NEAR(s.X1, c.want.X1, 1e-9);
