@@ -34,8 +34,10 @@
 #include "console/deferredsink.h"
 #include "console/dialogs/aboutbox.h"
 #include "console/dialogs/setupform.h"
+#include "planview/angles.h"
 #include "planview/cutstore.h"
 #include "planview/gui/mapform.h"
+#include "planview/plannedline.h"
 #include "platform/gui/numericedit.h"
 #include "platform/portmap.h"
 #include "platform/seriallink.h"
@@ -1286,6 +1288,8 @@ void TMainForm::BroadcastBuoyPoint() {
 }
 
 void TMainForm::BroadcastRuler() {
+    rulerSegment_ = PlannedLineSegment(rulerPivotX_, rulerPivotY_, PackedToDegrees(RulerAngle()),
+                                       rulerExtent_, 0);
     emit Ruler(rulerSegment_, rulerExtent_);
 }
 

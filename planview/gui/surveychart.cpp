@@ -1,5 +1,6 @@
 #include "planview/gui/surveychart.h"
 
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPageLayout>
@@ -102,12 +103,18 @@ void TSurveyChart::PaintPage(QPagedPaintDevice& device, QPainter& painter) const
     if (view.isEmpty() || page.isEmpty()) return;
     const double scale =
         std::min(double(page.width()) / view.width(), double(page.height()) / view.height());
+    // A point-sized font would be sized for the printer's resolution and then scaled
+    // again; in pixels of the screen it scales with the rest of the plan.
+    TChartView v = session_.View();
+    QFont f = v.LabelFont();
+    f.setPixelSize(QFontInfo(f).pixelSize());
+    v.SetLabelFont(f);
     painter.save();
     painter.scale(scale, scale);
     TPlanPaintOptions o;
     o.Draw = TPlanPaintOptions::Mode::Exact;
     o.Wall = session_.MapColour();
-    PaintPlan(painter, session_.View(), session_.Scene(), o);
+    PaintPlan(painter, v, session_.Scene(), o);
     painter.restore();
 }
 

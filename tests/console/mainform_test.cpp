@@ -494,6 +494,7 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     const QColor navy(0x000080);  // "Navy" from the settings
     ASSERT_TRUE(WaitFor([&] { return first->Session().MapColour() == navy; }));
     const TRulerSeries* ruler = first->Session().Scene().PlannedLine();
+    EXPECT_NE(f.RulerSegment(), TRulerRect{});  // the line through the pivot
     ASSERT_TRUE(WaitFor([&] { return ruler->V(0) == f.RulerSegment().X0; }));
     EXPECT_EQ(ruler->H(1), f.RulerSegment().Y1);
 
