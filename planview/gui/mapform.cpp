@@ -13,6 +13,7 @@
 #include "planview/gui/hotspotprop.h"
 #include "planview/gui/surveychart.h"
 #include "planview/maphost.h"
+#include "platform/gui/restoredgeometry.h"
 #include "platform/messagesink.h"
 #include "surveydata/config.h"
 
@@ -174,9 +175,12 @@ void TMapForm::ShowPopup(TPopupKind kind, QPoint globalPos) {
 
 void TMapForm::SaveState(const QString& cfgPath, int index) const {
     const QWidget* frame = parentWidget() ? parentWidget() : this;
-    QRect g = frame->geometry();
-    if ((frame->isMaximized() || frame->isMinimized()) && frame->normalGeometry().isValid())
-        g = frame->normalGeometry();
+    // The size to come back to: the frame's restored geometry while it is minimised or
+    // maximised (tracked by the main window for MDI frames).
+    const QRect g = frame->isWindow() && frame->normalGeometry().isValid() &&
+                            (frame->isMaximized() || frame->isMinimized())
+                        ? frame->normalGeometry()
+                        : RestoredGeometry(frame);
     MapWindowConfig c;
     c.Top = g.top();
     c.Left = g.left();
@@ -193,6 +197,7 @@ void TMapForm::LoadState(const QString& cfgPath, int index) {
     c.Load(cfgPath, index);
     QWidget* frame = parentWidget() ? parentWidget() : this;
     frame->setGeometry(c.Left, c.Top, std::max(c.Width, 40), std::max(c.Height, 30));
+    SetRestoredGeometry(frame, frame->geometry());
     if (c.Maximize)
         frame->showMaximized();
     else if (c.Minimize)
