@@ -489,7 +489,8 @@ void TMainForm::StartUp() {
 }
 
 bool TMainForm::IsOpen() const {
-    return actFileClose->isEnabled();
+    // Not the close action's state: 閉じる is disabled while a line is recorded.
+    return open_;
 }
 
 void TMainForm::FileOpen() {
@@ -561,6 +562,7 @@ bool TMainForm::DoOpen() {
     ComputeRulerExtent();
 
     // The close action counts as the open state from here, so that map windows can be made.
+    open_ = true;
     actFileOpen->setEnabled(false);
     actFileClose->setEnabled(true);
 
@@ -707,6 +709,7 @@ void TMainForm::FileClose() {
     ageTimer_->stop();
     ResetReceiverDisplays();
     ShowPortState();
+    open_ = false;
     actFileOpen->setEnabled(true);
     actFileClose->setEnabled(false);
     SetCaption(BaseTitle());

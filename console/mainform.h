@@ -273,6 +273,7 @@ class TMainForm : public QMainWindow, public TMapHost {
     QPointer<SerialLink> outComPort_;   // transfer port (child)
 
     bool jobLoaded_ = false;  // the last open went through: its keys may be saved
+    bool open_ = false;       // a job is open (from the map windows' creation to 閉じる)
     bool endingSession_ = false;
     int mapCounter_ = 0;
     int savedMapCount_ = 0;

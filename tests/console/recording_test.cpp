@@ -109,6 +109,9 @@ TEST_F(RecordingTest, RecordsCutsByHandAndByTimeAndLogsTheirSentences) {
     for (QAction* a : {f.actExit, f.actSurveyStart, f.actCalibrate, f.actFileClose})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     EXPECT_FALSE(f.pnlRef->cbxRefPoint->isEnabled());
+    // The job stays open: new maps and the planned line still work during a line.
+    EXPECT_TRUE(f.actNewMap->isEnabled());
+    EXPECT_TRUE(f.tbRuler->edtRulerAngle->isEnabled());
     EXPECT_TRUE(f.pnlCut->btnCut->isEnabled());
     EXPECT_FALSE(f.close());  // refused while recording, without a question
     EXPECT_TRUE(sink.questions.isEmpty());

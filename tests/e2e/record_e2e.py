@@ -110,7 +110,7 @@ class Console:
         time.sleep(0.5)
 
     def title(self):
-        r = subprocess.run(["xdotool", "search", "--name", "Tidrun for GPS"], env=self.env,
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Tidrun for GPS"], env=self.env,
                            capture_output=True, text=True)
         ids = r.stdout.split()
         if not ids:
