@@ -7,6 +7,7 @@
 #include "console/gui/guidepanel.h"
 #include "console/gui/led.h"
 #include "console/gui/rulertoolbar.h"
+#include "console/gui/signalsounds.h"
 #include "planview/gui/mapform.h"
 #include "platform/gui/numericedit.h"
 #include "surveydata/codec.h"
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -166,6 +168,19 @@ TEST_F(RecordingTest, RecordsCutsByHandAndByTimeAndLogsTheirSentences) {
     f.actSurveyStop->trigger();
     EXPECT_EQ(lineEnds, 1);
     EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
+}
+
+TEST_F(RecordingTest, SignalsComeFromTheCurrentFolderOrTheProgramsOwnSounds) {
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(work.path());
+    const QString builtIn = TSignalSounds::PathFor(TSound::Warn);
+    EXPECT_EQ(builtIn, QStringLiteral(":/sounds/Sound1.Wav"));
+    QFile f(builtIn);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(4) == "RIFF");
+    Write("Sound1.Wav", {});
+    EXPECT_EQ(TSignalSounds::PathFor(TSound::Warn), QDir(work.path()).filePath("Sound1.Wav"));
+    QDir::setCurrent(cwd);
 }
 
 TEST_F(RecordingTest, StartNeedsTheRecordingFileAndANameFromTheDialog) {
