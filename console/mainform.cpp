@@ -8,34 +8,34 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDatabase>
-#include <QFormLayout>
-#include <QGridLayout>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPushButton>
 #include <QStatusBar>
-#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 #include "console/deferredsink.h"
 #include "console/dialogs/aboutbox.h"
+#include "console/dialogs/linedlgform.h"
 #include "console/dialogs/setupform.h"
 #include "console/displayrules.h"
+#include "console/gui/coordpanel.h"
+#include "console/gui/cutpanel.h"
+#include "console/gui/gpspanel.h"
+#include "console/gui/guidepanel.h"
+#include "console/gui/led.h"
+#include "console/gui/rulertoolbar.h"
+#include "console/gui/signalsounds.h"
+#include "console/jobsession.h"
 #include "planview/angles.h"
 #include "planview/cutstore.h"
 #include "planview/gui/mapform.h"
@@ -49,7 +49,6 @@
 #include "surveydata/codec.h"
 #include "surveydata/inifile.h"
 #include "surveydata/pointcoll.h"
-#include "surveydata/sokusencoll.h"
 
 namespace tidrun {
 
@@ -87,51 +86,6 @@ struct WaitCursor {
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-// A small round lamp.
-QLabel* MakeLed(QWidget* parent, const char* name) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setFixedSize(14, 14);
-    l->setProperty("on", false);
-    l->setStyleSheet(
-        QStringLiteral("border-radius:7px; border:1px solid #404040;"
-                       "background:#203020;"));
-    return l;
-}
-
-void SetLed(QLabel* led, bool on, const char* onColour = "#30ff30") {
-    led->setProperty("on", on);
-    led->setStyleSheet(QStringLiteral("border-radius:7px; border:1px solid #404040; background:%1;")
-                           .arg(on ? QLatin1String(onColour) : QLatin1String("#203020")));
-}
-
-QPixmap CompassPixmap(double angle) {
-    QPixmap pm(100, 100);
-    pm.fill(QApplication::palette().color(QPalette::Button));
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::black));
-    p.setBrush(Rgb(0x0000FF));
-    p.drawEllipse(0, 0, 99, 99);
-    static const int kArrow[4][2] = {{-45, 0}, {40, 20}, {20, 0}, {40, -20}};
-    QPolygon poly;
-    for (const auto& a : kArrow) {
-        const double pp = a[0], q = a[1];
-        poly << QPoint(
-            50 + static_cast<int>(std::trunc(q * std::cos(angle) - pp * std::sin(angle))),
-            50 + static_cast<int>(std::trunc(pp * std::cos(angle) + q * std::sin(angle))));
-    }
-    p.setBrush(Rgb(0xFFFF00));
-    p.drawPolygon(poly);
-    return pm;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -141,11 +95,9 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
     : QMainWindow(parent),
       sink_(sink),
       programDir_(QDir::cleanPath(programDir)),
-      kijun_(std::make_unique<TKijunColl>(sink)),
-      tansa_(std::make_unique<TTansaColl>(sink)),
-      ijo_(std::make_unique<TIjoColl>(sink)),
-      sokusen_(std::make_unique<TSokusenColl>(sink)),
-      misoku_(std::make_unique<TMisokuColl>(sink)) {
+      // The recorder reads the 32-bit millisecond tick of the same clock.
+      session_(std::make_unique<TJobSession>(
+          sink, [this] { return static_cast<std::uint32_t>(clock_()); })) {
     qRegisterMetaType<tidrun::TRulerRect>();
     setObjectName(QStringLiteral("MainForm"));
     SetCaption(BaseTitle());
@@ -167,6 +119,12 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
         if (dir.isEmpty()) return std::nullopt;
         return dir;
     };
+    askLineName_ = [this](const QString& preset) -> std::optional<QString> {
+        if (!lineDlg_) lineDlg_ = new TLineDlgForm(sink_, this);
+        lineDlg_->SetLineName(preset);
+        if (!lineDlg_->Execute()) return std::nullopt;
+        return lineDlg_->LineName();
+    };
     runSettings_ = [this](TJobSettings& settings, const QString& cfgPath) {
         TSetupForm* form = SetupForm();
         if (!form->Execute(cfgPath)) return false;
@@ -179,6 +137,10 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
         UpdateActions();
     });
     gpsSink_ = new TDeferredSink(sink_, this);
+    sounds_ = new TSignalSounds(this);
+    surveyTimer_ = new QTimer(this);
+    surveyTimer_->setInterval(100);
+    connect(surveyTimer_, &QTimer::timeout, this, &TMainForm::SurveyTick);
     ageTimer_ = new QTimer(this);
     ageTimer_->setInterval(500);
     connect(ageTimer_, &QTimer::timeout, this, &TMainForm::CheckPositionAge);
@@ -293,6 +255,8 @@ void TMainForm::CreateActions() {
 
     connect(actFileOpen, &QAction::triggered, this, &TMainForm::FileOpen);
     connect(actFileClose, &QAction::triggered, this, &TMainForm::FileClose);
+    connect(actSurveyStart, &QAction::triggered, this, &TMainForm::SurveyStart);
+    connect(actSurveyStop, &QAction::triggered, this, &TMainForm::SurveyStop);
     connect(actExit, &QAction::triggered, this, &QWidget::close);
     connect(actNewMap, &QAction::triggered, this, [this] {
         if (IsOpen()) CreateMap(-1, false);
@@ -304,11 +268,11 @@ void TMainForm::CreateActions() {
             [this] { PostToActive(&TMapForm::OnZoomRem); });
     connect(actCompass, &QAction::triggered, this, [this] {
         ToggleMapSwitch(actCompass, &TMapForm::CircleRuler, &TMapForm::SetCircleRuler);
-        if (actCompass->isChecked()) edtCircleSize->setFocus();
+        if (actCompass->isChecked()) tbCircle->edtCircleSize->setFocus();
     });
     connect(actRuler, &QAction::triggered, this, [this] {
         ToggleMapSwitch(actRuler, &TMapForm::PlannedLine, &TMapForm::SetPlannedLine);
-        if (actRuler->isChecked()) edtRulerAngle->setFocus();
+        if (actRuler->isChecked()) tbRuler->edtRulerAngle->setFocus();
     });
     connect(actMapAutoMove, &QAction::triggered, this, [this] {
         ToggleMapSwitch(actMapAutoMove, &TMapForm::AutoMove, &TMapForm::SetAutoMove);
@@ -320,12 +284,14 @@ void TMainForm::CreateActions() {
     connect(actTBCircle, &QAction::triggered, this, [this](bool on) { tbCircle->setVisible(on); });
     connect(actTBRuler, &QAction::triggered, this, [this](bool on) {
         tbRuler->setVisible(on);
-        pnlRuler->setVisible(on);
+        pnlBottom->SetRulerShown(on);
     });
-    connect(ActTBRef, &QAction::triggered, this, [this] { ToggleDock(ToolWinRef, cbxRefPoint); });
+    connect(ActTBRef, &QAction::triggered, this,
+            [this] { ToggleDock(ToolWinRef, pnlRef->cbxRefPoint); });
     connect(actTWGPS, &QAction::triggered, this, [this] { ToggleDock(ToolWinGPS, nullptr); });
     connect(actTWCut, &QAction::triggered, this, [this] { ToggleDock(ToolWinCut, nullptr); });
-    connect(actTBRem, &QAction::triggered, this, [this] { ToggleDock(ToolWinRem, cbxRemPoint); });
+    connect(actTBRem, &QAction::triggered, this,
+            [this] { ToggleDock(ToolWinRem, pnlGuide->cbxRemPoint); });
     connect(actTBAlign, &QAction::triggered, this, &TMainForm::AlignTools);
     connect(actAbout, &QAction::triggered, this, [this] {
         TAboutBox box(this);
@@ -414,52 +380,8 @@ void TMainForm::CreateCentral() {
     mdiArea_->setObjectName(QStringLiteral("MdiArea"));
     mdiArea_->setBackground(QApplication::palette().brush(QPalette::Dark));
     v->addWidget(mdiArea_, 1);
-
-    // The bottom panel: date, the boat's coordinates, the planned-line panel, information.
-    auto* bottom = new QWidget(central);
-    bottom->setObjectName(QStringLiteral("pnlBottom"));
-    auto* h = new QHBoxLayout(bottom);
-    h->setContentsMargins(4, 2, 4, 2);
-    lblDate = MakeLabel(bottom, "lblDate", {});
-    auto* xTitle = MakeLabel(bottom, "lblXTitle", QStringLiteral("Ｘ"));
-    lblXValue = MakeLabel(bottom, "lblXValue", QStringLiteral("        0.000"));
-    auto* yTitle = MakeLabel(bottom, "lblYTitle", QStringLiteral("Ｙ"));
-    lblYValue = MakeLabel(bottom, "lblYValue", QStringLiteral("       0.000"));
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setPointSize(mono.pointSize() + 3);
-    mono.setBold(true);
-    for (QLabel* l : {lblXValue, lblYValue}) {
-        l->setFont(mono);
-        l->setAutoFillBackground(true);
-        l->setMinimumWidth(QFontMetrics(mono).horizontalAdvance(QStringLiteral("0")) * 26);
-        l->setContentsMargins(6, 2, 6, 2);
-    }
-    pnlRuler = new QWidget(bottom);
-    pnlRuler->setObjectName(QStringLiteral("pnlRuler"));
-    auto* rh = new QHBoxLayout(pnlRuler);
-    rh->setContentsMargins(8, 0, 8, 0);
-    imgRulerLeft = MakeLabel(pnlRuler, "imgRulerLeft", QStringLiteral("◀"));
-    lblRulerDist = MakeLabel(pnlRuler, "lblRulerDist", QStringLiteral("   0.0"));
-    lblRulerDist->setFont(mono);
-    imgRulerRight = MakeLabel(pnlRuler, "imgRulerRight", QStringLiteral("▶"));
-    imgRulerRight->hide();
-    rh->addWidget(new QLabel(QStringLiteral("計画線"), pnlRuler));
-    rh->addWidget(imgRulerLeft);
-    rh->addWidget(lblRulerDist);
-    rh->addWidget(imgRulerRight);
-    pnlRuler->hide();
-    lblInfo = MakeLabel(bottom, "lblInfo", {});
-    lblInfo->setToolTip(QStringLiteral("点情報"));
-    lblInfo->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    h->addWidget(lblDate);
-    h->addSpacing(8);
-    h->addWidget(xTitle);
-    h->addWidget(lblXValue);
-    h->addWidget(yTitle);
-    h->addWidget(lblYValue);
-    h->addWidget(pnlRuler);
-    h->addWidget(lblInfo, 1);
-    v->addWidget(bottom);
+    pnlBottom = new TCoordPanel(central);
+    v->addWidget(pnlBottom);
     setCentralWidget(central);
     statusBar();
 }
@@ -500,77 +422,15 @@ void TMainForm::CreateToolBars() {
         tbOperate->addAction(a);
     addToolBar(Qt::TopToolBarArea, tbOperate);
 
-    // Small up-down buttons beside a field: focus the field, add or subtract 1, no wrap.
-    auto upDown = [this](QToolBar* bar, const char* name, NumericEdit* field) {
-        auto* w = new QWidget(bar);
-        w->setObjectName(QLatin1String(name));
-        auto* l = new QVBoxLayout(w);
-        l->setContentsMargins(0, 0, 0, 0);
-        l->setSpacing(0);
-        for (int step : {+1, -1}) {
-            auto* b = new QToolButton(w);
-            b->setArrowType(step > 0 ? Qt::UpArrow : Qt::DownArrow);
-            b->setFixedSize(16, 11);
-            b->setObjectName(QLatin1String(name) +
-                             (step > 0 ? QStringLiteral("Up") : QStringLiteral("Down")));
-            connect(b, &QToolButton::clicked, field, [field, step] {
-                field->setFocus();
-                const double v = std::clamp(std::trunc(field->value()) + step, field->Minimum(),
-                                            field->Maximum());
-                field->setValue(v);
-                emit field->valueCommitted(v);
-            });
-            l->addWidget(b);
-        }
-        bar->addWidget(w);
-    };
-
-    tbCircle = new QToolBar(QStringLiteral("円定規"), this);
-    tbCircle->setObjectName(QStringLiteral("tbCircle"));
-    tbCircle->addWidget(new QLabel(QStringLiteral(" 直径 "), tbCircle));
-    edtCircleSize = new NumericEdit(QStringLiteral("999"), 1, 999, tbCircle);
-    edtCircleSize->setObjectName(QStringLiteral("edtCircleSize"));
-    edtCircleSize->setToolTip(QStringLiteral("円定規の直径をﾒｰﾄﾙで入力する"));
-    edtCircleSize->SetMessageSink(&sink_);
-    edtCircleSize->setFixedWidth(48);
-    edtCircleSize->setValue(500);
-    tbCircle->addWidget(edtCircleSize);
-    upDown(tbCircle, "udCircle", edtCircleSize);
-    tbCircle->addWidget(new QLabel(QStringLiteral(" ｍ "), tbCircle));
-    connect(edtCircleSize, &NumericEdit::valueCommitted, this,
-            [this] { emit CircleSize(CircleDiameter()); });
+    tbCircle = new TCircleToolBar(sink_, this);
+    connect(tbCircle, &TCircleToolBar::DiameterChanged, this, &TMainForm::CircleSize);
     addToolBar(Qt::TopToolBarArea, tbCircle);
     tbCircle->hide();
 
-    tbRuler = new QToolBar(QStringLiteral("計画線"), this);
-    tbRuler->setObjectName(QStringLiteral("tbRuler"));
-    tbRuler->addWidget(new QLabel(QStringLiteral(" 角度 "), tbRuler));
-    edtRulerAngle = new NumericEdit(QStringLiteral("####.####"), -360, 360, tbRuler);
-    edtRulerAngle->setObjectName(QStringLiteral("edtRulerAngle"));
-    edtRulerAngle->setToolTip(QStringLiteral("計画線の角度を度(．分秒)で入力する"));
-    edtRulerAngle->SetMessageSink(&sink_);
-    edtRulerAngle->setFixedWidth(80);
-    tbRuler->addWidget(edtRulerAngle);
-    tbRuler->addWidget(new QLabel(QStringLiteral(" 幅 "), tbRuler));
-    edtRulerWidth = new NumericEdit(QStringLiteral("999"), 0, 999, tbRuler);
-    edtRulerWidth->setObjectName(QStringLiteral("edtRulerWidth"));
-    edtRulerWidth->setToolTip(QStringLiteral("計画線の幅をﾒｰﾄﾙで入力する"));
-    edtRulerWidth->SetMessageSink(&sink_);
-    edtRulerWidth->setFixedWidth(48);
-    edtRulerWidth->setValue(500);
-    tbRuler->addWidget(edtRulerWidth);
-    upDown(tbRuler, "udRulerWidth", edtRulerWidth);
-    tbRuler->addWidget(new QLabel(QStringLiteral(" 移動量 "), tbRuler));
-    edtRulerStep = new NumericEdit(QStringLiteral("999"), 0, 999, tbRuler);
-    edtRulerStep->setObjectName(QStringLiteral("edtRulerStep"));
-    edtRulerStep->setToolTip(QStringLiteral("計画線の移動量をﾒｰﾄﾙで入力する"));
-    edtRulerStep->SetMessageSink(&sink_);
-    edtRulerStep->setFixedWidth(48);
-    edtRulerStep->setValue(500);
-    tbRuler->addWidget(edtRulerStep);
-    upDown(tbRuler, "udRulerStep", edtRulerStep);
-    connect(edtRulerAngle, &NumericEdit::valueCommitted, this, &TMainForm::BroadcastRuler);
-    connect(edtRulerWidth, &NumericEdit::valueCommitted, this, &TMainForm::BroadcastRuler);
+    tbRuler = new TRulerToolBar(sink_, this);
+    connect(tbRuler, &TRulerToolBar::AngleChanged, this, [this] { MoveRuler(0); });
+    connect(tbRuler, &TRulerToolBar::WidthChanged, this, [this] { MoveRuler(0); });
+    connect(tbRuler, &TRulerToolBar::MoveRequested, this, &TMainForm::MoveRuler);
     addToolBar(Qt::TopToolBarArea, tbRuler);
     tbRuler->hide();
 }
@@ -586,199 +446,36 @@ void TMainForm::CreateToolWindows() {
         connect(d, &QDockWidget::visibilityChanged, this, [this] { UpdateMenus(); });
         return d;
     };
+    pnlCut = new TCutPanel(this);
+    ToolWinCut = makeDock("ToolWinCut", actTWCut, pnlCut);
+    connect(pnlCut, &TCutPanel::StartClicked, actSurveyStart, &QAction::trigger);
+    connect(pnlCut, &TCutPanel::StopClicked, actSurveyStop, &QAction::trigger);
+    connect(pnlCut, &TCutPanel::CutClicked, this, &TMainForm::CutCommand);
+    pnlGuide = new TGuidePanel(this);
+    ToolWinRem = makeDock("ToolWinRem", actTBRem, pnlGuide);
+    pnlGPS = new TGpsPanel(this);
+    ToolWinGPS = makeDock("ToolWinGPS", actTWGPS, pnlGPS);
+    pnlRef = new TRefPanel(this);
+    ToolWinRef = makeDock("ToolWinRef", ActTBRef, pnlRef);
 
-    // 収録: start/stop in one place, the cut button, the count-down lamps and the last cut.
-    auto* cut = new QWidget(this);
-    cut->setObjectName(QStringLiteral("pnlCut"));
-    auto* cg = new QGridLayout(cut);
-    btnSurveyStart = new QPushButton(QStringLiteral("開始"), cut);
-    btnSurveyStart->setObjectName(QStringLiteral("btnSurveyStart"));
-    btnSurveyStart->setToolTip(actSurveyStart->toolTip());
-    btnSurveyStop = new QPushButton(QStringLiteral("終了"), cut);
-    btnSurveyStop->setObjectName(QStringLiteral("btnSurveyStop"));
-    btnSurveyStop->setToolTip(actSurveyStop->toolTip());
-    btnSurveyStop->hide();
-    connect(btnSurveyStart, &QPushButton::clicked, actSurveyStart, &QAction::trigger);
-    connect(btnSurveyStop, &QPushButton::clicked, actSurveyStop, &QAction::trigger);
-    btnCut = new QPushButton(QStringLiteral("カット（保存）"), cut);
-    btnCut->setObjectName(QStringLiteral("btnCut"));
-    btnCut->setToolTip(QStringLiteral("現在位置を記録する"));
-    btnCut->setMinimumHeight(36);
-    connect(btnCut, &QPushButton::clicked, this, &TMainForm::CutCommand);
-    pnlMode = MakeLabel(cut, "pnlMode", {});
-    pnlMode->setFrameShape(QFrame::Panel);
-    pnlMode->setFrameShadow(QFrame::Sunken);
-    pnlMode->setAlignment(Qt::AlignCenter);
-    ledCount2 = MakeLed(cut, "ledCount2");
-    ledCount1 = MakeLed(cut, "ledCount1");
-    ledCount0 = MakeLed(cut, "ledCount0");
-    auto* leds = new QHBoxLayout;
-    leds->addWidget(ledCount2);
-    leds->addWidget(ledCount1);
-    leds->addWidget(ledCount0);
-    leds->addStretch();
-    auto* durTitle = MakeLabel(cut, "lblDurationTitle", QStringLiteral("経過(秒)"));
-    lblDuration = MakeLabel(cut, "lblDuration", QStringLiteral("0000"));
-    lblDuration->setToolTip(QStringLiteral("前のｶｯﾄからの経過秒"));
-    auto* distTitle = MakeLabel(cut, "lblDistTitle", QStringLiteral("経過（ｍ）"));
-    lblDist = MakeLabel(cut, "lblDist", QStringLiteral("0000.000"));
-    for (QWidget* w : {static_cast<QWidget*>(durTitle), static_cast<QWidget*>(lblDuration),
-                       static_cast<QWidget*>(distTitle), static_cast<QWidget*>(lblDist)})
-        w->setEnabled(false);
-    auto* lblCutSEQ = MakeLabel(cut, "lblCutSEQ", QStringLiteral("前測点 0"));
-    auto* lblCutCutNo = MakeLabel(cut, "lblCutCutNo", QStringLiteral("測線  ｶｯﾄ 0"));
-    auto* lblCutX = MakeLabel(cut, "lblCutX", QStringLiteral("Ｘ＝      0.000"));
-    auto* lblCutY = MakeLabel(cut, "lblCutY", QStringLiteral("Ｙ＝      0.000"));
-    auto* lblPrevDist = MakeLabel(cut, "lblPrevDist", QStringLiteral("     0.0"));
-    cg->addWidget(btnSurveyStart, 0, 0);
-    cg->addWidget(btnSurveyStop, 0, 0);
-    cg->addWidget(pnlMode, 0, 1);
-    cg->addWidget(btnCut, 1, 0, 1, 2);
-    cg->addLayout(leds, 2, 0, 1, 2);
-    cg->addWidget(durTitle, 3, 0);
-    cg->addWidget(lblDuration, 3, 1);
-    cg->addWidget(distTitle, 4, 0);
-    cg->addWidget(lblDist, 4, 1);
-    cg->addWidget(lblCutSEQ, 5, 0, 1, 2);
-    cg->addWidget(lblCutCutNo, 6, 0, 1, 2);
-    cg->addWidget(lblCutX, 7, 0, 1, 2);
-    cg->addWidget(lblCutY, 8, 0, 1, 2);
-    cg->addWidget(lblPrevDist, 9, 0, 1, 2);
-    cg->setRowStretch(10, 1);
-    ToolWinCut = makeDock("ToolWinCut", actTWCut, cut);
-
-    // 設標: buoy point, NEWS and XY displays.
-    auto* rem = new QWidget(this);
-    auto* rv = new QVBoxLayout(rem);
-    cbxRemPoint = new QComboBox(rem);
-    cbxRemPoint->setObjectName(QStringLiteral("cbxRemPoint"));
-    rv->addWidget(cbxRemPoint);
-    tabGuide = new QTabWidget(rem);
-    tabGuide->setObjectName(QStringLiteral("tabGuide"));
-    auto* news = new QWidget(tabGuide);
-    auto* ng = new QGridLayout(news);
-    lblN = MakeLabel(news, "lblN", QStringLiteral("Ｎ ▲"));
-    lblS = MakeLabel(news, "lblS", QStringLiteral("Ｓ ▼"));
-    lblE = MakeLabel(news, "lblE", QStringLiteral("Ｅ ▶"));
-    lblW = MakeLabel(news, "lblW", QStringLiteral("Ｗ ◀"));
-    lblNSValue = MakeLabel(news, "lblNSValue", QString::asprintf("%9.3f", 0.0));
-    lblEWValue = MakeLabel(news, "lblEWValue", QString::asprintf("%9.3f", 0.0));
-    ng->addWidget(lblN, 0, 0);
-    ng->addWidget(lblS, 0, 0);
-    ng->addWidget(lblNSValue, 0, 1);
-    ng->addWidget(lblE, 1, 0);
-    ng->addWidget(lblW, 1, 0);
-    ng->addWidget(lblEWValue, 1, 1);
-    lblS->hide();
-    lblW->hide();
-    QFont newsFont = lblN->font();
-    newsFont.setPointSize(newsFont.pointSize() + 4);
-    newsFont.setBold(true);
-    for (QLabel* l : {lblN, lblS, lblE, lblW, lblNSValue, lblEWValue}) l->setFont(newsFont);
-    ng->setRowStretch(2, 1);
-    ng->setColumnStretch(1, 1);
-    tabGuide->addTab(news, QStringLiteral("ＮＥＷＳ"));
-    auto* xy = new QWidget(tabGuide);
-    auto* xg = new QGridLayout(xy);
-    imgCompass = MakeLabel(xy, "imgCompass", {});
-    imgCompass->setFixedSize(100, 100);
-    imgCompass->setPixmap(CompassPixmap(0));
-    lblDMS = MakeLabel(xy, "lblDMS", {});
-    lblDeltaXValue = MakeLabel(xy, "lblDeltaXValue", QString::asprintf("%10.3f", 0.0));
-    lblDeltaYValue = MakeLabel(xy, "lblDeltaYValue", QString::asprintf("%10.3f", 0.0));
-    lblLongValue = MakeLabel(xy, "lblLongValue", QString::asprintf("%10.3f", 0.0));
-    xg->addWidget(imgCompass, 0, 0, 4, 1);
-    xg->addWidget(lblDMS, 4, 0);
-    xg->addWidget(new QLabel(QStringLiteral("ΔＸ"), xy), 0, 1);
-    xg->addWidget(lblDeltaXValue, 0, 2);
-    xg->addWidget(new QLabel(QStringLiteral("ΔＹ"), xy), 1, 1);
-    xg->addWidget(lblDeltaYValue, 1, 2);
-    xg->addWidget(new QLabel(QStringLiteral("距離"), xy), 2, 1);
-    xg->addWidget(lblLongValue, 2, 2);
-    xg->setRowStretch(5, 1);
-    tabGuide->addTab(xy, QStringLiteral("ＸＹ"));
-    rv->addWidget(tabGuide);
-    ToolWinRem = makeDock("ToolWinRem", actTBRem, rem);
-
-    // 受信ﾃﾞｰﾀ: what the receiver sends.
-    auto* gps = new QWidget(this);
-    auto* gf = new QGridLayout(gps);
-    lblGPSTime = MakeLabel(gps, "lblGPSTime", QStringLiteral("00:00:00"));
-    LedData = MakeLed(gps, "LedData");
-    lblCOM = MakeLabel(gps, "lblCOM", {});
-    lblGPSLat = MakeLabel(gps, "lblGPSLat", QStringLiteral("緯度:"));
-    lblGPSLon = MakeLabel(gps, "lblGPSLon", QStringLiteral("経度:"));
-    lblGPSAlt = MakeLabel(gps, "lblGPSAlt", QStringLiteral("高度:"));
-    lblGPSSat = MakeLabel(gps, "lblGPSSat", QStringLiteral("衛星数:"));
-    lblGPSQty = MakeLabel(gps, "lblGPSQty", QStringLiteral("測位状態:"));
-    lblGPSDOP = MakeLabel(gps, "lblGPSDOP", QStringLiteral("DOP:"));
-    lblGPSRef = MakeLabel(gps, "lblGPSRef", QStringLiteral("基地局ID:"));
-    lblGPSSec = MakeLabel(gps, "lblGPSSec", QStringLiteral("間隔:"));
-    lblGPSSpeed = MakeLabel(gps, "lblGPSSpeed", QStringLiteral("速度:"));
-    lblGPSCourse = MakeLabel(gps, "lblGPSCourse", QStringLiteral("方向:"));
-    lblPortState = MakeLabel(gps, "lblPortState", {});
-    lblPortState->setStyleSheet(QStringLiteral("color:#c00000; font-weight:bold;"));
-    lblPortState->hide();
-    QFont big = lblGPSTime->font();
-    big.setPointSize(big.pointSize() + 4);
-    big.setBold(true);
-    lblGPSTime->setFont(big);
-    auto* top = new QHBoxLayout;
-    top->addWidget(LedData);
-    top->addWidget(lblGPSTime, 1);
-    top->addWidget(lblCOM);
-    gf->addLayout(top, 0, 0, 1, 2);
-    gf->addWidget(lblPortState, 1, 0, 1, 2);
-    gf->addWidget(lblGPSLat, 2, 0, 1, 2);
-    gf->addWidget(lblGPSLon, 3, 0, 1, 2);
-    gf->addWidget(lblGPSAlt, 4, 0);
-    gf->addWidget(lblGPSSat, 4, 1);
-    gf->addWidget(lblGPSQty, 5, 0);
-    gf->addWidget(lblGPSDOP, 5, 1);
-    gf->addWidget(lblGPSRef, 6, 0);
-    gf->addWidget(lblGPSSec, 6, 1);
-    gf->addWidget(lblGPSSpeed, 7, 0);
-    gf->addWidget(lblGPSCourse, 7, 1);
-    gf->setRowStretch(8, 1);
-    ToolWinGPS = makeDock("ToolWinGPS", actTWGPS, gps);
-
-    // 誘導点の設定: the guide point.
-    auto* ref = new QWidget(this);
-    auto* fv = new QVBoxLayout(ref);
-    cbxRefPoint = new QComboBox(ref);
-    cbxRefPoint->setObjectName(QStringLiteral("cbxRefPoint"));
-    cbxRefPoint->setToolTip(QStringLiteral("誘導点を選ぶ"));
-    fv->addWidget(cbxRefPoint);
-    fv->addStretch();
-    ToolWinRef = makeDock("ToolWinRef", ActTBRef, ref);
-
-    connect(cbxRefPoint, &QComboBox::currentIndexChanged, this, &TMainForm::BroadcastGuidePoint);
-    connect(cbxRemPoint, &QComboBox::currentIndexChanged, this, &TMainForm::BroadcastBuoyPoint);
+    connect(pnlRef, &TRefPanel::GuideChosen, this, &TMainForm::BroadcastGuidePoint);
+    connect(pnlGuide, &TGuidePanel::BuoyChosen, this, &TMainForm::BroadcastBuoyPoint);
     for (QDockWidget* d : {ToolWinCut, ToolWinRem, ToolWinGPS, ToolWinRef})
         connect(d, &QDockWidget::dockLocationChanged, this, [this, d] {
             RenumberDocks();
-            if (d == ToolWinRef) cbxRefPoint->setFocus();
-            if (d == ToolWinRem) cbxRemPoint->setFocus();
+            if (d == ToolWinRef) pnlRef->cbxRefPoint->setFocus();
+            if (d == ToolWinRem) pnlGuide->cbxRemPoint->setFocus();
         });
 }
 
 void TMainForm::InitState() {
     mapCounter_ = 0;
-    rulerPivotX_ = rulerPivotY_ = 0;
-    rulerExtent_ = rulerSegment_ = TRulerRect{};
-    cbxRefPoint->clear();
-    cbxRemPoint->clear();
-    recording_ = false;
+    pnlRef->cbxRefPoint->clear();
+    pnlGuide->cbxRemPoint->clear();
     actFileOpen->setEnabled(true);
     actFileClose->setEnabled(false);
-    btnCut->setEnabled(false);
-    lblDMS->clear();
-    lblDuration->setText(QStringLiteral("0000"));
-    lblDist->setText(QStringLiteral("0000.000"));
-    lblInfo->clear();
-    lblDate->setText(DateLabelText(QDate::currentDate()));
-    lastCompassAngle_ = 0;
-    imgCompass->setPixmap(CompassPixmap(0));
+    pnlBottom->lblInfo->clear();
+    pnlBottom->SetDate(DateLabelText(QDate::currentDate()));
     ResetReceiverDisplays();
     UpdateMenus();
     UpdateActions();
@@ -794,7 +491,8 @@ void TMainForm::StartUp() {
 }
 
 bool TMainForm::IsOpen() const {
-    return actFileClose->isEnabled();
+    // Not the close action's state: 閉じる is disabled while a line is recorded.
+    return open_;
 }
 
 void TMainForm::FileOpen() {
@@ -802,6 +500,9 @@ void TMainForm::FileOpen() {
     DoOpen();
     UpdateMenus();
     UpdateActions();
+    // The keyboard comes back to this window after the dialogs, also where no window
+    // manager hands it back (F3 must work at once).
+    activateWindow();
 }
 
 bool TMainForm::DoOpen() {
@@ -847,20 +548,23 @@ bool TMainForm::DoOpen() {
     SetCaption(JobTitle(settings_.JobName, settings_.MapDatum));
     if (settings_.SurveyAreaChanged()) {
         savedMapCount_ = 0;
-        rulerExtent_.X0 = rulerExtent_.X1 = 0;
+        TRulerRect e = session_->Guidance().Extent();
+        e.X0 = e.X1 = 0;
+        session_->Guidance().SetExtent(e);
     }
 
     LoadJobFiles();
 
     QStringList refNames, buoyNames;
-    for (const TKijun& k : kijun_->Items()) refNames << k.Name;
-    for (const TIjo& b : ijo_->Items()) buoyNames << b.Name;
-    FillChooser(cbxRefPoint, refNames, guideName_);
-    FillChooser(cbxRemPoint, buoyNames, buoyName_);
+    for (const TKijun& k : session_->Kijun().Items()) refNames << k.Name;
+    for (const TIjo& b : session_->Ijo().Items()) buoyNames << b.Name;
+    FillPointChooser(pnlRef->cbxRefPoint, refNames, guideName_);
+    FillPointChooser(pnlGuide->cbxRemPoint, buoyNames, buoyName_);
 
     ComputeRulerExtent();
 
     // The close action counts as the open state from here, so that map windows can be made.
+    open_ = true;
     actFileOpen->setEnabled(false);
     actFileClose->setEnabled(true);
 
@@ -881,25 +585,14 @@ bool TMainForm::DoOpen() {
     BroadcastGuidePoint();
     BroadcastBuoyPoint();
 
-    pnlMode->setText(RecordingModeText(settings_.CutMethodIndex(), settings_.IntervalSeconds()));
-    lblCOM->setText(settings_.GpsDatum);
+    pnlCut->SetMode(RecordingModeText(settings_.CutMethodIndex(), settings_.IntervalSeconds()));
+    session_->Recorder().SetRule(
+        MakeCutRule(settings_.CutMethodIndex(), settings_.IntervalSeconds()));
+    pnlGPS->lblCOM->setText(settings_.GpsDatum);
 
     OpenPort();
 
-    if (sokusen_->Count() > 0) {
-        const int last = sokusen_->Count() - 1;
-        const TSokusen& r = sokusen_->Item(last);
-        auto set = [this](const char* name, const QString& text) {
-            if (auto* l = findChild<QLabel*>(QLatin1String(name))) l->setText(text);
-        };
-        set("lblCutSEQ", QString::asprintf("前測点 %d", r.Serial));
-        const QByteArray name = sokusen_->LineName(last).toLocal8Bit().left(10);
-        set("lblCutCutNo",
-            QStringLiteral("測線 %1 ｶｯﾄ %2").arg(sokusen_->LineName(last).left(10)).arg(r.CutNo));
-        set("lblCutX", QString::asprintf("Ｘ＝%11.3f", r.X));
-        set("lblCutY", QString::asprintf("Ｙ＝%11.3f", r.Y));
-        set("lblPrevDist", QString::asprintf("%8.1f", r.Dist));
-    }
+    if (session_->Sokusen().Count() > 0) pnlCut->ShowLastCut(CutPanelTexts(session_->Sokusen()));
     jobLoaded_ = true;
     return true;
 }
@@ -907,16 +600,15 @@ bool TMainForm::DoOpen() {
 void TMainForm::ReadMainConfig() {
     MainWindowConfig c;
     c.Load(cfgPath_);
-    edtCircleSize->setValue(c.CircleSize);
-    edtRulerAngle->setText(c.RulerDMS);
-    edtRulerWidth->setValue(c.RulerWD);
-    edtRulerStep->setValue(c.RulerStep);
-    rulerStep_ = c.RulerStep;
+    tbCircle->SetDiameter(c.CircleSize);
+    tbRuler->SetAngleText(c.RulerDMS);
+    tbRuler->SetWidth(c.RulerWD);
+    tbRuler->SetStep(c.RulerStep);
     savedMapCount_ = c.MapCount;
-    rulerPivotX_ = c.RulerX;
-    rulerPivotY_ = c.RulerY;
-    rulerExtent_ = {c.RulerX0, c.RulerY0, c.RulerX1, c.RulerY1};
-    hosei_ = {c.HoseiX, c.HoseiY, c.HoseiH, c.HoseiA};
+    TGuidance& g = session_->Guidance();
+    g.SetPivot({c.RulerX, c.RulerY});
+    g.SetExtent({c.RulerX0, c.RulerY0, c.RulerX1, c.RulerY1});
+    session_->SetOffsets({c.HoseiX, c.HoseiY, c.HoseiH, c.HoseiA});
     guideName_ = c.GuidePoint;
     buoyName_ = c.BuoyPoint;
 }
@@ -925,32 +617,18 @@ void TMainForm::LoadJobFiles() {
     WaitCursor wait;
     // Relative names in the settings are taken from the work folder.
     auto path = [this](const QString& p) { return settings_.Resolve(p); };
-    kijun_->Load(path(settings_.KijunPath()));
-    tansa_->Load(path(settings_.TansaPath()));
-    sokusen_->Load(path(settings_.SokusenPath()));
-    ijo_->Clear();
-    misoku_->Clear();
-    if (!settings_.IjoPath().isEmpty()) ijo_->Load(path(settings_.IjoPath()));
-    if (!settings_.MisokuPath().isEmpty()) misoku_->Load(path(settings_.MisokuPath()));
-}
-
-void TMainForm::FillChooser(QComboBox* chooser, const QStringList& names,
-                            const QString& remembered) {
-    const QSignalBlocker block(chooser);
-    chooser->clear();
-    chooser->addItem(QStringLiteral("(なし)"));
-    chooser->addItems(names);
-    const int found = remembered.isEmpty() ? -1 : names.indexOf(remembered);
-    chooser->setCurrentIndex(found >= 0 ? found + 1 : 0);
+    session_->Kijun().Load(path(settings_.KijunPath()));
+    session_->Tansa().Load(path(settings_.TansaPath()));
+    session_->Sokusen().Load(path(settings_.SokusenPath()));
+    session_->Ijo().Clear();
+    session_->Misoku().Clear();
+    if (!settings_.IjoPath().isEmpty()) session_->Ijo().Load(path(settings_.IjoPath()));
+    if (!settings_.MisokuPath().isEmpty()) session_->Misoku().Load(path(settings_.MisokuPath()));
 }
 
 void TMainForm::ComputeRulerExtent() {
-    if (rulerExtent_.X0 == 0 && rulerExtent_.X1 == 0) {
-        rulerExtent_ = {tansa_->MinX() - 100000, tansa_->MinY() - 100000, tansa_->MaxX() + 100000,
-                        tansa_->MaxY() + 100000};
-        rulerPivotX_ = (rulerExtent_.X0 + rulerExtent_.X1) / 2;
-        rulerPivotY_ = (rulerExtent_.Y0 + rulerExtent_.Y1) / 2;
-    }
+    session_->Guidance().SetAnglePacked(tbRuler->AnglePacked());
+    session_->InitRulerExtent();
     BroadcastRuler();
 }
 
@@ -1007,7 +685,7 @@ void TMainForm::OpenPort() {
 }
 
 void TMainForm::FileClose() {
-    if (!IsOpen() || recording_) return;
+    if (!IsOpen() || Recording()) return;
     // The job's values go to its file as at exit, while its map windows are still there.
     SaveSettings();
     jobLoaded_ = false;
@@ -1017,8 +695,10 @@ void TMainForm::FileClose() {
         else
             QMetaObject::invokeMethod(m, &QWidget::close, Qt::QueuedConnection);
     }
-    guideName_ = cbxRefPoint->currentIndex() > 0 ? cbxRefPoint->currentText() : QString();
-    buoyName_ = cbxRemPoint->currentIndex() > 0 ? cbxRemPoint->currentText() : QString();
+    guideName_ =
+        pnlRef->cbxRefPoint->currentIndex() > 0 ? pnlRef->cbxRefPoint->currentText() : QString();
+    buoyName_ = pnlGuide->cbxRemPoint->currentIndex() > 0 ? pnlGuide->cbxRemPoint->currentText()
+                                                          : QString();
     if (gps_) {
         gps_->OnMonitor = nullptr;
         gps_->OnPosition = nullptr;
@@ -1031,6 +711,7 @@ void TMainForm::FileClose() {
     ageTimer_->stop();
     ResetReceiverDisplays();
     ShowPortState();
+    open_ = false;
     actFileOpen->setEnabled(true);
     actFileClose->setEnabled(false);
     SetCaption(BaseTitle());
@@ -1060,13 +741,13 @@ void TMainForm::ShowPortState() {
         QString text = QStringLiteral("%1 が切断されました（再接続中）").arg(settings_.Port);
         if (!source.isEmpty())
             text += QLatin1Char('\n') +
-                    lblPortState->fontMetrics().elidedText(source, Qt::ElideMiddle, 220);
-        lblPortState->setText(text);
-        lblPortState->setToolTip(source);
-        lblPortState->show();
-    } else if (!lblPortState->isHidden()) {
-        lblPortState->clear();
-        lblPortState->hide();
+                    pnlGPS->lblPortState->fontMetrics().elidedText(source, Qt::ElideMiddle, 220);
+        pnlGPS->lblPortState->setText(text);
+        pnlGPS->lblPortState->setToolTip(source);
+        pnlGPS->lblPortState->show();
+    } else if (!pnlGPS->lblPortState->isHidden()) {
+        pnlGPS->lblPortState->clear();
+        pnlGPS->lblPortState->hide();
         // Once the layout has taken in the hidden text.
         QTimer::singleShot(0, this, [this] { FitDockToContent(ToolWinGPS); });
     }
@@ -1088,7 +769,7 @@ void TMainForm::FitDockToContent(QDockWidget* dock) {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     if (!endingSession_) {
-        if (recording_) {
+        if (Recording()) {
             event->ignore();
             return;
         }
@@ -1111,8 +792,7 @@ void TMainForm::EndSession() {
     // The desktop session is ending: no question; a line in progress ends as by 終了(&E)
     // (its cuts are on disk already), the job's values are stored, the window closes.
     endingSession_ = true;
-    if (recording_) actSurveyStop->trigger();
-    if (recording_) SetRecording(false);
+    if (Recording()) SurveyStop();
     if (IsOpen())
         FileClose();
     else
@@ -1136,27 +816,32 @@ void TMainForm::SaveSettings() {
         return e->IsInRange() ? e->text().trimmed() : e->CommittedText();
     };
     MainWindowConfig c;
-    c.CircleSize = good(edtCircleSize).toInt();
-    c.RulerDMS = good(edtRulerAngle).isEmpty() ? QStringLiteral("0") : good(edtRulerAngle);
-    c.RulerWD = good(edtRulerWidth).toInt();
-    c.RulerStep = good(edtRulerStep).toInt();
-    c.RulerX = rulerPivotX_;
-    c.RulerY = rulerPivotY_;
-    c.RulerX0 = rulerExtent_.X0;
-    c.RulerY0 = rulerExtent_.Y0;
-    c.RulerX1 = rulerExtent_.X1;
-    c.RulerY1 = rulerExtent_.Y1;
+    c.CircleSize = good(tbCircle->edtCircleSize).toInt();
+    c.RulerDMS =
+        good(tbRuler->edtRulerAngle).isEmpty() ? QStringLiteral("0") : good(tbRuler->edtRulerAngle);
+    c.RulerWD = good(tbRuler->edtRulerWidth).toInt();
+    c.RulerStep = good(tbRuler->edtRulerStep).toInt();
+    const TGuidance& g = session_->Guidance();
+    c.RulerX = g.Pivot().X;
+    c.RulerY = g.Pivot().Y;
+    c.RulerX0 = g.Extent().X0;
+    c.RulerY0 = g.Extent().Y0;
+    c.RulerX1 = g.Extent().X1;
+    c.RulerY1 = g.Extent().Y1;
     c.MapCount = n;
-    c.HoseiX = hosei_.X;
-    c.HoseiY = hosei_.Y;
-    c.HoseiH = hosei_.H;
-    c.HoseiA = hosei_.A;
-    c.GuidePoint = IsOpen()
-                       ? (cbxRefPoint->currentIndex() > 0 ? cbxRefPoint->currentText() : QString())
-                       : guideName_;
-    c.BuoyPoint = IsOpen()
-                      ? (cbxRemPoint->currentIndex() > 0 ? cbxRemPoint->currentText() : QString())
-                      : buoyName_;
+    const TOffsets& o = session_->Offsets();
+    c.HoseiX = o.X;
+    c.HoseiY = o.Y;
+    c.HoseiH = o.H;
+    c.HoseiA = o.A;
+    c.GuidePoint =
+        IsOpen() ? (pnlRef->cbxRefPoint->currentIndex() > 0 ? pnlRef->cbxRefPoint->currentText()
+                                                            : QString())
+                 : guideName_;
+    c.BuoyPoint =
+        IsOpen() ? (pnlGuide->cbxRemPoint->currentIndex() > 0 ? pnlGuide->cbxRemPoint->currentText()
+                                                              : QString())
+                 : buoyName_;
     c.Store(cfgPath_);
     SaveToolPositions();
 }
@@ -1181,64 +866,42 @@ void TMainForm::OnMonitor(const TNMEA& nmea) {
     const QTime local = nmea.LocalTimeOfDay(2);
     if (!MonitorTextsFor(nmea, local, t)) return;
     if (nmea.kind == kKindGGA) {
-        lastLat_ = nmea.latitude;
-        lastLon_ = nmea.longitude;
-        lastAlt_ = nmea.altitude + nmea.geoidSeparation;
-        lblGPSTime->setText(t.time);
-        lblGPSLat->setText(t.lat);
-        lblGPSLon->setText(t.lon);
-        lblGPSAlt->setText(t.alt);
-        lblGPSSat->setText(t.sat);
-        lblGPSQty->setText(t.quality);
-        lblGPSDOP->setText(t.dop);
-        lblGPSRef->setText(t.station);
-        lblGPSSec->setText(t.age);
+        session_->SetLastSentence(nmea.latitude, nmea.longitude,
+                                  nmea.altitude + nmea.geoidSeparation);
+        pnlGPS->ShowPosition(t);
     } else {
-        lblGPSSpeed->setText(t.speed);
-        lblGPSCourse->setText(t.course);
+        pnlGPS->ShowCourse(t);
     }
 }
 
 bool TMainForm::OnPosition(double x, double y, double h, const QDateTime& time) {
-    Q_UNUSED(time);
-    ledDataOn_ = !ledDataOn_;
-    SetLed(LedData, ledDataOn_, "#ff3030");
-
-    x += hosei_.X;
-    y += hosei_.Y;
-    h = h + hosei_.H - hosei_.A;
-    Q_UNUSED(h);
-    const double dist = prevCutX_ != 0 ? std::hypot(y - prevCutY_, x - prevCutX_) : 0.0;
-
-    // Recording and guidance are hooked in here; no cut is taken yet.
-    const bool recorded = false;
-    if (recording_) lblDist->setText(QString::asprintf("%10.3f", dist));
-
-    xText_ = FormatX(x);
-    yText_ = FormatY(y);
+    pnlGPS->ToggleData();
+    const TPositionOutcome out = session_->Position(x, y, h, time);
+    if (out.cutIndex >= 0) {
+        // On disk already: the recording file is synced before the cut is shown.
+        emit CutAdded(out.cutIndex);
+        pnlCut->ShowLastCut(CutPanelTexts(session_->Sokusen()));
+        pnlCut->ShowLamps(session_->Recorder().Lamps());
+    }
+    if (out.recording) pnlCut->ShowDistance(out.distance);
+    pnlGuide->Show(out.guide);
+    pnlBottom->ShowRuler(out.guide.rulerOffset, out.guide.leftArrow);
+    xText_ = FormatX(out.X);
+    yText_ = FormatY(out.Y);
     fixWatch_.Position(clock_());
     coordColour_ = PositionColour(gps_ ? gps_->Quality() : 0, gps_ ? gps_->DGPSDataSecs() : 0);
     CheckPositionAge();
 
-    emit BoatPos(ToMillimetres(x), ToMillimetres(y));
-    lastBoatX_ = x;
-    lastBoatY_ = y;
-    return recorded;
+    emit BoatPos(out.xMm, out.yMm);
+    return out.cutIndex >= 0;
 }
 
 void TMainForm::CheckPositionAge() {
     const bool lost = gps_ && gps_->IsOpen() && !gps_->IsConnected();
     const CoordinateView v =
         CoordinateViewFor(fixWatch_, lost, xText_, yText_, coordColour_, clock_());
-    for (QLabel* l : {lblXValue, lblYValue}) {
-        QPalette p = l->palette();
-        p.setColor(QPalette::Window, Rgb(v.colour));
-        p.setColor(QPalette::WindowText, v.stale ? QColor(0xE0, 0xE0, 0xE0) : QColor(Qt::white));
-        l->setPalette(p);
-    }
-    lblXValue->setText(v.x);
-    lblYValue->setText(v.y);
-    lblXValue->setProperty("stale", v.stale);
+    pnlBottom->SetCoordinateLook(v.colour, v.stale);
+    pnlBottom->ShowCoordinates(v.x, v.y);
 }
 
 void TMainForm::ResetReceiverDisplays() {
@@ -1247,15 +910,8 @@ void TMainForm::ResetReceiverDisplays() {
     xText_.clear();
     yText_.clear();
     coordColour_ = kDesignColour;
-    lblGPSTime->setText(QStringLiteral("00:00:00"));
-    const std::pair<QLabel*, const char*> blank[] = {
-        {lblGPSLat, "緯度:"},     {lblGPSLon, "経度:"},     {lblGPSAlt, "高度:"},
-        {lblGPSSat, "衛星数:"},   {lblGPSQty, "測位状態:"}, {lblGPSDOP, "DOP:"},
-        {lblGPSRef, "基地局ID:"}, {lblGPSSec, "間隔:"},     {lblGPSSpeed, "速度:"},
-        {lblGPSCourse, "方向:"}};
-    for (const auto& [label, text] : blank) label->setText(QString::fromUtf8(text));
-    ledDataOn_ = false;
-    SetLed(LedData, false);
+    pnlGPS->Reset();
+    pnlGPS->LedData->SetOn(false);
     CheckPositionAge();
 }
 
@@ -1288,7 +944,8 @@ void TMainForm::PostToActive(void (TMapForm::*slot)()) {
 TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
     ++mapCounter_;
     // Every map window of the job shares one store of the recorded cuts.
-    TPlanSources sources{kijun_.get(), tansa_.get(), ijo_.get(), misoku_.get(), sokusen_.get(), {}};
+    TPlanSources sources{&session_->Kijun(),  &session_->Tansa(),   &session_->Ijo(),
+                         &session_->Misoku(), &session_->Sokusen(), {}};
     for (TMapForm* m : MapForms()) sources.Cuts = m->Session().Scene().Sources().Cuts;
     if (!sources.Cuts) sources.Cuts = std::make_shared<TCutStore>();
     auto* form = new TMapForm(*this, sink_, sources);
@@ -1326,8 +983,8 @@ TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
         form->LoadState(cfgPath_, savedIndex);
         if (!sub->isVisible()) sub->show();
     }
-    const TRulerRect seg = rulerSegment_, ext = rulerExtent_;
-    const int guide = cbxRefPoint->currentIndex() - 1;
+    const TRulerRect seg = session_->Guidance().Segment(), ext = session_->Guidance().Extent();
+    const int guide = pnlRef->cbxRefPoint->currentIndex() - 1;
     PostTo(form, [form, seg, ext] { form->OnRuler(seg, ext); });
     PostTo(form, [form, guide] { form->OnRefPoint(guide); });
     UpdateMenus();
@@ -1336,17 +993,17 @@ TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
 }
 
 void TMainForm::BroadcastGuidePoint() {
-    emit RefPoint(cbxRefPoint->currentIndex() - 1);
+    emit RefPoint(pnlRef->cbxRefPoint->currentIndex() - 1);
 }
 
 void TMainForm::BroadcastBuoyPoint() {
-    emit RemPoint(cbxRemPoint->currentIndex() - 1);
+    const int index = pnlGuide->cbxRemPoint->currentIndex() - 1;
+    session_->SetBuoyIndex(index);
+    emit RemPoint(index);
 }
 
 void TMainForm::BroadcastRuler() {
-    rulerSegment_ = PlannedLineSegment(rulerPivotX_, rulerPivotY_, PackedToDegrees(RulerAngle()),
-                                       rulerExtent_, 0);
-    emit Ruler(rulerSegment_, rulerExtent_);
+    emit Ruler(session_->Guidance().Segment(), session_->Guidance().Extent());
 }
 
 void TMainForm::ToggleMapSwitch(QAction* action, bool (TMapForm::*get)() const,
@@ -1377,59 +1034,59 @@ void TMainForm::PrintActiveMap() {
 // TMapHost
 
 void TMainForm::ShowInfo(const QString& text) {
-    lblInfo->setText(InfoLineText(text));
+    pnlBottom->lblInfo->setText(InfoLineText(text));
 }
 
 void TMainForm::AddMark(const QString& name, const QColor& colour, double x, double y) {
-    if (misoku_->AddAndSave(x, y, name, ColourToNumber(colour))) emit MisokuChanged();
+    if (session_->Misoku().AddAndSave(x, y, name, ColourToNumber(colour))) emit MisokuChanged();
 }
 
 void TMainForm::DeleteMark(int index) {
-    if (index < 0 || index >= misoku_->Count()) return;
-    if (misoku_->DeleteAndSave(index)) emit MisokuChanged();
+    if (index < 0 || index >= session_->Misoku().Count()) return;
+    if (session_->Misoku().DeleteAndSave(index)) emit MisokuChanged();
 }
 
 void TMainForm::ChangeMark(int index, const QString& name, const QColor& colour) {
-    if (index < 0 || index >= misoku_->Count()) return;
-    if (misoku_->ChangeAndSave(index, name, ColourToNumber(colour))) emit MisokuChanged();
+    if (index < 0 || index >= session_->Misoku().Count()) return;
+    if (session_->Misoku().ChangeAndSave(index, name, ColourToNumber(colour))) emit MisokuChanged();
 }
 
 void TMainForm::CutCommand() {
-    if (!recording_) return;
-    SetLed(ledCount0, true);
-    cutRequest_ = true;
+    const TSound sound = session_->Recorder().RequestCut();
+    pnlCut->ShowLamps(session_->Recorder().Lamps());
+    sounds_->Play(sound);
 }
 
 int TMainForm::CircleDiameter() {
-    const int v = static_cast<int>(edtCircleSize->value());
-    return std::clamp(v, 1, 999);
+    return tbCircle->Diameter();
 }
 
 int TMainForm::RulerAngle() {
-    bool ok = false;
-    const double v = edtRulerAngle->text().trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(v)) return 0;
-    const double packed = std::trunc(v * 10000);
-    if (packed < -3600000 || packed > 3600000) return 0;
-    return static_cast<int>(packed);
+    return tbRuler->AnglePacked();
 }
 
 int TMainForm::RulerWidth() {
-    bool ok = false;
-    const int v = edtRulerWidth->text().trimmed().toInt(&ok);
-    if (!ok) return 0;
-    return std::clamp(v, 0, 999);
+    return tbRuler->Width();
 }
 
 void TMainForm::SetRulerPivot(double x, double y) {
-    rulerPivotX_ = x;
-    rulerPivotY_ = y;
-    BroadcastRuler();
+    session_->Guidance().SetPivot({x, y});
+    MoveRuler(0);
 }
 
 void TMainForm::SetRulerPivotAngle(double x, double y, int packedAngle) {
-    edtRulerAngle->setText(QString::number(packedAngle / 10000.0, 'f', 4));
+    tbRuler->SetAngleText(RulerAngleFieldText(packedAngle));
     SetRulerPivot(x, y);
+}
+
+void TMainForm::MoveRuler(int direction) {
+    TGuidance& g = session_->Guidance();
+    g.SetAnglePacked(tbRuler->AnglePacked());
+    if (direction == 0)
+        g.Recompute();
+    else
+        g.Move(direction * tbRuler->Step());
+    BroadcastRuler();
 }
 
 QSize TMainForm::FreeClientSize() const {
@@ -1439,7 +1096,7 @@ QSize TMainForm::FreeClientSize() const {
         if (dockWidgetArea(d) == Qt::LeftDockWidgetArea) left = std::max(left, d->width());
         if (dockWidgetArea(d) == Qt::RightDockWidgetArea) right = std::max(right, d->width());
     }
-    for (QToolBar* t : {tbStandard, tbOperate, tbCircle, tbRuler})
+    for (QToolBar* t : std::initializer_list<QToolBar*>{tbStandard, tbOperate, tbCircle, tbRuler})
         if (!t->isHidden() && toolBarArea(t) == Qt::TopToolBarArea)
             topH = std::max(topH, t->y() + t->height());
     const QSize client = size();
@@ -1450,28 +1107,72 @@ QSize TMainForm::FreeClientSize() const {
 // ---------------------------------------------------------------------------------------
 // Menus and docks
 
-void TMainForm::SetRecording(bool on) {
-    recording_ = on;
-    btnCut->setEnabled(on);
+// ---------------------------------------------------------------------------------------
+// Recording
+
+bool TMainForm::Recording() const {
+    return session_->Recorder().Recording();
+}
+
+void TMainForm::SurveyStart() {
+    if (!IsOpen() || Recording()) return;
+    const QString problem = TJobSession::StartProblem(settings_);
+    if (!problem.isEmpty()) {
+        sink_.Warning(problem);
+        return;
+    }
+    const std::optional<QString> name = askLineName_(session_->Recorder().DefaultLineName());
+    activateWindow();
+    if (!name) return;
+    SetAppTitle(QStringLiteral("準備中..."));
+    session_->StartLine(*name);
+    pnlCut->SetRecording(true);
+    surveyTimer_->start();
+    if (gps_) {
+        // The sentences of the line's cuts; an older log of the same number is emptied.
+        gps_->SetLogFile(session_->LineLogPath(logDir_));
+        gps_->SetLogMode(TLogMode::lmOn);
+    }
+    actFileClose->setEnabled(false);
     UpdateMenus();
+    SetAppTitle(QStringLiteral("計測中"));
+}
+
+void TMainForm::SurveyStop() {
+    if (!Recording()) return;
+    SetAppTitle(QStringLiteral("終了..."));
+    surveyTimer_->stop();
+    const bool anyCut = session_->StopLine();
+    pnlCut->SetRecording(false);
+    if (anyCut) emit LineEnd();
+    if (gps_) gps_->SetLogMode(TLogMode::lmOff);
+    actFileClose->setEnabled(true);
+    UpdateMenus();
+    SetAppTitle(IdleAppTitle());
+}
+
+void TMainForm::SurveyTick() {
+    const TTickStep t = session_->Recorder().Tick();
+    if (t.showElapsed) pnlCut->ShowElapsed(t.elapsedSecs);
+    pnlCut->ShowLamps(session_->Recorder().Lamps());
+    sounds_->Play(t.sound);
 }
 
 void TMainForm::UpdateMenus() {
-    const bool idle = !recording_;
+    const bool idle = !Recording();
     actExit->setEnabled(idle);
     actSurveyStart->setEnabled(idle);
     actCalibrate->setEnabled(idle);
-    cbxRefPoint->setEnabled(idle);
-    actSurveyStop->setEnabled(recording_);
-    if (recording_) actFileClose->setEnabled(false);
+    pnlRef->cbxRefPoint->setEnabled(idle);
+    actSurveyStop->setEnabled(Recording());
+    if (Recording()) actFileClose->setEnabled(false);
     menuSurvey->menuAction()->setVisible(!ToolWinCut->isHidden());
     const bool startShown = actSurveyStart->isEnabled();
     if (auto* a = tbStandard->findChild<QAction*>(QStringLiteral("slotSurveyStart")))
         a->setVisible(startShown);
     if (auto* a = tbStandard->findChild<QAction*>(QStringLiteral("slotSurveyStop")))
         a->setVisible(!startShown);
-    btnSurveyStart->setVisible(startShown);
-    btnSurveyStop->setVisible(!startShown);
+    pnlCut->SetStartShown(startShown);
     // One action on the file button at a time: a second one would give it a menu arrow.
     QAction* fileAction = actFileOpen->isEnabled() ? actFileOpen : actFileClose;
     if (btnFile->defaultAction() != fileAction) {
@@ -1484,10 +1185,12 @@ void TMainForm::UpdateMenus() {
     // Without a job there is no map to show and no ruler to set.
     const bool open = IsOpen();
     actNewMap->setEnabled(open);
-    for (QWidget* w : {static_cast<QWidget*>(edtCircleSize), static_cast<QWidget*>(edtRulerAngle),
-                       static_cast<QWidget*>(edtRulerWidth), static_cast<QWidget*>(edtRulerStep)})
+    for (QWidget* w : {static_cast<QWidget*>(tbCircle->edtCircleSize),
+                       static_cast<QWidget*>(tbRuler->edtRulerAngle),
+                       static_cast<QWidget*>(tbRuler->edtRulerWidth),
+                       static_cast<QWidget*>(tbRuler->edtRulerStep)})
         w->setEnabled(open);
-    for (const char* name : {"udCircle", "udRulerWidth", "udRulerStep"})
+    for (const char* name : {"udCircle", "udRulerWidth", "udRulerStep", "udRuler"})
         if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(open);
 }
 
@@ -1523,7 +1226,7 @@ void TMainForm::RenumberDocks() {
     if (compass != lastCompassCheck_) tbCircle->setVisible(compass);
     if (ruler != lastRulerCheck_) {
         tbRuler->setVisible(ruler);
-        pnlRuler->setVisible(ruler);
+        pnlBottom->SetRulerShown(ruler);
     }
     lastCompassCheck_ = compass;
     lastRulerCheck_ = ruler;
@@ -1557,7 +1260,7 @@ void TMainForm::ToggleDock(QDockWidget* dock, QWidget* focus) {
 }
 
 void TMainForm::AlignTools() {
-    for (QToolBar* t : {tbStandard, tbOperate, tbCircle, tbRuler}) {
+    for (QToolBar* t : std::initializer_list<QToolBar*>{tbStandard, tbOperate, tbCircle, tbRuler}) {
         const bool shown = !t->isHidden();
         removeToolBar(t);
         addToolBar(Qt::TopToolBarArea, t);

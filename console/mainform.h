@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+#include "console/jobsession.h"
 #include "console/mainlogic.h"
 #include "planview/maphost.h"
 #include "planview/mapmessages.h"
@@ -49,6 +50,15 @@ class TSokusenColl;
 class TTansaColl;
 class TSetupForm;
 class TDeferredSink;
+class TCircleToolBar;
+class TCoordPanel;
+class TCutPanel;
+class TGpsPanel;
+class TGuidePanel;
+class TLineDlgForm;
+class TRefPanel;
+class TRulerToolBar;
+class TSignalSounds;
 
 class TMainForm : public QMainWindow, public TMapHost {
     Q_OBJECT
@@ -64,6 +74,9 @@ class TMainForm : public QMainWindow, public TMapHost {
     using SettingsRunner = std::function<bool(TJobSettings& settings, const QString& cfgPath)>;
     void SetFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
     void SetSettingsRunner(SettingsRunner runner) { runSettings_ = std::move(runner); }
+    // The line-name dialog: the name, or nothing when cancelled.
+    using LineNameAsker = std::function<std::optional<QString>(const QString& preset)>;
+    void SetLineNameAsker(LineNameAsker asker) { askLineName_ = std::move(asker); }
     // The settings dialog the default runner shows (created on first use).
     TSetupForm* SetupForm();
 
@@ -96,27 +109,31 @@ class TMainForm : public QMainWindow, public TMapHost {
     TMapForm* ActiveMap() const;
     QMdiArea* MdiArea() const { return mdiArea_; }
 
-    const TKijunColl& Kijun() const { return *kijun_; }
-    const TTansaColl& Tansa() const { return *tansa_; }
-    const TIjoColl& Ijo() const { return *ijo_; }
-    const TSokusenColl& Sokusen() const { return *sokusen_; }
-    const TMisokuColl& Misoku() const { return *misoku_; }
+    const TJobSession& Session() const { return *session_; }
+    const TKijunColl& Kijun() const { return session_->Kijun(); }
+    const TTansaColl& Tansa() const { return session_->Tansa(); }
+    const TIjoColl& Ijo() const { return session_->Ijo(); }
+    const TSokusenColl& Sokusen() const { return session_->Sokusen(); }
+    const TMisokuColl& Misoku() const { return session_->Misoku(); }
 
     // Calibration offsets 補正X, 補正Y, 補正H, 補正A.
-    struct Offsets {
-        double X = 0, Y = 0, H = 0, A = 0;
-    };
-    const Offsets& Hosei() const { return hosei_; }
-    void SetHosei(const Offsets& offsets) { hosei_ = offsets; }
+    const TOffsets& Hosei() const { return session_->Offsets(); }
+    void SetHosei(const TOffsets& offsets) { session_->SetOffsets(offsets); }
 
-    // Recording state (the recording itself comes with the recording engine).
-    bool Recording() const override { return recording_; }
-    void SetRecording(bool on);
+    // --- Recording ---------------------------------------------------------------------
+    bool Recording() const override;
+    void SurveyStart();
+    void SurveyStop();
+    // The 100 ms timer of a line: elapsed time, count-down lamps, sounds.
+    void SurveyTick();
 
-    TRulerRect RulerExtent() const { return rulerExtent_; }
-    TRulerRect RulerSegment() const { return rulerSegment_; }
-    double RulerPivotX() const { return rulerPivotX_; }
-    double RulerPivotY() const { return rulerPivotY_; }
+    TRulerRect RulerExtent() const { return session_->Guidance().Extent(); }
+    TRulerRect RulerSegment() const { return session_->Guidance().Segment(); }
+    double RulerPivotX() const { return session_->Guidance().Pivot().X; }
+    double RulerPivotY() const { return session_->Guidance().Pivot().Y; }
+    // Recomputes the planned line (direction 0) or moves it by one step (+1, -1) and tells
+    // the map windows.
+    void MoveRuler(int direction);
 
     // --- Receiver events ---------------------------------------------------------------
     void OnMonitor(const TNMEA& nmea);
@@ -171,25 +188,18 @@ class TMainForm : public QMainWindow, public TMapHost {
         *menuHelp;
 
     // Toolbars and tool windows.
-    QToolBar *tbStandard, *tbOperate, *tbCircle, *tbRuler;
+    QToolBar *tbStandard, *tbOperate;
+    TCircleToolBar* tbCircle;
+    TRulerToolBar* tbRuler;
     QDockWidget *ToolWinCut, *ToolWinRem, *ToolWinGPS, *ToolWinRef;
     QToolButton *btnFile, *btnSurveyStartTool, *btnSurveyStopTool;
 
-    // Controls of the tool windows and panels.
-    QLabel *lblGPSTime, *lblGPSLat, *lblGPSLon, *lblGPSAlt, *lblGPSSat, *lblGPSQty, *lblGPSDOP,
-        *lblGPSRef, *lblGPSSec, *lblGPSSpeed, *lblGPSCourse, *lblCOM, *lblPortState;
-    QLabel* LedData;
-    QLabel *lblXValue, *lblYValue, *lblInfo, *lblDate;
-    QLabel *lblDuration, *lblDist, *pnlMode;
-    QLabel *ledCount2, *ledCount1, *ledCount0;
-    QPushButton *btnSurveyStart, *btnSurveyStop, *btnCut;
-    QComboBox *cbxRefPoint, *cbxRemPoint;
-    QTabWidget* tabGuide;
-    QLabel *lblDeltaXValue, *lblDeltaYValue, *lblLongValue, *lblDMS, *imgCompass;
-    QLabel *lblN, *lblS, *lblE, *lblW, *lblNSValue, *lblEWValue;
-    QWidget* pnlRuler;
-    QLabel *lblRulerDist, *imgRulerLeft, *imgRulerRight;
-    NumericEdit *edtCircleSize, *edtRulerAngle, *edtRulerWidth, *edtRulerStep;
+    // The tool windows' and the bottom panel's contents.
+    TCutPanel* pnlCut;
+    TGuidePanel* pnlGuide;
+    TRefPanel* pnlRef;
+    TGpsPanel* pnlGPS;
+    TCoordPanel* pnlBottom;
 
   signals:
     // Posted to every map window.
@@ -219,7 +229,6 @@ class TMainForm : public QMainWindow, public TMapHost {
     void RestoreToolPositions();
     void SaveToolPositions();
     void LoadJobFiles();
-    void FillChooser(QComboBox* chooser, const QStringList& names, const QString& remembered);
     void ComputeRulerExtent();
     void OpenPort();
     void SetAppTitle(const QString& title);
@@ -250,11 +259,12 @@ class TMainForm : public QMainWindow, public TMapHost {
     TJobSettings settings_;
     QPointer<TSetupForm> setupForm_;
 
-    std::unique_ptr<TKijunColl> kijun_;
-    std::unique_ptr<TTansaColl> tansa_;
-    std::unique_ptr<TIjoColl> ijo_;
-    std::unique_ptr<TSokusenColl> sokusen_;
-    std::unique_ptr<TMisokuColl> misoku_;
+    LineNameAsker askLineName_;
+    QPointer<TLineDlgForm> lineDlg_;
+    std::function<qint64()> clock_;
+    std::unique_ptr<TJobSession> session_;
+    TSignalSounds* sounds_ = nullptr;
+    QTimer* surveyTimer_ = nullptr;
 
     QMdiArea* mdiArea_ = nullptr;
     TDeferredSink* gpsSink_ = nullptr;  // the receiver's messages wait for the loop
@@ -263,25 +273,14 @@ class TMainForm : public QMainWindow, public TMapHost {
     QPointer<SerialLink> outComPort_;   // transfer port (child)
 
     bool jobLoaded_ = false;  // the last open went through: its keys may be saved
+    bool open_ = false;       // a job is open (from the map windows' creation to 閉じる)
     bool endingSession_ = false;
     int mapCounter_ = 0;
     int savedMapCount_ = 0;
-    Offsets hosei_;
-    double lastLat_ = 0, lastLon_ = 0, lastAlt_ = 0;
-    double lastBoatX_ = 0, lastBoatY_ = 0;
     QString guideName_, buoyName_;
-    bool recording_ = false;
-    bool cutRequest_ = false;
-    double prevCutX_ = 0, prevCutY_ = 0;
-    int rulerStep_ = 1;
-    double rulerPivotX_ = 0, rulerPivotY_ = 0;
-    TRulerRect rulerExtent_, rulerSegment_;
-    double lastCompassAngle_ = 0;
-    bool ledDataOn_ = false;
     bool lastCompassCheck_ = false, lastRulerCheck_ = false;
 
     TFixWatch fixWatch_;
-    std::function<qint64()> clock_;
     QElapsedTimer elapsed_;
     QTimer* ageTimer_ = nullptr;
     std::uint32_t coordColour_ = 0;

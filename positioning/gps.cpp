@@ -233,15 +233,16 @@ void TGPS::CloseLogFile() {
     if (log_.isOpen()) log_.close();
 }
 
-// Puts what the system holds of the log on the disk, so that a power cut on board loses
-// at most the last second of sentences. Files that cannot be synced (devices) count as done.
+// Puts what the system holds of the log on the disk and waits for it (when the log is
+// closed). Files that cannot be synced (devices) count as done.
 bool TGPS::SyncLog() {
     syncAge_.start();
+    bool ok = logSync_.Wait();
 #ifdef Q_OS_UNIX
     if (log_.isOpen() && ::fdatasync(log_.handle()) != 0 && errno != EINVAL && errno != EROFS)
-        return false;
+        ok = false;
 #endif
-    return true;
+    return ok;
 }
 
 void TGPS::SetLogMode(TLogMode mode) {
@@ -279,10 +280,15 @@ void TGPS::SetLogFile(const QString& name) {
 void TGPS::WriteLog(std::string_view text) {
     if (logMode_ == TLogMode::lmOff) return;
     const qint64 size = qint64(text.size());
-    // Flushed at once: what was logged survives a crash of the program; on the disk at
-    // least once a second.
+    // Flushed at once: what was logged survives a crash of the program.
     bool ok = log_.isOpen() && log_.write(text.data(), size) == size && log_.flush();
-    if (ok && (!syncAge_.isValid() || syncAge_.elapsed() >= 1000)) ok = SyncLog();
+    // On the disk at least once a second, so that a power cut on board loses at most the
+    // last second; the sync itself runs on a thread of its own.
+    if (ok && (!syncAge_.isValid() || syncAge_.elapsed() >= 1000)) {
+        syncAge_.start();
+        ok = logSync_.Request(log_.handle());
+    }
+    if (ok && logSync_.TakeFailure()) ok = false;
     if (!ok) {
         CloseLogFile();
         logMode_ = TLogMode::lmOff;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/seriallink.h"
+#include "positioning/backgroundsync.h"
 #include "positioning/framer.h"
 #include "positioning/geodesy.h"
 #include "positioning/localday.h"
@@ -138,7 +139,8 @@ class TGPS : public QObject {
     UtcClock clock_;
     LocalDay today_;
     QDateTime fixTime_;
-    QElapsedTimer syncAge_;  // since the log last reached the disk
+    QElapsedTimer syncAge_;    // since the log was last sent to the disk
+    TBackgroundSync logSync_;  // the once-a-second sync, off the receiver's thread
 };
 
 }  // namespace tidrun

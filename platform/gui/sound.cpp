@@ -34,7 +34,9 @@ bool Sound::Play(const QString& path) {
     QSoundEffect* effect = effects_.value(key, nullptr);
     if (!effect) {
         effect = new QSoundEffect(this);
-        effect->setSource(QUrl::fromLocalFile(key));
+        // Sounds built into the program live under ":/" and play from their qrc: address.
+        effect->setSource(key.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + key)
+                                                           : QUrl::fromLocalFile(key));
         effects_.insert(key, effect);
     }
     // An effect still loading plays once it is ready; without a device it reports an error

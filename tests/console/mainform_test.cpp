@@ -2,6 +2,12 @@
 // a receiver on a pseudo-terminal, the real widgets on the offscreen platform.
 #include "console/mainform.h"
 
+#include "console/gui/coordpanel.h"
+#include "console/gui/cutpanel.h"
+#include "console/gui/gpspanel.h"
+#include "console/gui/guidepanel.h"
+#include "console/gui/rulertoolbar.h"
+
 #include "console/dialogs/setupform.h"
 #include "planview/gui/mapform.h"
 #include "platform/gui/numericedit.h"
@@ -165,30 +171,32 @@ TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
     EXPECT_FALSE(f.ToolWinRem->isHidden());
     EXPECT_FALSE(f.ToolWinGPS->isHidden());
     EXPECT_FALSE(f.ToolWinCut->isHidden());
-    EXPECT_EQ(f.lblCOM->text(), "WGS84");
-    EXPECT_EQ(f.pnlMode->text(), QStringLiteral("30秒"));
+    EXPECT_EQ(f.pnlGPS->lblCOM->text(), "WGS84");
+    EXPECT_EQ(f.pnlCut->pnlMode->text(), QStringLiteral("30秒"));
     // The planned-line box is the survey area widened by 100 km, pivot in its middle.
     EXPECT_EQ(f.RulerExtent(), (TRulerRect{-168000, -97000, 33000, 104000}));
     EXPECT_DOUBLE_EQ(f.RulerPivotX(), -67500);
 
     // A plain fix: teal.
     pty->Write(Gga(0, 1, 0));
-    ASSERT_TRUE(WaitFor([&] { return f.lblGPSLat->text() != QStringLiteral("緯度:"); }));
-    EXPECT_EQ(f.lblGPSLat->text(), QStringLiteral("緯度:3523.424100"));
-    EXPECT_EQ(f.lblGPSLon->text(), QStringLiteral("経度:13952.164100"));
-    EXPECT_EQ(f.lblGPSAlt->text(), QStringLiteral("高度:39.881"));
-    EXPECT_EQ(f.lblGPSSat->text(), QStringLiteral("衛星数:12"));
-    EXPECT_EQ(f.lblGPSQty->text(), QStringLiteral("測位状態:1"));
-    EXPECT_EQ(f.lblGPSTime->text(), "09:30:00");  // local time, UTC + 9 h
-    ASSERT_TRUE(WaitFor([&] { return f.lblXValue->text().contains('.'); }));
-    EXPECT_TRUE(f.lblXValue->text().trimmed().startsWith("-676"));
-    EXPECT_EQ(Background(f.lblXValue), QColor(0x008080));
-    EXPECT_EQ(Background(f.lblYValue), QColor(0x008080));
+    ASSERT_TRUE(WaitFor([&] { return f.pnlGPS->lblGPSLat->text() != QStringLiteral("緯度:"); }));
+    EXPECT_EQ(f.pnlGPS->lblGPSLat->text(), QStringLiteral("緯度:3523.424100"));
+    EXPECT_EQ(f.pnlGPS->lblGPSLon->text(), QStringLiteral("経度:13952.164100"));
+    EXPECT_EQ(f.pnlGPS->lblGPSAlt->text(), QStringLiteral("高度:39.881"));
+    EXPECT_EQ(f.pnlGPS->lblGPSSat->text(), QStringLiteral("衛星数:12"));
+    EXPECT_EQ(f.pnlGPS->lblGPSQty->text(), QStringLiteral("測位状態:1"));
+    EXPECT_EQ(f.pnlGPS->lblGPSTime->text(), "09:30:00");  // local time, UTC + 9 h
+    ASSERT_TRUE(WaitFor([&] { return f.pnlBottom->lblXValue->text().contains('.'); }));
+    EXPECT_TRUE(f.pnlBottom->lblXValue->text().trimmed().startsWith("-676"));
+    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(0x008080));
+    EXPECT_EQ(Background(f.pnlBottom->lblYValue), QColor(0x008080));
     // The map window got the same position in millimetres.
     TMapForm* map = f.MapForms()[0];
     ASSERT_TRUE(WaitFor([&] { return map->Session().HasBoat(); }));
-    EXPECT_NEAR(map->Session().Scene().Boat()->LastV(), f.lblXValue->text().toDouble(), 0.0011);
-    EXPECT_NEAR(map->Session().Scene().Boat()->LastH(), f.lblYValue->text().toDouble(), 0.0011);
+    EXPECT_NEAR(map->Session().Scene().Boat()->LastV(), f.pnlBottom->lblXValue->text().toDouble(),
+                0.0011);
+    EXPECT_NEAR(map->Session().Scene().Boat()->LastH(), f.pnlBottom->lblYValue->text().toDouble(),
+                0.0011);
 
     struct Step {
         int quality;
@@ -203,30 +211,31 @@ TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
         const QString qty = QStringLiteral("測位状態:%1").arg(s.quality);
         const QString age = QString::asprintf("間隔:%.1f", s.age);
         pty->Write(Gga(sec++, s.quality, s.age));
-        ASSERT_TRUE(
-            WaitFor([&] { return f.lblGPSQty->text() == qty && f.lblGPSSec->text() == age; }));
-        EXPECT_EQ(Background(f.lblXValue), s.colour) << s.quality << " " << s.age;
+        ASSERT_TRUE(WaitFor([&] {
+            return f.pnlGPS->lblGPSQty->text() == qty && f.pnlGPS->lblGPSSec->text() == age;
+        }));
+        EXPECT_EQ(Background(f.pnlBottom->lblXValue), s.colour) << s.quality << " " << s.age;
     }
 
     pty->Write(Sentence("GPRMC,003010.00,A,3523.4241,N,13952.1641,E,5.88,90.0,081226,,,D"));
-    ASSERT_TRUE(WaitFor([&] { return f.lblGPSSpeed->text() != QStringLiteral("速度:"); }));
-    EXPECT_EQ(f.lblGPSSpeed->text(), QStringLiteral("速度:5.880000"));
-    EXPECT_EQ(f.lblGPSCourse->text(), QStringLiteral("方向:90.000000"));
+    ASSERT_TRUE(WaitFor([&] { return f.pnlGPS->lblGPSSpeed->text() != QStringLiteral("速度:"); }));
+    EXPECT_EQ(f.pnlGPS->lblGPSSpeed->text(), QStringLiteral("速度:5.880000"));
+    EXPECT_EQ(f.pnlGPS->lblGPSCourse->text(), QStringLiteral("方向:90.000000"));
 
     // Nothing for more than 3 s while connected: gray, with the age of the last position.
-    const QString live = f.lblXValue->text();
+    const QString live = f.pnlBottom->lblXValue->text();
     now += 3000;
     f.CheckPositionAge();
-    EXPECT_EQ(f.lblXValue->text(), live);
+    EXPECT_EQ(f.pnlBottom->lblXValue->text(), live);
     now += 1500;
     f.CheckPositionAge();
-    EXPECT_EQ(Background(f.lblXValue), QColor(kStaleColour));
-    EXPECT_EQ(f.lblXValue->text(), live + QStringLiteral(" （4秒前）"));
-    EXPECT_TRUE(f.lblYValue->text().endsWith(QStringLiteral("（4秒前）")));
+    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(kStaleColour));
+    EXPECT_EQ(f.pnlBottom->lblXValue->text(), live + QStringLiteral(" （4秒前）"));
+    EXPECT_TRUE(f.pnlBottom->lblYValue->text().endsWith(QStringLiteral("（4秒前）")));
     // A new position brings the live look back.
     pty->Write(Gga(20, 4, 1.0));
-    ASSERT_TRUE(WaitFor([&] { return f.lblXValue->text() == live; }));
-    EXPECT_EQ(Background(f.lblXValue), QColor(0x0000FF));
+    ASSERT_TRUE(WaitFor([&] { return f.pnlBottom->lblXValue->text() == live; }));
+    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(0x0000FF));
 }
 
 // The receiver reports log errors while it handles a sentence: the box comes afterwards,
@@ -253,7 +262,8 @@ TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
     ASSERT_TRUE(f.PortConnected());
     f.Gps()->SetReconnectInterval(100);
     pty->Write(Gga(0, 4, 1.0));
-    ASSERT_TRUE(WaitFor([&] { return f.lblGPSQty->text() == QStringLiteral("測位状態:4"); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return f.pnlGPS->lblGPSQty->text() == QStringLiteral("測位状態:4"); }));
     const int gpsHeight = f.ToolWinGPS->height();
 
     pty.reset();  // unplugged
@@ -261,24 +271,25 @@ TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
     ASSERT_TRUE(WaitFor([&] { return f.AppTitle() == QStringLiteral("未接続"); }));
     EXPECT_TRUE(f.windowTitle().startsWith(QStringLiteral("未接続 — ") + f.Caption()));
     EXPECT_FALSE(f.PortConnected());
-    EXPECT_FALSE(f.lblPortState->isHidden());
-    EXPECT_TRUE(f.lblPortState->text().contains("COM1"));
+    EXPECT_FALSE(f.pnlGPS->lblPortState->isHidden());
+    EXPECT_TRUE(f.pnlGPS->lblPortState->text().contains("COM1"));
     ASSERT_TRUE(WaitFor([&] { return f.ToolWinGPS->height() > gpsHeight; }, 2000));
     const int lostHeight = f.ToolWinGPS->height();
     // The last position stays on screen, gray with its age, not as a live one.
     now += 60000;
     f.CheckPositionAge();
-    EXPECT_EQ(Background(f.lblXValue), QColor(kStaleColour));
-    EXPECT_TRUE(f.lblXValue->text().endsWith(QStringLiteral("（1分前）")));
+    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(kStaleColour));
+    EXPECT_TRUE(f.pnlBottom->lblXValue->text().endsWith(QStringLiteral("（1分前）")));
 
     pty = std::make_unique<Pty>();
     ASSERT_TRUE(QFile::link(pty->SlavePath(), link));
     ASSERT_TRUE(WaitFor([&] { return f.Gps()->InputPort()->IsOpen(); }));
     pty->Write(Gga(5, 2, 1.0));
-    ASSERT_TRUE(WaitFor([&] { return f.lblGPSQty->text() == QStringLiteral("測位状態:2"); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return f.pnlGPS->lblGPSQty->text() == QStringLiteral("測位状態:2"); }));
     EXPECT_EQ(f.AppTitle(), QString());
     EXPECT_TRUE(f.windowTitle().startsWith(f.Caption()));
-    EXPECT_TRUE(f.lblPortState->isHidden());
+    EXPECT_TRUE(f.pnlGPS->lblPortState->isHidden());
     // The received-data window gives back the room the lost-port text took (the other
     // tool windows share what the dock area has to spare).
     const auto fits = [&] {
@@ -287,8 +298,8 @@ TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
     };
     EXPECT_TRUE(WaitFor(fits, 2000)) << f.ToolWinGPS->height() << " after " << lostHeight;
     EXPECT_TRUE(f.PortConnected());
-    EXPECT_EQ(Background(f.lblXValue), QColor(0x0000FF));
-    EXPECT_FALSE(f.lblXValue->text().contains(QStringLiteral("前")));
+    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(0x0000FF));
+    EXPECT_FALSE(f.pnlBottom->lblXValue->text().contains(QStringLiteral("前")));
     EXPECT_TRUE(sink.entries.empty());
 }
 
@@ -388,12 +399,12 @@ TEST_F(MainFormTest, PortThatCannotOpenShowsConnectionErrorAndKeepsDesignTexts) 
     EXPECT_TRUE(f.IsOpen());  // the job is open; nothing is received
     ASSERT_NE(f.Gps(), nullptr);
     EXPECT_FALSE(f.Gps()->IsOpen());
-    EXPECT_EQ(f.lblGPSLat->text(), QStringLiteral("緯度:"));
-    EXPECT_EQ(f.lblGPSTime->text(), "00:00:00");
+    EXPECT_EQ(f.pnlGPS->lblGPSLat->text(), QStringLiteral("緯度:"));
+    EXPECT_EQ(f.pnlGPS->lblGPSTime->text(), "00:00:00");
     now = 100000;
     f.CheckPositionAge();  // never connected: nothing to age, nothing live
-    EXPECT_EQ(f.lblXValue->text(), "        0.000");
-    EXPECT_EQ(Background(f.lblXValue), QColor(kStaleColour));
+    EXPECT_EQ(f.pnlBottom->lblXValue->text(), "        0.000");
+    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(kStaleColour));
 }
 
 TEST_F(MainFormTest, SavedPointNamesSelectTheirEntryOrNone) {
@@ -401,30 +412,30 @@ TEST_F(MainFormTest, SavedPointNamesSelectTheirEntryOrNone) {
     cfg.WriteString(QStringLiteral("設定"), QStringLiteral("誘導点"), QStringLiteral("基準2"));
     cfg.WriteString(QStringLiteral("設定"), QStringLiteral("設標点"), QStringLiteral("消えた点"));
     TMainForm& f = OpenWithPty();
-    EXPECT_EQ(f.cbxRefPoint->count(), 3);
-    EXPECT_EQ(f.cbxRefPoint->itemText(0), QStringLiteral("(なし)"));
-    EXPECT_EQ(f.cbxRefPoint->currentText(), QStringLiteral("基準2"));
-    EXPECT_EQ(f.cbxRemPoint->currentIndex(), 0);
-    EXPECT_EQ(f.cbxRemPoint->currentText(), QStringLiteral("(なし)"));
+    EXPECT_EQ(f.pnlRef->cbxRefPoint->count(), 3);
+    EXPECT_EQ(f.pnlRef->cbxRefPoint->itemText(0), QStringLiteral("(なし)"));
+    EXPECT_EQ(f.pnlRef->cbxRefPoint->currentText(), QStringLiteral("基準2"));
+    EXPECT_EQ(f.pnlGuide->cbxRemPoint->currentIndex(), 0);
+    EXPECT_EQ(f.pnlGuide->cbxRemPoint->currentText(), QStringLiteral("(なし)"));
     TMapForm* map = f.MapForms()[0];
     ASSERT_TRUE(WaitFor([&] { return map->Session().HighlightedGuide() == 1; }));
     EXPECT_EQ(map->Session().HighlightedBuoy(), -1);
 
     // Choosing a buoy point tells every map window its index.
-    f.cbxRemPoint->setCurrentIndex(1);
+    f.pnlGuide->cbxRemPoint->setCurrentIndex(1);
     ASSERT_TRUE(WaitFor([&] { return map->Session().HighlightedBuoy() == 0; }));
 }
 
 TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
     {
         TMainForm& f = OpenWithPty();
-        f.edtCircleSize->setValue(25);
-        f.edtRulerAngle->setText("45.3");
-        f.edtRulerWidth->setValue(40);
-        f.edtRulerStep->setValue(5);
+        f.tbCircle->edtCircleSize->setValue(25);
+        f.tbRuler->edtRulerAngle->setText("45.3");
+        f.tbRuler->edtRulerWidth->setValue(40);
+        f.tbRuler->edtRulerStep->setValue(5);
         f.SetHosei({0.5, -0.25, 1.5, 0.125});
-        f.cbxRefPoint->setCurrentIndex(2);
-        f.cbxRemPoint->setCurrentIndex(1);
+        f.pnlRef->cbxRefPoint->setCurrentIndex(2);
+        f.pnlGuide->cbxRemPoint->setCurrentIndex(1);
         f.actNewMap->trigger();
         ASSERT_EQ(f.MapForms().size(), 2);
         f.actTWGPS->trigger();  // the received-data window put away
@@ -468,13 +479,13 @@ TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
     form.reset();
     TMainForm& g = OpenWithPty();
     ASSERT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
-    EXPECT_EQ(g.edtCircleSize->value(), 25);
-    EXPECT_EQ(g.edtRulerAngle->text(), "45.3");
+    EXPECT_EQ(g.tbCircle->edtCircleSize->value(), 25);
+    EXPECT_EQ(g.tbRuler->edtRulerAngle->text(), "45.3");
     EXPECT_EQ(g.RulerAngle(), 453000);
     EXPECT_EQ(g.RulerWidth(), 40);
     EXPECT_DOUBLE_EQ(g.Hosei().H, 1.5);
-    EXPECT_EQ(g.cbxRefPoint->currentText(), QStringLiteral("基準2"));
-    EXPECT_EQ(g.cbxRemPoint->currentText(), QStringLiteral("設標01"));
+    EXPECT_EQ(g.pnlRef->cbxRefPoint->currentText(), QStringLiteral("基準2"));
+    EXPECT_EQ(g.pnlGuide->cbxRemPoint->currentText(), QStringLiteral("設標01"));
     EXPECT_EQ(g.MapForms().size(), 2);
     // The tool windows are where they were left.
     EXPECT_TRUE(g.ToolWinGPS->isHidden());
@@ -488,22 +499,24 @@ TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
 
 TEST_F(MainFormTest, ClosingIsRefusedSilentlyWhileRecordingAndAskedOtherwise) {
     TMainForm& f = OpenWithPty();
-    f.SetRecording(true);
+    f.SetLineNameAsker([](const QString& preset) { return std::optional(preset); });
+    f.actSurveyStart->trigger();
+    ASSERT_TRUE(f.Recording());
     EXPECT_FALSE(f.actExit->isEnabled());
     EXPECT_FALSE(f.actSurveyStart->isEnabled());
     EXPECT_TRUE(f.actSurveyStop->isEnabled());
     EXPECT_FALSE(f.actCalibrate->isEnabled());
-    EXPECT_FALSE(f.cbxRefPoint->isEnabled());
+    EXPECT_FALSE(f.pnlRef->cbxRefPoint->isEnabled());
     EXPECT_FALSE(f.actFileClose->isEnabled());
-    EXPECT_TRUE(f.btnCut->isEnabled());
-    EXPECT_TRUE(f.btnSurveyStart->isHidden());
-    EXPECT_FALSE(f.btnSurveyStop->isHidden());
+    EXPECT_TRUE(f.pnlCut->btnCut->isEnabled());
+    EXPECT_TRUE(f.pnlCut->btnSurveyStart->isHidden());
+    EXPECT_FALSE(f.pnlCut->btnSurveyStop->isHidden());
     EXPECT_FALSE(f.close());
     EXPECT_TRUE(sink.questions.isEmpty());
     EXPECT_TRUE(f.isVisible());
 
-    f.SetRecording(false);
-    f.actFileClose->setEnabled(true);
+    f.actSurveyStop->trigger();
+    EXPECT_TRUE(f.actFileClose->isEnabled());
     sink.answer = false;
     EXPECT_FALSE(f.close());
     EXPECT_EQ(sink.questions, QStringList{QStringLiteral("終了しますか")});
@@ -528,7 +541,7 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     ASSERT_TRUE(WaitFor([&] { return first->Session().HasBoat(); }));
     EXPECT_DOUBLE_EQ(first->Session().Scene().Boat()->LastV(), -67628.987);
     EXPECT_DOUBLE_EQ(first->Session().Scene().Boat()->LastH(), 3293.889);
-    EXPECT_EQ(f.lblXValue->text(), " -67628.988");
+    EXPECT_EQ(f.pnlBottom->lblXValue->text(), " -67628.988");
 
     TMapForm* second = f.CreateMap(-1, false);
     ASSERT_TRUE(WaitFor([&] { return second->Session().MapColour() == navy; }));
@@ -551,8 +564,8 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     EXPECT_EQ(second->Session().View().Axes(), secondBefore);
 
     // The circle ruler's diameter goes to every window.
-    f.edtCircleSize->setValue(30);
-    emit f.edtCircleSize->valueCommitted(30);
+    f.tbCircle->edtCircleSize->setValue(30);
+    emit f.tbCircle->edtCircleSize->valueCommitted(30);
     ASSERT_TRUE(WaitFor([&] { return second->Session().CircleDiameter() == 30; }));
     EXPECT_EQ(first->Session().CircleDiameter(), 30);
 
@@ -568,7 +581,7 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
 
     // The information line.
     f.ShowInfo(QStringLiteral("基準点「基準1」\r\nＺ＝ 2.839"));
-    EXPECT_EQ(f.lblInfo->text(), QStringLiteral("　基準点「基準1」  Ｚ＝ 2.839"));
+    EXPECT_EQ(f.pnlBottom->lblInfo->text(), QStringLiteral("　基準点「基準1」  Ｚ＝ 2.839"));
 }
 
 TEST_F(MainFormTest, ActionsAndToolWindowsFollowTheWindowsAndDocks) {
@@ -638,23 +651,23 @@ TEST_F(MainFormTest, ClosedConsoleLooksClosedAndKeepsTheJobValues) {
     TMainForm& f = OpenWithPty();
     EXPECT_TRUE(f.windowTitle().startsWith(f.Caption()));  // live: no state in front
     pty->Write(Gga(0, 4, 1.0));
-    ASSERT_TRUE(WaitFor([&] { return Background(f.lblXValue) == QColor(0x0000FF); }));
-    f.edtCircleSize->setText("77");  // typed, not yet confirmed with Return
-    f.edtRulerAngle->setText("12.3");
-    f.cbxRefPoint->setCurrentIndex(1);
-    ASSERT_TRUE(f.edtCircleSize->isEnabled() && f.actNewMap->isEnabled());
+    ASSERT_TRUE(WaitFor([&] { return Background(f.pnlBottom->lblXValue) == QColor(0x0000FF); }));
+    f.tbCircle->edtCircleSize->setText("77");  // typed, not yet confirmed with Return
+    f.tbRuler->edtRulerAngle->setText("12.3");
+    f.pnlRef->cbxRefPoint->setCurrentIndex(1);
+    ASSERT_TRUE(f.tbCircle->edtCircleSize->isEnabled() && f.actNewMap->isEnabled());
 
     f.actFileClose->trigger();
     ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Tidrun Zzz — Tidrun for GPS"));
-    EXPECT_EQ(f.lblXValue->text(), "        0.000");
-    EXPECT_EQ(f.lblYValue->text(), "       0.000");
-    EXPECT_EQ(Background(f.lblXValue), QColor(kStaleColour));
-    EXPECT_EQ(f.lblGPSTime->text(), "00:00:00");
-    EXPECT_EQ(f.lblGPSQty->text(), QStringLiteral("測位状態:"));
-    for (QWidget* w :
-         {static_cast<QWidget*>(f.edtCircleSize), static_cast<QWidget*>(f.edtRulerAngle),
-          static_cast<QWidget*>(f.edtRulerWidth)})
+    EXPECT_EQ(f.pnlBottom->lblXValue->text(), "        0.000");
+    EXPECT_EQ(f.pnlBottom->lblYValue->text(), "       0.000");
+    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(kStaleColour));
+    EXPECT_EQ(f.pnlGPS->lblGPSTime->text(), "00:00:00");
+    EXPECT_EQ(f.pnlGPS->lblGPSQty->text(), QStringLiteral("測位状態:"));
+    for (QWidget* w : {static_cast<QWidget*>(f.tbCircle->edtCircleSize),
+                       static_cast<QWidget*>(f.tbRuler->edtRulerAngle),
+                       static_cast<QWidget*>(f.tbRuler->edtRulerWidth)})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_FALSE(f.actNewMap->isEnabled());
     // The file button carries one action at a time (no drop-down arrow).
@@ -675,13 +688,13 @@ TEST_F(MainFormTest, ClosedConsoleLooksClosedAndKeepsTheJobValues) {
     MapCom1(QDir(prog.path()).filePath("ttyNone"));
     f.FileOpen();
     ASSERT_EQ(sink.Texts(), QStringList{QStringLiteral("接続エラー")});
-    EXPECT_EQ(f.edtCircleSize->text(), "77");
+    EXPECT_EQ(f.tbCircle->edtCircleSize->text(), "77");
     EXPECT_EQ(f.windowTitle().left(6), QStringLiteral("未接続 — "));
-    EXPECT_EQ(f.lblXValue->text(), "        0.000");
+    EXPECT_EQ(f.pnlBottom->lblXValue->text(), "        0.000");
     EXPECT_EQ(f.btnFile->actions(), QList<QAction*>{f.actFileClose});
     now += 60000;
     f.CheckPositionAge();
-    EXPECT_EQ(f.lblXValue->text(), "        0.000");
+    EXPECT_EQ(f.pnlBottom->lblXValue->text(), "        0.000");
     f.actFileClose->trigger();
     ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
     sink.answer = true;
@@ -711,16 +724,17 @@ TEST_F(MainFormTest, CancelledSettingsPutTheToolWindowsBack) {
 // A value that fails its range check is not stored: the last good one is.
 TEST_F(MainFormTest, OutOfRangeFieldsKeepTheirLastGoodValueInTheFile) {
     struct Case {
-        NumericEdit* TMainForm::*field;
+        NumericEdit* (*field)(TMainForm&);
         const char* good;
         const char* bad;
         const char* key;
-    } cases[] = {{&TMainForm::edtCircleSize, "25", "0", "円定規(Size)"},
-                 {&TMainForm::edtRulerAngle, "45.3", "400", "計画線(DMS)"},
-                 {&TMainForm::edtRulerWidth, "40", "", "計画線(WD)"}};
+    } cases[] = {
+        {[](TMainForm& f) { return f.tbCircle->edtCircleSize; }, "25", "0", "円定規(Size)"},
+        {[](TMainForm& f) { return f.tbRuler->edtRulerAngle; }, "45.3", "400", "計画線(DMS)"},
+        {[](TMainForm& f) { return f.tbRuler->edtRulerWidth; }, "40", "", "計画線(WD)"}};
     for (const Case& c : cases) {
         TMainForm& f = OpenWithPty();
-        NumericEdit* e = f.*(c.field);
+        NumericEdit* e = c.field(f);
         e->setText(QString::fromLatin1(c.good));
         e->setText(QString::fromLatin1(c.bad));
         EXPECT_FALSE(e->Validate());
@@ -791,8 +805,10 @@ TEST_F(MainFormTest, TileSetsTheMapsSideBySide) {
 // The end of the desktop session: no question, the job's values stored, the window closed.
 TEST_F(MainFormTest, EndOfSessionClosesWithoutAskingAndStoresTheJob) {
     TMainForm& f = OpenWithPty();
-    f.edtCircleSize->setValue(33);
-    f.SetRecording(true);
+    f.tbCircle->edtCircleSize->setValue(33);
+    f.SetLineNameAsker([](const QString& preset) { return std::optional(preset); });
+    f.actSurveyStart->trigger();
+    ASSERT_TRUE(f.Recording());
     f.EndSession();
     EXPECT_TRUE(sink.questions.isEmpty());
     EXPECT_FALSE(f.isVisible());

@@ -1,0 +1,168 @@
+#include "console/gui/rulertoolbar.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/gui/numericedit.h"
+
+namespace tidrun {
+
+namespace {
+
+NumericEdit* MakeField(QToolBar* bar, MessageSink& sink, const char* name, const QString& picture,
+                       double lo, double hi, const QString& hint, int width) {
+    auto* f = new NumericEdit(picture, lo, hi, bar);
+    f->setObjectName(QLatin1String(name));
+    f->setToolTip(hint);
+    f->SetMessageSink(&sink);
+    f->setFixedWidth(width);
+    return f;
+}
+
+// Two small arrow buttons stacked; returns them (up, down).
+std::pair<QToolButton*, QToolButton*> AddUpDown(QToolBar* bar, const char* name) {
+    auto* w = new QWidget(bar);
+    w->setObjectName(QLatin1String(name));
+    auto* l = new QVBoxLayout(w);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(0);
+    QToolButton* b[2];
+    for (int i = 0; i < 2; ++i) {
+        b[i] = new QToolButton(w);
+        b[i]->setArrowType(i == 0 ? Qt::UpArrow : Qt::DownArrow);
+        b[i]->setFixedSize(16, 11);
+        b[i]->setObjectName(QLatin1String(name) +
+                            (i == 0 ? QStringLiteral("Up") : QStringLiteral("Down")));
+        l->addWidget(b[i]);
+    }
+    bar->addWidget(w);
+    return {b[0], b[1]};
+}
+
+// The small up-down beside a field: focus the field, add or subtract 1 without wrapping.
+void AddFieldUpDown(QToolBar* bar, const char* name, NumericEdit* field) {
+    const auto [up, down] = AddUpDown(bar, name);
+    for (auto [button, step] : {std::pair{up, +1}, std::pair{down, -1}}) {
+        QObject::connect(button, &QToolButton::clicked, field, [field, step] {
+            field->setFocus();
+            const double v =
+                std::clamp(std::trunc(field->value()) + step, field->Minimum(), field->Maximum());
+            field->setValue(v);
+            emit field->valueCommitted(v);
+        });
+    }
+}
+
+}  // namespace
+
+void ShowFieldState(NumericEdit* field, bool bad) {
+    QPalette pal = field->palette();
+    pal.setColor(QPalette::Base, bad ? NumericEdit::ErrorColor()
+                                     : QApplication::palette(field).color(QPalette::Base));
+    field->setPalette(pal);
+}
+
+TCircleToolBar::TCircleToolBar(MessageSink& sink, QWidget* parent)
+    : QToolBar(QStringLiteral("円定規"), parent) {
+    setObjectName(QStringLiteral("tbCircle"));
+    addWidget(new QLabel(QStringLiteral(" 直径 "), this));
+    edtCircleSize = MakeField(this, sink, "edtCircleSize", QStringLiteral("999"), 1, 999,
+                              QStringLiteral("円定規の直径をﾒｰﾄﾙで入力する"), 48);
+    edtCircleSize->setValue(500);
+    addWidget(edtCircleSize);
+    AddFieldUpDown(this, "udCircle", edtCircleSize);
+    addWidget(new QLabel(QStringLiteral(" ｍ "), this));
+    connect(edtCircleSize, &NumericEdit::valueCommitted, this,
+            [this] { emit DiameterChanged(Diameter()); });
+}
+
+int TCircleToolBar::Diameter() {
+    const TFieldValue v = ParseDiameter(edtCircleSize->text());
+    ShowFieldState(edtCircleSize, v.bad);
+    return v.value;
+}
+
+void TCircleToolBar::SetDiameter(int metres) {
+    edtCircleSize->setValue(metres);
+}
+
+TRulerToolBar::TRulerToolBar(MessageSink& sink, QWidget* parent)
+    : QToolBar(QStringLiteral("計画線"), parent) {
+    setObjectName(QStringLiteral("tbRuler"));
+    addWidget(new QLabel(QStringLiteral(" 角度 "), this));
+    edtRulerAngle = MakeField(this, sink, "edtRulerAngle", QStringLiteral("####.####"), -360, 360,
+                              QStringLiteral("計画線の角度を度(．分秒)で入力する"), 80);
+    addWidget(edtRulerAngle);
+    addWidget(new QLabel(QStringLiteral(" 幅 "), this));
+    edtRulerWidth = MakeField(this, sink, "edtRulerWidth", QStringLiteral("999"), 0, 999,
+                              QStringLiteral("計画線の幅をﾒｰﾄﾙで入力する"), 48);
+    edtRulerWidth->setValue(500);
+    addWidget(edtRulerWidth);
+    AddFieldUpDown(this, "udRulerWidth", edtRulerWidth);
+    addWidget(new QLabel(QStringLiteral(" 移動量 "), this));
+    edtRulerStep = MakeField(this, sink, "edtRulerStep", QStringLiteral("999"), 0, 999,
+                             QStringLiteral("計画線の移動量をﾒｰﾄﾙで入力する"), 48);
+    edtRulerStep->setValue(500);
+    addWidget(edtRulerStep);
+    AddFieldUpDown(this, "udRulerStep", edtRulerStep);
+    addWidget(new QLabel(QStringLiteral(" 平行移動 "), this));
+    std::tie(btnMoveUp, btnMoveDown) = AddUpDown(this, "udRuler");
+    for (QToolButton* b : {btnMoveUp, btnMoveDown}) {
+        b->setToolTip(QStringLiteral("計画線を平行移動させる"));
+        b->setFixedSize(22, 13);
+    }
+    connect(btnMoveUp, &QToolButton::clicked, this, [this] {
+        if (movePos_ >= kMoveMax) return;
+        ++movePos_;
+        emit MoveRequested(+1);
+    });
+    connect(btnMoveDown, &QToolButton::clicked, this, [this] {
+        if (movePos_ <= kMoveMin) return;
+        --movePos_;
+        emit MoveRequested(-1);
+    });
+    connect(edtRulerAngle, &NumericEdit::valueCommitted, this, &TRulerToolBar::AngleChanged);
+    connect(edtRulerWidth, &NumericEdit::valueCommitted, this, &TRulerToolBar::WidthChanged);
+}
+
+int TRulerToolBar::AnglePacked() {
+    const TFieldValue v = ParseRulerAngle(edtRulerAngle->text());
+    ShowFieldState(edtRulerAngle, v.bad);
+    return v.value;
+}
+
+int TRulerToolBar::Width() {
+    const TFieldValue v = ParseRulerWidth(edtRulerWidth->text());
+    ShowFieldState(edtRulerWidth, v.bad);
+    return v.value;
+}
+
+int TRulerToolBar::Step() {
+    const TFieldValue v = ParseRulerWidth(edtRulerStep->text());
+    ShowFieldState(edtRulerStep, v.bad);
+    return v.value;
+}
+
+QString TRulerToolBar::AngleText() const {
+    const QString t = edtRulerAngle->text().trimmed();
+    return t.isEmpty() ? QStringLiteral("0") : t;
+}
+
+void TRulerToolBar::SetAngleText(const QString& text) {
+    edtRulerAngle->setText(text);
+}
+
+void TRulerToolBar::SetWidth(int metres) {
+    edtRulerWidth->setValue(metres);
+}
+
+void TRulerToolBar::SetStep(int metres) {
+    edtRulerStep->setValue(metres);
+}
+
+}  // namespace tidrun

@@ -1,0 +1,85 @@
+#include "console/jobsession.h"
+
+#include <QDir>
+
+#include "planview/mapmessages.h"
+#include "surveydata/jobsettings.h"
+
+namespace tidrun {
+
+TJobSession::TJobSession(MessageSink& sink, TRecorder::Clock clock)
+    : kijun_(std::make_unique<TKijunColl>(sink)),
+      tansa_(std::make_unique<TTansaColl>(sink)),
+      ijo_(std::make_unique<TIjoColl>(sink)),
+      sokusen_(std::make_unique<TSokusenColl>(sink)),
+      misoku_(std::make_unique<TMisokuColl>(sink)),
+      recordingFile_(*sokusen_),
+      recorder_(recordingFile_, std::move(clock)) {}
+
+TJobSession::~TJobSession() = default;
+
+void TJobSession::SetLastSentence(double lat, double lon, double alt) {
+    lastLat_ = lat;
+    lastLon_ = lon;
+    lastAlt_ = alt;
+}
+
+void TJobSession::SetBuoyIndex(int index) {
+    const auto& items = ijo_->Items();
+    if (index >= 0 && index < static_cast<int>(items.size()))
+        guidance_.SetBuoy(TPoint2{items[size_t(index)].X, items[size_t(index)].Y});
+    else
+        guidance_.SetBuoy(std::nullopt);
+}
+
+void TJobSession::InitRulerExtent() {
+    guidance_.InitExtent(tansa_->MinX(), tansa_->MinY(), tansa_->MaxX(), tansa_->MaxY());
+}
+
+TPositionOutcome TJobSession::Position(double x, double y, double h, const QDateTime& time) {
+    TPositionOutcome out;
+    out.X = x + offsets_.X;
+    out.Y = y + offsets_.Y;
+    out.H = h + offsets_.H - offsets_.A;
+    TFixValues fix;
+    fix.X = out.X;
+    fix.Y = out.Y;
+    fix.H = out.H;
+    fix.lat = lastLat_;
+    fix.lon = lastLon_;
+    fix.alt = lastAlt_;
+    fix.time = time;
+    fix.DX = offsets_.X;
+    fix.DY = offsets_.Y;
+    fix.DH = offsets_.H;
+    fix.DA = offsets_.A;
+    const TPositionStep step = recorder_.Position(fix);
+    out.cutIndex = step.cutIndex;
+    out.distance = step.distance;
+    out.recording = recorder_.Recording();
+    out.guide = guidance_.Update(lastBoat_, {out.X, out.Y});
+    out.xMm = ToMillimetres(out.X);
+    out.yMm = ToMillimetres(out.Y);
+    lastBoat_ = {out.X, out.Y};
+    return out;
+}
+
+QString TJobSession::StartProblem(const TJobSettings& settings) {
+    // A list of the missing items, each with a leading "、"; the survey-line file is the
+    // only one asked for.
+    QString missing;
+    if (settings.SokusenPath().isEmpty()) missing += QStringLiteral("、測線");
+    if (missing.isEmpty()) return {};
+    return missing.mid(1) + QStringLiteral("が正しく設定されていません。");
+}
+
+int TJobSession::StartLine(const QString& lineName) {
+    lastBoat_ = {};
+    return recorder_.Start(lineName);
+}
+
+QString TJobSession::LineLogPath(const QString& logDir) const {
+    return QDir(logDir).filePath(TRecorder::LineLogName(recorder_.LineNo()));
+}
+
+}  // namespace tidrun

@@ -1,0 +1,94 @@
+// One open job without its windows: the five collections, the calibration offsets, the
+// recorder and the guidance. Turns each position from the receiver into an outcome that
+// the main window shows and sends on to the map windows.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+#include "console/guidance.h"
+#include "console/recorder.h"
+#include "surveydata/pointcoll.h"
+#include "surveydata/sokusencoll.h"
+
+namespace tidrun {
+
+class MessageSink;
+class TJobSettings;
+
+// Calibration offsets 補正X, 補正Y, 補正H, 補正A (metres).
+struct TOffsets {
+    double X = 0, Y = 0, H = 0, A = 0;
+};
+
+struct TPositionOutcome {
+    double X = 0, Y = 0, H = 0;  // corrected
+    std::int32_t xMm = 0, yMm = 0;
+    int cutIndex = -1;  // record index of a cut taken here, -1 for none
+    bool recording = false;
+    double distance = 0;  // from the previous cut (shown while recording)
+    TGuideView guide;
+};
+
+class TJobSession {
+  public:
+    // Errors of the collections go to sink, which must outlive the session; clock is the
+    // 32-bit millisecond tick counter of the recorder.
+    TJobSession(MessageSink& sink, TRecorder::Clock clock);
+    ~TJobSession();
+
+    TKijunColl& Kijun() { return *kijun_; }
+    TTansaColl& Tansa() { return *tansa_; }
+    TIjoColl& Ijo() { return *ijo_; }
+    TSokusenColl& Sokusen() { return *sokusen_; }
+    TMisokuColl& Misoku() { return *misoku_; }
+    const TKijunColl& Kijun() const { return *kijun_; }
+    const TTansaColl& Tansa() const { return *tansa_; }
+    const TIjoColl& Ijo() const { return *ijo_; }
+    const TSokusenColl& Sokusen() const { return *sokusen_; }
+    const TMisokuColl& Misoku() const { return *misoku_; }
+
+    const TOffsets& Offsets() const { return offsets_; }
+    void SetOffsets(const TOffsets& o) { offsets_ = o; }
+
+    TRecorder& Recorder() { return recorder_; }
+    const TRecorder& Recorder() const { return recorder_; }
+    TGuidance& Guidance() { return guidance_; }
+    const TGuidance& Guidance() const { return guidance_; }
+
+    // Latitude, longitude and altitude of the last position sentence (kept in each cut).
+    void SetLastSentence(double lat, double lon, double alt);
+    // The buoy point to guide to by its index in the buoy-point collection; -1 for none.
+    void SetBuoyIndex(int index);
+    // The survey area decides the planned line's extent at open.
+    void InitRulerExtent();
+
+    // One position (metres, before the offsets) and its fix time.
+    TPositionOutcome Position(double x, double y, double h, const QDateTime& time);
+    TPoint2 LastBoat() const { return lastBoat_; }
+
+    // Recording. StartProblem: the warning shown instead of starting, empty when none.
+    static QString StartProblem(const TJobSettings& settings);
+    int StartLine(const QString& lineName);
+    // The per-line log of the running line in logDir.
+    QString LineLogPath(const QString& logDir) const;
+    bool StopLine() { return recorder_.Stop(); }
+
+  private:
+    std::unique_ptr<TKijunColl> kijun_;
+    std::unique_ptr<TTansaColl> tansa_;
+    std::unique_ptr<TIjoColl> ijo_;
+    std::unique_ptr<TSokusenColl> sokusen_;
+    std::unique_ptr<TMisokuColl> misoku_;
+    TRecordingFileWriter recordingFile_;
+    TRecorder recorder_;
+    TGuidance guidance_;
+    TOffsets offsets_;
+    double lastLat_ = 0, lastLon_ = 0, lastAlt_ = 0;
+    TPoint2 lastBoat_;
+};
+
+}  // namespace tidrun

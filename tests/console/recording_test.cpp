@@ -1,0 +1,242 @@
+// Recording and guidance through the main window, with the GPS on a real pseudo-terminal
+// and the job's files on disk.
+#include "console/mainform.h"
+
+#include "console/gui/coordpanel.h"
+#include "console/gui/cutpanel.h"
+#include "console/gui/guidepanel.h"
+#include "console/gui/led.h"
+#include "console/gui/rulertoolbar.h"
+#include "console/gui/signalsounds.h"
+#include "planview/gui/mapform.h"
+#include "platform/gui/numericedit.h"
+#include "surveydata/codec.h"
+#include "surveydata/inifile.h"
+#include "tests/dialogs/gui_helpers.h"
+#include "tests/receiver/receiver_support.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tidrun {
+namespace {
+
+using test::Gga;
+using test::Packet;
+using test::Pty;
+using testing::WaitFor;
+
+class RecordingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(prog.isValid() && work.isValid());
+        Write("KIJUN.DAT", {QStringLiteral("基準1 -67895.365 3158.766 2.839")});
+        Write("CHOSA.DAT",
+              {QStringLiteral("A1 -68000 3000 1 0"), QStringLiteral("A2 -67000 4000 1 0")});
+        Write("SETUHYO.DAT", {QStringLiteral("設標01 -67563.159 3512.585 灯浮標")});
+        Write("SOKUSEN.DAT", {});
+        Write("MARK.DAT", {});
+        settings.Zone = QStringLiteral("9系");
+        settings.CutMethod = QStringLiteral("自動");
+        settings.Interval = QStringLiteral("10");
+        settings.KijunFile = QStringLiteral("KIJUN.DAT");
+        settings.TansaFile = QStringLiteral("CHOSA.DAT");
+        settings.IjoFile = QStringLiteral("SETUHYO.DAT");
+        settings.SokusenFile = QStringLiteral("SOKUSEN.DAT");
+        settings.MisokuFile = QStringLiteral("MARK.DAT");
+        ASSERT_TRUE(settings.Store(Path("Tidrun.CFG")));
+        ASSERT_TRUE(TIniFile(TidrunIniPath(prog.path()))
+                        .WriteString(QStringLiteral("Ports"), "COM1", pty.SlavePath()));
+        form = std::make_unique<TMainForm>(sink, prog.path());
+        form->SetFolderChooser([this](const QString&) { return std::optional(work.path()); });
+        form->SetSettingsRunner([this](TJobSettings& s, const QString& cfg) {
+            s.Load(cfg);
+            return s.Accept(cfg, sink);
+        });
+        form->SetLineNameAsker([this](const QString& preset) -> std::optional<QString> {
+            presets << preset;
+            return answer;
+        });
+        form->SetClock([this] { return now; });
+        form->resize(1200, 800);
+        form->show();
+        form->FileOpen();
+        ASSERT_TRUE(form->IsOpen()) << sink.Texts().join(" | ").toStdString();
+    }
+    void TearDown() override { form.reset(); }
+
+    QString Path(const QString& name) const { return QDir(work.path()).filePath(name); }
+    void Write(const QString& name, const QStringList& lines) {
+        ASSERT_TRUE(WriteCp932LinesAtomic(Path(name), lines));
+    }
+    // Sends a fix and waits until the main window has handled it.
+    void Fix(int sec) {
+        const int before = ++fixes;
+        pty.Write(Gga(sec, 4));
+        ASSERT_TRUE(WaitFor([&] { return handled >= before; }));
+    }
+
+    QTemporaryDir prog, work;
+    Pty pty;
+    TJobSettings settings;
+    RecordingSink sink;
+    std::unique_ptr<TMainForm> form;
+    std::optional<QString> answer = QStringLiteral("測線Ａ");
+    QStringList presets;
+    qint64 now = 5000;
+    int fixes = 0, handled = 0;
+};
+
+TEST_F(RecordingTest, RecordsCutsByHandAndByTimeAndLogsTheirSentences) {
+    TMainForm& f = *form;
+    QObject::connect(&f, &TMainForm::BoatPos, [this] { ++handled; });
+    QList<int> cuts;
+    int lineEnds = 0;
+    QObject::connect(&f, &TMainForm::CutAdded, [&](int index) { cuts << index; });
+    QObject::connect(&f, &TMainForm::LineEnd, [&] { ++lineEnds; });
+    f.actSurveyStart->trigger();
+    ASSERT_TRUE(f.Recording());
+    EXPECT_EQ(presets, QStringList{QStringLiteral("1")});
+    EXPECT_EQ(f.AppTitle(), QStringLiteral("計測中"));
+    for (QAction* a : {f.actExit, f.actSurveyStart, f.actCalibrate, f.actFileClose})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    EXPECT_FALSE(f.pnlRef->cbxRefPoint->isEnabled());
+    // The job stays open: new maps and the planned line still work during a line.
+    EXPECT_TRUE(f.actNewMap->isEnabled());
+    EXPECT_TRUE(f.tbRuler->edtRulerAngle->isEnabled());
+    EXPECT_TRUE(f.pnlCut->btnCut->isEnabled());
+    EXPECT_FALSE(f.close());  // refused while recording, without a question
+    EXPECT_TRUE(sink.questions.isEmpty());
+
+    Fix(1);  // nothing before the first cut, whatever the time
+    now += 60000;
+    f.SurveyTick();
+    EXPECT_FALSE(f.pnlCut->ledCount2->IsOn());
+    f.pnlCut->btnCut->click();
+    EXPECT_TRUE(f.pnlCut->ledCount0->IsOn());
+    Fix(2);
+    ASSERT_EQ(cuts.size(), 1);
+    EXPECT_EQ(cuts.at(0), 0);
+    EXPECT_FALSE(f.pnlCut->ledCount0->IsOn());
+    EXPECT_EQ(f.pnlCut->lblCutCutNo->text(), QStringLiteral("測線 測線Ａ ｶｯﾄ 1"));
+
+    now += 7500;  // more than 6 s: the first lamp
+    f.SurveyTick();
+    EXPECT_TRUE(f.pnlCut->ledCount2->IsOn());
+    EXPECT_EQ(f.pnlCut->lblDuration->text(), QStringLiteral("7"));
+    Fix(3);
+    EXPECT_EQ(cuts.size(), 1);
+    now += 4000;  // more than 10 s: the cut is due, taken at the next fix
+    f.SurveyTick();
+    EXPECT_TRUE(f.pnlCut->ledCount0->IsOn());
+    Fix(4);
+    ASSERT_EQ(cuts.size(), 2);
+
+    f.actSurveyStop->trigger();
+    EXPECT_FALSE(f.Recording());
+    EXPECT_EQ(lineEnds, 1);
+    EXPECT_EQ(f.AppTitle(), QStringLiteral("Tidrun Zzz"));
+    EXPECT_TRUE(f.actFileClose->isEnabled());
+    EXPECT_EQ(f.pnlCut->lblDuration->text(), QStringLiteral("0000"));
+
+    // The line log holds exactly the sentences of the two cuts, as framed.
+    EXPECT_EQ(test::ReadFile(QDir(f.LogDir()).filePath(QStringLiteral("Line1.Log"))),
+              Packet(Gga(2, 4)) + Packet(Gga(4, 4)));
+    QStringList lines;
+    ASSERT_TRUE(ReadCp932Lines(Path("SOKUSEN.DAT"), lines));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("    1,    1, \"測線Ａ\",    1,")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("    2,    1, \"測線Ａ\",    2,")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(",   11,  3525.123400, 13945.678900,   49.000,")))
+        << lines[1].toStdString();
+
+    // The next line: preset 2; a line stopped without a cut finishes nothing on the maps.
+    f.actSurveyStart->trigger();
+    EXPECT_EQ(presets.last(), QStringLiteral("2"));
+    f.actSurveyStop->trigger();
+    EXPECT_EQ(lineEnds, 1);
+    EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
+}
+
+TEST_F(RecordingTest, SignalsComeFromTheCurrentFolderOrTheProgramsOwnSounds) {
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(work.path());
+    const QString builtIn = TSignalSounds::PathFor(TSound::Warn);
+    EXPECT_EQ(builtIn, QStringLiteral(":/sounds/Sound1.Wav"));
+    QFile f(builtIn);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(4) == "RIFF");
+    Write("Sound1.Wav", {});
+    EXPECT_EQ(TSignalSounds::PathFor(TSound::Warn), QDir(work.path()).filePath("Sound1.Wav"));
+    QDir::setCurrent(cwd);
+}
+
+TEST_F(RecordingTest, StartNeedsTheRecordingFileAndANameFromTheDialog) {
+    TMainForm& f = *form;
+    answer.reset();
+    f.actSurveyStart->trigger();
+    EXPECT_FALSE(f.Recording());
+    EXPECT_NE(f.AppTitle(), QStringLiteral("計測中"));
+    EXPECT_TRUE(f.actSurveyStart->isEnabled());
+    // The recording file may be missing from the settings when they are edited by hand.
+    form.reset();
+    settings.SokusenFile.clear();
+    ASSERT_TRUE(settings.Store(Path("Tidrun.CFG")));
+    form = std::make_unique<TMainForm>(sink, prog.path());
+    form->SetFolderChooser([this](const QString&) { return std::optional(work.path()); });
+    form->SetSettingsRunner([&](TJobSettings& s, const QString& cfg) {
+        s.Load(cfg);
+        return true;  // as typed, without the checks of OK
+    });
+    form->SetLineNameAsker([this](const QString& p) -> std::optional<QString> {
+        presets << p;
+        return QStringLiteral("x");
+    });
+    form->FileOpen();
+    presets.clear();
+    form->actSurveyStart->trigger();
+    EXPECT_FALSE(form->Recording());
+    EXPECT_TRUE(presets.isEmpty());
+    ASSERT_FALSE(sink.entries.empty());
+    EXPECT_EQ(sink.entries.back().text, QStringLiteral("測線が正しく設定されていません。"));
+}
+
+TEST_F(RecordingTest, GuidesToTheBuoyAndMovesThePlannedLine) {
+    TMainForm& f = *form;
+    QObject::connect(&f, &TMainForm::BoatPos, [this] { ++handled; });
+    f.pnlGuide->cbxRemPoint->setCurrentIndex(1);  // 設標01
+    Fix(5);
+    // The fix lies at about X -64500, Y -6500 in zone 9: the buoy is south and east.
+    EXPECT_FALSE(f.pnlGuide->lblN->isVisibleTo(f.pnlGuide));
+    EXPECT_TRUE(f.pnlGuide->lblS->isVisibleTo(f.pnlGuide));
+    EXPECT_TRUE(f.pnlGuide->lblE->isVisibleTo(f.pnlGuide));
+    EXPECT_FALSE(f.pnlGuide->lblDMS->text().isEmpty());
+    const double dx = f.pnlGuide->lblDeltaXValue->text().toDouble();
+    EXPECT_LT(dx, 0);
+
+    f.tbRuler->SetAngleText(QStringLiteral("0"));
+    f.tbRuler->SetStep(10);
+    const TRulerRect before = f.RulerSegment();
+    f.tbRuler->btnMoveUp->click();
+    EXPECT_DOUBLE_EQ(f.RulerSegment().Y0, before.Y0 + 10);
+    EXPECT_DOUBLE_EQ(f.RulerPivotY(), before.Y0 + 10);
+    // An angle that cannot be used turns the field fuchsia and counts as 0 for the maps.
+    f.tbRuler->SetAngleText(QStringLiteral("400"));
+    EXPECT_EQ(f.RulerAngle(), 0);
+    EXPECT_EQ(f.tbRuler->edtRulerAngle->palette().color(QPalette::Base), QColor(0xFF00FF));
+}
+
+}  // namespace
+}  // namespace tidrun

@@ -1,0 +1,227 @@
+// The recorder and the job session with a fake tick counter over a real recording file.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "console/jobsession.h"
+#include "console/recorder.h"
+#include "platform/messagesink.h"
+#include "surveydata/codec.h"
+#include "surveydata/jobsettings.h"
+
+namespace tidrun {
+namespace {
+
+// A script of what the crew and the receiver do, and what must follow each step.
+enum class Op { Start, Button, Position, At, Stop };
+struct Step {
+    Op op;
+    std::int64_t ms =
+        0;  // At: milliseconds since the start of the line (clock is set, then ticked)
+    const char* lamps = nullptr;  // At: "210" lamps lit ('-' off), e.g. "2--"
+    TSound sound = TSound::None;  // At / Button
+    int cut = -1;                 // Position: expected record index, -1 for none; Stop: 1 line end
+};
+
+struct Scenario {
+    const char* name;
+    int method;  // 0 自動, 1 手動, 2 全データ
+    std::uint32_t clockStart;
+    std::vector<Step> steps;
+};
+
+void PrintTo(const Scenario& s, std::ostream* os) {
+    *os << s.name;
+}
+
+class RecorderScenario : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(RecorderScenario, FollowsTheScript) {
+    const Scenario& sc = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SOKUSEN.DAT"));
+    QFile(path).open(QIODevice::WriteOnly);
+    RecordingSink sink;
+    std::uint32_t now = sc.clockStart;
+    TJobSession session(sink, [&now] { return now; });
+    ASSERT_TRUE(session.Sokusen().Load(path));
+    session.Recorder().SetRule(MakeCutRule(sc.method, 10));
+    double x = 1000;
+    std::uint32_t lineStart = 0;
+    for (size_t i = 0; i < sc.steps.size(); ++i) {
+        const Step& s = sc.steps[i];
+        SCOPED_TRACE(::testing::Message() << sc.name << " step " << i);
+        switch (s.op) {
+            case Op::Start:
+                lineStart = now;
+                session.StartLine(QStringLiteral("L"));
+                break;
+            case Op::Button:
+                EXPECT_EQ(session.Recorder().RequestCut(), s.sound);
+                break;
+            case Op::Position: {
+                x += 1;
+                const TPositionOutcome out = session.Position(x, 2000, 0, QDateTime());
+                EXPECT_EQ(out.cutIndex, s.cut);
+                break;
+            }
+            case Op::At: {
+                now = lineStart + static_cast<std::uint32_t>(s.ms);
+                const TTickStep t = session.Recorder().Tick();
+                const TLamps& l = session.Recorder().Lamps();
+                const std::string lit = {l.count2 ? '2' : '-', l.count1 ? '1' : '-',
+                                         l.count0 ? '0' : '-'};
+                EXPECT_EQ(lit, s.lamps);
+                EXPECT_EQ(t.sound, s.sound);
+                break;
+            }
+            case Op::Stop:
+                EXPECT_EQ(session.StopLine(), s.cut == 1);
+                break;
+        }
+    }
+    EXPECT_TRUE(sink.entries.empty());
+}
+
+// Times are from the start of the line; the first cut is taken at the position right after
+// the button at 1 s, so the automatic count-down runs from about 1 s.
+const Scenario kScenarios[] = {
+    {"auto10",
+     0,
+     5000,
+     {{Op::Start},
+      {Op::At, 500, "---"},
+      {Op::Position},  // nothing before the first cut, whatever the time
+      {Op::At, 15000, "---"},
+      {Op::Button, 0, nullptr, TSound::Cut},
+      {Op::At, 15050, "--0"},
+      {Op::Position, 0, nullptr, TSound::None, 0},
+      {Op::At, 15100, "---"},
+      {Op::At, 21999, "---"},  // 6.9 s after the cut: not more than 6 whole seconds
+      {Op::At, 22100, "2--", TSound::Warn},
+      {Op::At, 22500, "2--"},  // the warning sounds once
+      {Op::At, 24100, "21-", TSound::Warn},
+      {Op::At, 26000, "21-"},  // ten whole seconds are not more than ten
+      {Op::Position},
+      {Op::At, 26100, "210", TSound::Cut},
+      {Op::At, 27000, "210"},  // requested once
+      {Op::Position, 0, nullptr, TSound::None, 1},
+      {Op::At, 27100, "---"},
+      {Op::Stop, 0, nullptr, TSound::None, 1}}},
+    {"auto10 across the wrap of the tick counter",
+     0,
+     0xFFFFFFFFu - 7500,
+     {{Op::Start},
+      {Op::Button, 0, nullptr, TSound::Cut},
+      {Op::Position, 0, nullptr, TSound::None, 0},
+      {Op::At, 6900, "---"},
+      {Op::At, 7100, "2--", TSound::Warn},
+      {Op::At, 9100, "21-", TSound::Warn},  // the counter wrapped at 7.5 s
+      {Op::At, 11100, "210", TSound::Cut},
+      {Op::Position, 0, nullptr, TSound::None, 1}}},
+    {"all data",
+     2,
+     0,
+     {{Op::Start},
+      {Op::Position},
+      {Op::Position},
+      {Op::At, 60000, "---"},  // no count-down without the time rule
+      {Op::Button, 0, nullptr, TSound::Cut},
+      {Op::Position, 0, nullptr, TSound::None, 0},
+      {Op::Position, 0, nullptr, TSound::None, 1},
+      {Op::Position, 0, nullptr, TSound::None, 2},
+      {Op::Stop, 0, nullptr, TSound::None, 1},
+      {Op::Position}}},  // stopped: nothing more
+    {"hand only",
+     1,
+     0,
+     {{Op::Start},
+      {Op::Button, 0, nullptr, TSound::Cut},
+      {Op::Position, 0, nullptr, TSound::None, 0},
+      {Op::At, 99000, "---"},
+      {Op::Position},
+      {Op::Button, 0, nullptr, TSound::Cut},
+      {Op::Position, 0, nullptr, TSound::None, 1},
+      {Op::Stop, 0, nullptr, TSound::None, 1}}},
+    {"stop without a cut sends no line end",
+     0,
+     0,
+     {{Op::Start},
+      {Op::Position},
+      {Op::At, 30000, "---"},
+      {Op::Stop, 0, nullptr, TSound::None, 0},
+      {Op::Button, 0, nullptr, TSound::None}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Recorder, RecorderScenario, ::testing::ValuesIn(kScenarios));
+
+// A cut hands the collection the fix, the offsets and the time since the previous cut in
+// the places of the record, and the file holds the line at once.
+TEST(JobSession, CutRecordCarriesTheFixOffsetsAndTimes) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SOKUSEN.DAT"));
+    // Line 7 exists: the next line is 8.
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(EncodeCp932(QStringLiteral(
+        "    1,    7, \"7\",    1,       1.000,       2.000,    0.000,    0.000,    0, "
+        "   35.000000,   139.000000,    0.000, \"26/12/08 9:00:00\",       0.000,       "
+        "0.000,    0.000,    0.000\r\n")));
+    f.close();
+    RecordingSink sink;
+    std::uint32_t now = 1000;
+    TJobSession session(sink, [&now] { return now; });
+    ASSERT_TRUE(session.Sokusen().Load(path));
+    session.Recorder().SetRule(MakeCutRule(1, 10));
+    session.SetOffsets({0.5, -0.25, 1.0, 2.0});
+    session.SetLastSentence(3539.123456, 13945.654321, 41.5);
+
+    EXPECT_EQ(session.Recorder().DefaultLineName(), QStringLiteral("8"));
+    EXPECT_EQ(session.StartLine(QStringLiteral("測線A")), 8);
+    EXPECT_EQ(session.LineLogPath(QStringLiteral("/job/Log")),
+              QDir(QStringLiteral("/job/Log")).filePath(QStringLiteral("Line8.Log")));
+    session.Recorder().RequestCut();
+    now += 12345;
+    const QDateTime t(QDate(2026, 12, 8), QTime(10, 11, 12));
+    const TPositionOutcome a = session.Position(-100.0, 200.0, 30.0, t);
+    EXPECT_EQ(a.cutIndex, 1);
+    EXPECT_EQ(a.xMm, -99500);
+    EXPECT_EQ(a.yMm, 199750);
+    session.Recorder().RequestCut();
+    now += 3000;
+    const TPositionOutcome b = session.Position(-97.0, 204.0, 30.0, t.addSecs(3));
+    EXPECT_DOUBLE_EQ(b.distance, 5.0);
+
+    const QStringList lines = DecodeCp932([&] {
+                                  QFile in(path);
+                                  in.open(QIODevice::ReadOnly);
+                                  return in.readAll();
+                              }())
+                                  .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[1],
+              QStringLiteral("    2,    8, \"測線A\",    1,     -99.500,     199.750,   29.000,    "
+                             "0.000,   12,  3539.123456, 13945.654321,   41.500, \"26/12/08 "
+                             "10:11:12\",       0.500,      -0.250,    1.000,    2.000"));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral(
+        "    3,    8, \"測線A\",    2,     -96.500,     203.750,   29.000,    5.000,    3,")));
+    EXPECT_TRUE(session.StopLine());
+    EXPECT_TRUE(sink.entries.empty());
+}
+
+TEST(JobSession, StartNeedsTheRecordingFileName) {
+    TJobSettings s;
+    s.SokusenFile = QStringLiteral("  ");
+    EXPECT_EQ(TJobSession::StartProblem(s), QStringLiteral("測線が正しく設定されていません。"));
+    s.SokusenFile = QStringLiteral("SOKUSEN.DAT");
+    EXPECT_EQ(TJobSession::StartProblem(s), QString());
+}
+
+}  // namespace
+}  // namespace tidrun
