@@ -882,7 +882,7 @@ bool TMainForm::DoOpen() {
         set("lblCutSEQ", QString::asprintf("前測点 %d", r.Serial));
         const QByteArray name = sokusen_->LineName(last).toLocal8Bit().left(10);
         set("lblCutCutNo",
-            QStringLiteral("測線 %1 ｶｯﾄ %2").arg(sokusen_->LineName(last).left(10)).arg(r.CutNo));
+            QStringLiteral("測線 %1 ｶｯﾄ %2").arg(sokusen_->LineName(last).left(10), QString::number(r.CutNo)));
         set("lblCutX", QString::asprintf("Ｘ＝%11.3f", r.X));
         set("lblCutY", QString::asprintf("Ｙ＝%11.3f", r.Y));
         set("lblPrevDist", QString::asprintf("%8.1f", r.Dist));

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "platform/messagesink.h"
+#include "surveydata/codec.h"
 
 namespace tidrun {
 
@@ -68,12 +69,12 @@ class TJobSettings {
     // loaded); Validate checks and creates the files there.
     QString Resolve(const QString& path) const;
 
-    // Paths trimmed of surrounding blanks.
-    QString KijunPath() const { return KijunFile.trimmed(); }
-    QString TansaPath() const { return TansaFile.trimmed(); }
-    QString IjoPath() const { return IjoFile.trimmed(); }
-    QString SokusenPath() const { return SokusenFile.trimmed(); }
-    QString MisokuPath() const { return MisokuFile.trimmed(); }
+    // Paths trimmed of surrounding blanks and tabs.
+    QString KijunPath() const { return TrimBlanks(KijunFile); }
+    QString TansaPath() const { return TrimBlanks(TansaFile); }
+    QString IjoPath() const { return TrimBlanks(IjoFile); }
+    QString SokusenPath() const { return TrimBlanks(SokusenFile); }
+    QString MisokuPath() const { return TrimBlanks(MisokuFile); }
 
     // Item indexes of the choices (-1 when the text is not one of them).
     int PortIndex() const;
