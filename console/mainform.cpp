@@ -830,7 +830,9 @@ bool TMainForm::DoOpen() {
 
     if (!runSettings_ || !runSettings_(settings_, cfgPath_)) return false;
 
-    WriteWorkDir(iniPath, workDir_);
+    if (!WriteWorkDir(iniPath, workDir_)) {
+        sink_.Error(QStringLiteral("設定ファイルに書込できません\r\nﾌｧｲﾙ名：") + iniPath);
+    }
     SetCaption(JobTitle(settings_.JobName, settings_.MapDatum));
     if (settings_.SurveyAreaChanged()) {
         savedMapCount_ = 0;
@@ -881,8 +883,8 @@ bool TMainForm::DoOpen() {
         };
         set("lblCutSEQ", QString::asprintf("前測点 %d", r.Serial));
         const QByteArray name = sokusen_->LineName(last).toLocal8Bit().left(10);
-        set("lblCutCutNo",
-            QStringLiteral("測線 %1 ｶｯﾄ %2").arg(sokusen_->LineName(last).left(10), QString::number(r.CutNo)));
+        set("lblCutCutNo", QStringLiteral("測線 %1 ｶｯﾄ %2")
+                               .arg(sokusen_->LineName(last).left(10), QString::number(r.CutNo)));
         set("lblCutX", QString::asprintf("Ｘ＝%11.3f", r.X));
         set("lblCutY", QString::asprintf("Ｙ＝%11.3f", r.Y));
         set("lblPrevDist", QString::asprintf("%8.1f", r.Dist));
@@ -1104,7 +1106,9 @@ void TMainForm::SaveSettings() {
     c.BuoyPoint = IsOpen()
                       ? (cbxRemPoint->currentIndex() > 0 ? cbxRemPoint->currentText() : QString())
                       : buoyName_;
-    c.Store(cfgPath_);
+    if (!c.Store(cfgPath_)) {
+        sink_.Error(QStringLiteral("設定ファイルに書込できません\r\nﾌｧｲﾙ名：") + cfgPath_);
+    }
     SaveToolPositions();
 }
 

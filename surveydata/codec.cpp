@@ -7,6 +7,11 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cerrno>
+
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#endif
 
 namespace tidrun {
 
@@ -185,11 +190,27 @@ QStringList SplitCp932Lines(QByteArrayView bytes) {
     return lines;
 }
 
+namespace {
+
+// Only a file that is not there is missing; one behind a folder that may not be searched
+// is there but cannot be read.
+bool Absent(const QString& path) {
+#if defined(Q_OS_UNIX)
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) != 0 &&
+           (errno == ENOENT || errno == ENOTDIR);
+#else
+    return !QFileInfo::exists(path);
+#endif
+}
+
+}  // namespace
+
 ReadResult ReadFileLimited(const QString& path, qint64 maxBytes, QByteArray& bytes) {
     bytes.clear();
     QFile f(path);
     const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) return ReadResult::Missing;
+    if (!info.exists() && !info.isSymLink() && Absent(path)) return ReadResult::Missing;
     if (info.isDir() || !f.open(QIODevice::ReadOnly)) return ReadResult::Unreadable;
     constexpr qint64 kPiece = 64 << 10;
     while (true) {
