@@ -50,7 +50,9 @@ class TJobSettings {
 
     // Reads every key (defaults for absent ones) and remembers the survey-area path, so
     // that SurveyAreaChanged can tell after Accept.
-    void Load(const QString& cfgPath);
+    // False when the file exists but could not be read completely (a folder, no
+    // permission): the settings are then the defaults and Store will refuse to write.
+    bool Load(const QString& cfgPath);
     // Writes 通信, 速度, 転送通信, 転送速度, 転送方法, 座標系, 収録方法, 間隔, 地図座標系,
     // 平面座標, 工事名, 基準, 調査, 設標, 収録, マーク, 転送文字, 変換新, then [Color] 平面図.
     bool Store(const QString& cfgPath) const;
@@ -66,7 +68,10 @@ class TJobSettings {
     bool SurveyAreaChanged() const { return surveyAreaChanged_; }
 
     // A relative file path is taken from the work folder (the folder of the Tidrun.CFG last
-    // loaded); Validate checks and creates the files there.
+    // loaded); Validate checks and creates the files there. Where the path as written does
+    // not exist, it is taken as Windows would: backslashes separate folders and names match
+    // without regard to ASCII letter case. The path is not cleaned of "..": the file system
+    // resolves it, through symbolic links, as it does for any program.
     QString Resolve(const QString& path) const;
 
     // Paths trimmed of surrounding blanks and tabs.

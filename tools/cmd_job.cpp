@@ -20,17 +20,19 @@ int RunJob(const QStringList& args) {
         return 2;
     }
     StderrSink sink;
-    const QString workDir = args.front();
+    const QString workDir = QDir::cleanPath(args.front());  // as the console takes its choice
     if (!QFileInfo(workDir).isDir()) {
         sink.Show(MessageSink::Kind::Plain, QStringLiteral("作業フォルダが見つかりません"));
         return 1;
     }
     TJobSettings settings;
-    settings.Load(TidrunCfgPath(workDir));
-    // A relative path in the settings is taken from the work folder.
-    auto resolve = [&settings](const QString& path) {
-        return path.isEmpty() ? path : QDir::cleanPath(settings.Resolve(path));
-    };
+    const QString cfgPath = TidrunCfgPath(workDir);
+    if (!settings.Load(cfgPath)) {
+        sink.Error(QStringLiteral("ﾌｧｲﾙが読めません\r\nﾌｧｲﾙ名：") + cfgPath);
+        return 1;
+    }
+    // Paths are found exactly as the console finds them.
+    auto resolve = [&settings](const QString& path) { return settings.Resolve(path); };
 
     TKijunColl kijun(sink);
     TTansaColl tansa(sink);
