@@ -803,6 +803,12 @@ bool TMainForm::DoOpen() {
     const QString preset = ReadWorkDir(iniPath, programDir_);
     const std::optional<QString> chosen = chooseFolder_ ? chooseFolder_(preset) : std::nullopt;
     if (!chosen) return false;
+    // The folder goes into Tidrun.INI and every path of the job: it must survive code page 932.
+    if (const QString error = UnstorableText(QStringLiteral("作業フォルダ名"), *chosen);
+        !error.isEmpty()) {
+        sink_.Error(error);
+        return false;
+    }
 
     // From here the configuration path names the new folder; its keys are written back at
     // exit only once this open has gone through (see SaveSettings).

@@ -213,6 +213,18 @@ bool TJobSettings::Validate(MessageSink& sink) const {
         sink.Error(QString::fromUtf8(text));
         return false;
     };
+    const std::pair<const char*, const QString*> texts[] = {
+        {"工事名", &JobName},     {"基準点ﾌｧｲﾙ名", &KijunFile}, {"調査区域ﾌｧｲﾙ名", &TansaFile},
+        {"設標ﾌｧｲﾙ名", &IjoFile}, {"収録ﾌｧｲﾙ名", &SokusenFile}, {"マークﾌｧｲﾙ名", &MisokuFile},
+        {"転送文字", &OutText},
+    };
+    for (const auto& [what, text] : texts) {
+        const QString error = UnstorableText(QString::fromUtf8(what), *text);
+        if (!error.isEmpty()) {
+            sink.Error(error);
+            return false;
+        }
+    }
     if (TansaPath().isEmpty()) return fail("調査区域ﾌｧｲﾙ名を入力して下さい");
     if (!FileExists(Resolve(TansaPath()))) return fail("調査区域ﾌｧｲﾙが見つかりません");
     if (KijunPath().isEmpty()) return fail("基準点ﾌｧｲﾙ名を入力して下さい");
@@ -312,10 +324,18 @@ QString TJobSettings::TransferText() const {
     return OutText.trimmed() + QLatin1Char('\r');
 }
 
+QString UnstorableText(const QString& what, const QString& text) {
+    const QString c = FirstUnencodableCp932(text);
+    if (c.isEmpty()) return {};
+    const char32_t u = c.size() == 2 ? QChar::surrogateToUcs4(c[0], c[1]) : c[0].unicode();
+    return what + QStringLiteral("に保存できない文字「%1」(U+%2)があります")
+                      .arg(c, QString::number(u, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+}
+
 QString ValidateLineName(const QString& name) {
     if (name.trimmed().isEmpty()) return QStringLiteral("測線名を入力して下さい");
     if (name.contains(QLatin1Char('"'))) return QStringLiteral("測線名に引用符(\")は使えません");
-    return {};
+    return UnstorableText(QStringLiteral("測線名"), name);
 }
 
 }  // namespace tidrun

@@ -57,8 +57,9 @@ class TJobSettings {
     // 平面座標, 工事名, 基準, 調査, 設標, 収録, マーク, 転送文字, 変換新, then [Color] 平面図.
     bool Store(const QString& cfgPath) const;
 
-    // The checks on OK, in order; the first failure is shown as an error and false is
-    // returned. A missing recording or mark file is offered for creation through
+    // The checks on OK, in order (first: no field that goes into Tidrun.CFG holds a
+    // character code page 932 cannot store); the first failure is shown as an error and
+    // false is returned. A missing recording or mark file is offered for creation through
     // sink.Confirm (path + "\r\n\n新規で作成しますか"); Yes creates it empty.
     bool Validate(MessageSink& sink) const;
     // OK of the dialog: Validate, then Store (a store failure is reported as
@@ -116,9 +117,15 @@ class TJobSettings {
     bool surveyAreaChanged_ = false;
 };
 
+// Text typed by the user that goes into a file must survive code page 932: the error text
+// "<what>に保存できない文字「c」(U+XXXX)があります" naming the first character that cannot
+// be stored, or the empty string when every character can.
+QString UnstorableText(const QString& what, const QString& text);
+
 // The line-name dialog's check on OK: the empty string when the name is acceptable, else
 // the error text ("測線名を入力して下さい" for a blank name, "測線名に引用符(")は使えません"
-// for a name with a double quote). The name itself is used untrimmed.
+// for a name with a double quote, or the UnstorableText of "測線名"). The name itself is
+// used untrimmed.
 QString ValidateLineName(const QString& name);
 inline constexpr int kLineNameMax = 50;
 
