@@ -162,7 +162,8 @@ bool TPointColl::Load(const QString& fileName) {
     fileName_ = fileName;
     loadIncomplete_ = false;
     QFile file(fileName);
-    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
+    // Only a regular file has an end: a device or a pipe could be read for ever.
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)) {
         loadIncomplete_ = QFileInfo::exists(fileName);
         sink_.Error(QStringLiteral("ﾌｧｲﾙが読めません\r\n") + FileNameText(fileName));
         return false;

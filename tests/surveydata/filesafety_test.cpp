@@ -238,7 +238,7 @@ TEST(UnreadableConfig, IsNeverReplaced) {
 
 // A point, recording or configuration file of 2 GB of NUL bytes (a disk image restored
 // over a job, say) is one bad line that is not held in memory: the load reports it and
-// the process grows by far less than the file.
+// the process grows by far less than the file. A device in a file's place is not read.
 TEST(HugeInput, IsReadInBoundedMemory) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("huge.dat"));
@@ -258,6 +258,12 @@ TEST(HugeInput, IsReadInBoundedMemory) {
             "boxes: " + sink.Texts().join('|').toStdString());
         TSokusenColl cuts(sink);
         c.Check(!cuts.Load(path) && cuts.Count() == 0, "the recording file loaded");
+        // A device never ends: it is no point file.
+        sink.entries.clear();
+        c.Check(!points.Load(QStringLiteral("/dev/zero")), "/dev/zero loaded");
+        c.Check(
+            sink.Texts() == QStringList{QStringLiteral("ﾌｧｲﾙが読めません\r\nﾌｧｲﾙ名：/dev/zero")},
+            "boxes: " + sink.Texts().join('|').toStdString());
         TJobSettings s;
         s.Load(path);
         c.Check(s.Port == QStringLiteral("COM1"), "settings read from NUL bytes");
