@@ -510,6 +510,12 @@ bool TMainForm::DoOpen() {
     const QString preset = ReadWorkDir(iniPath, programDir_);
     const std::optional<QString> chosen = chooseFolder_ ? chooseFolder_(preset) : std::nullopt;
     if (!chosen) return false;
+    // The folder goes into Tidrun.INI and every path of the job: it must survive code page 932.
+    if (const QString error = UnstorableText(QStringLiteral("作業フォルダ名"), *chosen);
+        !error.isEmpty()) {
+        sink_.Error(error);
+        return false;
+    }
 
     // From here the configuration path names the new folder; its keys are written back at
     // exit only once this open has gone through (see SaveSettings).
@@ -544,7 +550,9 @@ bool TMainForm::DoOpen() {
         return false;
     }
 
-    WriteWorkDir(iniPath, workDir_);
+    if (!WriteWorkDir(iniPath, workDir_)) {
+        sink_.Error(QStringLiteral("設定ファイルに書込できません\r\nﾌｧｲﾙ名：") + iniPath);
+    }
     SetCaption(JobTitle(settings_.JobName, settings_.MapDatum));
     if (settings_.SurveyAreaChanged()) {
         savedMapCount_ = 0;
@@ -842,7 +850,9 @@ void TMainForm::SaveSettings() {
         IsOpen() ? (pnlGuide->cbxRemPoint->currentIndex() > 0 ? pnlGuide->cbxRemPoint->currentText()
                                                               : QString())
                  : buoyName_;
-    c.Store(cfgPath_);
+    if (!c.Store(cfgPath_)) {
+        sink_.Error(QStringLiteral("設定ファイルに書込できません\r\nﾌｧｲﾙ名：") + cfgPath_);
+    }
     SaveToolPositions();
 }
 

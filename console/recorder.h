@@ -4,6 +4,9 @@
 // counter; all tick arithmetic is modular, so a line survives the counter wrapping.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+
 #include <QDateTime>
 #include <QString>
 
@@ -74,7 +77,10 @@ class TRecordingFileWriter : public TCutWriter {
   public:
     explicit TRecordingFileWriter(TSokusenColl& lines) : lines_(lines) {}
     int LastLineNo() const override { return lines_.LineNo(); }
-    int BeginLine() override { return lines_.BeginLine(); }
+    // A number past the 32-bit range is held at its top; the collection refuses such a cut.
+    int BeginLine() override {
+        return static_cast<int>(std::min<std::int64_t>(lines_.BeginLine(), INT32_MAX));
+    }
     int Write(const TCutInput& cut) override { return lines_.AddCut(cut); }
     bool EndLine() override { return lines_.EndLine(); }
 

@@ -1,9 +1,17 @@
 #include "surveydata/codec.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <algorithm>
+#include <cerrno>
+
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#endif
 
 namespace tidrun {
 
@@ -34,6 +42,21 @@ char16_t OddSingleToUnicode(unsigned char c) {
 unsigned char UnicodeToOddSingle(char16_t u) {
     for (const auto& m : kOddSingle)
         if (m[1] == u) return static_cast<unsigned char>(m[0]);
+    return 0;
+}
+
+// Japanese input methods on Linux type these where Windows has its own code page 932
+// characters (wave dash, minus, yen, double bar, cent, pound, not, em dash). They are
+// stored as the bytes Windows would have written for the same key.
+constexpr struct {
+    char16_t u;
+    unsigned short cp;
+} kInputMethodChars[] = {{0x301C, 0x8160}, {0x2212, 0x817C}, {0x00A5, 0x005C}, {0x2016, 0x8161},
+                         {0x00A2, 0x8191}, {0x00A3, 0x8192}, {0x00AC, 0x81CA}, {0x2014, 0x815C}};
+
+unsigned short InputMethodCharToCp932(char16_t u) {
+    for (const auto& m : kInputMethodChars)
+        if (m.u == u) return m.cp;
     return 0;
 }
 
@@ -106,14 +129,50 @@ QByteArray EncodeCp932(QStringView text) {
     qsizetype runStart = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = text[i].unicode();
-        const unsigned char odd = UnicodeToOddSingle(u);
-        if (u >= 0x80 && !odd) continue;
-        EncodeRun(text.sliced(runStart, i - runStart), out);
-        out += static_cast<char>(u < 0x80 ? u : odd);
+        if (u < 0x80) {
+            EncodeRun(text.sliced(runStart, i - runStart), out);
+            out += static_cast<char>(u);
+        } else if (const unsigned char odd = UnicodeToOddSingle(u)) {
+            EncodeRun(text.sliced(runStart, i - runStart), out);
+            out += static_cast<char>(odd);
+        } else if (const unsigned short cp = InputMethodCharToCp932(u)) {
+            EncodeRun(text.sliced(runStart, i - runStart), out);
+            if (cp > 0xFF) out += static_cast<char>(cp >> 8);
+            out += static_cast<char>(cp & 0xFF);
+        } else {
+            continue;
+        }
         runStart = i + 1;
     }
     EncodeRun(text.sliced(runStart), out);
     return out;
+}
+
+QString TrimBlanks(const QString& text) {
+    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    qsizetype b = 0, e = text.size();
+    while (b < e && blank(text[b])) ++b;
+    while (e > b && blank(text[e - 1])) --e;
+    return text.mid(b, e - b);
+}
+
+QString FirstUnencodableCp932(QStringView text) {
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+        const QStringView one = text.sliced(i, len);
+        i += len;
+        const char16_t u = one[0].unicode();
+        if (len == 1 && (u < 0x80 || UnicodeToOddSingle(u) || InputMethodCharToCp932(u))) {
+            continue;
+        }
+        QStringEncoder encoder(kCodecName);
+        const QByteArray b = encoder(one);
+        if (encoder.hasError() || b.isEmpty()) return one.toString();
+        // The converter's best fits (a Latin letter with an accent to the bare letter, say)
+        // do not read back as what was typed; such a character cannot be stored either.
+        if (DecodeCp932(b) != one) return one.toString();
+    }
+    return {};
 }
 
 QStringList SplitCp932Lines(QByteArrayView bytes) {
@@ -131,14 +190,102 @@ QStringList SplitCp932Lines(QByteArrayView bytes) {
     return lines;
 }
 
-bool ReadCp932Lines(const QString& path, QStringList& lines) {
-    lines.clear();
+namespace {
+
+// Only a file that is not there is missing; one behind a folder that may not be searched
+// is there but cannot be read.
+bool Absent(const QString& path) {
+#if defined(Q_OS_UNIX)
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) != 0 &&
+           (errno == ENOENT || errno == ENOTDIR);
+#else
+    return !QFileInfo::exists(path);
+#endif
+}
+
+}  // namespace
+
+ReadResult ReadFileLimited(const QString& path, qint64 maxBytes, QByteArray& bytes) {
+    bytes.clear();
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    const QByteArray all = f.readAll();
-    if (f.error() != QFileDevice::NoError) return false;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink() && Absent(path)) return ReadResult::Missing;
+    if (info.isDir() || !f.open(QIODevice::ReadOnly)) return ReadResult::Unreadable;
+    constexpr qint64 kPiece = 64 << 10;
+    while (true) {
+        const qint64 room = std::min(kPiece, maxBytes + 1 - bytes.size());
+        const qsizetype old = bytes.size();
+        bytes.resize(old + room);
+        const qint64 got = f.read(bytes.data() + old, room);
+        if (got < 0) {
+            bytes.resize(old);
+            return ReadResult::Unreadable;
+        }
+        bytes.resize(old + got);
+        if (bytes.size() > maxBytes) {
+            bytes.resize(maxBytes);
+            return ReadResult::TooLarge;
+        }
+        if (got == 0) return ReadResult::Ok;
+    }
+}
+
+bool ReadCp932Lines(const QString& path, QStringList& lines, qint64 maxBytes) {
+    lines.clear();
+    QByteArray all;
+    if (ReadFileLimited(path, maxBytes, all) != ReadResult::Ok) return false;
     lines = SplitCp932Lines(all);
     return true;
+}
+
+namespace {
+
+bool WriteAll(QFileDevice& f, const char* data, qint64 size) {
+    return size == 0 || f.write(data, size) == size;
+}
+
+// The in-place path: the part beyond the old end is written first (a full disk fails
+// there, and the file is cut back to its old size), then the old part is overwritten,
+// which needs no new space, and the file is cut to the new size.
+bool WriteInPlace(const QString& path, QByteArrayView bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return false;
+    const qint64 oldSize = f.size();
+    const qint64 newSize = bytes.size();
+    if (newSize > oldSize) {
+        if (!f.seek(oldSize) || !WriteAll(f, bytes.data() + oldSize, newSize - oldSize) ||
+            !f.flush()) {
+            f.resize(oldSize);
+            return false;
+        }
+    }
+    if (!f.seek(0) || !WriteAll(f, bytes.data(), std::min(oldSize, newSize)) || !f.flush()) {
+        return false;
+    }
+    if (newSize < oldSize && !f.resize(newSize)) return false;
+    return f.error() == QFileDevice::NoError;
+}
+
+}  // namespace
+
+WriteResult WriteFileReplacing(const QString& path, QByteArrayView bytes) {
+    const QFileInfo info(path);
+    if (info.isDir()) return WriteResult::CannotCreate;
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (!info.exists() || !info.isFile() || !info.isWritable()) {
+            return WriteResult::CannotCreate;
+        }
+        return WriteInPlace(path, bytes) ? WriteResult::Ok : WriteResult::WriteFailed;
+    }
+    // The temporary file is buffered: a write that did not reach the disk shows only at the
+    // flush, which the commit alone would not report.
+    if (!WriteAll(f, bytes.data(), bytes.size()) || !f.flush()) {
+        f.cancelWriting();
+        return WriteResult::WriteFailed;
+    }
+    return f.commit() ? WriteResult::Ok : WriteResult::WriteFailed;
 }
 
 bool WriteCp932LinesAtomic(const QString& path, const QStringList& lines) {
@@ -147,13 +294,7 @@ bool WriteCp932LinesAtomic(const QString& path, const QStringList& lines) {
         out += EncodeCp932(line);
         out += "\r\n";
     }
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    if (f.write(out) != out.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    return WriteFileReplacing(path, out) == WriteResult::Ok;
 }
 
 }  // namespace tidrun

@@ -1,8 +1,5 @@
 #include "surveydata/inifile.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 #include <charconv>
 
 #include "surveydata/codec.h"
@@ -23,11 +20,50 @@ bool SameName(const QString& a, const QString& b) {
 bool TIniDocument::Load(const QString& path) {
     lines_.clear();
     sections_.clear();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    const QByteArray bytes = f.readAll();
-    Parse(DecodeCp932(bytes));
-    return true;
+    incomplete_ = false;
+    QByteArray bytes;
+    const ReadResult r = ReadFileLimited(path, kMaxFileBytes, bytes);
+    if (r == ReadResult::Missing) return true;
+    ParseBytes(bytes);
+    incomplete_ = r != ReadResult::Ok;
+    return !incomplete_;
+}
+
+namespace {
+
+// One pair of matching quotes around a value is not part of it.
+QString Unquoted(const QString& value) {
+    if (value.size() >= 2 &&
+        (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+        value.back() == value.front()) {
+        return value.mid(1, value.size() - 2);
+    }
+    return value;
+}
+
+}  // namespace
+
+void TIniDocument::AddLine(QString raw, QByteArray bytes, bool changed, int& current) {
+    Line line;
+    line.text = std::move(raw);
+    line.raw = std::move(bytes);
+    line.changed = changed;
+    const QString t = line.text.trimmed();
+    const qsizetype close = t.indexOf(QLatin1Char(']'));
+    if (t.startsWith(QLatin1Char('[')) && close > 0) {
+        const QString name = t.mid(1, close - 1).trimmed();
+        line.isHeader = true;
+        line.key = name;
+        current = static_cast<int>(sections_.size());
+        sections_ << name;
+    } else if (!t.startsWith(QLatin1Char(';')) && t.contains(QLatin1Char('='))) {
+        const qsizetype eq = t.indexOf(QLatin1Char('='));
+        line.isKey = true;
+        line.key = t.left(eq).trimmed();
+        line.value = Unquoted(t.mid(eq + 1).trimmed());
+    }
+    line.section = current;
+    lines_.push_back(std::move(line));
 }
 
 void TIniDocument::Parse(const QString& text) {
@@ -42,25 +78,24 @@ void TIniDocument::Parse(const QString& text) {
         QString raw = text.mid(start, end - start);
         if (raw.endsWith(QLatin1Char('\r'))) raw.chop(1);
         start = end + 1;
+        AddLine(std::move(raw), QByteArray(), true, current);
+    }
+}
 
-        Line line;
-        line.text = raw;
-        const QString t = raw.trimmed();
-        const qsizetype close = t.indexOf(QLatin1Char(']'));
-        if (t.startsWith(QLatin1Char('[')) && close > 0) {
-            const QString name = t.mid(1, close - 1).trimmed();
-            line.isHeader = true;
-            line.key = name;
-            current = static_cast<int>(sections_.size());
-            sections_ << name;
-        } else if (!t.startsWith(QLatin1Char(';')) && t.contains(QLatin1Char('='))) {
-            const qsizetype eq = t.indexOf(QLatin1Char('='));
-            line.isKey = true;
-            line.key = t.left(eq).trimmed();
-            line.value = t.mid(eq + 1).trimmed();
-        }
-        line.section = current;
-        lines_.push_back(std::move(line));
+void TIniDocument::ParseBytes(QByteArrayView bytes) {
+    lines_.clear();
+    sections_.clear();
+    int current = -1;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    while (start < n) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0) end = n;
+        qsizetype stop = end;
+        if (stop > start && bytes[stop - 1] == '\r') --stop;
+        const QByteArrayView raw = bytes.sliced(start, stop - start);
+        start = end + 1;
+        AddLine(DecodeCp932(raw), raw.toByteArray(), false, current);
     }
 }
 
@@ -73,18 +108,18 @@ QString TIniDocument::Text() const {
     return out;
 }
 
-bool TIniDocument::Save(const QString& path) const {
-    const QByteArray bytes = EncodeCp932(Text());
-    QSaveFile f(path);
-    // Where the folder does not let a temporary file be made but the file itself may be
-    // written, writing in place beats not saving at all.
-    f.setDirectWriteFallback(true);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    if (f.write(bytes) != bytes.size()) {
-        f.cancelWriting();
-        return false;
+QByteArray TIniDocument::Bytes() const {
+    QByteArray out;
+    for (const Line& l : lines_) {
+        out += l.changed ? EncodeCp932(l.text) : l.raw;
+        out += "\r\n";
     }
-    return f.commit();
+    return out;
+}
+
+bool TIniDocument::Save(const QString& path) const {
+    if (incomplete_) return false;
+    return WriteFileReplacing(path, Bytes()) == WriteResult::Ok;
 }
 
 // The first section of that name; its header occurrence index, or -1.
@@ -113,9 +148,14 @@ void TIniDocument::SetValue(const QString& section, const QString& key, const QS
     // A line break inside a value would end the line and turn the rest into a new one.
     QString value = text;
     value.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    // A value that itself stands in a pair of quotes gets one more pair, which reading
+    // takes off again.
+    if (Unquoted(value.trimmed()) != value.trimmed()) {
+        value = QLatin1Char('"') + value + QLatin1Char('"');
+    }
     Line kl;
     kl.isKey = true;
-    kl.value = value.trimmed();
+    kl.value = Unquoted(value.trimmed());
     const int s = FindSection(section);
     if (s < 0) {
         Line header;
@@ -136,6 +176,8 @@ void TIniDocument::SetValue(const QString& section, const QString& key, const QS
         Line& l = lines_[static_cast<size_t>(k)];
         l.text = l.key + QLatin1Char('=') + value;
         l.value = kl.value;
+        l.changed = true;
+        l.raw.clear();
         return;
     }
     // After the last line of the section that is not blank (its header at least).
@@ -164,7 +206,13 @@ bool TIniDocument::EraseSection(const QString& section) {
         any = true;
         std::erase_if(lines_, [s](const Line& l) { return l.section == s; });
     }
-    if (any) Parse(Text());  // renumber the remaining sections
+    if (any) {  // renumber the remaining sections, keeping each line's bytes
+        std::vector<Line> old = std::move(lines_);
+        lines_.clear();
+        sections_.clear();
+        int current = -1;
+        for (Line& l : old) AddLine(std::move(l.text), std::move(l.raw), l.changed, current);
+    }
     return any;
 }
 
@@ -314,14 +362,14 @@ bool TIniFile::WriteBool(const QString& section, const QString& key, bool value)
 
 bool TIniFile::EraseSection(const QString& section) {
     TIniDocument doc;
-    doc.Load(path_);
+    if (!doc.Load(path_)) return false;
     if (!doc.EraseSection(section)) return true;
     return doc.Save(path_);
 }
 
 bool TIniFile::DeleteKey(const QString& section, const QString& key) {
     TIniDocument doc;
-    doc.Load(path_);
+    if (!doc.Load(path_)) return false;
     if (!doc.DeleteKey(section, key)) return true;
     return doc.Save(path_);
 }

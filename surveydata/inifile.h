@@ -4,6 +4,8 @@
 // match without regard to ASCII case.
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -14,15 +16,26 @@
 namespace tidrun {
 
 // One INI file parsed into memory. Writing a key changes only that key's line (or adds
-// one at the end of its section, or a new section at the end of the file).
+// one at the end of its section, or a new section at the end of the file); every other
+// line is written back with the very bytes it was read with. A value in one pair of
+// matching quotes ("..." or '...') reads without them, as Windows reads it.
 class TIniDocument {
   public:
-    // Reads the file; a missing or unreadable file gives an empty document (false).
+    // Largest file read (a real Tidrun.CFG is a few kilobytes); a larger one is read up to
+    // this size and counts as not read completely.
+    static constexpr qint64 kMaxFileBytes = 4 << 20;
+
+    // Reads the file. A missing file gives an empty document and true; a file that exists
+    // but could not be read completely (no permission, a folder, too large) gives what
+    // could be read and false, and Save then refuses to write over it.
     bool Load(const QString& path);
     void Parse(const QString& text);
-    // Writes through a temporary file and a rename. False on failure.
+    void ParseBytes(QByteArrayView bytes);
+    // Writes through a temporary file and a rename. False on failure, and when the loaded
+    // file could not be read completely (nothing is written then).
     bool Save(const QString& path) const;
-    QString Text() const;  // lines joined with CR LF, ending with CR LF
+    QString Text() const;      // lines joined with CR LF, ending with CR LF
+    QByteArray Bytes() const;  // the file's bytes: unchanged lines as read, others in cp932
 
     std::optional<QString> Value(const QString& section, const QString& key) const;
     void SetValue(const QString& section, const QString& key, const QString& value);
@@ -34,7 +47,9 @@ class TIniDocument {
 
   private:
     struct Line {
-        QString text;      // the line as read (or as written)
+        QString text;    // the line as read (or as written)
+        QByteArray raw;  // the bytes read for it; empty once the line is changed or new
+        bool changed = true;
         int section = -1;  // index into sections_ of the section it belongs to (-1: before any)
         bool isHeader = false;
         bool isKey = false;
@@ -43,8 +58,10 @@ class TIniDocument {
     };
     int FindSection(const QString& name) const;
     int FindKey(int section, const QString& key) const;
+    void AddLine(QString raw, QByteArray bytes, bool changed, int& current);
     std::vector<Line> lines_;
     QStringList sections_;  // section names in file order (first occurrence)
+    bool incomplete_ = false;
 };
 
 // The access the program uses: every call opens the file, reads or writes, and closes it.
@@ -64,7 +81,8 @@ class TIniFile {
     QStringList ReadSection(const QString& section) const;  // key names
     QStringList ReadSections() const;
 
-    // Each returns false when the file could not be written.
+    // Each returns false when the file could not be written, or was not written because
+    // it exists but could not be read completely (what it holds would be lost).
     bool WriteString(const QString& section, const QString& key, const QString& value);
     bool WriteInteger(const QString& section, const QString& key, int value);
     bool WriteFloat(const QString& section, const QString& key, double value);

@@ -43,6 +43,47 @@ int IndexOf(const QStringList& list, const QString& text) {
     return static_cast<int>(list.indexOf(text));
 }
 
+bool SameIgnoringAsciiCase(const QString& a, const QString& b) {
+    if (a.size() != b.size()) return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x >= 'A' && x <= 'Z') x += 'a' - 'A';
+        if (y >= 'A' && y <= 'Z') y += 'a' - 'A';
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// A path as Windows would take it: a backslash separates folders, and each name matches
+// an entry that differs in ASCII letter case only (the exact name first, then the first
+// such entry in name order). Names not found stay as written.
+QString AsWindowsWould(const QString& baseDir, const QString& path) {
+    QString p = path;
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QString dir = QDir::isAbsolutePath(p) || baseDir.isEmpty() ? QString() : baseDir;
+    if (p.startsWith(QLatin1Char('/'))) dir = QStringLiteral("/");
+    const QStringList parts = p.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        QString name = part;
+        const QString exact = dir.isEmpty() ? part : QDir(dir).filePath(part);
+        if (part != QLatin1String(".") && part != QLatin1String("..") &&
+            !QFileInfo::exists(exact)) {
+            const QStringList entries = QDir(dir.isEmpty() ? QStringLiteral(".") : dir)
+                                            .entryList(QDir::AllEntries | QDir::Hidden |
+                                                           QDir::System | QDir::NoDotAndDotDot,
+                                                       QDir::Name);
+            for (const QString& e : entries) {
+                if (SameIgnoringAsciiCase(e, part)) {
+                    name = e;
+                    break;
+                }
+            }
+        }
+        dir = dir.isEmpty() ? name : QDir(dir).filePath(name);
+    }
+    return dir;
+}
+
 }  // namespace
 
 const QStringList& TJobSettings::PortChoices() {
@@ -108,9 +149,9 @@ const QStringList& TJobSettings::ColorChoices() {
     return list;
 }
 
-void TJobSettings::Load(const QString& cfgPath) {
+bool TJobSettings::Load(const QString& cfgPath) {
     TIniDocument doc;
-    doc.Load(cfgPath);
+    const bool complete = doc.Load(cfgPath);
     auto str = [&](const char* key, const QString& def) {
         return doc.Value(kSettei, QString::fromUtf8(key)).value_or(def);
     };
@@ -137,11 +178,15 @@ void TJobSettings::Load(const QString& cfgPath) {
     loadedTansa_ = TansaPath();
     surveyAreaChanged_ = false;
     baseDir_ = QFileInfo(cfgPath).absolutePath();
+    return complete;
 }
 
 QString TJobSettings::Resolve(const QString& path) const {
-    if (path.isEmpty() || baseDir_.isEmpty()) return path;
-    return QDir(baseDir_).absoluteFilePath(path);
+    if (path.isEmpty()) return path;
+    const QString asWritten = baseDir_.isEmpty() ? path : QDir(baseDir_).absoluteFilePath(path);
+    if (QFileInfo::exists(asWritten)) return asWritten;
+    // A job moved from Windows names its files with backslashes and in any letter case.
+    return AsWindowsWould(baseDir_, path);
 }
 
 bool TJobSettings::Store(const QString& cfgPath) const {
@@ -168,6 +213,18 @@ bool TJobSettings::Validate(MessageSink& sink) const {
         sink.Error(QString::fromUtf8(text));
         return false;
     };
+    const std::pair<const char*, const QString*> texts[] = {
+        {"工事名", &JobName},     {"基準点ﾌｧｲﾙ名", &KijunFile}, {"調査区域ﾌｧｲﾙ名", &TansaFile},
+        {"設標ﾌｧｲﾙ名", &IjoFile}, {"収録ﾌｧｲﾙ名", &SokusenFile}, {"マークﾌｧｲﾙ名", &MisokuFile},
+        {"転送文字", &OutText},
+    };
+    for (const auto& [what, text] : texts) {
+        const QString error = UnstorableText(QString::fromUtf8(what), *text);
+        if (!error.isEmpty()) {
+            sink.Error(error);
+            return false;
+        }
+    }
     if (TansaPath().isEmpty()) return fail("調査区域ﾌｧｲﾙ名を入力して下さい");
     if (!FileExists(Resolve(TansaPath()))) return fail("調査区域ﾌｧｲﾙが見つかりません");
     if (KijunPath().isEmpty()) return fail("基準点ﾌｧｲﾙ名を入力して下さい");
@@ -267,10 +324,18 @@ QString TJobSettings::TransferText() const {
     return OutText.trimmed() + QLatin1Char('\r');
 }
 
+QString UnstorableText(const QString& what, const QString& text) {
+    const QString c = FirstUnencodableCp932(text);
+    if (c.isEmpty()) return {};
+    const char32_t u = c.size() == 2 ? QChar::surrogateToUcs4(c[0], c[1]) : c[0].unicode();
+    return what + QStringLiteral("に保存できない文字「%1」(U+%2)があります")
+                      .arg(c, QString::number(u, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+}
+
 QString ValidateLineName(const QString& name) {
     if (name.trimmed().isEmpty()) return QStringLiteral("測線名を入力して下さい");
     if (name.contains(QLatin1Char('"'))) return QStringLiteral("測線名に引用符(\")は使えません");
-    return {};
+    return UnstorableText(QStringLiteral("測線名"), name);
 }
 
 }  // namespace tidrun

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "platform/messagesink.h"
+#include "surveydata/codec.h"
 
 namespace tidrun {
 
@@ -49,13 +50,16 @@ class TJobSettings {
 
     // Reads every key (defaults for absent ones) and remembers the survey-area path, so
     // that SurveyAreaChanged can tell after Accept.
-    void Load(const QString& cfgPath);
+    // False when the file exists but could not be read completely (a folder, no
+    // permission): the settings are then the defaults and Store will refuse to write.
+    bool Load(const QString& cfgPath);
     // Writes 通信, 速度, 転送通信, 転送速度, 転送方法, 座標系, 収録方法, 間隔, 地図座標系,
     // 平面座標, 工事名, 基準, 調査, 設標, 収録, マーク, 転送文字, 変換新, then [Color] 平面図.
     bool Store(const QString& cfgPath) const;
 
-    // The checks on OK, in order; the first failure is shown as an error and false is
-    // returned. A missing recording or mark file is offered for creation through
+    // The checks on OK, in order (first: no field that goes into Tidrun.CFG holds a
+    // character code page 932 cannot store); the first failure is shown as an error and
+    // false is returned. A missing recording or mark file is offered for creation through
     // sink.Confirm (path + "\r\n\n新規で作成しますか"); Yes creates it empty.
     bool Validate(MessageSink& sink) const;
     // OK of the dialog: Validate, then Store (a store failure is reported as
@@ -65,15 +69,18 @@ class TJobSettings {
     bool SurveyAreaChanged() const { return surveyAreaChanged_; }
 
     // A relative file path is taken from the work folder (the folder of the Tidrun.CFG last
-    // loaded); Validate checks and creates the files there.
+    // loaded); Validate checks and creates the files there. Where the path as written does
+    // not exist, it is taken as Windows would: backslashes separate folders and names match
+    // without regard to ASCII letter case. The path is not cleaned of "..": the file system
+    // resolves it, through symbolic links, as it does for any program.
     QString Resolve(const QString& path) const;
 
-    // Paths trimmed of surrounding blanks.
-    QString KijunPath() const { return KijunFile.trimmed(); }
-    QString TansaPath() const { return TansaFile.trimmed(); }
-    QString IjoPath() const { return IjoFile.trimmed(); }
-    QString SokusenPath() const { return SokusenFile.trimmed(); }
-    QString MisokuPath() const { return MisokuFile.trimmed(); }
+    // Paths trimmed of surrounding blanks and tabs.
+    QString KijunPath() const { return TrimBlanks(KijunFile); }
+    QString TansaPath() const { return TrimBlanks(TansaFile); }
+    QString IjoPath() const { return TrimBlanks(IjoFile); }
+    QString SokusenPath() const { return TrimBlanks(SokusenFile); }
+    QString MisokuPath() const { return TrimBlanks(MisokuFile); }
 
     // Item indexes of the choices (-1 when the text is not one of them).
     int PortIndex() const;
@@ -110,9 +117,15 @@ class TJobSettings {
     bool surveyAreaChanged_ = false;
 };
 
+// Text typed by the user that goes into a file must survive code page 932: the error text
+// "<what>に保存できない文字「c」(U+XXXX)があります" naming the first character that cannot
+// be stored, or the empty string when every character can.
+QString UnstorableText(const QString& what, const QString& text);
+
 // The line-name dialog's check on OK: the empty string when the name is acceptable, else
 // the error text ("測線名を入力して下さい" for a blank name, "測線名に引用符(")は使えません"
-// for a name with a double quote). The name itself is used untrimmed.
+// for a name with a double quote, or the UnstorableText of "測線名"). The name itself is
+// used untrimmed.
 QString ValidateLineName(const QString& name);
 inline constexpr int kLineNameMax = 50;
 

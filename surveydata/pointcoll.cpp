@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <charconv>
 #include <cstdint>
@@ -25,6 +24,9 @@ constexpr bool IsDigit(char c) {
 // A bad line is reported each time, but a broken file must not flood the user with boxes.
 constexpr int kMaxReportedBadLines = 10;
 constexpr qint64 kReadBlock = 4 << 20;
+// No line of these files comes near this; a longer one is a bad line and is not kept.
+constexpr size_t kMaxLineBytes = 64 << 10;
+constexpr char kDosEndOfFile = 0x1A;
 
 QString FileNameText(const QString& fileName) {
     return QStringLiteral("ﾌｧｲﾙ名：%1").arg(fileName);
@@ -131,13 +133,14 @@ bool ParseReal(std::string_view field, double& value) {
 }
 
 const char* ParseIntPrefix(const char* p, const char* end, int& value) {
-    if (p < end && *p == '+') ++p;
-    if (p >= end) return nullptr;
-    if (*p == '-' && (p + 1 >= end || !IsDigit(p[1]))) return nullptr;
-    if (*p != '-' && !IsDigit(*p)) return nullptr;
+    // One optional sign, then digits; from_chars takes the minus itself but no plus.
+    const char* digits = p;
+    if (p < end && (*p == '+' || *p == '-')) ++digits;
+    if (digits >= end || !IsDigit(*digits)) return nullptr;
+    if (p < end && *p == '+') p = digits;
     int v = 0;
     const auto r = std::from_chars(p, end, v);
-    if (r.ec != std::errc()) return nullptr;
+    if (r.ec != std::errc()) return nullptr;  // not a number, or beyond 32 bits
     value = v;
     return r.ptr;
 }
@@ -159,7 +162,8 @@ bool TPointColl::Load(const QString& fileName) {
     fileName_ = fileName;
     loadIncomplete_ = false;
     QFile file(fileName);
-    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
+    // Only a regular file has an end: a device or a pipe could be read for ever.
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)) {
         loadIncomplete_ = QFileInfo::exists(fileName);
         sink_.Error(QStringLiteral("ﾌｧｲﾙが読めません\r\n") + FileNameText(fileName));
         return false;
@@ -171,20 +175,29 @@ bool TPointColl::Load(const QString& fileName) {
     int lineNo = 0;
     int badLines = 0;
     bool atEnd = false;
+    bool skipping = false;  // inside a line too long to be real, which is not kept
+    auto badLine = [&] {
+        loadIncomplete_ = true;
+        if (++badLines <= kMaxReportedBadLines) {
+            sink_.Error(
+                QStringLiteral("読込ｴﾗｰ\r\n") +
+                QStringLiteral("ﾌｧｲﾙ名：%1（%2行目）").arg(fileName, QString::number(lineNo)));
+        }
+        return ContinueAfterBadLine();
+    };
     auto handleLine = [&](std::string_view line) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty()) return true;
-        if (ParseLine(line)) return true;
-        loadIncomplete_ = true;
-        if (++badLines <= kMaxReportedBadLines) {
-            sink_.Error(QStringLiteral("読込ｴﾗｰ\r\n") +
-                        QStringLiteral("ﾌｧｲﾙ名：%1（%2行目）").arg(fileName).arg(lineNo));
-        }
-        return ContinueAfterBadLine();
+        if (line.size() <= kMaxLineBytes && ParseLine(line)) return true;
+        return badLine();
+    };
+    auto endSkippedLine = [&] {
+        skipping = false;
+        ++lineNo;
+        return badLine();
     };
     while (!atEnd) {
-        if (filled == buffer.size()) buffer.resize(buffer.size() * 2);  // a very long line
         const qint64 got =
             file.read(buffer.data() + filled, static_cast<qint64>(buffer.size() - filled));
         if (got < 0) {
@@ -199,13 +212,25 @@ bool TPointColl::Load(const QString& fileName) {
             const void* nl = std::memchr(buffer.data() + start, '\n', filled - start);
             if (!nl) break;
             const size_t end = static_cast<size_t>(static_cast<const char*>(nl) - buffer.data());
-            if (!handleLine(std::string_view(buffer.data() + start, end - start))) return false;
-            start = end + 1;
-        }
-        if (atEnd && start < filled) {
-            if (!handleLine(std::string_view(buffer.data() + start, filled - start))) {
+            if (!(skipping ? endSkippedLine()
+                           : handleLine(std::string_view(buffer.data() + start, end - start)))) {
                 return false;
             }
+            start = end + 1;
+        }
+        if (atEnd) {
+            // Older DOS tools end a text file with the end-of-file byte 0x1A.
+            while (filled > start && buffer[filled - 1] == kDosEndOfFile) --filled;
+            if (skipping) {
+                if (!endSkippedLine()) return false;
+            } else if (start < filled &&
+                       !handleLine(std::string_view(buffer.data() + start, filled - start))) {
+                return false;
+            }
+            break;
+        }
+        if (filled - start > kMaxLineBytes) {  // no line end in sight: drop what is held
+            skipping = true;
             start = filled;
         }
         if (start > 0) {
@@ -229,23 +254,23 @@ bool TPointColl::Save(const QString& fileName) {
         sink_.Error(RefuseSaveText());
         return false;
     }
-    QSaveFile file(fileName);
-    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::WriteOnly)) {
-        sink_.Error(QStringLiteral("ﾌｧｲﾙを書込できません\r\n") + FileNameText(fileName));
-        return false;
-    }
+    QByteArray bytes;
     const int n = Count();
     for (int i = 0; i < n; ++i) {
-        QByteArray line = EncodeCp932(FormatLine(i));
-        line += "\r\n";
-        if (file.write(line) != line.size()) break;
+        bytes += EncodeCp932(FormatLine(i));
+        bytes += "\r\n";
     }
-    if (file.error() != QFileDevice::NoError || !file.commit()) {
-        file.cancelWriting();
-        sink_.Error(QStringLiteral("書込ｴﾗｰ\r\n") + FileNameText(fileName));
-        return false;
+    switch (WriteFileReplacing(fileName, bytes)) {
+        case WriteResult::Ok:
+            return true;
+        case WriteResult::CannotCreate:
+            sink_.Error(QStringLiteral("ﾌｧｲﾙを書込できません\r\n") + FileNameText(fileName));
+            return false;
+        case WriteResult::WriteFailed:
+            break;
     }
-    return true;
+    sink_.Error(QStringLiteral("書込ｴﾗｰ\r\n") + FileNameText(fileName));
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -323,7 +348,7 @@ bool TIjoColl::ParseLine(std::string_view line) {
 }
 
 QString TMisokuColl::NormalizeName(const QString& name) {
-    const QString t = name.trimmed();
+    const QString t = TrimBlanks(name);
     return t.isEmpty() ? QStringLiteral("(マーク)") : t;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <limits>
 #include <string>
 
 #include "surveydata/codec.h"
@@ -20,6 +22,7 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 // Recording lines are about 170 to 200 bytes; reserving for the short end avoids most
 // regrowth of the record array on a large file without touching memory that stays unused.
 constexpr qint64 kMinLineBytes = 160;
+constexpr qint64 kMaxReserve = 2 << 20;
 
 // Reads 1 to maxDigits decimal digits at p.
 bool ReadNumber(const char*& p, const char* end, int maxDigits, int& value) {
@@ -52,6 +55,23 @@ std::string_view StripQuotes(std::string_view f, std::string& scratch) {
     for (char c : f)
         if (c != '"') scratch.push_back(c);
     return scratch;
+}
+
+bool SyncToDisk(QFile& file);
+
+// Makes the end of the file fit for appending: a final DOS end-of-file byte (0x1A) goes,
+// and a torn last line gets its line end, LF alone after a CR that was written before the
+// power cut, else CR LF.
+void RepairEnd(QFile& file) {
+    qint64 size = file.size();
+    char c = 0;
+    while (size > 0 && file.seek(size - 1) && file.getChar(&c) && c == 0x1A) {
+        if (!file.resize(size - 1)) return;
+        --size;
+    }
+    if (size == 0 || c == '\n') return;
+    const QByteArray end = c == '\r' ? QByteArray("\n") : QByteArray("\r\n");
+    if (file.seek(size) && file.write(end) == end.size()) SyncToDisk(file);
 }
 
 bool SyncToDisk(QFile& file) {
@@ -133,7 +153,8 @@ void TSokusenColl::Clear() {
 }
 
 void TSokusenColl::Reserve(qint64 fileBytes) {
-    items_.reserve(static_cast<size_t>(fileBytes / kMinLineBytes + 16));
+    // Capped: a huge file that is not a recording file must not reserve memory by its size.
+    items_.reserve(static_cast<size_t>(std::min(fileBytes / kMinLineBytes + 16, kMaxReserve)));
 }
 
 std::uint32_t TSokusenColl::InternName(const QString& name) {
@@ -224,36 +245,30 @@ QString TSokusenColl::FormatLine(int index) const {
     return line;
 }
 
-int TSokusenColl::BeginLine() {
+std::int64_t TSokusenColl::BeginLine() {
     CloseFile();
     file_ = std::make_unique<File>();
     file_->file.setFileName(FileName());
-    // A line torn by a power cut has no line end: give it one, so that the next cut
-    // starts a line of its own instead of being glued to the torn one.
-    bool needsLineEnd = false;
-    {
-        QFile tail(FileName());
-        if (tail.open(QIODevice::ReadOnly) && tail.size() > 0 && tail.seek(tail.size() - 1)) {
-            char c = 0;
-            needsLineEnd = tail.getChar(&c) && c != '\n';
-        }
+    if (file_->file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
+        RepairEnd(file_->file);
     }
-    if (file_->file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) &&
-        needsLineEnd) {
-        if (file_->file.write("\r\n", 2) == 2) SyncToDisk(file_->file);
-    }
-    nextSerial_ = items_.empty() ? 1 : items_.back().Serial + 1;
-    currentLineNo_ = items_.empty() ? 1 : items_.back().LineNo + 1;
+    nextSerial_ = items_.empty() ? 1 : std::int64_t{items_.back().Serial} + 1;
+    currentLineNo_ = items_.empty() ? 1 : std::int64_t{items_.back().LineNo} + 1;
     nextCutNo_ = 1;
     noCutYet_ = true;
     return currentLineNo_;
 }
 
 int TSokusenColl::AddCut(const TCutInput& cut) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+    if (nextSerial_ > kMax || currentLineNo_ > kMax || nextCutNo_ > kMax) {
+        sink_.Error(QStringLiteral("側線ファイル書込エラー"));
+        return -1;
+    }
     TSokusen r;
-    r.Serial = nextSerial_;
-    r.LineNo = currentLineNo_;
-    r.CutNo = nextCutNo_;
+    r.Serial = static_cast<std::int32_t>(nextSerial_);
+    r.LineNo = static_cast<std::int32_t>(currentLineNo_);
+    r.CutNo = static_cast<std::int32_t>(nextCutNo_);
     r.X = cut.X;
     r.Y = cut.Y;
     r.H = cut.H;
@@ -275,7 +290,12 @@ int TSokusenColl::AddCut(const TCutInput& cut) {
     bytes += "\r\n";
     bool written = false;
     if (file_ && file_->file.isOpen()) {
-        written = file_->file.write(bytes) == bytes.size() && SyncToDisk(file_->file);
+        QFile& f = file_->file;
+        const qint64 before = f.size();
+        written = f.write(bytes) == bytes.size() && SyncToDisk(f);
+        // A line that reached the file only in part (a full disk) would glue the next cut
+        // to it: the file goes back to where it was.
+        if (!written && f.size() > before) f.resize(before);
     }
     if (!written) sink_.Error(QStringLiteral("側線ファイル書込エラー"));
 

@@ -61,12 +61,15 @@ class TSokusenColl : public TPointColl {
     // Appends a record without writing it (used by the loader and by tests).
     void Add(const TSokusen& rec, const QString& lineName);
 
-    // Opens the recording file for appending (a torn last line gets its CR LF first, so
-    // the next cut starts on a line of its own) and starts a new line number. Returns it.
-    int BeginLine();
+    // Opens the recording file for appending (a torn last line gets its line end first, so
+    // the next cut starts on a line of its own; a final DOS end-of-file byte is taken off)
+    // and starts a new line number. Returns it.
+    std::int64_t BeginLine();
     // Stores a cut and writes its line; the line is flushed and synced to disk before
-    // returning. On a write error reports "側線ファイル書込エラー"; the record stays and the
-    // counters advance. Returns the index of the new record.
+    // returning. On a write error reports "側線ファイル書込エラー" and takes the part of the
+    // line that was written off the file again; the record stays and the counters advance.
+    // Returns the index of the new record, or -1 when its serial, line or cut number would
+    // pass the largest 32-bit number (reported as a write error; nothing is stored).
     int AddCut(const TCutInput& cut);
     // Closes the file; true when a cut was written since BeginLine.
     bool EndLine();
@@ -98,9 +101,10 @@ class TSokusenColl : public TPointColl {
 
     struct File;
     std::unique_ptr<File> file_;
-    int nextSerial_ = 1;
-    int currentLineNo_ = 0;
-    int nextCutNo_ = 1;
+    // Counted in 64 bits, so that the last number a record can hold cannot overflow them.
+    std::int64_t nextSerial_ = 1;
+    std::int64_t currentLineNo_ = 0;
+    std::int64_t nextCutNo_ = 1;
     QString lastLineName_;
     bool noCutYet_ = true;
 };

@@ -1,5 +1,6 @@
 // tidrun-tool job WORKDIR: loads the files a work folder's Tidrun.CFG names, as the console
 // does at open, and prints one line per file: settings key, records loaded, path.
+#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -16,7 +17,7 @@ int RunJob(const QStringList& args) {
         return 2;
     }
     StderrSink sink;
-    const QString workDir = args.front();
+    const QString workDir = QDir::cleanPath(args.front());  // as the console takes its choice
     if (!QFileInfo(workDir).isDir()) {
         sink.Show(MessageSink::Kind::Plain, QStringLiteral("作業フォルダが見つかりません"));
         return 1;

@@ -8,11 +8,13 @@ namespace tidrun::tool {
 
 bool LoadJob(const QString& workDir, TLoadedJob& job,
              const std::function<void(const char*, const TPointColl&, const QString&)>& report) {
-    job.settings.Load(TidrunCfgPath(workDir));
-    // A relative path in the settings is taken from the work folder.
-    auto resolve = [&job](const QString& path) {
-        return path.isEmpty() ? path : QDir::cleanPath(job.settings.Resolve(path));
-    };
+    const QString cfgPath = TidrunCfgPath(workDir);
+    if (!job.settings.Load(cfgPath)) {
+        job.sink.Error(QStringLiteral("ﾌｧｲﾙが読めません\r\nﾌｧｲﾙ名：") + cfgPath);
+        return false;
+    }
+    // Paths are found exactly as the console finds them.
+    auto resolve = [&job](const QString& path) { return job.settings.Resolve(path); };
     struct Entry {
         const char* key;
         TPointColl* coll;

@@ -15,7 +15,8 @@ namespace tidrun::tool {
 
 struct TLoadedJob {
     explicit TLoadedJob(MessageSink& sink)
-        : kijun(sink), tansa(sink), sokusen(sink), ijo(sink), misoku(sink) {}
+        : sink(sink), kijun(sink), tansa(sink), sokusen(sink), ijo(sink), misoku(sink) {}
+    MessageSink& sink;
     TJobSettings settings;
     TKijunColl kijun;
     TTansaColl tansa;
@@ -24,7 +25,8 @@ struct TLoadedJob {
     TMisokuColl misoku;
 };
 
-// Loads every file; after each, report(settings key, collection, path) when given. False
+// Loads Tidrun.CFG (an unreadable one is reported and nothing else is loaded), then every
+// file it names; after each, report(settings key, collection, path) when given. False
 // when a file did not load (its errors went to the sink).
 bool LoadJob(const QString& workDir, TLoadedJob& job,
              const std::function<void(const char*, const TPointColl&, const QString&)>& report);

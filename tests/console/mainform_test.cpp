@@ -352,6 +352,17 @@ TEST_F(MainFormTest, FolderProblemsStopTheOpenWithTheirMessage) {
     ASSERT_EQ(sink.entries.size(), 3u);
     EXPECT_EQ(sink.entries[2].text,
               QStringLiteral("キャリブレーション出力用フォルダが作成できません"));
+    ASSERT_TRUE(QFile::remove(blockCalib.fileName()));
+
+    // A folder whose name code page 932 cannot hold could not be stored in Tidrun.INI.
+    const QString ini = QDir(prog.path()).filePath("Tidrun.INI");
+    chosen = QDir(workDir).filePath(QStringLiteral("café-ü"));
+    ASSERT_TRUE(QDir().mkdir(*chosen));
+    f.FileOpen();
+    ASSERT_EQ(sink.entries.size(), 4u);
+    EXPECT_EQ(sink.entries[3].text,
+              QStringLiteral("作業フォルダ名に保存できない文字「é」(U+00E9)があります"));
+    EXPECT_FALSE(QFileInfo::exists(QDir(*chosen).filePath("Log")));
     EXPECT_EQ(settingsRuns, 0);
     EXPECT_FALSE(f.IsOpen());
     EXPECT_TRUE(f.actFileOpen->isEnabled());

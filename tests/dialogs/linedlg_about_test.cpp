@@ -33,6 +33,10 @@ TEST(LineDlgFormTest, RefusesBlankAndQuotedNamesKeepingTheFocusInTheEdit) {
         {QStringLiteral(" \t　 "), QStringLiteral("測線名を入力して下さい")},
         {QStringLiteral("\"L1"), QStringLiteral("測線名に引用符(\")は使えません")},
         {QStringLiteral("L\"1"), QStringLiteral("測線名に引用符(\")は使えません")},
+        {QStringLiteral("測線😀1"),
+         QStringLiteral("測線名に保存できない文字「😀」(U+1F600)があります")},
+        {QStringLiteral("Ligne-à"),
+         QStringLiteral("測線名に保存できない文字「à」(U+00E0)があります")},
     };
     for (const Case& c : refused) {
         sink.entries.clear();
@@ -44,11 +48,12 @@ TEST(LineDlgFormTest, RefusesBlankAndQuotedNamesKeepingTheFocusInTheEdit) {
         EXPECT_TRUE(dlg.edtLineName->hasFocus());
     }
     sink.entries.clear();
-    dlg.SetLineName(QStringLiteral("  No.12 測線 "));
+    // What input methods type for ～ and − is stored as Windows stores it.
+    dlg.SetLineName(QStringLiteral("  No.12 測線〜−1 "));
     dlg.accept();
     EXPECT_TRUE(sink.entries.empty());
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(dlg.LineName(), QStringLiteral("  No.12 測線 "));
+    EXPECT_EQ(dlg.LineName(), QStringLiteral("  No.12 測線〜−1 "));
 }
 
 TEST(LineDlgFormTest, ExecuteReturnsFalseOnCancel) {

@@ -203,6 +203,44 @@ TEST_F(SetupFormTest, OkChecksTheFilesInOrderAndStoresNothingUntilAllPass) {
     EXPECT_EQ(Key(QStringLiteral("間隔")), QStringLiteral("9"));
 }
 
+// Text that goes into Tidrun.CFG must survive code page 932: OK names the character that
+// cannot be stored and keeps the dialog open; what input methods type for ～ is stored as
+// Windows stores it.
+TEST_F(SetupFormTest, OkRefusesTextThatCannotBeStored) {
+    TSetupForm form(sink);
+    form.Load(cfg);
+    FillRequiredFiles(form);
+    const QString area = form.edtTansa->text();
+    struct Case {
+        std::function<void()> change;
+        QString expected;
+    };
+    const Case cases[] = {
+        {[&] { form.edtJobName->setText(QStringLiteral("Café 港")); },
+         QStringLiteral("工事名に保存できない文字「é」(U+00E9)があります")},
+        {[&] {
+             form.edtJobName->setText(QStringLiteral("港〜湾"));
+             form.edtTansa->setText(area + QStringLiteral("🚢"));
+         },
+         QStringLiteral("調査区域ﾌｧｲﾙ名に保存できない文字「🚢」(U+1F6A2)があります")},
+    };
+    for (const Case& c : cases) {
+        sink.entries.clear();
+        c.change();
+        EXPECT_FALSE(PressOk(form));
+        EXPECT_EQ(sink.Texts(), QStringList{c.expected});
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_FALSE(QFile::exists(cfg));
+    }
+    sink.entries.clear();
+    form.edtTansa->setText(area);
+    EXPECT_TRUE(PressOk(form));
+    EXPECT_TRUE(sink.entries.empty());
+    QFile f(cfg);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().contains("\x8d\x60\x81\x60\x98\x70"));  // 港～湾 in cp932
+}
+
 TEST_F(SetupFormTest, AMissingRecordingFileIsCreatedOnYesAndRefusedOnNo) {
     TSetupForm form(sink);
     form.Load(cfg);

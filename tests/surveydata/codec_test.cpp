@@ -47,5 +47,27 @@ TEST(Cp932Codec, ReadsCrLfAndLfAndWritesCrLf) {
     EXPECT_FALSE(WriteCp932LinesAtomic(dir.filePath("no/such/dir.txt"), {"x"}));
 }
 
+// What Linux input methods type where Windows has code page 932 characters is stored as
+// the bytes Windows writes; what no byte can hold is named, never turned into '?' unseen.
+TEST(Cp932Codec, InputMethodCharactersAndWhatCannotBeStored) {
+    const std::pair<char16_t, QByteArray> mapped[] = {
+        {u'\u301C', "\x81\x60"}, {u'\u2212', "\x81\x7c"}, {u'\u00A5', "\x5c"},
+        {u'\u2016', "\x81\x61"}, {u'\u00A2', "\x81\x91"}, {u'\u00A3', "\x81\x92"},
+        {u'\u00AC', "\x81\xca"}, {u'\u2014', "\x81\x5c"},
+    };
+    for (const auto& [u, bytes] : mapped) {
+        const QString text = QStringLiteral("測") + QChar(u) + QStringLiteral("線");
+        EXPECT_EQ(EncodeCp932(text), "\x91\xaa" + bytes + "\x90\xfc") << int(u);
+        EXPECT_EQ(FirstUnencodableCp932(text), QString()) << int(u);
+    }
+    const std::pair<QString, QString> unstorable[] = {
+        {QStringLiteral("/data/café-ü"), QStringLiteral("é")},
+        {QStringLiteral("測線😀"), QStringLiteral("😀")},
+        {QStringLiteral("a\u00e0"), QStringLiteral("\u00e0")},
+        {QStringLiteral("基準点～〜−¥ﾌｧｲﾙ ①"), QString()},
+    };
+    for (const auto& [text, first] : unstorable) EXPECT_EQ(FirstUnencodableCp932(text), first);
+}
+
 }  // namespace
 }  // namespace tidrun

@@ -59,6 +59,29 @@ TEST(IniFile, WritingAKeyKeepsEverythingElseInPlace) {
                                              "Zoomed=1\r\n"));
     // No temporary file is left beside it.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Tidrun.CFG"});
+
+    // Lines the program does not change keep their bytes, even where decoding and encoding
+    // again would not give them back: NEC row 13 and NEC-selected IBM extension characters
+    // (which encode to other code points), PC-98 codes and a stray lead byte (which do not
+    // decode at all), in values of ours and in sections of other programs.
+    {
+        QTemporaryDir other;
+        const QString raw = other.filePath("Tidrun.CFG");
+        const QByteArray before =
+            "[\x90\xdd\x92\xe8]\r\n"                                 // [設定]
+            "\x8d\x48\x8e\x96\x96\xbc=\x87\x40\x87\x9a\xee\xef\r\n"  // 工事名=①∵ⅰ (NEC, NEC-IBM)
+            "\x8a\xee\x8f\x80=\x85\x40\x86\x9e.dat\r\n"              // 基準= PC-98 codes
+            "\x92\xb2\x8d\xb8=area\x82 .dat\r\n"                     // 調査= a stray lead byte
+            "\x92\xca\x90\x4d=COM3\r\n"                              // 通信=COM3
+            "[OtherTool]\n"
+            "Title=\xfa\x40\xed\x40\x81\xca\xb1\n";
+        testing::WriteBytes(raw, before);
+        TIniFile rawIni(raw);
+        ASSERT_TRUE(rawIni.WriteString(QStringLiteral("設定"), QStringLiteral("通信"), "COM1"));
+        QByteArray expected = before;
+        expected.replace("COM3", "COM1").replace("\n", "\r\n").replace("\r\r\n", "\r\n");
+        EXPECT_EQ(ReadBytes(raw), expected);
+    }
 }
 
 TEST(IniFile, EmptyNamedSectionAndCp932OnDisk) {
@@ -127,6 +150,34 @@ TEST(IniFile, EraseSectionAndDeleteKey) {
     ASSERT_TRUE(ini.DeleteKey("a", "x"));
     EXPECT_EQ(ReadSjis(path), "[a]\r\n[c]\r\nz=3\r\n[b]\r\ny=5\r\n");
     EXPECT_EQ(ini.ReadSection("c"), QStringList{"z"});
+}
+
+// A value in one pair of matching quotes reads without them, as Windows reads it; a value
+// written with quotes of its own reads back as written.
+TEST(IniFile, OnePairOfQuotesIsNotPartOfTheValue) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.ini");
+    WriteSjis(path, QStringLiteral("[設定]\n基準=\"kijun.dat\"\nA='a b'\nB=\"x'\nC=\"\"\nD=\"\n"
+                                   "E=\"\"q\"\"\nF= \"港\" \nG=a\"b\"\n"));
+    TIniFile ini(path);
+    const std::pair<const char*, QString> reads[] = {
+        {"基準", "kijun.dat"},
+        {"A", "a b"},
+        {"B", "\"x'"},
+        {"C", ""},
+        {"D", "\""},
+        {"E", "\"q\""},
+        {"F", QStringLiteral("港")},
+        {"G", "a\"b\""},
+    };
+    for (const auto& [key, value] : reads)
+        EXPECT_EQ(ini.ReadString(QStringLiteral("設定"), QString::fromUtf8(key), "?"), value)
+            << key;
+    for (const QString& v :
+         {QStringLiteral("\"q\""), QStringLiteral("'x'"), QStringLiteral("\"")}) {
+        ASSERT_TRUE(ini.WriteString("s", "k", v));
+        EXPECT_EQ(ini.ReadString("s", "k", "?"), v);
+    }
 }
 
 }  // namespace

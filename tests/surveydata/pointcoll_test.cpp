@@ -19,7 +19,7 @@ QString ReadError(const QString& path) {
     return QStringLiteral("ﾌｧｲﾙが読めません\r\nﾌｧｲﾙ名：") + path;
 }
 QString LineError(const QString& path, int line) {
-    return QStringLiteral("読込ｴﾗｰ\r\nﾌｧｲﾙ名：%1（%2行目）").arg(path).arg(line);
+    return QStringLiteral("読込ｴﾗｰ\r\nﾌｧｲﾙ名：") + path + QStringLiteral("（%1行目）").arg(line);
 }
 
 class PointCollTest : public ::testing::Test {
@@ -62,8 +62,11 @@ TEST(FieldSplitting, NumberSyntax) {
     EXPECT_EQ(i, 12);
     EXPECT_TRUE(ParseInt("-7", i));
     EXPECT_EQ(i, -7);
-    for (const char* bad : {"", "1.0", "x", "99999999999", "-"})
+    for (const char* bad :
+         {"", "1.0", "x", "99999999999", "-", "+-5", "-+5", "++5", "--5", "+", "2147483648"})
         EXPECT_FALSE(ParseInt(bad, i)) << bad;
+    EXPECT_TRUE(ParseInt("2147483647", i));
+    EXPECT_TRUE(ParseInt("-2147483648", i));
 }
 
 TEST_F(PointCollTest, ReferencePointsFromCp932File) {
@@ -159,7 +162,8 @@ TEST_F(PointCollTest, MarkFileWrittenByTheProgramReadsBackFieldForField) {
     coll.Add(1, 2, "with blank", 0);
     coll.Add(3, 4, "comma,name", -1);
     coll.Add(5, 6, "tab\tname", 12);
-    coll.Add(7, 8, QStringLiteral("  未測点Ａ  "), 4);  // stored trimmed
+    coll.Add(7, 8, QStringLiteral(" \t未測点Ａ  "), 4);   // stored trimmed
+    coll.Add(7, 8, QStringLiteral("　全角　空白　"), 4);  // full-width blanks belong to the name
     coll.Add(9, 10, "say \"hi\" there", 5);
     ASSERT_TRUE(coll.Save(path));
     const QString text = ReadSjis(path);
@@ -167,6 +171,7 @@ TEST_F(PointCollTest, MarkFileWrittenByTheProgramReadsBackFieldForField) {
         "-12345.678  98765.432 plain 3\r\n     1.000      2.000 \"with blank\" 0\r\n"))
         << qPrintable(text);
     EXPECT_TRUE(text.contains(QStringLiteral("     7.000      8.000 未測点Ａ 4\r\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("     7.000      8.000 　全角　空白　 4\r\n")));
     EXPECT_TRUE(ReadBytes(path).contains("\x96\xa2\x91\xaa\x93\x5f"));  // cp932 on disk
 
     TMisokuColl back(sink);
@@ -177,12 +182,43 @@ TEST_F(PointCollTest, MarkFileWrittenByTheProgramReadsBackFieldForField) {
         EXPECT_NEAR(back.Item(i).X, coll.Item(i).X, 5e-4);
         EXPECT_NEAR(back.Item(i).Y, coll.Item(i).Y, 5e-4);
         EXPECT_EQ(back.Item(i).Number, coll.Item(i).Number);
-        if (i != 5) {
+        if (i != 6) {
             EXPECT_EQ(back.Item(i).Name, coll.Item(i).Name);
         }
     }
     // A double quote would pair with nothing on reading; it comes back as the full-width one.
-    EXPECT_EQ(back.Item(5).Name, QStringLiteral("say ＂hi＂ there"));
+    EXPECT_EQ(back.Item(6).Name, QStringLiteral("say ＂hi＂ there"));
+}
+
+// Files as other tools leave them: older DOS tools end them with the end-of-file byte 0x1A;
+// a path may hold "%1"; a line too long to be real is a bad line that reading goes past.
+TEST_F(PointCollTest, EndOfFileBytePercentPathsAndOverlongLines) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        int count;
+        int badLine;  // 0: loads cleanly
+    };
+    const QByteArray longLine(100 << 10, '7');
+    const Case cases[] = {
+        {"eof.txt", "r1 1 2\r\nr2 3 4\r\n\x1a", 2, 0},
+        {"eof-no-crlf.txt", "r1 1 2\r\nr2 3 4\x1a", 2, 0},
+        {"eof-run.txt", "r1 1 2\r\n\x1a\x1a\x1a", 1, 0},
+        {"eof-inside.txt", "r1 1 2\r\n\x1a\r\nr2 3 4\r\n", 1, 2},
+        {"%1 %2 ﾌｧｲﾙ.txt", "r1 1 2\r\nr2 x 4\r\n", 1, 2},
+        {"long.txt", "r1 1 2\r\nr2 " + longLine + " 4\r\nr3 5 6\r\n", 1, 2},
+        {"long-last.txt", "r1 1 2\r\n" + QByteArray(5 << 20, ' ') + "r2 1 2", 1, 2},
+    };
+    for (const Case& c : cases) {
+        const QString path = Path(c.name);
+        testing::WriteBytes(path, c.bytes);
+        sink.entries.clear();
+        TKijunColl coll(sink);
+        EXPECT_EQ(coll.Load(path), c.badLine == 0) << c.name;
+        EXPECT_EQ(coll.Count(), c.count) << c.name;
+        EXPECT_EQ(sink.Texts(), c.badLine ? QStringList{LineError(path, c.badLine)} : QStringList())
+            << c.name;
+    }
 }
 
 TEST_F(PointCollTest, MarkEditsRefuseToOverwriteAFileThatWasNotRead) {

@@ -2,6 +2,8 @@
 
 #include <QTemporaryDir>
 
+#include <cstdint>
+
 #include "surveydata/sokusencoll.h"
 #include "testfiles.h"
 
@@ -166,27 +168,97 @@ TEST_F(SokusenTest, ABadLineIsReportedButReadingGoesOn) {
     EXPECT_EQ(coll.Item(coll.AddCut(Cut("c", 0, 0))).Serial, 5);
 }
 
-TEST_F(SokusenTest, TornLastLineDoesNotSwallowTheNextCut) {
-    const QString path = Path("rec.dat");
-    // Power was lost in the middle of writing cut 3.
-    WriteSjis(path, Line(1, 1, "a", 1) + Line(2, 1, "a", 2) + "    3,    1, \"a\",    3,  12.3");
+// A power cut can tear the last line anywhere, and DOS tools end files with 0x1A. Whatever
+// the end looks like, the next cut is written on a line of its own, complete lines are
+// never lost, and the file reads the same way on every later open.
+TEST_F(SokusenTest, TornOrMarkedEndsTakeTheNextCutOnALineOfItsOwn) {
+    const QString two = Line(1, 1, "a", 1) + Line(2, 1, "a", 2);
+    const QString third = Line(3, 1, "a", 3);
+    const QString thirdNoEnd = third.chopped(2);
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        int records;  // read before and (plus the new cut) after
+        int badLine;  // 0: reads cleanly before and after
+    };
+    const Case cases[] = {
+        {"inside a field", EncodeCp932(two + "    3,    1, \"a\",    3,  12.3"), 2, 3},
+        {"after the last field", EncodeCp932(two + thirdNoEnd), 3, 0},
+        {"after the CR", EncodeCp932(two + thirdNoEnd + "\r"), 3, 0},
+        {"DOS end-of-file byte", EncodeCp932(two + third) + "\x1a", 3, 0},
+        {"DOS end-of-file byte after a torn end", EncodeCp932(two + thirdNoEnd) + "\x1a", 3, 0},
+        {"complete", EncodeCp932(two + third), 3, 0},
+    };
+    for (const Case& c : cases) {
+        const QString path = Path("rec.dat");
+        testing::WriteBytes(path, c.bytes);
+        const QStringList errors =
+            c.badLine ? QStringList{QStringLiteral("読込ｴﾗｰ\r\nﾌｧｲﾙ名：%1（%2行目）")
+                                        .arg(path, QString::number(c.badLine))}
+                      : QStringList();
+        sink.entries.clear();
+        TSokusenColl coll(sink);
+        EXPECT_EQ(coll.Load(path), c.badLine == 0) << c.what;
+        EXPECT_EQ(coll.Count(), c.records) << c.what;
+        EXPECT_EQ(sink.Texts(), errors) << c.what;
+        EXPECT_EQ(coll.BeginLine(), 2) << c.what;
+        coll.AddCut(Cut("b", 7, 8));
+        EXPECT_TRUE(coll.EndLine());
+
+        for (int reopen = 0; reopen < 2; ++reopen) {
+            sink.entries.clear();
+            TSokusenColl back(sink);
+            EXPECT_EQ(back.Load(path), c.badLine == 0) << c.what;
+            EXPECT_EQ(sink.Texts(), errors) << c.what;
+            ASSERT_EQ(back.Count(), c.records + 1) << c.what;
+            EXPECT_EQ(back.Serial(), c.records + 1) << c.what;
+            EXPECT_EQ(back.LineNo(), 2) << c.what;
+            EXPECT_EQ(back.X(), 7) << c.what;
+        }
+        const QByteArray after = ReadBytes(path);
+        EXPECT_FALSE(after.contains("\r\r")) << c.what;
+        EXPECT_FALSE(after.contains('\x1a')) << c.what;
+        EXPECT_TRUE(after.endsWith("1.500\r\n")) << c.what;
+    }
+}
+
+// Numbers up to the last 32-bit value are read; the counters never wrap to a negative
+// number: a cut that would need a larger number is refused, and nothing is written.
+TEST_F(SokusenTest, NumbersAtTheThirtyTwoBitLimit) {
+    struct Case {
+        int serial, lineNo;
+        int cutsTaken;  // cuts written before the next one is refused
+    };
+    constexpr int kMax = 2147483647;
+    const Case cases[] = {{kMax, 5, 0}, {5, kMax, 0}, {kMax - 1, 3, 1}, {7, 3, 2}};
+    for (const Case& c : cases) {
+        const QString path = Path("rec.dat");
+        WriteSjis(path, Line(c.serial, c.lineNo, "x", 1));
+        sink.entries.clear();
+        TSokusenColl coll(sink);
+        ASSERT_TRUE(coll.Load(path)) << c.serial;
+        EXPECT_EQ(coll.BeginLine(), std::int64_t{c.lineNo} + 1);
+        int taken = 0;
+        for (int i = 0; i < 2; ++i) taken += coll.AddCut(Cut("y", 1, 2)) >= 0 ? 1 : 0;
+        EXPECT_EQ(taken, c.cutsTaken) << c.serial << " " << c.lineNo;
+        EXPECT_EQ(sink.Texts(),
+                  QStringList(2 - c.cutsTaken, QStringLiteral("側線ファイル書込エラー")));
+        coll.EndLine();
+        EXPECT_FALSE(ReadSjis(path).contains("-214748")) << c.serial << " " << c.lineNo;
+        TSokusenColl back(sink);
+        EXPECT_TRUE(back.Load(path));
+        EXPECT_EQ(back.Count(), 1 + c.cutsTaken);
+        for (int i = 0; i < back.Count(); ++i)
+            EXPECT_TRUE(back.Item(i).Serial > 0 && back.Item(i).LineNo > 0);
+    }
+    // Beyond 32 bits, a number is a bad line.
+    const QString path = Path("big.dat");
+    WriteSjis(path,
+              Line(1, 1, "x", 1) + Line(1, 1, "x", 1).replace("    1,    1,", "2147483648,    1,"));
+    sink.entries.clear();
     TSokusenColl coll(sink);
     EXPECT_FALSE(coll.Load(path));
-    EXPECT_EQ(sink.Texts(),
-              QStringList{QStringLiteral("読込ｴﾗｰ\r\nﾌｧｲﾙ名：%1（3行目）").arg(path)});
-    EXPECT_EQ(coll.BeginLine(), 2);
-    coll.AddCut(Cut("b", 7, 8));
-    EXPECT_TRUE(coll.EndLine());
-
-    sink.entries.clear();
-    TSokusenColl back(sink);
-    EXPECT_FALSE(back.Load(path));  // the torn line is still reported...
-    EXPECT_EQ(sink.Texts(),
-              QStringList{QStringLiteral("読込ｴﾗｰ\r\nﾌｧｲﾙ名：%1（3行目）").arg(path)});
-    ASSERT_EQ(back.Count(), 3);  // ...but the new cut sits on a line of its own
-    EXPECT_EQ(back.Serial(), 3);
-    EXPECT_EQ(back.LineNo(), 2);
-    EXPECT_EQ(back.X(), 7);
+    EXPECT_EQ(coll.Count(), 1);
 }
 
 TEST_F(SokusenTest, WriteErrorIsReportedAndCountersStillAdvance) {

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include "surveydata/jobsettings.h"
 
 #include "testfiles.h"
 
@@ -57,6 +61,48 @@ TEST(ToolJob, LoadsTheFilesTheSettingsName) {
     EXPECT_TRUE(r.out.endsWith(QStringLiteral("マーク\t1\t") + dir.filePath("mark.dat") + "\n"));
 
     EXPECT_EQ(RunJob(dir.filePath("nowhere")).status, 1);
+}
+
+// A job moved from Windows names its files with backslashes and in any letter case; the
+// tool finds them as the console does (through the same resolution, "sub/.." included,
+// which goes where the symbolic link leads), and leaves the settings as written.
+TEST(ToolJob, FindsFilesAsTheConsoleDoes) {
+    QTemporaryDir dir, elsewhere;
+    const QString work = dir.path();
+    ASSERT_TRUE(QDir(work).mkpath("data/Sub"));
+    ASSERT_TRUE(QDir(elsewhere.path()).mkpath("deep/dir"));
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("deep/dir"), dir.filePath("link")));
+    WriteSjis(dir.filePath("data/kijun.dat"), "K1 1 2\r\n");
+    WriteSjis(dir.filePath("data/Sub/Area.dat"), "a 0 0 1 0\r\nb 1 1 1 0\r\n");
+    WriteSjis(dir.filePath("rec.dat"), "");
+    WriteSjis(dir.filePath("m.dat"), "1 2 a 1\r\n");  // what a cleaned path would load
+    WriteSjis(elsewhere.filePath("deep/m.dat"), "1 2 a 1\r\n3 4 b 2\r\n");
+    const QByteArray cfg = EncodeCp932(
+        QStringLiteral("[設定]\r\n基準=DATA\\KIJUN.DAT\r\n調査=.\\data\\sub\\AREA.DAT\r\n"
+                       "収録=REC.dat\r\nマーク=link/../m.dat\r\n"));
+    testing::WriteBytes(dir.filePath("Tidrun.CFG"), cfg);
+    TJobSettings settings;
+    ASSERT_TRUE(settings.Load(dir.filePath("Tidrun.CFG")));
+    const JobRun r = RunJob(work);
+    EXPECT_EQ(r.status, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.out, QStringLiteral("基準\t1\t%1\n調査\t2\t%2\n収録\t0\t%3\nマーク\t2\t%4\n")
+                         .arg(dir.filePath("data/kijun.dat"), dir.filePath("./data/Sub/Area.dat"),
+                              dir.filePath("rec.dat"), dir.filePath("link/../m.dat")));
+    EXPECT_EQ(settings.Resolve(settings.MisokuPath()), dir.filePath("link/../m.dat"));
+    EXPECT_EQ(testing::ReadBytes(dir.filePath("Tidrun.CFG")), cfg);
+}
+
+// A Tidrun.CFG that cannot be read (a folder, a loop of symbolic links) is named.
+TEST(ToolJob, UnreadableSettingsAreNamed) {
+    for (const bool loop : {false, true}) {
+        QTemporaryDir dir;
+        const QString cfg = dir.filePath("Tidrun.CFG");
+        ASSERT_TRUE(loop ? QFile::link(cfg, cfg) : QDir().mkdir(cfg));
+        const JobRun r = RunJob(dir.path());
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, QStringLiteral("ﾌｧｲﾙが読めません / ﾌｧｲﾙ名：") + cfg + "\n");
+        EXPECT_EQ(r.out, "");
+    }
 }
 
 }  // namespace
