@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -378,8 +379,19 @@ bool TSetupForm::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+QString TSetupForm::BrowseFolder(const QString& named) const {
+    // The folder of the file already named, when it exists; else the work folder.
+    const QString trimmed = named.trimmed();
+    if (!trimmed.isEmpty()) {
+        const QString folder = QFileInfo(settings_.Resolve(trimmed)).absolutePath();
+        if (QFileInfo(folder).isDir()) return folder;
+    }
+    if (!cfgPath_.isEmpty()) return QFileInfo(cfgPath_).absolutePath();
+    return QDir::currentPath();
+}
+
 void TSetupForm::Browse(QLineEdit* edit, const QString& title, bool mustExist) {
-    QFileDialog dialog(this, title, QDir::currentPath(), FileFilter());
+    QFileDialog dialog(this, title, BrowseFolder(edit->text()), FileFilter());
     dialog.setObjectName(QStringLiteral("OpenDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -457,8 +469,16 @@ void TSetupForm::UpdatePortTargets() {
         if (!describePort_ || combo->currentIndex() < 0) return QString();
         return describePort_(combo->currentText());
     };
-    lblPortTarget->setText(describe(cbxPort));
-    lblOutPortTarget->setText(describe(cbxOutPort));
+    ShowPortTarget(lblPortTarget, describe(cbxPort));
+    ShowPortTarget(lblOutPortTarget, describe(cbxOutPort));
+}
+
+void TSetupForm::ShowPortTarget(QLabel* label, const QString& text) {
+    // A long device or replay path is cut in the middle so that the dialog keeps its
+    // width; the whole text is in the tooltip.
+    const QFontMetrics fm = label->fontMetrics();
+    label->setText(fm.elidedText(text, Qt::ElideMiddle, fm.averageCharWidth() * kPortTargetChars));
+    label->setToolTip(text);
 }
 
 }  // namespace tidrun

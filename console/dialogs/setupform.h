@@ -124,6 +124,9 @@ class TSetupForm : public QDialog {
     void ControlsToSettings();
     void UpdateEnabling();
     void UpdatePortTargets();
+    void ShowPortTarget(QLabel* label, const QString& text);
+    QString BrowseFolder(const QString& named) const;
+    static constexpr int kPortTargetChars = 40;  // room for a port description
 
     MessageSink& sink_;
     TJobSettings settings_;

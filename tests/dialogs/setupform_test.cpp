@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -404,6 +405,54 @@ TEST_F(SetupFormTest, CancellingTheRealFileDialogLeavesThePathAlone) {
     form.btnKijun->click();
     EXPECT_EQ(title, QStringLiteral("基準点ﾌｧｲﾙの読込"));
     EXPECT_EQ(form.edtKijun->text(), QStringLiteral("ref.DAT"));
+}
+
+// A browse dialog opens where the file already named lies, else in the work folder.
+TEST_F(SetupFormTest, BrowseOpensInTheFolderOfTheNamedFileOrTheWorkFolder) {
+    ASSERT_TRUE(QDir(work.path()).mkpath(QStringLiteral("data/sub")));
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    TSetupForm form(sink);
+    form.Load(cfg);
+    form.show();
+    const QString workDir = QFileInfo(work.path()).canonicalFilePath();
+    const struct {
+        QString named;
+        QString opensIn;
+    } cases[] = {
+        {QString(), workDir},
+        {QStringLiteral("data/sub/KIJUN.DAT"), QDir(workDir).filePath("data/sub")},
+        {QDir(elsewhere.path()).filePath("x.DAT"), QFileInfo(elsewhere.path()).canonicalFilePath()},
+        {QStringLiteral("/no/such/folder/x.DAT"), workDir},
+    };
+    for (const auto& c : cases) {
+        form.edtKijun->setText(c.named);
+        QString shown;
+        form.SetFileDialogRunner([&](QFileDialog& dialog) {
+            shown = QFileInfo(dialog.directory().absolutePath()).canonicalFilePath();
+            return QString();
+        });
+        form.btnKijun->click();
+        EXPECT_EQ(shown, c.opensIn) << c.named.toStdString();
+    }
+}
+
+// A long port description is cut in the middle; the whole text is its tooltip.
+TEST_F(SetupFormTest, LongPortDescriptionKeepsTheDialogWidth) {
+    const QString longPath = QStringLiteral("COM1 → replay:/") +
+                             QStringLiteral("very-long-folder-name/").repeated(8) +
+                             QStringLiteral("track.nmea");
+    ASSERT_GT(longPath.size(), 190);
+    TSetupForm form(sink);
+    form.SetPortDescriber([&](const QString&) { return longPath; });
+    form.Load(cfg);
+    form.show();
+    form.PageControl->setCurrentIndex(2);
+    EXPECT_EQ(form.lblPortTarget->toolTip(), longPath);
+    EXPECT_TRUE(form.lblPortTarget->text().contains(QChar(0x2026)));  // …
+    EXPECT_TRUE(form.lblPortTarget->text().startsWith(QStringLiteral("COM1")));
+    EXPECT_TRUE(form.lblPortTarget->text().endsWith(QStringLiteral("track.nmea")));
+    EXPECT_LT(form.sizeHint().width(), 900);
 }
 
 }  // namespace
