@@ -455,5 +455,64 @@ TEST_F(SetupFormTest, LongPortDescriptionKeepsTheDialogWidth) {
     EXPECT_LT(form.sizeHint().width(), 900);
 }
 
+// Beside each port name the user picks where it leads; the choice goes to [Ports] of
+// Tidrun.INI on OK, the port name stays in Tidrun.CFG.
+TEST_F(SetupFormTest, DeviceChooserKeepsTheChoiceInThePortsSection) {
+    QTemporaryDir prog;
+    ASSERT_TRUE(prog.isValid());
+    const QString ini = QDir(prog.path()).filePath(QStringLiteral("Tidrun.INI"));
+    ASSERT_TRUE(TIniFile(ini).WriteString("Ports", "COM2", "/dev/ttyGone9"));
+    const QString track = MakeFile(QStringLiteral("track.nmea"));
+    TSetupForm form(sink);
+    form.SetPortsFile(ini, prog.path());
+    form.Load(cfg);
+    form.show();
+    QComboBox* devices = form.cbxPortDevice;
+    ASSERT_FALSE(devices->isHidden());
+    EXPECT_EQ(devices->currentText(), QStringLiteral("既定（/dev/ttyS0）"));
+    EXPECT_EQ(devices->itemText(devices->count() - 1), QStringLiteral("再生ファイル..."));
+    // A mapped device that is not plugged in is shown as such.
+    form.cbxOutPort->setCurrentText(QStringLiteral("COM2"));
+    EXPECT_EQ(form.cbxOutPortDevice->currentText(),
+              QStringLiteral("/dev/ttyGone9（接続されていません）"));
+
+    // A replay file: cancelled first (nothing changes), then chosen.
+    QString chosen;
+    form.SetFileDialogRunner([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("再生ファイルの選択"));
+        return chosen;
+    });
+    auto pick = [&](const QString& text) {
+        const int i = devices->findText(text);
+        ASSERT_GE(i, 0) << text.toStdString();
+        devices->setCurrentIndex(i);
+        emit devices->activated(i);
+    };
+    pick(QStringLiteral("再生ファイル..."));
+    EXPECT_EQ(form.PortMapping("COM1"), QString());
+    EXPECT_EQ(devices->currentIndex(), 0);
+    chosen = track;
+    pick(QStringLiteral("再生ファイル..."));
+    EXPECT_EQ(form.PortMapping("COM1"), "replay:" + track);
+    EXPECT_EQ(devices->currentText(), "replay:" + track);
+    EXPECT_EQ(form.lblPortTarget->toolTip(), "COM1 → replay:" + track);
+    EXPECT_TRUE(TIniFile(ini).ReadString("Ports", "COM1", {}).isEmpty());  // not before OK
+
+    FillRequiredFiles(form);
+    ASSERT_TRUE(PressOk(form));
+    EXPECT_EQ(TIniFile(ini).ReadString("Ports", "COM1", {}), "replay:" + track);
+    EXPECT_EQ(TIniFile(ini).ReadString("Ports", "COM2", {}), "/dev/ttyGone9");
+    EXPECT_EQ(Key(QStringLiteral("通信")), QStringLiteral("COM1"));
+
+    // Back to the default, then cancelled: the file keeps the replay.
+    form.Load(cfg);
+    form.show();
+    pick(devices->itemText(0));
+    EXPECT_EQ(form.PortMapping("COM1"), QString());
+    form.reject();
+    EXPECT_EQ(TIniFile(ini).ReadString("Ports", "COM1", {}), "replay:" + track);
+    EXPECT_EQ(form.PortMapping("COM1"), "replay:" + track);
+}
+
 }  // namespace
 }  // namespace tidrun
