@@ -42,6 +42,7 @@
 #include "planview/plannedline.h"
 #include "platform/gui/numericedit.h"
 #include "platform/gui/restoredgeometry.h"
+#include "platform/portdevices.h"
 #include "platform/portmap.h"
 #include "platform/seriallink.h"
 #include "positioning/gps.h"
@@ -163,6 +164,7 @@ TSetupForm* TMainForm::SetupForm() {
         setupForm_ = new TSetupForm(sink_, this);
         setupForm_->SetPortDescriber(
             [this](const QString& port) { return DescribePort(IniPath(), programDir_, port); });
+        setupForm_->SetPortsFile(IniPath(), programDir_);
     }
     return setupForm_;
 }
@@ -686,7 +688,11 @@ void TMainForm::OpenPort() {
         fixWatch_.Connected(clock_());
         ageTimer_->start();
     } else {
-        sink_.Error(QStringLiteral("接続エラー"));
+        // A device that is there but not ours to open: say which and what to do.
+        const PortTarget target = ResolvePort(iniPath, programDir_, settings_.Port);
+        const QString why = target.replay ? QString() : PortPermissionProblem(target.path);
+        sink_.Error(why.isEmpty() ? QStringLiteral("接続エラー")
+                                  : QStringLiteral("接続エラー\r\n\n") + why);
         SetAppTitle(DisconnectedAppTitle());
     }
     ShowPortState();

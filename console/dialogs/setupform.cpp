@@ -1,6 +1,9 @@
 #include "console/dialogs/setupform.h"
 
 #include "platform/messagesink.h"
+#include "platform/portdevices.h"
+#include "platform/portmap.h"
+#include "surveydata/inifile.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -8,6 +11,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,6 +25,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tidrun {
@@ -224,8 +229,10 @@ QWidget* TSetupForm::BuildReceiverPage() {
     cbxSpeed = MakeChoice(page, "cbxSpeed", TJobSettings::SpeedChoices());
     cbxGpsDatum = MakeChoice(page, "cbxGpsDatum", TJobSettings::GpsDatumChoices());
 
+    cbxPortDevice = MakeDeviceChooser(page, "cbxPortDevice", cbxPort);
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(cbxPort);
+    portRow->addWidget(cbxPortDevice);
     portRow->addWidget(lblPortTarget, 1);
     auto* top = new QFormLayout;
     top->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
@@ -291,8 +298,10 @@ QWidget* TSetupForm::BuildReceiverPage() {
     auto* radios = new QVBoxLayout;
     for (auto* rb : {rbOutNone, rbOutData, rbOutText}) radios->addWidget(rb);
     radios->addStretch(1);
+    cbxOutPortDevice = MakeDeviceChooser(grpOut, "cbxOutPortDevice", cbxOutPort);
     auto* outPortRow = new QHBoxLayout;
     outPortRow->addWidget(cbxOutPort);
+    outPortRow->addWidget(cbxOutPortDevice);
     outPortRow->addWidget(lblOutPortTarget, 1);
     auto* outForm = new QFormLayout;
     outForm->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
@@ -337,6 +346,7 @@ void TSetupForm::Load(const QString& cfgPath) {
     cfgPath_ = cfgPath;
     settings_.Load(cfgPath_);
     SettingsToControls();
+    LoadPortMap();
 }
 
 bool TSetupForm::Execute(const QString& cfgPath) {
@@ -346,6 +356,7 @@ bool TSetupForm::Execute(const QString& cfgPath) {
 
 void TSetupForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    if (devicePoll_) devicePoll_->start();
     PageControl->setCurrentIndex(0);
     edtJobName->setFocus(Qt::ActiveWindowFocusReason);
 }
@@ -355,10 +366,12 @@ void TSetupForm::accept() {
     // Checks in their order, the create questions, then the store; the first failure has
     // been shown and the dialog stays open.
     if (!settings_.Accept(cfgPath_, sink_)) return;
+    if (!StorePortMap()) return;
     QDialog::accept();
 }
 
 void TSetupForm::reject() {
+    LoadPortMap();
     settings_.Load(cfgPath_);
     SettingsToControls();
     QDialog::reject();
@@ -378,8 +391,19 @@ bool TSetupForm::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+QString TSetupForm::BrowseFolder(const QString& named) const {
+    // The folder of the file already named, when it exists; else the work folder.
+    const QString trimmed = named.trimmed();
+    if (!trimmed.isEmpty()) {
+        const QString folder = QFileInfo(settings_.Resolve(trimmed)).absolutePath();
+        if (QFileInfo(folder).isDir()) return folder;
+    }
+    if (!cfgPath_.isEmpty()) return QFileInfo(cfgPath_).absolutePath();
+    return QDir::currentPath();
+}
+
 void TSetupForm::Browse(QLineEdit* edit, const QString& title, bool mustExist) {
-    QFileDialog dialog(this, title, QDir::currentPath(), FileFilter());
+    QFileDialog dialog(this, title, BrowseFolder(edit->text()), FileFilter());
     dialog.setObjectName(QStringLiteral("OpenDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -454,11 +478,166 @@ void TSetupForm::UpdateEnabling() {
 
 void TSetupForm::UpdatePortTargets() {
     const auto describe = [this](const QComboBox* combo) {
-        if (!describePort_ || combo->currentIndex() < 0) return QString();
+        if (combo->currentIndex() < 0) return QString();
+        if (!portsIni_.isEmpty()) {
+            const QString name = combo->currentText();
+            return name + QStringLiteral(" → ") +
+                   PortSource(name, portMap_.value(name), programDir_);
+        }
+        if (!describePort_) return QString();
         return describePort_(combo->currentText());
     };
-    lblPortTarget->setText(describe(cbxPort));
-    lblOutPortTarget->setText(describe(cbxOutPort));
+    ShowPortTarget(lblPortTarget, describe(cbxPort));
+    ShowPortTarget(lblOutPortTarget, describe(cbxOutPort));
+}
+
+void TSetupForm::ShowPortTarget(QLabel* label, const QString& text) {
+    // A long device or replay path is cut in the middle so that the dialog keeps its
+    // width; the whole text is in the tooltip.
+    const QFontMetrics fm = label->fontMetrics();
+    label->setText(fm.elidedText(text, Qt::ElideMiddle, fm.averageCharWidth() * kPortTargetChars));
+    label->setToolTip(text);
+}
+
+// ---------------------------------------------------------------------------------------
+// Where the port names lead
+
+namespace {
+const QString kPortsSection = QStringLiteral("Ports");
+const QString kChooseReplay = QStringLiteral("\x01replay");  // the "再生ファイル..." entry
+constexpr int kDevicePollMs = 1500;
+}  // namespace
+
+QComboBox* TSetupForm::MakeDeviceChooser(QWidget* parent, const char* name,
+                                         QComboBox* portChooser) {
+    auto* devices = new QComboBox(parent);
+    devices->setObjectName(QString::fromLatin1(name));
+    devices->setToolTip(QStringLiteral("このポート名で開く装置または再生ファイル"));
+    devices->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    devices->setMinimumContentsLength(22);
+    devices->setVisible(false);  // shown once a ports file is given
+    connect(devices, &QComboBox::activated, this,
+            [this, devices, portChooser] { DeviceChosen(devices, portChooser); });
+    connect(portChooser, &QComboBox::currentIndexChanged, this, [this, devices, portChooser] {
+        FillDeviceChooser(devices, portChooser->currentText());
+    });
+    return devices;
+}
+
+void TSetupForm::SetPortsFile(const QString& iniPath, const QString& programDir) {
+    portsIni_ = iniPath;
+    programDir_ = programDir;
+    if (!devicePoll_) {
+        devicePoll_ = new QTimer(this);
+        devicePoll_->setInterval(kDevicePollMs);
+        connect(devicePoll_, &QTimer::timeout, this, &TSetupForm::PollDevices);
+    }
+    cbxPortDevice->setVisible(true);
+    cbxOutPortDevice->setVisible(true);
+    LoadPortMap();
+}
+
+void TSetupForm::LoadPortMap() {
+    if (portsIni_.isEmpty()) return;
+    portMap_.clear();
+    const TIniFile ini(portsIni_);
+    for (const QString& name : TJobSettings::PortChoices()) {
+        const QString v = ini.ReadString(kPortsSection, name, {}).trimmed();
+        if (!v.isEmpty()) portMap_[name] = v;
+    }
+    storedPortMap_ = portMap_;
+    presentDevices_.clear();
+    for (const PortDevice& d : PresentPortDevices()) presentDevices_ << d.path;
+    FillDeviceChooser(cbxPortDevice, cbxPort->currentText());
+    FillDeviceChooser(cbxOutPortDevice, cbxOutPort->currentText());
+    UpdatePortTargets();
+}
+
+bool TSetupForm::StorePortMap() {
+    if (portsIni_.isEmpty()) return true;
+    TIniFile ini(portsIni_);
+    for (const QString& name : TJobSettings::PortChoices()) {
+        const QString v = portMap_.value(name);
+        if (v == storedPortMap_.value(name)) continue;
+        if (!ini.WriteString(kPortsSection, name, v)) {
+            sink_.Error(QStringLiteral("書込ｴﾗｰ\r\n%1 に書き込めません").arg(portsIni_));
+            return false;
+        }
+    }
+    storedPortMap_ = portMap_;
+    return true;
+}
+
+void TSetupForm::FillDeviceChooser(QComboBox* devices, const QString& portName) {
+    if (portsIni_.isEmpty()) return;
+    const QSignalBlocker block(devices);
+    devices->clear();
+    const QString mapped = portMap_.value(portName);
+    devices->addItem(QStringLiteral("既定（%1）").arg(PortSource(portName, {}, programDir_)),
+                     QString());
+    bool listed = mapped.isEmpty();
+    for (const PortDevice& d : PresentPortDevices()) {
+        devices->addItem(d.accessible ? d.text : d.text + QStringLiteral("（権限なし）"), d.path);
+        listed = listed || d.path == mapped;
+    }
+    if (!listed) {
+        const bool replay = mapped.startsWith(kReplayPrefix, Qt::CaseInsensitive);
+        devices->addItem(replay ? mapped : mapped + QStringLiteral("（接続されていません）"),
+                         mapped);
+    }
+    devices->addItem(QStringLiteral("再生ファイル..."), kChooseReplay);
+    devices->setCurrentIndex(std::max(0, devices->findData(mapped)));
+    for (int i = 0; i < devices->count(); ++i)
+        devices->setItemData(i, devices->itemText(i), Qt::ToolTipRole);
+}
+
+void TSetupForm::DeviceChosen(QComboBox* devices, QComboBox* portChooser) {
+    const QString name = portChooser->currentText();
+    QString value = devices->currentData().toString();
+    if (value == kChooseReplay) {
+        const QString current = portMap_.value(name);
+        const QString start =
+            current.startsWith(kReplayPrefix, Qt::CaseInsensitive)
+                ? QFileInfo(PortSource(name, current, programDir_).mid(kReplayPrefix.size()))
+                      .absolutePath()
+                : programDir_;
+        QFileDialog dialog(this, QStringLiteral("再生ファイルの選択"), start,
+                           QStringLiteral("NMEA (*.nmea *.txt *.log);;全てのﾌｧｲﾙ (*.*)"));
+        dialog.setObjectName(QStringLiteral("ReplayDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        const QString chosen = runFileDialog_(dialog);
+        if (chosen.isEmpty()) {
+            FillDeviceChooser(devices, name);  // back to what was chosen before
+            return;
+        }
+        value = QString(kReplayPrefix) + chosen;
+    }
+    if (value.isEmpty())
+        portMap_.remove(name);
+    else
+        portMap_[name] = value;
+    FillDeviceChooser(devices, name);
+    if (portChooser == cbxPort && cbxOutPort->currentText() == name)
+        FillDeviceChooser(cbxOutPortDevice, name);
+    if (portChooser == cbxOutPort && cbxPort->currentText() == name)
+        FillDeviceChooser(cbxPortDevice, name);
+    UpdatePortTargets();
+}
+
+void TSetupForm::PollDevices() {
+    // Devices plugged in or out while the dialog is open.
+    QStringList now;
+    for (const PortDevice& d : PresentPortDevices()) now << d.path;
+    if (now == presentDevices_) return;
+    presentDevices_ = now;
+    FillDeviceChooser(cbxPortDevice, cbxPort->currentText());
+    FillDeviceChooser(cbxOutPortDevice, cbxOutPort->currentText());
+}
+
+void TSetupForm::hideEvent(QHideEvent* event) {
+    if (devicePoll_) devicePoll_->stop();
+    QDialog::hideEvent(event);
 }
 
 }  // namespace tidrun

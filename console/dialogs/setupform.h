@@ -6,6 +6,7 @@
 #include "surveydata/jobsettings.h"
 
 #include <QDialog>
+#include <QMap>
 #include <QString>
 
 #include <functional>
@@ -19,6 +20,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class QTimer;
 
 namespace tidrun {
 
@@ -35,6 +37,13 @@ class TSetupForm : public QDialog {
     explicit TSetupForm(MessageSink& sink, QWidget* parent = nullptr);
 
     void SetPortDescriber(PortDescriber describer);
+
+    // Where each port name leads is chosen beside its chooser (a device present, a replay
+    // file, or the default) and kept in section [Ports] of `iniPath` on OK; the port name
+    // itself stays in Tidrun.CFG. Relative replay files are taken from `programDir`.
+    void SetPortsFile(const QString& iniPath, const QString& programDir);
+    // The choice for a port name as it stands in the dialog (empty: the default).
+    QString PortMapping(const QString& portName) const { return portMap_.value(portName); }
 
     // Runs the configured file-open dialog of a browse button and returns the chosen path
     // (empty when cancelled). The default runs it modally; tests answer it directly.
@@ -86,6 +95,7 @@ class TSetupForm : public QDialog {
     QRadioButton* rbShiftOld = nullptr;
     // 受信ﾃﾞｰﾀ
     QComboBox* cbxPort = nullptr;
+    QComboBox* cbxPortDevice = nullptr;
     QLabel* lblPortTarget = nullptr;
     QComboBox* cbxSpeed = nullptr;
     QComboBox* cbxGpsDatum = nullptr;
@@ -99,6 +109,7 @@ class TSetupForm : public QDialog {
     QRadioButton* rbOutData = nullptr;
     QRadioButton* rbOutText = nullptr;
     QComboBox* cbxOutPort = nullptr;
+    QComboBox* cbxOutPortDevice = nullptr;
     QLabel* lblOutPortTarget = nullptr;
     QComboBox* cbxOutSpeed = nullptr;
     QLabel* lblOutText = nullptr;
@@ -113,6 +124,7 @@ class TSetupForm : public QDialog {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     QWidget* BuildBasicPage();
@@ -124,6 +136,15 @@ class TSetupForm : public QDialog {
     void ControlsToSettings();
     void UpdateEnabling();
     void UpdatePortTargets();
+    void ShowPortTarget(QLabel* label, const QString& text);
+    QString BrowseFolder(const QString& named) const;
+    static constexpr int kPortTargetChars = 40;  // room for a port description
+    QComboBox* MakeDeviceChooser(QWidget* parent, const char* name, QComboBox* portChooser);
+    void FillDeviceChooser(QComboBox* devices, const QString& portName);
+    void DeviceChosen(QComboBox* devices, QComboBox* portChooser);
+    void LoadPortMap();
+    bool StorePortMap();
+    void PollDevices();
 
     MessageSink& sink_;
     TJobSettings settings_;
@@ -133,6 +154,10 @@ class TSetupForm : public QDialog {
     QButtonGroup* cutGroup_ = nullptr;
     QButtonGroup* outGroup_ = nullptr;
     QButtonGroup* shiftGroup_ = nullptr;
+    QString portsIni_, programDir_;
+    QMap<QString, QString> portMap_, storedPortMap_;
+    QStringList presentDevices_;
+    QTimer* devicePoll_ = nullptr;
 };
 
 }  // namespace tidrun

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -442,6 +443,113 @@ TEST_F(SetupFormTest, CancellingTheRealFileDialogLeavesThePathAlone) {
     form.btnKijun->click();
     EXPECT_EQ(title, QStringLiteral("基準点ﾌｧｲﾙの読込"));
     EXPECT_EQ(form.edtKijun->text(), QStringLiteral("ref.DAT"));
+}
+
+// A browse dialog opens where the file already named lies, else in the work folder.
+TEST_F(SetupFormTest, BrowseOpensInTheFolderOfTheNamedFileOrTheWorkFolder) {
+    ASSERT_TRUE(QDir(work.path()).mkpath(QStringLiteral("data/sub")));
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    TSetupForm form(sink);
+    form.Load(cfg);
+    form.show();
+    const QString workDir = QFileInfo(work.path()).canonicalFilePath();
+    const struct {
+        QString named;
+        QString opensIn;
+    } cases[] = {
+        {QString(), workDir},
+        {QStringLiteral("data/sub/KIJUN.DAT"), QDir(workDir).filePath("data/sub")},
+        {QDir(elsewhere.path()).filePath("x.DAT"), QFileInfo(elsewhere.path()).canonicalFilePath()},
+        {QStringLiteral("/no/such/folder/x.DAT"), workDir},
+    };
+    for (const auto& c : cases) {
+        form.edtKijun->setText(c.named);
+        QString shown;
+        form.SetFileDialogRunner([&](QFileDialog& dialog) {
+            shown = QFileInfo(dialog.directory().absolutePath()).canonicalFilePath();
+            return QString();
+        });
+        form.btnKijun->click();
+        EXPECT_EQ(shown, c.opensIn) << c.named.toStdString();
+    }
+}
+
+// A long port description is cut in the middle; the whole text is its tooltip.
+TEST_F(SetupFormTest, LongPortDescriptionKeepsTheDialogWidth) {
+    const QString longPath = QStringLiteral("COM1 → replay:/") +
+                             QStringLiteral("very-long-folder-name/").repeated(8) +
+                             QStringLiteral("track.nmea");
+    ASSERT_GT(longPath.size(), 190);
+    TSetupForm form(sink);
+    form.SetPortDescriber([&](const QString&) { return longPath; });
+    form.Load(cfg);
+    form.show();
+    form.PageControl->setCurrentIndex(2);
+    EXPECT_EQ(form.lblPortTarget->toolTip(), longPath);
+    EXPECT_TRUE(form.lblPortTarget->text().contains(QChar(0x2026)));  // …
+    EXPECT_TRUE(form.lblPortTarget->text().startsWith(QStringLiteral("COM1")));
+    EXPECT_TRUE(form.lblPortTarget->text().endsWith(QStringLiteral("track.nmea")));
+    EXPECT_LT(form.sizeHint().width(), 900);
+}
+
+// Beside each port name the user picks where it leads; the choice goes to [Ports] of
+// Tidrun.INI on OK, the port name stays in Tidrun.CFG.
+TEST_F(SetupFormTest, DeviceChooserKeepsTheChoiceInThePortsSection) {
+    QTemporaryDir prog;
+    ASSERT_TRUE(prog.isValid());
+    const QString ini = QDir(prog.path()).filePath(QStringLiteral("Tidrun.INI"));
+    ASSERT_TRUE(TIniFile(ini).WriteString("Ports", "COM2", "/dev/ttyGone9"));
+    const QString track = MakeFile(QStringLiteral("track.nmea"));
+    TSetupForm form(sink);
+    form.SetPortsFile(ini, prog.path());
+    form.Load(cfg);
+    form.show();
+    QComboBox* devices = form.cbxPortDevice;
+    ASSERT_FALSE(devices->isHidden());
+    EXPECT_EQ(devices->currentText(), QStringLiteral("既定（/dev/ttyS0）"));
+    EXPECT_EQ(devices->itemText(devices->count() - 1), QStringLiteral("再生ファイル..."));
+    // A mapped device that is not plugged in is shown as such.
+    form.cbxOutPort->setCurrentText(QStringLiteral("COM2"));
+    EXPECT_EQ(form.cbxOutPortDevice->currentText(),
+              QStringLiteral("/dev/ttyGone9（接続されていません）"));
+
+    // A replay file: cancelled first (nothing changes), then chosen.
+    QString chosen;
+    form.SetFileDialogRunner([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("再生ファイルの選択"));
+        return chosen;
+    });
+    auto pick = [&](const QString& text) {
+        const int i = devices->findText(text);
+        ASSERT_GE(i, 0) << text.toStdString();
+        devices->setCurrentIndex(i);
+        emit devices->activated(i);
+    };
+    pick(QStringLiteral("再生ファイル..."));
+    EXPECT_EQ(form.PortMapping("COM1"), QString());
+    EXPECT_EQ(devices->currentIndex(), 0);
+    chosen = track;
+    pick(QStringLiteral("再生ファイル..."));
+    EXPECT_EQ(form.PortMapping("COM1"), "replay:" + track);
+    EXPECT_EQ(devices->currentText(), "replay:" + track);
+    EXPECT_EQ(form.lblPortTarget->toolTip(), "COM1 → replay:" + track);
+    EXPECT_TRUE(TIniFile(ini).ReadString("Ports", "COM1", {}).isEmpty());  // not before OK
+
+    FillRequiredFiles(form);
+    ASSERT_TRUE(PressOk(form));
+    EXPECT_EQ(TIniFile(ini).ReadString("Ports", "COM1", {}), "replay:" + track);
+    EXPECT_EQ(TIniFile(ini).ReadString("Ports", "COM2", {}), "/dev/ttyGone9");
+    EXPECT_EQ(Key(QStringLiteral("通信")), QStringLiteral("COM1"));
+
+    // Back to the default, then cancelled: the file keeps the replay.
+    form.Load(cfg);
+    form.show();
+    pick(devices->itemText(0));
+    EXPECT_EQ(form.PortMapping("COM1"), QString());
+    form.reject();
+    EXPECT_EQ(TIniFile(ini).ReadString("Ports", "COM1", {}), "replay:" + track);
+    EXPECT_EQ(form.PortMapping("COM1"), "replay:" + track);
 }
 
 }  // namespace
