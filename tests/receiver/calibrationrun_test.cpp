@@ -102,6 +102,11 @@ TEST_F(CalibrationRunTest, SamplesByWholeTickSecondsIntoTheLog) {
          Merge(Every(0, 10500, 100, 'T'), Every(50, 11050, 500, 'P')),
          {0, 4, 8, 12, 16},
          9600},  // 10.0 s by whole tick seconds
+        {"a sample due when the time ends is not taken afterwards",
+         {0, 0, 2, 1},
+         {{0, 'T'}, {10, 'P'}, {1000, 'T'}, {2000, 'T'}, {2050, 'P'}},
+         {0},
+         2000},
         {"time 0 ends at the first tick without a sample",
          {0, 0, 0, 0},
          {{0, 'T'}, {50, 'P'}, {100, 'T'}, {150, 'P'}},
