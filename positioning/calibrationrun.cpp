@@ -8,10 +8,16 @@
 namespace tidrun {
 
 TPositionListenerScope::TPositionListenerScope(TGPS& gps, TGPS::TPositionEvent listener)
-    : gps_(&gps), previous_(std::exchange(gps.OnPosition, std::move(listener))) {}
+    : gps_(&gps),
+      previous_(std::exchange(gps.OnPosition, std::move(listener))),
+      cutText_(gps.CutTextEnabled()) {
+    gps.SetCutTextEnabled(false);
+}
 
 TPositionListenerScope::~TPositionListenerScope() {
-    if (gps_) gps_->OnPosition = std::move(previous_);
+    if (!gps_) return;
+    gps_->OnPosition = std::move(previous_);
+    gps_->SetCutTextEnabled(cutText_);
 }
 
 TCalibrationRun::TCalibrationRun(TGPS* gps, TickClock clock)

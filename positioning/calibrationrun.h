@@ -16,7 +16,8 @@
 namespace tidrun {
 
 // Hands the receiver's position listener to someone else for the life of the scope and
-// puts back the one it found when the scope ends, however it ends.
+// puts back the one it found when the scope ends, however it ends. The positions it takes
+// are no recorded cuts: meanwhile the receiver sends no transfer text for them.
 class TPositionListenerScope {
   public:
     TPositionListenerScope(TGPS& gps, TGPS::TPositionEvent listener);
@@ -27,6 +28,7 @@ class TPositionListenerScope {
   private:
     QPointer<TGPS> gps_;
     TGPS::TPositionEvent previous_;
+    bool cutText_ = true;
 };
 
 // Measurement time and save interval, in whole units as typed.

@@ -147,7 +147,7 @@ void TGPS::HandlePacket(std::string_view packet) {
     const TPositionEvent position = OnPosition;
     if (!position(fix.X, fix.Y, fix.h, LocalFixTime())) return;
     WriteLog(packet);
-    if (forwardOn_ && !forwardText_.isEmpty())
+    if (forwardOn_ && cutText_ && !forwardText_.isEmpty())
         Forward(forwardText_.constData(), forwardText_.size());
 }
 

@@ -206,6 +206,9 @@ TEST_F(CalibrationRunTest, AveragesAndOffsetsWithoutReference) {
 }
 
 TEST_F(CalibrationRunTest, ListenerComesBackOnEveryWayOut) {
+    FakeLink out;
+    out.open = true;
+    gps.SetOutputPort(&out, "MARK\r");
     int mainCalls = 0;
     gps.OnPosition = [&](double, double, double, const QDateTime&) { return ++mainCalls > 0; };
     const auto deliver = [&] { gps.HandlePacket(Packet(Gga(19)).toStdString()); };
@@ -213,11 +216,13 @@ TEST_F(CalibrationRunTest, ListenerComesBackOnEveryWayOut) {
     {
         TPositionListenerScope scope(gps, [&](double, double, double, const QDateTime&) {
             ++taken;
-            return false;
+            return true;  // a calibration sample
         });
         deliver();
+        EXPECT_TRUE(out.written.isEmpty()) << "a sample is no recorded cut";
     }
     deliver();
+    EXPECT_EQ(out.written, "MARK\r") << "the recorder's cut sends the text again";
     try {
         TPositionListenerScope scope(gps, [&](double, double, double, const QDateTime&) {
             throw std::runtime_error("listener failed");
