@@ -9,11 +9,14 @@
 #include "console/mainform.h"
 #include "platform/gui/messageboxsink.h"
 #include "platform/gui/singleinstance.h"
+#include "platform/gui/translations.h"
+#include "platform/quitsignals.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidrun for GPS"));
     QApplication::setApplicationVersion(QStringLiteral(TIDRUN_VERSION));
+    tidrun::InstallJapaneseQtTranslations(app);
 
     // A second start ends at once and silently.
     tidrun::SingleInstance instance;
@@ -22,6 +25,15 @@ int main(int argc, char** argv) {
     tidrun::MessageBoxSink sink;
     tidrun::TMainForm form(sink, QCoreApplication::applicationDirPath());
     sink.SetWindow(&form);
+    // The end of the desktop session closes as 終了 does, without asking, so that the
+    // job's values are stored; any dialog still open ends with the event loops.
+    tidrun::TQuitSignals quitSignals;
+    auto endSession = [&form] {
+        form.EndSession();
+        QCoreApplication::quit();
+    };
+    QObject::connect(&quitSignals, &tidrun::TQuitSignals::Received, &form, endSession);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, endSession);
     {
         tidrun::TSplash splash;
         splash.ShowAndWait(tidrun::TSplash::kShowMs);

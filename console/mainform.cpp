@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -34,8 +35,10 @@
 #include "console/deferredsink.h"
 #include "console/dialogs/aboutbox.h"
 #include "console/dialogs/setupform.h"
+#include "console/displayrules.h"
 #include "planview/mapform.h"
 #include "platform/gui/numericedit.h"
+#include "platform/gui/restoredgeometry.h"
 #include "platform/portmap.h"
 #include "platform/seriallink.h"
 #include "positioning/gps.h"
@@ -326,7 +329,7 @@ void TMainForm::CreateActions() {
         box.Execute();
     });
     connect(actWindowCascade, &QAction::triggered, this, [this] { mdiArea_->cascadeSubWindows(); });
-    connect(actWindowTile, &QAction::triggered, this, [this] { mdiArea_->tileSubWindows(); });
+    connect(actWindowTile, &QAction::triggered, this, &TMainForm::TileWindows);
     connect(actWindowArrange, &QAction::triggered, this, [this] {
         // Minimised windows line up along the bottom of the workspace.
         int x = 0;
@@ -773,7 +776,7 @@ void TMainForm::InitState() {
     lblDate->setText(DateLabelText(QDate::currentDate()));
     lastCompassAngle_ = 0;
     imgCompass->setPixmap(CompassPixmap(0));
-    SetCoordinateLook(0x008080);
+    ResetReceiverDisplays();
     UpdateMenus();
     UpdateActions();
 }
@@ -826,9 +829,16 @@ bool TMainForm::DoOpen() {
         return false;
     }
     ReadMainConfig();
+    // The job's tool windows come back before its settings are shown; a cancelled open puts
+    // back what was there, so that no empty tool window of a job that did not open stays.
+    const QByteArray docksBefore = saveState();
     RestoreToolPositions();
 
-    if (!runSettings_ || !runSettings_(settings_, cfgPath_)) return false;
+    if (!runSettings_ || !runSettings_(settings_, cfgPath_)) {
+        restoreState(docksBefore);
+        RenumberDocks();
+        return false;
+    }
 
     WriteWorkDir(iniPath, workDir_);
     SetCaption(JobTitle(settings_.JobName, settings_.MapDatum));
@@ -967,6 +977,7 @@ void TMainForm::OpenPort() {
             settings_.OutMethodIndex() == 2 ? EncodeCp932(settings_.TransferText()) : QByteArray();
         gps_->SetOutputPort(outComPort_, text);
     }
+    ResetReceiverDisplays();
     connect(gps_, &TGPS::PortLost, this, [this] {
         fixWatch_.Disconnected();
         SetAppTitle(DisconnectedAppTitle());
@@ -994,6 +1005,9 @@ void TMainForm::OpenPort() {
 
 void TMainForm::FileClose() {
     if (!IsOpen() || recording_) return;
+    // The job's values go to its file as at exit, while its map windows are still there.
+    SaveSettings();
+    jobLoaded_ = false;
     for (TMapForm* m : MapForms()) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(m->parentWidget()))
             QMetaObject::invokeMethod(sub, &QWidget::close, Qt::QueuedConnection);
@@ -1012,23 +1026,25 @@ void TMainForm::FileClose() {
     delete apdComPort_;
     delete outComPort_;
     ageTimer_->stop();
-    fixWatch_.Disconnected();
+    ResetReceiverDisplays();
     ShowPortState();
     actFileOpen->setEnabled(true);
     actFileClose->setEnabled(false);
+    SetCaption(BaseTitle());
+    SetAppTitle(IdleAppTitle());
     UpdateMenus();
     UpdateActions();
 }
 
 void TMainForm::SetCaption(const QString& caption) {
     caption_ = caption;
-    setWindowTitle(caption);
+    setWindowTitle(WindowCaption(caption_, appTitle_));
 }
 
 void TMainForm::SetAppTitle(const QString& title) {
+    // Part of this window's own caption: the dialogs' captions stay their own.
     appTitle_ = title;
-    // Shown after the window caption by the window system ("… — 未接続").
-    QGuiApplication::setApplicationDisplayName(title);
+    setWindowTitle(WindowCaption(caption_, appTitle_));
 }
 
 bool TMainForm::PortConnected() const {
@@ -1045,29 +1061,60 @@ void TMainForm::ShowPortState() {
         lblPortState->setText(text);
         lblPortState->setToolTip(source);
         lblPortState->show();
-    } else {
+    } else if (!lblPortState->isHidden()) {
         lblPortState->clear();
         lblPortState->hide();
+        // Once the layout has taken in the hidden text.
+        QTimer::singleShot(0, this, [this] { FitDockToContent(ToolWinGPS); });
     }
     CheckPositionAge();
+}
+
+void TMainForm::FitDockToContent(QDockWidget* dock) {
+    // A dock keeps the height a longer text once gave it; give the room back.
+    if (dock->isHidden()) return;
+    if (QLayout* l = dock->widget()->layout()) l->activate();
+    if (dock->isFloating())
+        dock->adjustSize();
+    else
+        resizeDocks({dock}, {dock->sizeHint().height()}, Qt::Vertical);
 }
 
 // ---------------------------------------------------------------------------------------
 // Closing the main window
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (recording_) {
-        event->ignore();
-        return;
+    if (!endingSession_) {
+        if (recording_) {
+            event->ignore();
+            return;
+        }
+        // The session may end while the question is up: then it closes all the same.
+        if (!sink_.Confirm(QStringLiteral("終了しますか")) && !endingSession_) {
+            event->ignore();
+            return;
+        }
     }
-    if (!sink_.Confirm(QStringLiteral("終了しますか"))) {
-        event->ignore();
-        return;
-    }
-    SaveSettings();
-    if (IsOpen()) FileClose();
+    // 閉じる stores the open job's values; a closed console has stored them already.
+    if (IsOpen())
+        FileClose();
+    else
+        SaveSettings();
     delete setupForm_;
     event->accept();
+}
+
+void TMainForm::EndSession() {
+    // The desktop session is ending: no question; a line in progress ends as by 終了(&E)
+    // (its cuts are on disk already), the job's values are stored, the window closes.
+    endingSession_ = true;
+    if (recording_) actSurveyStop->trigger();
+    if (recording_) SetRecording(false);
+    if (IsOpen())
+        FileClose();
+    else
+        SaveSettings();
+    close();
 }
 
 void TMainForm::SaveSettings() {
@@ -1081,12 +1128,15 @@ void TMainForm::SaveSettings() {
     for (auto it = subs.crbegin(); it != subs.crend(); ++it) {
         if (auto* m = qobject_cast<TMapForm*>((*it)->widget())) m->SaveState(cfgPath_, n++);
     }
+    // A field that fails its range check keeps the last value that passed it.
+    auto good = [](const NumericEdit* e) {
+        return e->IsInRange() ? e->text().trimmed() : e->CommittedText();
+    };
     MainWindowConfig c;
-    c.CircleSize = static_cast<int>(edtCircleSize->value());
-    c.RulerDMS = edtRulerAngle->text().trimmed().isEmpty() ? QStringLiteral("0")
-                                                           : edtRulerAngle->text().trimmed();
-    c.RulerWD = static_cast<int>(edtRulerWidth->value());
-    c.RulerStep = static_cast<int>(edtRulerStep->value());
+    c.CircleSize = good(edtCircleSize).toInt();
+    c.RulerDMS = good(edtRulerAngle).isEmpty() ? QStringLiteral("0") : good(edtRulerAngle);
+    c.RulerWD = good(edtRulerWidth).toInt();
+    c.RulerStep = good(edtRulerStep).toInt();
     c.RulerX = rulerPivotX_;
     c.RulerY = rulerPivotY_;
     c.RulerX0 = rulerExtent_.X0;
@@ -1165,7 +1215,7 @@ bool TMainForm::OnPosition(double x, double y, double h, const QDateTime& time) 
     yText_ = FormatY(y);
     fixWatch_.Position(clock_());
     coordColour_ = PositionColour(gps_ ? gps_->Quality() : 0, gps_ ? gps_->DGPSDataSecs() : 0);
-    SetCoordinateLook(coordColour_);
+    CheckPositionAge();
 
     emit BoatPos(ToMillimetres(x), ToMillimetres(y));
     lastBoatX_ = x;
@@ -1173,32 +1223,37 @@ bool TMainForm::OnPosition(double x, double y, double h, const QDateTime& time) 
     return recorded;
 }
 
-void TMainForm::SetCoordinateLook(std::uint32_t rgb) {
-    const bool stale = rgb == kStaleColour;
+void TMainForm::CheckPositionAge() {
+    const bool lost = gps_ && gps_->IsOpen() && !gps_->IsConnected();
+    const CoordinateView v =
+        CoordinateViewFor(fixWatch_, lost, xText_, yText_, coordColour_, clock_());
     for (QLabel* l : {lblXValue, lblYValue}) {
         QPalette p = l->palette();
-        p.setColor(QPalette::Window, Rgb(rgb));
-        p.setColor(QPalette::WindowText, stale ? QColor(0xE0, 0xE0, 0xE0) : QColor(Qt::white));
+        p.setColor(QPalette::Window, Rgb(v.colour));
+        p.setColor(QPalette::WindowText, v.stale ? QColor(0xE0, 0xE0, 0xE0) : QColor(Qt::white));
         l->setPalette(p);
     }
-    QString suffix;
-    if (stale && fixWatch_.HasPosition())
-        suffix = QStringLiteral(" ") + AgeSuffix(fixWatch_.Age(clock_()));
-    if (stale && !fixWatch_.HasPosition()) suffix = QStringLiteral(" （測位なし）");
-    if (!xText_.isEmpty()) lblXValue->setText(xText_ + suffix);
-    if (!yText_.isEmpty()) lblYValue->setText(yText_ + suffix);
-    lblXValue->setProperty("stale", stale);
+    lblXValue->setText(v.x);
+    lblYValue->setText(v.y);
+    lblXValue->setProperty("stale", v.stale);
 }
 
-void TMainForm::CheckPositionAge() {
-    // Old while connected, and also while the port is lost: the last position stays on
-    // screen, and must not be taken for a live one.
-    const bool lost = gps_ && gps_->IsOpen() && !gps_->IsConnected();
-    if (fixWatch_.Stale(clock_()) || (lost && fixWatch_.HasPosition())) {
-        SetCoordinateLook(kStaleColour);
-    } else if (lblXValue->property("stale").toBool()) {
-        SetCoordinateLook(coordColour_ ? coordColour_ : 0x008080);
-    }
+void TMainForm::ResetReceiverDisplays() {
+    // Nothing of an earlier job or receiver stays on screen: the design-time texts.
+    fixWatch_ = TFixWatch{};
+    xText_.clear();
+    yText_.clear();
+    coordColour_ = kDesignColour;
+    lblGPSTime->setText(QStringLiteral("00:00:00"));
+    const std::pair<QLabel*, const char*> blank[] = {
+        {lblGPSLat, "緯度:"},     {lblGPSLon, "経度:"},     {lblGPSAlt, "高度:"},
+        {lblGPSSat, "衛星数:"},   {lblGPSQty, "測位状態:"}, {lblGPSDOP, "DOP:"},
+        {lblGPSRef, "基地局ID:"}, {lblGPSSec, "間隔:"},     {lblGPSSpeed, "速度:"},
+        {lblGPSCourse, "方向:"}};
+    for (const auto& [label, text] : blank) label->setText(QString::fromUtf8(text));
+    ledDataOn_ = false;
+    SetLed(LedData, false);
+    CheckPositionAge();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1233,6 +1288,7 @@ TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
     form->setObjectName(QStringLiteral("MapForm%1").arg(mapCounter_));
     QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    TrackRestoredGeometry(sub);
     sub->setWindowTitle(QStringLiteral("平面図(%1)").arg(mapCounter_));
     const auto q = Qt::QueuedConnection;
     connect(this, &TMainForm::BoatPos, form, &TMapForm::OnBoatPos, q);
@@ -1405,10 +1461,34 @@ void TMainForm::UpdateMenus() {
         a->setVisible(!startShown);
     btnSurveyStart->setVisible(startShown);
     btnSurveyStop->setVisible(!startShown);
-    btnFile->setDefaultAction(actFileOpen->isEnabled() ? actFileOpen : actFileClose);
+    // One action on the file button at a time: a second one would give it a menu arrow.
+    QAction* fileAction = actFileOpen->isEnabled() ? actFileOpen : actFileClose;
+    if (btnFile->defaultAction() != fileAction) {
+        if (QAction* old = btnFile->defaultAction()) btnFile->removeAction(old);
+        btnFile->setDefaultAction(fileAction);
+    }
     const bool children = !mdiArea_->subWindowList().isEmpty();
     for (QAction* a : {actWindowCascade, actWindowTile, actWindowArrange, actWindowMinimize})
         a->setEnabled(children);
+    // Without a job there is no map to show and no ruler to set.
+    const bool open = IsOpen();
+    actNewMap->setEnabled(open);
+    for (QWidget* w : {static_cast<QWidget*>(edtCircleSize), static_cast<QWidget*>(edtRulerAngle),
+                       static_cast<QWidget*>(edtRulerWidth), static_cast<QWidget*>(edtRulerStep)})
+        w->setEnabled(open);
+    for (const char* name : {"udCircle", "udRulerWidth", "udRulerStep"})
+        if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(open);
+}
+
+void TMainForm::TileWindows() {
+    QList<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder))
+        if (w->isVisible() && !w->isMinimized()) shown << w;
+    const QList<QRect> places = TileSideBySide(mdiArea_->viewport()->size(), int(shown.size()));
+    for (int i = 0; i < shown.size(); ++i) {
+        if (shown[i]->isMaximized()) shown[i]->showNormal();
+        shown[i]->setGeometry(places[i]);
+    }
 }
 
 void TMainForm::UpdateActions() {

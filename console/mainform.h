@@ -73,6 +73,9 @@ class TMainForm : public QMainWindow, public TMapHost {
     void FileOpen();
     void FileClose();
     bool IsOpen() const;
+    // The desktop session ends (SIGTERM, SIGHUP, the session manager): closes as 終了 does,
+    // without asking, storing the job's values.
+    void EndSession();
 
     // --- State -------------------------------------------------------------------------
     const QString& ProgramDir() const { return programDir_; }
@@ -148,6 +151,8 @@ class TMainForm : public QMainWindow, public TMapHost {
     void UpdateActions();
     void RenumberDocks();
     void AlignTools();
+    // ならべて表示: the map windows side by side.
+    void TileWindows();
     // Sets the check marks of the tool actions from what is shown.
     void SyncToolChecks();
     QMenu* createPopupMenu() override;
@@ -229,7 +234,8 @@ class TMainForm : public QMainWindow, public TMapHost {
                          void (TMapForm::*set)(bool));
     void PrintActiveMap();
     void ToggleDock(QDockWidget* dock, QWidget* focus);
-    void SetCoordinateLook(std::uint32_t rgb);
+    void ResetReceiverDisplays();
+    void FitDockToContent(QDockWidget* dock);
 
     MessageSink& sink_;
     QString programDir_;
@@ -257,6 +263,7 @@ class TMainForm : public QMainWindow, public TMapHost {
     QPointer<SerialLink> outComPort_;   // transfer port (child)
 
     bool jobLoaded_ = false;  // the last open went through: its keys may be saved
+    bool endingSession_ = false;
     int mapCounter_ = 0;
     int savedMapCount_ = 0;
     Offsets hosei_;

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "planview/maphost.h"
+#include "platform/gui/restoredgeometry.h"
 #include "surveydata/config.h"
 
 #include <algorithm>
@@ -113,9 +114,12 @@ void TMapForm::keyPressEvent(QKeyEvent* event) {
 
 void TMapForm::SaveState(const QString& cfgPath, int index) const {
     const QWidget* frame = parentWidget() ? parentWidget() : this;
-    QRect g = frame->geometry();
-    if ((frame->isMaximized() || frame->isMinimized()) && frame->normalGeometry().isValid())
-        g = frame->normalGeometry();
+    // The size to come back to: the frame's restored geometry while it is minimised or
+    // maximised (tracked by the main window for MDI frames).
+    const QRect g = frame->isWindow() && frame->normalGeometry().isValid() &&
+                            (frame->isMaximized() || frame->isMinimized())
+                        ? frame->normalGeometry()
+                        : RestoredGeometry(frame);
     MapWindowConfig c;
     c.Top = g.top();
     c.Left = g.left();
@@ -136,6 +140,7 @@ void TMapForm::LoadState(const QString& cfgPath, int index) {
     c.Load(cfgPath, index);
     QWidget* frame = parentWidget() ? parentWidget() : this;
     frame->setGeometry(c.Left, c.Top, std::max(c.Width, 40), std::max(c.Height, 30));
+    SetRestoredGeometry(frame, frame->geometry());
     if (c.Maximize)
         frame->showMaximized();
     else if (c.Minimize)

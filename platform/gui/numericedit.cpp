@@ -8,6 +8,8 @@
 #include <QRegularExpressionValidator>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace tidrun {
 
 NumericEdit::NumericEdit(QWidget* parent)
@@ -18,7 +20,11 @@ NumericEdit::NumericEdit(QWidget* parent)
 NumericEdit::NumericEdit(const QString& picture, double minimum, double maximum, QWidget* parent)
     : QLineEdit(parent), minimum_(minimum), maximum_(maximum) {
     SetPicture(picture);
+    committed_ = QString::number(std::clamp(0.0, minimum_, maximum_), 'f', decimals_);
     connect(this, &QLineEdit::editingFinished, this, [this] { Validate(); });
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (IsInRange()) committed_ = text().trimmed();
+    });
 }
 
 void NumericEdit::SetPicture(const QString& picture) {

@@ -43,6 +43,8 @@ class NumericEdit : public QLineEdit {
     // Checks the entry as when it is finished: colours, reports and refocuses on failure.
     bool Validate();
     bool HasRangeError() const { return error_; }
+    // The last text that was within the range (the range's value nearest 0 before any).
+    QString CommittedText() const { return committed_; }
 
   signals:
     void valueCommitted(double value);
@@ -58,6 +60,7 @@ class NumericEdit : public QLineEdit {
     MessageSink* sink_ = nullptr;
     bool error_ = false;
     bool reporting_ = false;
+    QString committed_;
 };
 
 }  // namespace tidrun

@@ -30,6 +30,15 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+// Readable failure messages for the values these tests compare.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QRect& r, std::ostream* os) {
+    *os << r.x() << ',' << r.y() << ' ' << r.width() << 'x' << r.height();
+}
 
 namespace tidrun {
 namespace {
@@ -245,13 +254,17 @@ TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
     f.Gps()->SetReconnectInterval(100);
     pty->Write(Gga(0, 4, 1.0));
     ASSERT_TRUE(WaitFor([&] { return f.lblGPSQty->text() == QStringLiteral("測位状態:4"); }));
+    const int gpsHeight = f.ToolWinGPS->height();
 
     pty.reset();  // unplugged
     ASSERT_TRUE(QFile::remove(link));
     ASSERT_TRUE(WaitFor([&] { return f.AppTitle() == QStringLiteral("未接続"); }));
+    EXPECT_TRUE(f.windowTitle().startsWith(QStringLiteral("未接続 — ") + f.Caption()));
     EXPECT_FALSE(f.PortConnected());
     EXPECT_FALSE(f.lblPortState->isHidden());
     EXPECT_TRUE(f.lblPortState->text().contains("COM1"));
+    ASSERT_TRUE(WaitFor([&] { return f.ToolWinGPS->height() > gpsHeight; }, 2000));
+    const int lostHeight = f.ToolWinGPS->height();
     // The last position stays on screen, gray with its age, not as a live one.
     now += 60000;
     f.CheckPositionAge();
@@ -264,7 +277,15 @@ TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
     pty->Write(Gga(5, 2, 1.0));
     ASSERT_TRUE(WaitFor([&] { return f.lblGPSQty->text() == QStringLiteral("測位状態:2"); }));
     EXPECT_EQ(f.AppTitle(), QString());
+    EXPECT_TRUE(f.windowTitle().startsWith(f.Caption()));
     EXPECT_TRUE(f.lblPortState->isHidden());
+    // The received-data window gives back the room the lost-port text took (the other
+    // tool windows share what the dock area has to spare).
+    const auto fits = [&] {
+        const int h = f.ToolWinGPS->height(), hint = f.ToolWinGPS->sizeHint().height();
+        return h < lostHeight && h - hint <= hint / 10;
+    };
+    EXPECT_TRUE(WaitFor(fits, 2000)) << f.ToolWinGPS->height() << " after " << lostHeight;
     EXPECT_TRUE(f.PortConnected());
     EXPECT_EQ(Background(f.lblXValue), QColor(0x0000FF));
     EXPECT_FALSE(f.lblXValue->text().contains(QStringLiteral("前")));
@@ -370,8 +391,9 @@ TEST_F(MainFormTest, PortThatCannotOpenShowsConnectionErrorAndKeepsDesignTexts) 
     EXPECT_EQ(f.lblGPSLat->text(), QStringLiteral("緯度:"));
     EXPECT_EQ(f.lblGPSTime->text(), "00:00:00");
     now = 100000;
-    f.CheckPositionAge();  // never connected: nothing to age
-    EXPECT_EQ(Background(f.lblXValue), QColor(0x008080));
+    f.CheckPositionAge();  // never connected: nothing to age, nothing live
+    EXPECT_EQ(f.lblXValue->text(), "        0.000");
+    EXPECT_EQ(Background(f.lblXValue), QColor(kStaleColour));
 }
 
 TEST_F(MainFormTest, SavedPointNamesSelectTheirEntryOrNone) {
@@ -600,6 +622,178 @@ TEST_F(MainFormTest, OpensThroughTheRealSettingsDialog) {
     EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
     EXPECT_EQ(form->Settings().ZoneIndex(), 8);
     EXPECT_EQ(form->Caption(), QStringLiteral("Tidrun for GPS　テスト工事（世界測地系）"));
+}
+
+// After 閉じる nothing of the job stays on screen as if it were live or usable, its values
+// are in its file, and a failed open of the next job shows no old values either.
+TEST_F(MainFormTest, ClosedConsoleLooksClosedAndKeepsTheJobValues) {
+    now = 1000;
+    TMainForm& f = OpenWithPty();
+    EXPECT_TRUE(f.windowTitle().startsWith(f.Caption()));  // live: no state in front
+    pty->Write(Gga(0, 4, 1.0));
+    ASSERT_TRUE(WaitFor([&] { return Background(f.lblXValue) == QColor(0x0000FF); }));
+    f.edtCircleSize->setText("77");  // typed, not yet confirmed with Return
+    f.edtRulerAngle->setText("12.3");
+    f.cbxRefPoint->setCurrentIndex(1);
+    ASSERT_TRUE(f.edtCircleSize->isEnabled() && f.actNewMap->isEnabled());
+
+    f.actFileClose->trigger();
+    ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Tidrun Zzz — Tidrun for GPS"));
+    EXPECT_EQ(f.lblXValue->text(), "        0.000");
+    EXPECT_EQ(f.lblYValue->text(), "       0.000");
+    EXPECT_EQ(Background(f.lblXValue), QColor(kStaleColour));
+    EXPECT_EQ(f.lblGPSTime->text(), "00:00:00");
+    EXPECT_EQ(f.lblGPSQty->text(), QStringLiteral("測位状態:"));
+    for (QWidget* w :
+         {static_cast<QWidget*>(f.edtCircleSize), static_cast<QWidget*>(f.edtRulerAngle),
+          static_cast<QWidget*>(f.edtRulerWidth)})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    EXPECT_FALSE(f.actNewMap->isEnabled());
+    // The file button carries one action at a time (no drop-down arrow).
+    EXPECT_EQ(f.btnFile->actions(), QList<QAction*>{f.actFileOpen});
+    MainWindowConfig c;
+    c.Load(Cfg());
+    EXPECT_EQ(c.CircleSize, 77);
+    EXPECT_EQ(c.RulerDMS, "12.3");
+    EXPECT_EQ(c.MapCount, 1);
+    EXPECT_EQ(c.GuidePoint, QStringLiteral("基準1"));
+    EXPECT_TRUE(sink.questions.isEmpty());
+
+    // Exit once closed: nothing more is written (the map count of the job stays 1).
+    QStringList stored;
+    ASSERT_TRUE(ReadCp932Lines(Cfg(), stored));
+
+    // The next open cannot reach its port: the design texts stay, the title says so.
+    MapCom1(QDir(prog.path()).filePath("ttyNone"));
+    f.FileOpen();
+    ASSERT_EQ(sink.Texts(), QStringList{QStringLiteral("接続エラー")});
+    EXPECT_EQ(f.edtCircleSize->text(), "77");
+    EXPECT_EQ(f.windowTitle().left(6), QStringLiteral("未接続 — "));
+    EXPECT_EQ(f.lblXValue->text(), "        0.000");
+    EXPECT_EQ(f.btnFile->actions(), QList<QAction*>{f.actFileClose});
+    now += 60000;
+    f.CheckPositionAge();
+    EXPECT_EQ(f.lblXValue->text(), "        0.000");
+    f.actFileClose->trigger();
+    ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
+    sink.answer = true;
+    EXPECT_TRUE(f.close());
+    QStringList after;
+    ASSERT_TRUE(ReadCp932Lines(Cfg(), after));
+    EXPECT_EQ(after, stored);
+}
+
+// A cancelled 初期設定 leaves no tool window of the job that did not open.
+TEST_F(MainFormTest, CancelledSettingsPutTheToolWindowsBack) {
+    {
+        TMainForm& f = OpenWithPty();
+        ASSERT_FALSE(f.ToolWinGPS->isHidden());
+        sink.answer = true;
+        ASSERT_TRUE(f.close());
+    }
+    form.reset();
+    acceptSettings = false;
+    TMainForm& g = MakeForm();
+    g.FileOpen();
+    EXPECT_EQ(settingsRuns, 2);
+    for (QDockWidget* d : {g.ToolWinGPS, g.ToolWinCut, g.ToolWinRem, g.ToolWinRef})
+        EXPECT_TRUE(d->isHidden()) << d->objectName().toStdString();
+}
+
+// A value that fails its range check is not stored: the last good one is.
+TEST_F(MainFormTest, OutOfRangeFieldsKeepTheirLastGoodValueInTheFile) {
+    struct Case {
+        NumericEdit* TMainForm::*field;
+        const char* good;
+        const char* bad;
+        const char* key;
+    } cases[] = {{&TMainForm::edtCircleSize, "25", "0", "円定規(Size)"},
+                 {&TMainForm::edtRulerAngle, "45.3", "400", "計画線(DMS)"},
+                 {&TMainForm::edtRulerWidth, "40", "", "計画線(WD)"}};
+    for (const Case& c : cases) {
+        TMainForm& f = OpenWithPty();
+        NumericEdit* e = f.*(c.field);
+        e->setText(QString::fromLatin1(c.good));
+        e->setText(QString::fromLatin1(c.bad));
+        EXPECT_FALSE(e->Validate());
+        EXPECT_EQ(e->palette().color(QPalette::Base), NumericEdit::ErrorColor());
+        sink.entries.clear();
+        f.actFileClose->trigger();
+        EXPECT_EQ(TIniFile(Cfg()).ReadString(QStringLiteral("設定"), QString::fromUtf8(c.key), {}),
+                  QString::fromLatin1(c.good))
+            << c.key;
+        form.reset();
+    }
+}
+
+// Map windows come back at the size they had before they were minimised or maximised.
+TEST_F(MainFormTest, MinimisedAndMaximisedMapsKeepTheirRestoredSize) {
+    const QRect placed(30, 20, 360, 240);
+    for (const bool minimise : {true, false}) {
+        {
+            TMainForm& f = OpenWithPty();
+            for (QMdiSubWindow* w : f.MdiArea()->subWindowList()) w->close();
+            ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
+            TMapForm* m = f.CreateMap(-1, false);
+            QWidget* frame = m->parentWidget();
+            frame->setGeometry(placed);
+            if (minimise)
+                frame->showMinimized();
+            else
+                frame->showMaximized();
+            ASSERT_TRUE(WaitFor([&] { return frame->geometry() != placed; }));
+            sink.answer = true;
+            ASSERT_TRUE(f.close());
+        }
+        form.reset();
+        {
+            MapWindowConfig mc;
+            mc.Load(Cfg(), 0);
+            EXPECT_EQ(QRect(mc.Left, mc.Top, mc.Width, mc.Height), placed) << "stored";
+        }
+        TMainForm& g = OpenWithPty();
+        ASSERT_EQ(g.MapForms().size(), 1);
+        auto* frame = qobject_cast<QMdiSubWindow*>(g.MapForms()[0]->parentWidget());
+        EXPECT_EQ(frame->isMinimized(), minimise);
+        EXPECT_EQ(frame->isMaximized(), !minimise);
+        frame->showNormal();
+        EXPECT_EQ(frame->geometry(), placed) << "minimised: " << minimise;
+        form.reset();
+    }
+}
+
+// ならべて表示 puts the windows side by side, each the full height.
+TEST_F(MainFormTest, TileSetsTheMapsSideBySide) {
+    TMainForm& f = OpenWithPty();
+    f.CreateMap(-1, false);
+    f.CreateMap(-1, false);
+    f.actWindowTile->trigger();
+    const QList<QMdiSubWindow*> subs = f.MdiArea()->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 3);
+    const int h = f.MdiArea()->viewport()->height();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(subs[i]->geometry().top(), 0);
+        EXPECT_EQ(subs[i]->geometry().height(), h);
+        if (i > 0) {
+            EXPECT_EQ(subs[i]->geometry().left(), subs[i - 1]->geometry().right() + 1);
+        }
+    }
+}
+
+// The end of the desktop session: no question, the job's values stored, the window closed.
+TEST_F(MainFormTest, EndOfSessionClosesWithoutAskingAndStoresTheJob) {
+    TMainForm& f = OpenWithPty();
+    f.edtCircleSize->setValue(33);
+    f.SetRecording(true);
+    f.EndSession();
+    EXPECT_TRUE(sink.questions.isEmpty());
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(f.Recording());
+    MainWindowConfig c;
+    c.Load(Cfg());
+    EXPECT_EQ(c.CircleSize, 33);
+    EXPECT_EQ(c.MapCount, 1);
 }
 
 }  // namespace

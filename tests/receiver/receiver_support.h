@@ -142,6 +142,9 @@ class Pty {
         slave_ = slave;
         path_ = QString::fromLocal8Bit(name);
         fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+        // A program the test starts must not hold the terminal open after the test lets go.
+        fcntl(master_, F_SETFD, FD_CLOEXEC);
+        fcntl(slave_, F_SETFD, FD_CLOEXEC);
     }
     ~Pty() { CloseAll(); }
     Pty(const Pty&) = delete;
