@@ -32,10 +32,13 @@
 
 #include <cmath>
 
+#include "console/calibratedlg.h"
 #include "console/deferredsink.h"
 #include "console/dialogs/aboutbox.h"
 #include "console/dialogs/setupform.h"
 #include "console/displayrules.h"
+#include "console/formhelp.h"
+#include "console/transfer.h"
 #include "planview/mapform.h"
 #include "platform/gui/numericedit.h"
 #include "platform/gui/restoredgeometry.h"
@@ -176,6 +179,10 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
         UpdateActions();
     });
     gpsSink_ = new TDeferredSink(sink_, this);
+    ports_ = std::make_unique<TReceiverPorts>(IniPath(), programDir_);
+    calibrateDlg_ = new TfrmCalibrateDlg(sink_, this);
+    formHelp_ = new TFormHelp(this);
+    connect(formHelp_, &TFormHelp::LinkActivated, this, &TMainForm::HelpLink);
     ageTimer_ = new QTimer(this);
     ageTimer_->setInterval(500);
     connect(ageTimer_, &QTimer::timeout, this, &TMainForm::CheckPositionAge);
@@ -324,6 +331,11 @@ void TMainForm::CreateActions() {
     connect(actTWCut, &QAction::triggered, this, [this] { ToggleDock(ToolWinCut, nullptr); });
     connect(actTBRem, &QAction::triggered, this, [this] { ToggleDock(ToolWinRem, cbxRemPoint); });
     connect(actTBAlign, &QAction::triggered, this, &TMainForm::AlignTools);
+    connect(actCalibrate, &QAction::triggered, this, &TMainForm::Calibrate);
+    connect(actHelpSokuryo, &QAction::triggered, this,
+            [this] { ShowHelp(THelpKind::Recording, actHelpSokuryo); });
+    connect(actHelpSetuhyo, &QAction::triggered, this,
+            [this] { ShowHelp(THelpKind::BuoySetting, actHelpSetuhyo); });
     connect(actAbout, &QAction::triggered, this, [this] {
         TAboutBox box(this);
         box.Execute();
@@ -952,31 +964,10 @@ void TMainForm::ComputeRulerExtent() {
 }
 
 void TMainForm::OpenPort() {
-    const QString iniPath = IniPath();
-    auto makeLink = [&](const QString& portName, int baud) -> SerialLink* {
-        const PortTarget target = ResolvePort(iniPath, programDir_, portName);
-        SerialLink* link = MakeSerialLink(target.replay, target.path, this);
-        if (link && baud > 0) link->SetBaudRate(baud);
-        return link;
-    };
-
-    delete apdComPort_;
-    delete outComPort_;
-    apdComPort_ = makeLink(settings_.Port, settings_.Baud());
-    const bool transfer = settings_.OutMethodIndex() > 0;
-    if (transfer) outComPort_ = makeLink(settings_.OutPort, settings_.OutBaud());
-
-    const ConversionParams conv =
-        ConversionFor(settings_.GpsDatumIndex(), settings_.MapDatumIndex(), settings_.ShiftNew,
-                      settings_.ZoneIndex());
+    // The GPS port and, unless the transfer is "しない", the transfer port; Open opens both
+    // or neither.
     gps_ = new TGPS(*gpsSink_, this);
-    gps_->SetInputPort(apdComPort_, conv.gpsDatumMode, conv.shiftMode, conv.zone);
-    if (transfer) {
-        // "受信データ" forwards every sentence; "文字" sends the fixed text after each cut.
-        const QByteArray text =
-            settings_.OutMethodIndex() == 2 ? EncodeCp932(settings_.TransferText()) : QByteArray();
-        gps_->SetOutputPort(outComPort_, text);
-    }
+    ports_->Configure(*gps_, settings_);
     ResetReceiverDisplays();
     connect(gps_, &TGPS::PortLost, this, [this] {
         fixWatch_.Disconnected();
@@ -1023,8 +1014,7 @@ void TMainForm::FileClose() {
         delete gps_;
         gps_ = nullptr;
     }
-    delete apdComPort_;
-    delete outComPort_;
+    ports_->Release();
     ageTimer_->stop();
     ResetReceiverDisplays();
     ShowPortState();
@@ -1053,7 +1043,7 @@ bool TMainForm::PortConnected() const {
 
 void TMainForm::ShowPortState() {
     if (gps_ && gps_->IsOpen() && !gps_->IsConnected()) {
-        const QString source = apdComPort_ ? apdComPort_->Source() : QString();
+        const QString source = ports_->GpsPort() ? ports_->GpsPort()->Source() : QString();
         QString text = QStringLiteral("%1 が切断されました（再接続中）").arg(settings_.Port);
         if (!source.isEmpty())
             text += QLatin1Char('\n') +
