@@ -98,7 +98,7 @@ class MainToolsTest : public ::testing::Test {
 
 // Cancel keeps the offsets; a measurement at 基準2 replaces them on OK, every sample is in
 // the calibration log, the next position is shown corrected onto the reference point, and
-// the offsets and the reference point are stored with the job at exit.
+// the offsets and the reference point are stored with the job at 閉じる.
 TEST_F(MainToolsTest, CalibrationReplacesTheOffsetsAndLogsEverySample) {
     TMainForm& f = Open();
     ASSERT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
@@ -163,7 +163,7 @@ TEST_F(MainToolsTest, CalibrationReplacesTheOffsetsAndLogsEverySample) {
         EXPECT_TRUE(line.match(QString::fromLatin1(lines[i])).hasMatch()) << lines[i].toStdString();
     EXPECT_TRUE(lines[0].startsWith(shownX.toLatin1() + ", "));
 
-    form->close();
+    f.FileClose();  // 閉じる stores the job's values
     MainWindowConfig saved;
     saved.Load(Cfg());
     EXPECT_DOUBLE_EQ(saved.HoseiX, o.X);
