@@ -39,7 +39,10 @@
 #include "console/displayrules.h"
 #include "console/formhelp.h"
 #include "console/transfer.h"
-#include "planview/mapform.h"
+#include "planview/angles.h"
+#include "planview/cutstore.h"
+#include "planview/gui/mapform.h"
+#include "planview/plannedline.h"
 #include "platform/gui/numericedit.h"
 #include "platform/gui/restoredgeometry.h"
 #include "platform/portmap.h"
@@ -1274,7 +1277,11 @@ void TMainForm::PostToActive(void (TMapForm::*slot)()) {
 
 TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
     ++mapCounter_;
-    auto* form = new TMapForm(*this);
+    // Every map window of the job shares one store of the recorded cuts.
+    TPlanSources sources{kijun_.get(), tansa_.get(), ijo_.get(), misoku_.get(), sokusen_.get(), {}};
+    for (TMapForm* m : MapForms()) sources.Cuts = m->Session().Scene().Sources().Cuts;
+    if (!sources.Cuts) sources.Cuts = std::make_shared<TCutStore>();
+    auto* form = new TMapForm(*this, sink_, sources);
     form->setObjectName(QStringLiteral("MapForm%1").arg(mapCounter_));
     QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
     sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -1327,6 +1334,8 @@ void TMainForm::BroadcastBuoyPoint() {
 }
 
 void TMainForm::BroadcastRuler() {
+    rulerSegment_ = PlannedLineSegment(rulerPivotX_, rulerPivotY_, PackedToDegrees(RulerAngle()),
+                                       rulerExtent_, 0);
     emit Ruler(rulerSegment_, rulerExtent_);
 }
 
@@ -1345,11 +1354,13 @@ void TMainForm::ToggleMapSwitch(QAction* action, bool (TMapForm::*get)() const,
 void TMainForm::PrintActiveMap() {
     TMapForm* m = ActiveMap();
     if (!m) return;
-    QPrinter printer;
-    QPrintDialog dialog(&printer, this);
+    // The printer goes with the message, so that the dialog's choices (a file output
+    // included) reach the print.
+    auto printer = std::make_shared<QPrinter>();
+    QPrintDialog dialog(printer.get(), this);
     if (dialog.exec() != QDialog::Accepted) return;
-    const int copies = printer.copyCount();
-    PostTo(m, [m, copies] { m->OnPrint(copies); });
+    const int copies = printer->copyCount();
+    PostTo(m, [m, printer, copies] { m->PrintWith(*printer, copies); });
 }
 
 // ---------------------------------------------------------------------------------------

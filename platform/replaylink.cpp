@@ -1,12 +1,13 @@
 #include "platform/replaylink.h"
 
-#include "positioning/framer.h"
-
 #include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
 
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace tidrun {
 
@@ -57,37 +58,47 @@ std::optional<int> PositionTime(std::string_view packet) {
 int StepBetween(int fromMs, int toMs) {
     int d = toMs - fromMs;
     if (d < 0) d += kDayMs;  // past midnight
-    return std::min(d, ReplayLink::kMaxStepMs);
+    return std::min(d, ReplayCutter::kMaxStepMs);
 }
 
 }  // namespace
 
+void ReplayCutter::Restart() {
+    framer_.Reset();
+    read_.clear();
+    readAt_ = 0;
+    lastFixMs_.reset();
+}
+
+ReplayCutter::Step ReplayCutter::Next(QIODevice& file) {
+    Step step;
+    for (;;) {
+        if (readAt_ == read_.size()) {
+            read_ = file.read(kReadPiece);  // empty at the end, and when reading fails
+            readAt_ = 0;
+            if (read_.isEmpty()) return step;  // the end: what was collected, without a fix
+        }
+        // Byte by byte through the framer, so that the step ends right at the carriage return.
+        const char c = read_[readAt_++];
+        step.bytes.append(c);
+        std::optional<int> fixMs;
+        framer_.Feed(std::string_view(&c, 1),
+                     [&](std::string_view packet) { fixMs = PositionTime(packet); });
+        if (fixMs) {
+            step.delayMs = lastFixMs_ ? StepBetween(*lastFixMs_, *fixMs) : 0;
+            lastFixMs_ = fixMs;
+            return step;
+        }
+        if (step.bytes.size() >= kMaxStepBytes) {
+            step.delayMs = kDefaultStepMs;
+            return step;
+        }
+    }
+}
+
 ReplayLink::ReplayLink(const QString& file, QObject* parent) : SerialLink(parent), file_(file) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &ReplayLink::Play);
-}
-
-std::vector<ReplayLink::Step> ReplayLink::PlanSteps(const QByteArray& content) {
-    std::vector<Step> steps;
-    std::vector<int> times;
-    SentenceFramer framer;
-    for (qsizetype i = 0; i < content.size(); ++i) {
-        framer.Feed(std::string_view(content.constData() + i, 1), [&](std::string_view packet) {
-            if (const auto t = PositionTime(packet)) {
-                steps.push_back({i + 1, times.empty() ? 0 : StepBetween(times.back(), *t)});
-                times.push_back(*t);
-            }
-        });
-    }
-    if (steps.empty()) {
-        if (!content.isEmpty()) steps.push_back({content.size(), kDefaultStepMs});
-        return steps;
-    }
-    steps.back().end = content.size();  // what follows the last fix goes with it
-    // Starting again: pause as long as the file's first step, or a default.
-    steps.front().delayMs =
-        steps.size() > 1 && steps[1].delayMs > 0 ? steps[1].delayMs : kDefaultStepMs;
-    return steps;
 }
 
 bool ReplayLink::Open() {
@@ -97,33 +108,55 @@ bool ReplayLink::Open() {
         errorText_ = QStringLiteral("no replay file named");
         return false;
     }
-    QFile f(file_);
-    if (!f.open(QIODevice::ReadOnly)) {
-        errorText_ = f.errorString();
+    const QFileInfo info(file_);
+    if (info.exists() && !info.isFile()) {
+        errorText_ = QStringLiteral("%1 is not a regular file").arg(file_);
         return false;
     }
-    content_ = f.readAll();
-    steps_ = PlanSteps(content_);
-    next_ = 0;
+    input_.setFileName(file_);
+    if (!input_.open(QIODevice::ReadOnly)) {
+        errorText_ = input_.errorString();
+        return false;
+    }
+    cutter_.Restart();
+    stepInPass_ = 0;
+    loopDelayMs_ = kDefaultStepMs;
     open_ = true;
-    if (!steps_.empty()) timer_.start(0);
+    if (ReadStep()) timer_.start(0);
     return true;
 }
 
 void ReplayLink::Close() {
     open_ = false;
     timer_.stop();
-    content_.clear();
-    steps_.clear();
+    input_.close();
+    next_ = {};
+}
+
+// Reads the step to play next into next_, starting the file again at its end. False when
+// the file holds nothing to play.
+bool ReplayLink::ReadStep() {
+    next_ = cutter_.Next(input_);
+    if (next_.bytes.isEmpty()) {
+        if (stepInPass_ == 0 || !input_.seek(0)) return false;  // empty, or gone
+        cutter_.Restart();
+        stepInPass_ = 0;
+        next_ = cutter_.Next(input_);
+        if (next_.bytes.isEmpty()) return false;
+    }
+    if (stepInPass_ == 0) {
+        next_.delayMs = loopDelayMs_;
+    } else if (stepInPass_ == 1 && next_.delayMs > 0 && loopDelayMs_ == kDefaultStepMs) {
+        loopDelayMs_ = next_.delayMs;  // a loop pauses as long as the file's first step
+    }
+    ++stepInPass_;
+    return true;
 }
 
 void ReplayLink::Play() {
-    if (!open_ || steps_.empty()) return;
-    const qsizetype begin = next_ == 0 ? 0 : steps_[next_ - 1].end;
-    const Step& step = steps_[next_];
-    const QByteArray chunk = content_.mid(begin, step.end - begin);
-    next_ = (next_ + 1) % steps_.size();
-    timer_.start(steps_[next_].delayMs);
+    if (!open_ || next_.bytes.isEmpty()) return;
+    const QByteArray chunk = std::exchange(next_.bytes, QByteArray());
+    if (ReadStep()) timer_.start(next_.delayMs);
     emit BytesReceived(chunk);  // last: a listener may close the link
 }
 

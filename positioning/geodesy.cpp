@@ -293,7 +293,8 @@ bool GpsFixToPlane(TPos& pos, TNMEA& fix, int sourceDatum, int targetDatum, int 
 }
 
 bool YieldsPosition(const GpsFix& fix) {
-    return fix.errorFlag == 0 && (fix.kind == kKindGGK || fix.kind == kKindGGA) && fix.quality >= 1;
+    return fix.errorFlag == 0 && (fix.kind == kKindGGK || fix.kind == kKindGGA) &&
+           fix.quality >= 1 && fix.coordinatesValid;
 }
 
 FixPosition ConvertFix(TPos& pos, TNMEA& fix, int sourceDatum, int targetDatum, int zone) {

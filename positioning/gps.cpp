@@ -31,7 +31,9 @@ class FlagScope {
 
 }  // namespace
 
-TGPS::TGPS(MessageSink& sink, QObject* parent) : QObject(parent), sink_(sink) {
+TGPS::TGPS(MessageSink& sink, QObject* parent, UtcClock clock)
+    : QObject(parent), sink_(sink), clock_(std::move(clock)) {
+    if (!clock_) clock_ = [] { return QDateTime::currentMSecsSinceEpoch(); };
     reconnect_.setInterval(kReconnectIntervalMs);
     connect(&reconnect_, &QTimer::timeout, this, &TGPS::TryReopen);
 }
@@ -137,35 +139,44 @@ void TGPS::HandlePacket(std::string_view packet) {
     }
     if (forwardOn_ && forwardText_.isEmpty()) Forward(packet.data(), qsizetype(packet.size()));
     if (nmea_.kind != kKindGGA && nmea_.kind != kKindGGK) return;
-    // A sentence that failed decoding (checksum, time) left the previous sentence's values:
-    // they are no new fix.
+    // A sentence that failed its checksum left the previous sentence's values: no news.
+    if (!nmea_.ChecksumMatched()) return;
+    UpdateQuality();
+    // One that failed decoding (an empty or impossible time) is no new fix.
     if (nmea_.errorFlag != 0) return;
-    quality_ = nmea_.quality;
-    dgpsDataSecs_ = nmea_.dgpsAge;
     const FixPosition fix = ConvertFix(pos_, nmea_, sourceDatum_, targetDatum_, zoneIndex_);
     if (!fix.valid || !OnPosition) return;
     const TPositionEvent position = OnPosition;
-    if (!position(fix.X, fix.Y, fix.h, LocalFixTime())) return;
+    const QDateTime time = LocalFixTime();
+    fixTime_ = time;
+    if (!position(fix.X, fix.Y, fix.h, time)) return;
     WriteLog(packet);
     if (forwardOn_ && cutText_ && !forwardText_.isEmpty())
         Forward(forwardText_.constData(), forwardText_.size());
 }
 
-// The decoder's LocalTime: the fix time shifted by the target datum's hour offset, on
-// today's date. Asking the system for the date and building a local date-time look up the
-// time zone each time (microseconds); the date and the offset are kept for a second instead.
-QDateTime TGPS::LocalFixTime() {
-    if (!clockAge_.isValid() || clockAge_.elapsed() >= 1000) {
-        const QDateTime now = QDateTime::currentDateTime();
-        today_ = now.date();
-        utcOffsetSecs_ = now.offsetFromUtc();
-        clockAge_.start();
+// The receiver shows what the receiver says about its fix, also when the sentence gives no
+// position (no fix, an empty time). A GGK whose time is impossible is decoded no further, so
+// its quality is read here.
+void TGPS::UpdateQuality() {
+    if (nmea_.kind == kKindGGK && nmea_.errorFlag != 0) {
+        quality_ = NmeaInteger(nmea_.Field(8));
+        dgpsDataSecs_ = 0;
+        return;
     }
+    quality_ = nmea_.quality;
+    dgpsDataSecs_ = nmea_.dgpsAge;
+}
+
+// The decoder's LocalTime: the fix time shifted by the target datum's hour offset, on the
+// local date of this moment.
+QDateTime TGPS::LocalFixTime() {
+    const LocalDay::Date today = today_.At(clock_());
     constexpr qint64 kDayMs = 24 * 3600 * 1000;
     const qint64 shift = qint64(DatumAt(targetDatum_).hourOffset) * 3600 * 1000;
     const qint64 ms = ((nmea_.timeMs + shift) % kDayMs + kDayMs) % kDayMs;
-    return QDateTime(today_, QTime::fromMSecsSinceStartOfDay(int(ms)), Qt::OffsetFromUTC,
-                     utcOffsetSecs_);
+    return QDateTime(today.date, QTime::fromMSecsSinceStartOfDay(int(ms)), Qt::OffsetFromUTC,
+                     today.utcOffsetSecs);
 }
 
 void TGPS::Forward(const char* data, qsizetype size) {

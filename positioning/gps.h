@@ -6,6 +6,7 @@
 #include "platform/seriallink.h"
 #include "positioning/framer.h"
 #include "positioning/geodesy.h"
+#include "positioning/localday.h"
 #include "positioning/nmea.h"
 
 #include <QByteArray>
@@ -37,9 +38,12 @@ class TGPS : public QObject {
     using TMonitorEvent = std::function<void(const TNMEA& nmea)>;
 
     static constexpr int kReconnectIntervalMs = 2000;
+    // Milliseconds since the epoch (UTC) now: the instant that dates a fix.
+    using UtcClock = std::function<qint64()>;
 
-    // Log dialogs go to sink; it must outlive the receiver.
-    explicit TGPS(MessageSink& sink, QObject* parent = nullptr);
+    // Log dialogs go to sink; it must outlive the receiver. Fixes are dated by clock (the
+    // system clock when none is given).
+    explicit TGPS(MessageSink& sink, QObject* parent = nullptr, UtcClock clock = {});
     ~TGPS() override;  // switches the log off (closing the file)
 
     // Ports are not owned. The link gets the standard line settings; its baud rate is
@@ -57,8 +61,14 @@ class TGPS : public QObject {
     // False from PortLost until data flows again.
     bool IsConnected() const { return !lost_; }
 
+    // Quality indicator and age of differential data of the last GGA or GGK whose checksum
+    // matched, whether or not it became a position.
     int Quality() const { return quality_; }
     double DGPSDataSecs() const { return dgpsDataSecs_; }
+    // Local time of the last position handed to OnPosition: the fix time of day shifted by
+    // the target datum's hour offset, on the local date at the moment the fix was handled.
+    // Invalid before the first position.
+    const QDateTime& FixTime() const { return fixTime_; }
 
     TLogMode LogMode() const { return logMode_; }
     void SetLogMode(TLogMode mode);
@@ -102,6 +112,7 @@ class TGPS : public QObject {
     void TryReopen();
     void Forward(const char* data, qsizetype size);
     QDateTime LocalFixTime();
+    void UpdateQuality();
     bool OpenLogFile(TLogMode mode);
     void CloseLogFile();
     bool SyncLog();
@@ -130,10 +141,9 @@ class TGPS : public QObject {
     bool feeding_ = false;     // inside the framer: later bytes wait in pending_
     QByteArray pending_;
     QTimer reconnect_;
-    // Today's date and the local UTC offset, read from the system at most once a second.
-    QDate today_;
-    int utcOffsetSecs_ = 0;
-    QElapsedTimer clockAge_;
+    UtcClock clock_;
+    LocalDay today_;
+    QDateTime fixTime_;
     QElapsedTimer syncAge_;  // since the log last reached the disk
 };
 

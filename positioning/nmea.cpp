@@ -195,7 +195,10 @@ bool ParseNmeaTime(std::string_view field, std::int32_t& timeMs) {
     }
     // Anything else (a sign, an exponent, garbage): the number as the real reader gives it.
     double v = 0;
-    ReadNmeaReal(s, v);  // an unreadable number counts as 0, like every other field
+    if (!ReadNmeaReal(s, v)) {
+        timeMs = 0;  // an unreadable number counts as 0, like every other field: no hundredths
+        return true;
+    }
     if (!(v >= 0 && v < 240000)) return false;
     const auto n = static_cast<std::int32_t>(v);
     const std::int32_t hours = n / 10000;
@@ -221,12 +224,22 @@ bool ParseNmeaTime(std::string_view field, std::int32_t& timeMs) {
     return true;
 }
 
-bool NmeaAngleToRadians(double value, double& radians) {
-    radians = 0;
+bool NmeaAngleToDegrees(double value, double& degrees) {
+    degrees = 0;
     // Truncating a value this large to an integer is impossible: the conversion fails.
     if (!(std::fabs(value) < 9.2e18)) return false;
-    const auto degrees = static_cast<double>(static_cast<std::int64_t>(value) / 100);
-    const double r = (degrees + (value - degrees * 100.0) / 60.0) * std::numbers::pi / 180.0;
+    const auto whole = static_cast<double>(static_cast<std::int64_t>(value) / 100);
+    const double d = whole + (value - whole * 100.0) / 60.0;
+    if (!std::isfinite(d)) return false;
+    degrees = d;
+    return true;
+}
+
+bool NmeaAngleToRadians(double value, double& radians) {
+    radians = 0;
+    double degrees = 0;
+    if (!NmeaAngleToDegrees(value, degrees)) return false;
+    const double r = degrees * std::numbers::pi / 180.0;
     if (!std::isfinite(r)) return false;
     radians = r;
     return true;
@@ -301,7 +314,7 @@ bool TNMEA::SplitPlain() {
 
     std::size_t start = 0;
     auto comma = [&](std::size_t at) {
-        fields_.emplace_back(text + start, at - start);
+        AddField(text + start, at - start);
         start = at + 1;
     };
     std::size_t i = 0;
@@ -325,7 +338,7 @@ bool TNMEA::SplitPlain() {
         if (c == ',') comma(i);
     }
     // The last piece; after a final comma it is empty and counts only when nothing follows.
-    if (start < n || !trailing) fields_.emplace_back(text + start, n - start);
+    if (start < n || !trailing) AddField(text + start, n - start);
     return true;
 }
 
@@ -356,16 +369,16 @@ void TNMEA::Split() {
                 }
                 *out++ = *p++;
             }
-            fields_.emplace_back(start, static_cast<std::size_t>(out - start));
+            AddField(start, static_cast<std::size_t>(out - start));
         } else {
             // *end is a NUL (the string's terminator or the first NUL), which stops this scan.
             char* const start = p;
             while (!kFieldEnd[static_cast<unsigned char>(*p)]) ++p;
-            fields_.emplace_back(start, static_cast<std::size_t>(p - start));
+            AddField(start, static_cast<std::size_t>(p - start));
         }
         while (p < end && IsSkipped(*p)) ++p;
         if (p < end && *p == ',') {
-            if (p + 1 == end || p[1] == '\0') fields_.emplace_back();  // a comma closing the text
+            if (p + 1 == end || p[1] == '\0') AddField(p, 0);  // a comma closing the text
             do ++p;
             while (p < end && IsSkipped(*p));
         }
@@ -385,7 +398,7 @@ void TNMEA::Decode(std::string_view sentence) {
 
     errorFlag = 0;
     checksumMatched_ = false;
-    const unsigned expected = fields_.empty() ? 0u : ReadChecksumField(fields_.back());
+    const unsigned expected = fields_.empty() ? 0u : ReadChecksumField(Field(FieldCount() - 1));
     // The checksum covers the bytes after the first one up to the "*" (or the end).
     const unsigned actual =
         star >= 1 ? XorBytes(sentence.data() + 1, star - 1) & 0xFFu : Checksum(sentence);
@@ -427,8 +440,7 @@ void TNMEA::DecodeGGA() {
     } else {
         timeMs = ms;
     }
-    latitude = NmeaReal(Field(2));
-    longitude = NmeaReal(Field(4));
+    ReadCoordinates(Field(2), Field(4));
     quality = NmeaInteger(Field(6));
     satellites = NmeaInteger(Field(7));
     dop = NmeaReal(Field(8));
@@ -445,8 +457,7 @@ void TNMEA::DecodeGGK() {
         return;
     }
     timeMs = ms;
-    latitude = NmeaReal(Field(4));
-    longitude = NmeaReal(Field(6));
+    ReadCoordinates(Field(4), Field(6));
     quality = NmeaInteger(Field(8));
     satellites = NmeaInteger(Field(9));
     dop = NmeaReal(Field(10));
@@ -456,6 +467,17 @@ void TNMEA::DecodeGGK() {
     geoidSeparation = 0;
     dgpsAge = 0;
     stationId = 0;
+}
+
+// Latitude and longitude as read (0 when unreadable), and whether both make a place on the
+// earth: an empty field reads as 0, and 0 N 0 E is no fix of ours.
+void TNMEA::ReadCoordinates(std::string_view lat, std::string_view lon) {
+    const bool latRead = ReadNmeaReal(lat, latitude);
+    const bool lonRead = ReadNmeaReal(lon, longitude);
+    double latDeg = 0, lonDeg = 0;
+    coordinatesValid = latRead && lonRead && NmeaAngleToDegrees(latitude, latDeg) &&
+                       NmeaAngleToDegrees(longitude, lonDeg) && std::fabs(latDeg) <= 90.0 &&
+                       std::fabs(lonDeg) <= 180.0;
 }
 
 double TNMEA::LatitudeRadians() {

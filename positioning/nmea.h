@@ -31,6 +31,10 @@ struct GpsFix {
     double course = 0;  // degrees, as sent
     double dop = 0;
     std::int32_t errorFlag = 0;
+    // The latitude and longitude of the last GGA or GGK were numbers within 90 and 180
+    // degrees. Empty or unreadable fields still leave 0 in latitude / longitude, which is no
+    // position.
+    bool coordinatesValid = false;
 
     QTime time() const { return QTime::fromMSecsSinceStartOfDay(timeMs); }
 };
@@ -44,7 +48,8 @@ class TNMEA : public GpsFix {
     int FieldCount() const { return static_cast<int>(fields_.size()); }
     std::string_view Field(int index) const {
         if (index < 0 || index >= static_cast<int>(fields_.size())) return {};
-        return fields_[static_cast<std::size_t>(index)];
+        const FieldSpan f = fields_[static_cast<std::size_t>(index)];
+        return std::string_view(buffer_.data() + f.begin, f.size);
     }
 
     // Latitude / longitude converted from ddmm.mmmm to radians. Sets errorFlag.
@@ -69,11 +74,24 @@ class TNMEA : public GpsFix {
     void DecodeGGA();
     void DecodeGGK();
 
-    std::string buffer_;  // copy of the sentence, fields point into it
-    std::vector<std::string_view> fields_;
+    // Where a field lies in buffer_. Offsets rather than pointers, so that a copy of the
+    // decoder reads its own buffer.
+    struct FieldSpan {
+        std::uint32_t begin = 0, size = 0;
+    };
+    void AddField(const char* begin, std::size_t size) {
+        fields_.push_back(
+            {static_cast<std::uint32_t>(begin - buffer_.data()), static_cast<std::uint32_t>(size)});
+    }
+    void ReadCoordinates(std::string_view lat, std::string_view lon);
+
+    std::string buffer_;  // copy of the sentence (unquoted in place), fields lie in it
+    std::vector<FieldSpan> fields_;
     bool checksumMatched_ = false;
 };
 
+// NMEA angle (dddmm.mmmm) to decimal degrees; false when it cannot be converted.
+bool NmeaAngleToDegrees(double value, double& degrees);
 // NMEA angle (dddmm.mmmm) to radians; 0 when the value cannot be converted.
 double NmeaAngleToRadians(double value);
 // The same, reporting failure (a value too large to truncate, a result not finite).

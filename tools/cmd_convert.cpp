@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <numbers>
@@ -99,6 +100,14 @@ int RunConvert(const QStringList& args) {
                          lineNo);
             return false;
         }
+        // The series would still give numbers for a place that does not exist.
+        if (!(std::fabs(v[0]) <= 90.0) || !(std::fabs(v[1]) <= 180.0)) {
+            std::fprintf(stderr,
+                         "tidrun-tool convert: line %lld: latitude must lie within -90 to 90 "
+                         "and longitude within -180 to 180 degrees\n",
+                         lineNo);
+            return false;
+        }
         double X = 0, Y = 0, h = 0;
         if (!ConvertGeodetic(pos, src, dst, zone - 1, v[0] * kDeg, v[1] * kDeg, v[2], X, Y, h)) {
             std::fprintf(stderr,
@@ -155,7 +164,7 @@ int RunConvert(const QStringList& args) {
     }
     if (!out.Flush()) {
         std::fprintf(stderr, "tidrun-tool convert: cannot write the output: %s\n",
-                     std::strerror(errno));
+                     std::strerror(out.Error()));
         return 1;
     }
     return 0;

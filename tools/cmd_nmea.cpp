@@ -329,7 +329,7 @@ int RunNmea(const QStringList& args) {
     formatting.Finish();
     if (!out.Flush()) {
         std::fprintf(stderr, "tidrun-tool nmea: cannot write the output: %s\n",
-                     std::strerror(errno));
+                     std::strerror(out.Error()));
         status = 1;
     }
     const Counts& c = decoder.counts();

@@ -33,13 +33,18 @@ class OutBuffer {
 
     // Writes what is buffered; false once any write has failed.
     bool Flush() {
+        if (!ok_) {
+            size_ = 0;
+            return false;
+        }
         const char* p = data_.data();
         std::size_t left = size_;
-        while (left > 0 && ok_) {
+        while (left > 0) {
             const ssize_t n = ::write(fd_, p, left);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 ok_ = false;
+                error_ = n < 0 ? errno : EIO;
                 break;
             }
             p += n;
@@ -49,11 +54,16 @@ class OutBuffer {
         return ok_;
     }
 
+    // The errno of the write that failed (0 while all went well). Kept here: flushing may
+    // happen on another thread, and later calls change errno.
+    int Error() const { return error_; }
+
   private:
     int fd_;
     std::vector<char> data_;
     std::size_t size_ = 0;
     bool ok_ = true;
+    int error_ = 0;
 };
 
 }  // namespace tidrun::tool

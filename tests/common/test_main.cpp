@@ -2,6 +2,9 @@
 #ifdef TIDRUN_TEST_WIDGETS
 #include <QApplication>
 using TestApplication = QApplication;
+#elif defined(TIDRUN_TEST_GUI)
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
 #else
 #include <QCoreApplication>
 using TestApplication = QCoreApplication;
@@ -10,7 +13,7 @@ using TestApplication = QCoreApplication;
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-#ifdef TIDRUN_TEST_WIDGETS
+#if defined(TIDRUN_TEST_WIDGETS) || defined(TIDRUN_TEST_GUI)
     // Test discovery at build time runs without a display and without CTest's environment.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif

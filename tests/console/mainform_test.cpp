@@ -3,7 +3,7 @@
 #include "console/mainform.h"
 
 #include "console/dialogs/setupform.h"
-#include "planview/mapform.h"
+#include "planview/gui/mapform.h"
 #include "platform/gui/numericedit.h"
 #include "positioning/gps.h"
 #include "surveydata/codec.h"
@@ -186,9 +186,9 @@ TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
     EXPECT_EQ(Background(f.lblYValue), QColor(0x008080));
     // The map window got the same position in millimetres.
     TMapForm* map = f.MapForms()[0];
-    ASSERT_TRUE(WaitFor([&] { return map->Last().hasBoat; }));
-    EXPECT_NEAR(map->Last().boatXmm / 1000.0, f.lblXValue->text().toDouble(), 0.0011);
-    EXPECT_NEAR(map->Last().boatYmm / 1000.0, f.lblYValue->text().toDouble(), 0.0011);
+    ASSERT_TRUE(WaitFor([&] { return map->Session().HasBoat(); }));
+    EXPECT_NEAR(map->Session().Scene().Boat()->LastV(), f.lblXValue->text().toDouble(), 0.0011);
+    EXPECT_NEAR(map->Session().Scene().Boat()->LastH(), f.lblYValue->text().toDouble(), 0.0011);
 
     struct Step {
         int quality;
@@ -407,12 +407,12 @@ TEST_F(MainFormTest, SavedPointNamesSelectTheirEntryOrNone) {
     EXPECT_EQ(f.cbxRemPoint->currentIndex(), 0);
     EXPECT_EQ(f.cbxRemPoint->currentText(), QStringLiteral("(なし)"));
     TMapForm* map = f.MapForms()[0];
-    ASSERT_TRUE(WaitFor([&] { return map->Last().refPoint == 1; }));
-    EXPECT_EQ(map->Last().remPoint, -1);
+    ASSERT_TRUE(WaitFor([&] { return map->Session().HighlightedGuide() == 1; }));
+    EXPECT_EQ(map->Session().HighlightedBuoy(), -1);
 
     // Choosing a buoy point tells every map window its index.
     f.cbxRemPoint->setCurrentIndex(1);
-    ASSERT_TRUE(WaitFor([&] { return map->Last().remPoint == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return map->Session().HighlightedBuoy() == 0; }));
 }
 
 TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
@@ -513,46 +513,53 @@ TEST_F(MainFormTest, ClosingIsRefusedSilentlyWhileRecordingAndAskedOtherwise) {
 TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     TMainForm& f = OpenWithPty();
     TMapForm* first = f.MapForms()[0];
-    ASSERT_TRUE(WaitFor([&] { return first->Last().fitAll == 1; }));
-    EXPECT_EQ(first->Last().mapColour, QColor(0x000080));  // "Navy" from the settings
-    EXPECT_EQ(first->Last().rulerExtent, f.RulerExtent());
+    const QColor navy(0x000080);  // "Navy" from the settings
+    ASSERT_TRUE(WaitFor([&] { return first->Session().MapColour() == navy; }));
+    const TRulerSeries* ruler = first->Session().Scene().PlannedLine();
+    EXPECT_NE(f.RulerSegment(), TRulerRect{});  // the line through the pivot
+    ASSERT_TRUE(WaitFor([&] { return ruler->V(0) == f.RulerSegment().X0; }));
+    EXPECT_EQ(ruler->H(1), f.RulerSegment().Y1);
 
     // The offsets are added before the position goes out; it arrives only once the
     // handler has returned.
     f.SetHosei({1.0, -1.0, 0.0, 0.0});
     EXPECT_FALSE(f.OnPosition(-67629.98795, 3294.8899, 10.0, QDateTime::currentDateTime()));
-    EXPECT_FALSE(first->Last().hasBoat);
-    ASSERT_TRUE(WaitFor([&] { return first->Last().hasBoat; }));
-    EXPECT_EQ(first->Last().boatXmm, -67628987);
-    EXPECT_EQ(first->Last().boatYmm, 3293889);
+    EXPECT_FALSE(first->Session().HasBoat());
+    ASSERT_TRUE(WaitFor([&] { return first->Session().HasBoat(); }));
+    EXPECT_DOUBLE_EQ(first->Session().Scene().Boat()->LastV(), -67628.987);
+    EXPECT_DOUBLE_EQ(first->Session().Scene().Boat()->LastH(), 3293.889);
     EXPECT_EQ(f.lblXValue->text(), " -67628.988");
 
     TMapForm* second = f.CreateMap(-1, false);
-    ASSERT_TRUE(WaitFor([&] { return second->Last().fitAll == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return second->Session().MapColour() == navy; }));
     EXPECT_EQ(second->parentWidget()->windowTitle(), QStringLiteral("平面図(2)"));
-    EXPECT_EQ(first->Last().fitAll, 1);  // only the new window fits its extent
 
     // Zooming goes to the active window only.
     f.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
     ASSERT_EQ(f.ActiveMap(), first);
+    QCoreApplication::processEvents();
+    const TExtent firstBefore = first->Session().View().Axes();
+    const TExtent secondBefore = second->Session().View().Axes();
     f.actMapZoomIn->trigger();
+    ASSERT_TRUE(WaitFor([&] { return first->Session().View().Zoomed(); }));
+    EXPECT_LT(first->Session().View().Axes().YMax - first->Session().View().Axes().YMin,
+              firstBefore.YMax - firstBefore.YMin);
     f.actMapZoomOut->trigger();
     f.actMapZoomRem->trigger();
-    ASSERT_TRUE(WaitFor([&] { return first->Last().zoomRem == 1; }));
-    EXPECT_EQ(first->Last().zoomIn, 1);
-    EXPECT_EQ(first->Last().zoomOut, 1);
-    EXPECT_EQ(second->Last().zoomIn + second->Last().zoomOut + second->Last().zoomRem, 0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(second->Session().View().Zoomed());
+    EXPECT_EQ(second->Session().View().Axes(), secondBefore);
 
     // The circle ruler's diameter goes to every window.
     f.edtCircleSize->setValue(30);
     emit f.edtCircleSize->valueCommitted(30);
-    ASSERT_TRUE(WaitFor([&] { return second->Last().circleSize == 30; }));
-    EXPECT_EQ(first->Last().circleSize, 30);
+    ASSERT_TRUE(WaitFor([&] { return second->Session().CircleDiameter() == 30; }));
+    EXPECT_EQ(first->Session().CircleDiameter(), 30);
 
     // Marks changed by a map window are saved and announced to all windows.
     f.AddMark(QStringLiteral("新しい印"), QColor(0xFF0000), -67500.0, 3600.0);
-    ASSERT_TRUE(WaitFor([&] { return second->Last().markChanges == 1; }));
-    EXPECT_EQ(first->Last().markChanges, 1);
+    ASSERT_TRUE(WaitFor([&] { return second->Session().Scene().Marks()->Count() == 2; }));
+    EXPECT_EQ(first->Session().Scene().Marks()->Count(), 2);
     TMisokuColl reread(sink);
     ASSERT_TRUE(reread.Load(QDir(workDir).filePath("MARK.DAT")));
     ASSERT_EQ(reread.Count(), 2);

@@ -5,7 +5,7 @@
 #include "console/formhelp.h"
 #include "console/mainform.h"
 
-#include "planview/mapform.h"
+#include "planview/gui/mapform.h"
 #include "platform/gui/numericedit.h"
 #include "surveydata/codec.h"
 #include "surveydata/config.h"

@@ -310,6 +310,14 @@ TEST(SoundTest, MissingFilesAreSilentAndPlayingDoesNotWait) {
     EXPECT_TRUE(sound.Play(path));
     EXPECT_TRUE(sound.Play(path));  // again while the first may still play
     QCoreApplication::processEvents();
+    // Torn down at once, while a file not loaded before is still loading: it must end
+    // cleanly every time.
+    for (int i = 0; i < 10; ++i) {
+        const QString fresh = dir.filePath(QStringLiteral("Fresh%1.Wav").arg(i));
+        ASSERT_TRUE(QFile::copy(path, fresh));
+        Sound shortLived;
+        EXPECT_TRUE(shortLived.Play(fresh));
+    }
 }
 
 }  // namespace

@@ -82,14 +82,68 @@ TEST(Geodesy, RoundTripAndDatumShift) {
     EXPECT_NEAR(l2, lam, 1e-11);
     EXPECT_NEAR(h2, h, 1e-4);
 
-    // Going to datum 1 and back to world geocentric: the shift cancels exactly.
-    GeocentricToGeodetic(pos, 1, p2, l2, h2);
-    EXPECT_GT(std::fabs(p2 - phi) / kDeg * 3600, 5.0);  // Tokyo datum is some seconds off
-    TPos back;
-    GeodeticToGeocentric(back, 1, p2, l2, h2);
-    EXPECT_NEAR(back.X, world.X, 1e-3);
-    EXPECT_NEAR(back.Y, world.Y, 1e-3);
-    EXPECT_NEAR(back.Z, world.Z, 1e-3);
+    // The geocentric position on a Tokyo datum is the world one plus the datum's shift, in
+    // both directions. The Bessel geocentric position is computed here from the results.
+    const struct {
+        int datum;
+        double dX, dY, dZ;
+    } shifts[] = {{1, 147.54, -507.26, -680.47}, {2, 146.43, -507.89, -681.46}};
+    const TElip& bessel = BesselEllipsoid();
+    for (const auto& d : shifts) {
+        double p = 0, l = 0, hh = 0;
+        GeocentricToGeodetic(pos, d.datum, p, l, hh);
+        ASSERT_EQ(pos.errorFlag, 0);
+        const double N = RadiusPrimeVertical(bessel, p);
+        const double X = (N + hh) * std::cos(p) * std::cos(l);
+        const double Y = (N + hh) * std::cos(p) * std::sin(l);
+        const double Z = (N * (1 - bessel.e2) + hh) * std::sin(p);
+        EXPECT_NEAR(X - world.X, d.dX, 1e-6) << d.datum;
+        EXPECT_NEAR(Y - world.Y, d.dY, 1e-6) << d.datum;
+        EXPECT_NEAR(Z - world.Z, d.dZ, 1e-6) << d.datum;
+        TPos back;
+        GeodeticToGeocentric(back, d.datum, p, l, hh);
+        EXPECT_NEAR(back.X, X - d.dX, 1e-6) << d.datum;
+        EXPECT_NEAR(back.Y, Y - d.dY, 1e-6) << d.datum;
+        EXPECT_NEAR(back.Z, Z - d.dZ, 1e-6) << d.datum;
+    }
+}
+
+// From a Tokyo datum to the world datum and between the two Tokyo datums. Reference values
+// from PROJ 9.1.1 (Debian proj-bin), one cct pipeline per row:
+//   echo "lon lat h" | cct -d 6 +proj=pipeline
+//     +step +proj=unitconvert +xy_in=deg +z_in=m +xy_out=rad +z_out=m
+//     +step +proj=cart +a=<src a> +rf=<src 1/f>   +step +proj=helmert +x,y,z=<src towgs84>
+//     +step +inv +proj=helmert +x,y,z=<dst towgs84>   +step +inv +proj=cart +a=<dst> +rf=<dst>
+//     +step +proj=tmerc +lat_0=<zone> +lon_0=<zone> +k=0.9999 +x_0=0 +y_0=0 +a=<dst> +rf=<dst>
+// with towgs84 the negated datum shift (datum 1: -147.54,507.26,680.47; datum 2:
+// -146.43,507.89,681.46); X and Y agree with cs2cs between the matching CRS strings.
+TEST(Geodesy, FromTheTokyoDatumsAgreesWithProj) {
+    const struct {
+        int zone, src, dst;
+        double lat, lon, h, X, Y, hOut;
+    } rows[] = {
+        {9, 1, 0, 35.6, 139.7, 40.0, -44009.465862, -12371.959949, 77.036628},
+        {2, 1, 0, 33.5, 130.5, 10.0, 55924.589001, -46672.338715, 67.507456},
+        {12, 1, 0, 43.1, 141.3, 25.0, -99273.835653, -77631.251984, 96.757061},
+        {9, 2, 0, 35.6, 139.7, 40.0, -44008.403798, -12373.156787, 77.256025},
+        {2, 2, 0, 33.5, 130.5, 10.0, 55925.553948, -46673.587167, 67.852311},
+        {12, 2, 0, 43.1, 141.3, 25.0, -99272.776722, -77632.425688, 97.088692},
+        {9, 1, 2, 35.6, 139.7, 40.0, -44365.850937, -12078.396513, 39.780718},
+        {2, 1, 2, 33.5, 130.5, 10.0, 55554.001006, -46450.078853, 9.655243},
+        {12, 1, 2, 43.1, 141.3, 25.0, -99535.149547, -77320.179051, 24.668469},
+        {9, 2, 1, 35.6, 139.7, 40.0, -44363.726773, -12080.790223, 40.219282},
+        {2, 2, 1, 33.5, 130.5, 10.0, 55555.930957, -46452.575804, 10.344758},
+        {12, 2, 1, 43.1, 141.3, 25.0, -99533.031635, -77322.526516, 25.331531},
+    };
+    for (const auto& r : rows) {
+        TPos pos;
+        double X = 0, Y = 0, h = 0;
+        ASSERT_TRUE(ConvertGeodetic(pos, r.src, r.dst, r.zone - 1, r.lat * kDeg, r.lon * kDeg, r.h,
+                                    X, Y, h));
+        EXPECT_NEAR(X, r.X, 1e-4) << r.src << "->" << r.dst << " zone " << r.zone;
+        EXPECT_NEAR(Y, r.Y, 1e-4) << r.src << "->" << r.dst << " zone " << r.zone;
+        EXPECT_NEAR(h, r.hOut, 1e-4) << r.src << "->" << r.dst << " zone " << r.zone;
+    }
 }
 
 TEST(Geodesy, SignsAroundTheZoneOrigin) {

@@ -3,6 +3,7 @@
 #include <QDate>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <random>
 #include <string>
@@ -159,6 +160,20 @@ TEST(NmeaTime, ImpossibleOrEmptyGgaTimeGivesMidnightAndErrorButDecodingGoesOn) {
     }
 }
 
+// An unreadable time is 0 as a whole: no hundredths taken from the text behind it.
+TEST(NmeaTime, UnreadableNumberGivesMidnightWithoutHundredths) {
+    for (const char* t : {"abc.99", "064651.5 x", "12:35:19.78", "0x10.50"}) {
+        std::int32_t ms = -1;
+        ParseNmeaTime(t, ms);
+        EXPECT_EQ(ms, 0) << t;
+    }
+    // Through the decoder: a quoted field may hold a blank.
+    TNMEA n;
+    n.Decode(Sentence("GPGGA,\"064651.5 x\",3530.0,N,13950.0,E,1,08,0.9,5.4,M,1,M,,"));
+    EXPECT_EQ(n.kind, kKindGGA);
+    EXPECT_EQ(n.timeMs, 0);
+}
+
 TEST(NmeaFields, CommaTextSplitting) {
     TNMEA n;
     n.Decode("$GPTXT,01,01,01,ANTENNA OK*35\r");  // a blank splits a field
@@ -312,6 +327,62 @@ TEST(PositionRule, OnlyACleanGgaOrGgkWithAFixGivesAPosition) {
     EXPECT_DOUBLE_EQ(p.X, X);
     EXPECT_DOUBLE_EQ(p.Y, Y);
     EXPECT_DOUBLE_EQ(p.h, h);
+}
+
+// Coordinates that are missing, unreadable or off the earth never make a position, whatever
+// the quality says; the decoder still shows what was sent.
+TEST(PositionRule, MissingOrImpossibleCoordinatesAreNoPosition) {
+    const struct {
+        const char *lat, *lon;
+        bool position;
+        double latitude, longitude;  // as the decoder keeps them
+    } cases[] = {
+        {"3600.0000", "13950.0000", true, 3600.0, 13950.0},
+        {"", "13950.0000", false, 0.0, 13950.0},
+        {"3600.0000", "", false, 3600.0, 0.0},
+        {"", "", false, 0.0, 0.0},
+        {"36OO.0000", "13950.0000", false, 0.0, 13950.0},
+        {"3600.0000", "1395O.0000", false, 3600.0, 0.0},
+        {"9000.0000", "18000.0000", true, 9000.0, 18000.0},  // the poles and the date line
+        {"9000.0001", "13950.0000", false, 9000.0001, 13950.0},
+        {"9100.0000", "13950.0000", false, 9100.0, 13950.0},
+        {"3600.0000", "18000.0001", false, 3600.0, 18000.0001},
+        {"3600.0000", "-18100.0", false, 3600.0, -18100.0},
+    };
+    for (const auto& c : cases) {
+        for (const bool ggk : {false, true}) {
+            const std::string body = ggk ? std::string("PTNL,GGK,102939.00,051910,") + c.lat +
+                                               ",N," + c.lon + ",E,3,09,1.9,EHT50.0,M"
+                                         : std::string("GPGGA,123519.00,") + c.lat + ",N," + c.lon +
+                                               ",E,1,08,0.9,30.0,M,10.0,M,,";
+            TNMEA n;
+            n.Decode(Sentence("GPGGA,123518.00,3500.0,N,13900.0,E,1,08,0.9,30.0,M,10.0,M,,"));
+            n.Decode(Sentence(body));
+            const std::string what = body;
+            EXPECT_EQ(n.errorFlag, 0) << what;
+            EXPECT_DOUBLE_EQ(n.latitude, c.latitude) << what;
+            EXPECT_DOUBLE_EQ(n.longitude, c.longitude) << what;
+            TPos pos;
+            EXPECT_EQ(ConvertFix(pos, n, 0, 0, 8).valid, c.position) << what;
+        }
+    }
+}
+
+// A copy of the decoder owns its fields: the original may decode on, or go away.
+TEST(NmeaDecode, CopyKeepsItsOwnFields) {
+    auto original = std::make_unique<TNMEA>();
+    original->Decode(Sentence(std::string(kGga)));
+    const TNMEA copy = *original;
+    TNMEA assigned;
+    assigned = *original;
+    original->Decode(Sentence("GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998,011.3,E"));
+    original.reset();
+    for (const TNMEA* n : {&copy, static_cast<const TNMEA*>(&assigned)}) {
+        ASSERT_EQ(n->FieldCount(), 16);
+        EXPECT_EQ(n->Field(0), "$GPGGA");
+        EXPECT_EQ(n->Field(2), "3530.1234");
+        EXPECT_EQ(n->Field(14), "0123");
+    }
 }
 
 }  // namespace

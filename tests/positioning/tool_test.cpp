@@ -74,6 +74,15 @@ TEST(ToolConvert, UnreadableLineAndBadArguments) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("line 1"));
 
+    // A place that does not exist is refused, not converted.
+    for (const char* line : {"90.000001 139.8 0", "-91 139.8 0", "36 180.5 0", "36 -181 0"}) {
+        r = Tool({"convert", "--zone", "9", "--src", "0", "--dst", "1"},
+                 QByteArray("36 139.8 0\n") + line + "\n36 139.8 0\n");
+        EXPECT_EQ(r.exitCode, 1) << line;
+        EXPECT_TRUE(r.err.contains("line 2")) << line << r.err.constData();
+        EXPECT_EQ(Lines(r.out).size(), 1) << line;
+    }
+
     EXPECT_EQ(Tool({"convert", "--zone", "20", "--src", "0", "--dst", "0"}).exitCode, 2);
     EXPECT_EQ(Tool({"convert", "--zone", "9", "--src", "3", "--dst", "0"}).exitCode, 2);
     EXPECT_EQ(Tool({"convert", "--zone", "9"}).exitCode, 2);
@@ -153,10 +162,42 @@ TEST(ToolNmea, DamagedInputOptionsAndSeveralFiles) {
     EXPECT_TRUE(h[6].startsWith("-1000000000000000052504760255204420248704468581"));
     EXPECT_EQ(h[12].size(), 302 + 5);  // "-" and 301 digits, then four decimals
 
+    // A fix without coordinates is shown, but is no position.
+    const std::string empty =
+        test::Sentence("GPGGA,123519.78,,N,,E,1,08,0.9,30.0,M,10.0,M,,") +
+        test::Sentence("GPGGA,123520.78,9100.0,N,13950.0,E,2,08,0.9,30.0,M,10.0,M,,");
+    r = Tool({"nmea"}, QByteArray(empty.data(), static_cast<int>(empty.size())));
+    out = Lines(r.out);
+    ASSERT_EQ(out.size(), 3);
+    EXPECT_TRUE(out[1].startsWith("1,0,12:35:19.78,1,8,0.000000000,0.000000000,"))
+        << out[1].constData();
+    EXPECT_TRUE(out[1].endsWith(",0,,,"));
+    EXPECT_TRUE(out[2].startsWith("1,0,12:35:20.78,2,8,9100.000000000,13950.000000000,"));
+    EXPECT_TRUE(out[2].endsWith(",0,,,"));
+    EXPECT_TRUE(r.err.endsWith("positions 0\n"));
+
     r = Tool({"nmea", dir.filePath(QStringLiteral("missing.nmea"))});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("missing.nmea"));
     EXPECT_EQ(Tool({"nmea", "--zone", "0"}).exitCode, 2);
+}
+
+// A full output is reported with the error of the write that failed.
+TEST(ToolNmea, FullOutputReportsItsOwnError) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    p.setProcessEnvironment(env);
+    p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    // Several megabytes of output, so that the writing thread meets the full disk first.
+    QStringList args{QStringLiteral("nmea")};
+    for (int i = 0; i < 100; ++i) args << QStringLiteral("../shared/data/nmea/gpsd/nmea-rtk.log");
+    p.start(QStringLiteral(TIDRUN_TOOL_PATH), args);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(err.contains("cannot write the output: No space left on device"))
+        << err.constData();
 }
 
 }  // namespace

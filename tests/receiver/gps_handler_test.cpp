@@ -149,6 +149,78 @@ TEST_F(ReceiverTest, SentencesFailingThePositionRuleAreShownAndForwardedOnly) {
     EXPECT_EQ(Log(), Packet(Gga(19, 2)));
 }
 
+// Quality and differential age follow every GGA or GGK that passed its checksum, also one
+// that gives no position; a failed checksum changes neither.
+TEST_F(ReceiverTest, QualityFollowsEveryChecksumValidPositionSentence) {
+    ASSERT_TRUE(gps.Open());
+    const struct {
+        QByteArray sentence;
+        int quality;
+        double age;
+        bool position;
+    } steps[] = {
+        {Gga(19, 2), 2, 2.5, true},
+        {Sentence("GPGGA,,3525.1234,N,13945.6789,E,4,08,0.9,10.0,M,39.0,M,7.5,0123"), 4, 7.5,
+         false},  // empty time
+        {Gga(20, 2), 2, 2.5, true},
+        {Sentence("GPGGA,256000.00,3525.1234,N,13945.6789,E,0,08,0.9,10.0,M,39.0,M,,"), 0, 0.0,
+         false},  // impossible time
+        {Ggk(), 3, 0.0, true},
+        {Sentence("PTNL,GGK,996000.00,120826,3525.1234,N,13945.6789,E,5,08,1.2,EHT49.000,M"), 5,
+         0.0, false},
+        {Gga(21, 2), 2, 2.5, true},
+        {GgaBadChecksum(), 2, 2.5, false},
+        {Sentence("GPGGA,123522.00,,N,,E,6,08,0.9,10.0,M,39.0,M,1.5,0123"), 6, 1.5, false},
+    };
+    std::size_t expectedPositions = 0;
+    for (const auto& step : steps) {
+        in.Push(step.sentence);
+        expectedPositions += step.position ? 1 : 0;
+        EXPECT_EQ(gps.Quality(), step.quality) << step.sentence.constData();
+        EXPECT_DOUBLE_EQ(gps.DGPSDataSecs(), step.age) << step.sentence.constData();
+        EXPECT_EQ(positions.size(), expectedPositions) << step.sentence.constData();
+    }
+}
+
+// The date of a fix is the local date at the moment it is handled, also in the first
+// moments of a new day and when the clock is set back.
+TEST(ReceiverFixDate, IsTheLocalDateAtTheMomentOfTheFix) {
+    const qint64 midnight = QDateTime(QDate(2026, 12, 9), QTime(0, 0)).toMSecsSinceEpoch();
+    qint64 now = 0;
+    RecordingSink sink;
+    FakeLink in;
+    TGPS gps(sink, nullptr, [&] { return now; });
+    gps.SetInputPort(&in, 0, 1, 8);  // Tokyo datum: local fix time is UTC + 9
+    std::vector<QDateTime> times;
+    gps.OnPosition = [&](double, double, double, const QDateTime& t) {
+        times.push_back(t);
+        return true;
+    };
+    ASSERT_TRUE(gps.Open());
+    EXPECT_FALSE(gps.FixTime().isValid());
+    const struct {
+        qint64 at;
+        QDate date;
+    } steps[] = {
+        {midnight - 400, QDate(2026, 12, 8)},
+        {midnight - 1, QDate(2026, 12, 8)},
+        {midnight, QDate(2026, 12, 9)},
+        {midnight + 300, QDate(2026, 12, 9)},
+        {midnight - 200, QDate(2026, 12, 8)},  // the clock set back
+        {midnight + 86399999, QDate(2026, 12, 9)},
+        {midnight + 86400000, QDate(2026, 12, 10)},
+    };
+    for (const auto& step : steps) {
+        now = step.at;
+        in.Push(Gga(19));
+        ASSERT_FALSE(times.empty());
+        EXPECT_EQ(times.back().date(), step.date) << step.at - midnight;
+        EXPECT_EQ(times.back().time(), QTime(21, 35, 19, 780));
+        EXPECT_EQ(gps.FixTime(), times.back());
+    }
+    EXPECT_EQ(times.size(), std::size(steps));
+}
+
 TEST_F(ReceiverTest, FullSendBufferDropsThatSentenceOnly) {
     gps.SetOutputPort(&out, {});
     ASSERT_TRUE(gps.Open());

@@ -53,9 +53,10 @@ inline QByteArray Ggk() {
 inline QByteArray Rmc() {
     return Sentence("GPRMC,123522.00,A,3525.1234,N,13945.6789,E,5.5,054.7,081226,,,A");
 }
-// A GGA whose checksum does not match (one data character changed).
+// A GGA whose checksum does not match (one data character changed). It says quality 4, so
+// that taking its values shows.
 inline QByteArray GgaBadChecksum() {
-    QByteArray s = Gga(30);
+    QByteArray s = Gga(30, 4);
     s.replace("3525.1234", "3525.9234");
     return s;
 }

@@ -8,6 +8,7 @@
 #include "platform/messagesink.h"
 #include "receiver_support.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,24 +31,69 @@ TEST(ReplayLinkTest, StepsFollowTheFixTimesWithAtMostTwoSeconds) {
                      d = GgaAt("235959.50"), e = GgaAt("000000.50");
     const QByteArray ggk =
         Sentence("PTNL,GGK,120100.40,120826,3525.1234,N,13945.6789,E,3,08,1.2,EHT49.000,M");
-    const QByteArray content = "# header\n" + a + Rmc() + b + c + ggk + d + e + Rmc();
-    const auto steps = ReplayLink::PlanSteps(content);
-    ASSERT_EQ(steps.size(), 6u);
-    // Each step ends with its position sentence's carriage return; the last takes the rest.
-    EXPECT_EQ(steps[0].end, content.indexOf(a) + a.size() - 1);
-    EXPECT_EQ(steps[1].end, content.indexOf(b) + b.size() - 1);
-    EXPECT_EQ(steps[3].end, content.indexOf(ggk) + ggk.size() - 1);
-    EXPECT_EQ(steps[5].end, content.size());
+    QByteArray content = "# header\n" + a + Rmc() + b + c + ggk + d + e + Rmc();
+    QBuffer file(&content);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ReplayCutter cutter;
+    std::vector<QByteArray> steps;
     std::vector<int> delays;
-    for (const auto& s : steps) delays.push_back(s.delayMs);
-    // First: the pause before the file starts again (its first step). 60 s are cut to 2 s,
-    // and 23:59:59.5 to 00:00:00.5 is one second past midnight.
-    EXPECT_EQ(delays, (std::vector<int>{200, 200, 2000, 400, 2000, 1000}));
+    for (auto s = cutter.Next(file); !s.bytes.isEmpty(); s = cutter.Next(file)) {
+        steps.push_back(s.bytes);
+        delays.push_back(s.delayMs);
+    }
+    // Each step ends with its position sentence's carriage return; the rest comes last.
+    const std::vector<QByteArray> expected = {"# header\n" + Packet(a),
+                                              "\n" + Packet(Rmc()) + "\n" + Packet(b),
+                                              "\n" + Packet(c),
+                                              "\n" + Packet(ggk),
+                                              "\n" + Packet(d),
+                                              "\n" + Packet(e),
+                                              "\n" + Rmc()};
+    EXPECT_EQ(steps, expected);
+    // 60 s are cut to 2 s, and 23:59:59.5 to 00:00:00.5 is one second past midnight.
+    EXPECT_EQ(delays, (std::vector<int>{0, 200, 2000, 400, 2000, 1000, 0}));
 
-    EXPECT_TRUE(ReplayLink::PlanSteps({}).empty());
-    const auto noFix = ReplayLink::PlanSteps(Rmc() + Rmc());
-    ASSERT_EQ(noFix.size(), 1u);  // the whole file at once, once a second
-    EXPECT_EQ(noFix[0].delayMs, ReplayLink::kDefaultStepMs);
+    // Without any fix or sentence, the file still comes in bounded steps, once a second.
+    QByteArray junk(3 * ReplayCutter::kMaxStepBytes + 5, '\0');
+    QBuffer junkFile(&junk);
+    ASSERT_TRUE(junkFile.open(QIODevice::ReadOnly));
+    ReplayCutter junkCutter;
+    std::vector<std::pair<qsizetype, int>> pieces;
+    for (auto s = junkCutter.Next(junkFile); !s.bytes.isEmpty(); s = junkCutter.Next(junkFile))
+        pieces.emplace_back(s.bytes.size(), s.delayMs);
+    const std::vector<std::pair<qsizetype, int>> want = {{ReplayCutter::kMaxStepBytes, 1000},
+                                                         {ReplayCutter::kMaxStepBytes, 1000},
+                                                         {ReplayCutter::kMaxStepBytes, 1000},
+                                                         {5, 0}};
+    EXPECT_EQ(pieces, want);
+}
+
+// Only a regular file is a replay source; a large one is read as it plays, not at once.
+TEST(ReplayLinkTest, EndlessOrHugeSourcesAreRefusedOrReadInPieces) {
+    for (const char* device : {"/dev/zero", "/dev/null", "/tmp"}) {
+        ReplayLink link(QString::fromLatin1(device));
+        EXPECT_FALSE(link.Open()) << device;
+        EXPECT_FALSE(link.IsOpen()) << device;
+        EXPECT_TRUE(link.ErrorText().contains(QLatin1String(device))) << device;
+    }
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("huge.nmea");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(GgaAt("120000.00"));
+        ASSERT_TRUE(f.resize(512LL << 20));  // sparse: NUL bytes that take no disk
+    }
+    ReplayLink link(path);
+    std::vector<qsizetype> chunks;
+    QObject::connect(&link, &SerialLink::BytesReceived,
+                     [&](const QByteArray& d) { chunks.push_back(d.size()); });
+    ASSERT_TRUE(link.Open());
+    ASSERT_TRUE(WaitUntil([&] { return chunks.size() >= 2; }, 5000));
+    link.Close();
+    EXPECT_EQ(chunks[0], GgaAt("120000.00").size() - 1);  // through the carriage return
+    EXPECT_EQ(chunks[1], ReplayCutter::kMaxStepBytes);
 }
 
 TEST(ReplayLinkTest, PlaysThroughTheReceiverAndLoops) {

@@ -1,5 +1,6 @@
-// A plan-view child window of the main window. For now it shows its caption, its
-// background colour and the last values the main window sent it; the chart comes later.
+// A plan-view child window of the main window: its survey chart over the map session.
+// Each message from the main window is one call into the session, then a repaint of what
+// changed; popup menus are built from the session's menu model.
 #pragma once
 
 #include <QColor>
@@ -7,56 +8,54 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 
 #include "planview/mapmessages.h"
+#include "planview/mapsession.h"
+
+class QPrinter;
 
 namespace tidrun {
 
+class MessageSink;
 class TMapHost;
+class TSurveyChart;
 
 class TMapForm : public QWidget {
     Q_OBJECT
   public:
-    TMapForm(TMapHost& host, QWidget* parent = nullptr);
+    TMapForm(TMapHost& host, MessageSink& sink, TPlanSources sources, QWidget* parent = nullptr);
+    ~TMapForm() override;
+
+    TMapSession& Session() { return *session_; }
+    const TMapSession& Session() const { return *session_; }
+    TSurveyChart* Chart() const { return chart_; }
 
     // Switches the main window's actions show as check marks.
-    bool CircleRuler() const { return circleRuler_; }
-    bool PlannedLine() const { return plannedLine_; }
-    bool AutoMove() const { return autoMove_; }
-    bool RapidMode() const { return rapidMode_; }
+    bool CircleRuler() const { return session_->CircleRuler(); }
+    bool PlannedLine() const { return session_->PlannedLine(); }
+    bool AutoMove() const { return session_->AutoMove(); }
+    bool RapidMode() const { return session_->RapidMode(); }
     void SetCircleRuler(bool on);
     void SetPlannedLine(bool on);
     void SetAutoMove(bool on);
     void SetRapidMode(bool on);
 
-    // Window layout in section "平面図<index>" of the job's configuration file.
+    // Window layout and view in section "平面図<index>" of the job's configuration file.
     // The window's geometry is that of its MDI frame (parentWidget()) when it has one.
     void SaveState(const QString& cfgPath, int index) const;
     void LoadState(const QString& cfgPath, int index);
 
-    // What arrived last (shown in the window; read by tests).
-    struct Received {
-        bool hasBoat = false;
-        std::int32_t boatXmm = 0, boatYmm = 0;
-        int lastCut = -1;
-        int lineEnds = 0;
-        int markChanges = 0;
-        int fitAll = 0;
-        int remPoint = -1;
-        int refPoint = -1;
-        int printCopies = 0;
-        int circleSize = 1;
-        TRulerRect rulerSegment, rulerExtent;
-        int zoomIn = 0, zoomOut = 0, zoomRem = 0;
-        QColor mapColour = QColor(0x00, 0x80, 0x80);
-    };
-    const Received& Last() const { return last_; }
+    // Prints with the printer the print dialog set up: one job per copy.
+    void PrintWith(QPrinter& printer, int copies);
 
   public slots:
     void OnBoatPos(std::int32_t xMillimetres, std::int32_t yMillimetres);
     void OnLineEnd();
     void OnCutAdded(int recordIndex);
+    void OnTrimTrail();
     void OnMisokuChanged();
+    void OnRebuild();
     void OnFitAll();
     void OnRemPoint(int buoyIndex);
     void OnRefPoint(int guideIndex);
@@ -73,17 +72,15 @@ class TMapForm : public QWidget {
     void SwitchesChanged();
 
   protected:
-    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    TMapHost& host_;
-    bool circleRuler_ = false;
-    bool plannedLine_ = false;
-    bool autoMove_ = false;
-    bool rapidMode_ = false;
-    bool buoyNames_ = false;
-    Received last_;
+    void ShowInfoAfterPause();
+    void ShowPopup(TPopupKind kind, QPoint globalPos);
+
+    MessageSink& sink_;
+    std::unique_ptr<TMapSession> session_;
+    TSurveyChart* chart_ = nullptr;
 };
 
 }  // namespace tidrun

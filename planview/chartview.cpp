@@ -1,0 +1,279 @@
+#include "planview/chartview.h"
+
+#include <QFontMetrics>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tidrun {
+
+namespace {
+
+constexpr double kMinSpan = 1e-10;
+constexpr int kTickLength = 4;   // major ticks, pixels outside the plot
+constexpr int kMinorLength = 4;  // minor ticks
+constexpr int kLabelGap = 2;
+
+// n = u * 200 truncated, kept within int range.
+int GridIndex(double u) {
+    const double n = std::trunc(u * 200.0);
+    if (!(n > 0)) return 0;
+    if (n > 1e9) return 1000000000;
+    return static_cast<int>(n);
+}
+
+}  // namespace
+
+double GridStep(double metresPerPixel) {
+    const int n = GridIndex(metresPerPixel);
+    if (n > 5000) return 5000;
+    if (n > 1000) return 1000;
+    if (n > 500) return 500;
+    if (n > 100) return 100;
+    if (n > 50) return 50;
+    if (n > 10) return 10;
+    if (n > 5) return 5;
+    return 1;
+}
+
+double PixelAspect(QSizeF physicalMm, QSize pixels) {
+    if (!(physicalMm.width() > 0) || !(physicalMm.height() > 0) || pixels.width() <= 0 ||
+        pixels.height() <= 0)
+        return 1.0;
+    const double k =
+        (physicalMm.width() / pixels.width()) / (physicalMm.height() / pixels.height());
+    return std::isfinite(k) && k > 0 ? k : 1.0;
+}
+
+QString ZoomLimitWarning() {
+    return QStringLiteral("拡大の限度を超えています");
+}
+
+TChartView::TChartView() {
+    font_.setFamily(QStringLiteral("Sans Serif"));
+    font_.setPixelSize(11);
+    UpdateTransform();
+}
+
+void TChartView::SetWidgetSize(QSize size) {
+    widget_ = size;
+    Layout();
+}
+
+void TChartView::SetLabelFont(const QFont& font) {
+    font_ = font;
+    Layout();
+}
+
+void TChartView::Layout() {
+    const int w = widget_.width(), h = widget_.height();
+    const QFontMetrics fm(font_);
+    int labelWidth = 0;
+    for (const TAxisTick& t : VerticalTicks())
+        if (t.Major) labelWidth = std::max(labelWidth, fm.horizontalAdvance(t.Label));
+    const int left = labelWidth + kTickLength + kLabelGap + 1;
+    const int top = h * 2 / 100 + fm.height() / 2;
+    const int right = w * 2 / 100 + 1;
+    const int bottom = h * 1 / 100 + fm.height() + kTickLength + kLabelGap;
+    plot_ = QRect(left, top, std::max(0, w - left - right), std::max(0, h - top - bottom));
+    UpdateTransform();
+}
+
+void TChartView::SetAxes(const TExtent& e) {
+    SetVertical(e.XMin, e.XMax);
+    SetHorizontal(e.YMin, e.YMax);
+}
+
+void TChartView::SetVertical(double a, double b) {
+    axes_.XMin = std::min(a, b);
+    axes_.XMax = std::max(a, b);
+    if (axes_.XMax - axes_.XMin < kMinSpan) axes_.XMax = axes_.XMin + kMinSpan;
+    UpdateTransform();
+}
+
+void TChartView::SetHorizontal(double a, double b) {
+    axes_.YMin = std::min(a, b);
+    axes_.YMax = std::max(a, b);
+    if (axes_.YMax - axes_.YMin < kMinSpan) axes_.YMax = axes_.YMin + kMinSpan;
+    UpdateTransform();
+}
+
+void TChartView::ScrollVertical(double offset) {
+    axes_.XMin += offset;
+    axes_.XMax += offset;
+    UpdateTransform();
+}
+
+void TChartView::ScrollHorizontal(double offset) {
+    axes_.YMin += offset;
+    axes_.YMax += offset;
+    UpdateTransform();
+}
+
+void TChartView::RecalcAxis() {
+    const int w = plot_.width(), h = plot_.height();
+    if (w < 1 || h < 1) {
+        SaveCurrentAxisSize();
+        return;
+    }
+    const double spanH = axes_.YMax - axes_.YMin;
+    const double spanV = axes_.XMax - axes_.XMin;
+    const double uH = spanH / w;
+    const double uV = spanV / h * aspect_;
+    double u = 0;
+    if (uH > uV) {
+        if (uV == 0) {
+            SaveCurrentAxisSize();
+            return;
+        }
+        const double g = (uH * spanV / uV - spanV) / 2;
+        u = uH;
+        axes_.XMin -= g;
+        axes_.XMax += g;
+    } else {
+        if (uH == 0) {
+            SaveCurrentAxisSize();
+            return;
+        }
+        const double g = (spanH * uV / uH - spanH) / 2;
+        u = uV;
+        axes_.YMin -= g;
+        axes_.YMax += g;
+    }
+    increment_ = GridStep(u);
+    minorCount_ = increment_ > 1 ? 4 : 0;
+    UpdateTransform();
+    SaveCurrentAxisSize();
+}
+
+TChartView::ZoomResult TChartView::CalcZoomPoints(QPointF p0, QPointF p1) {
+    const double h0 = HValue(p0.x()), h1 = HValue(p1.x());
+    const double v1 = VValue(p1.y()), v0 = VValue(p0.y());
+    if (v0 - v1 >= 1 && h1 - h0 >= 1) {
+        SetVertical(v1, v0);
+        SetHorizontal(h0, h1);
+        RecalcAxis();
+        zoomed_ = true;
+        return ZoomResult::Zoomed;
+    }
+    return ZoomResult::Refused;
+}
+
+TChartView::ZoomResult TChartView::FinishZoomDrag(QPoint start, QPoint end) {
+    if (std::abs(end.x() - start.x()) <= 16 || std::abs(end.y() - start.y()) <= 16)
+        return ZoomResult::Ignored;
+    if (start.x() < end.x() && start.y() < end.y()) return CalcZoomPoints(start, end);
+    UnDoZoom();
+    return ZoomResult::Undone;
+}
+
+void TChartView::UnDoZoom() {
+    SetAxes(origin_);
+    RecalcAxis();
+    zoomed_ = false;
+}
+
+void TChartView::ZoomPercent(double p) {
+    const double dv = (axes_.XMax - axes_.XMin) * (p - 100) / 100;
+    const double dh = (axes_.YMax - axes_.YMin) * (p - 100) / 100;
+    SetVertical(axes_.XMin + dv, axes_.XMax - dv);
+    SetHorizontal(axes_.YMin + dh, axes_.YMax - dh);
+    zoomed_ = true;
+}
+
+void TChartView::Resize(QSize size) {
+    widget_ = size;
+    Layout();
+    SetAxes(zoomed_ ? current_ : origin_);
+    RecalcAxis();
+    Layout();
+    RecalcAxis();
+    Layout();
+}
+
+bool TChartView::Follow(double x, double y) {
+    bool moved = false;
+    const double d = (axes_.YMax - axes_.YMin) / 5;
+    if (y > axes_.YMax - 2 * d) {
+        ScrollHorizontal(y + d - (axes_.YMax - 2 * d));
+        moved = true;
+    } else if (y < axes_.YMin + 2 * d) {
+        ScrollHorizontal(y - d - (axes_.YMin + 2 * d));
+        moved = true;
+    }
+    const double e = (axes_.XMax - axes_.XMin) / 5;
+    if (x > axes_.XMax - 2 * e) {
+        ScrollVertical(x + e - (axes_.XMax - 2 * e));
+        moved = true;
+    } else if (x < axes_.XMin + 2 * e) {
+        ScrollVertical(x - e - (axes_.XMin + 2 * e));
+        moved = true;
+    }
+    return moved;
+}
+
+void TChartView::UpdateTransform() {
+    const double spanH = axes_.YMax - axes_.YMin;
+    const double spanV = axes_.XMax - axes_.XMin;
+    hx_ = plot_.width() / spanH;
+    hb_ = plot_.left() - axes_.YMin * hx_;
+    vy_ = -plot_.height() / spanV;
+    vb_ = plot_.top() + plot_.height() - axes_.XMin * vy_;
+}
+
+double TChartView::HValue(double px) const {
+    return (px - hb_) / hx_;
+}
+double TChartView::VValue(double py) const {
+    return (py - vb_) / vy_;
+}
+
+double TChartView::MinorIncrement() const {
+    return minorCount_ > 0 ? increment_ / (minorCount_ + 1) : 0;
+}
+
+namespace {
+
+std::vector<TAxisTick> Ticks(double lo, double hi, double inc, double minorInc, bool vertical,
+                             const TChartView& view) {
+    std::vector<TAxisTick> out;
+    if (!(inc > 0) || !(hi > lo)) return out;
+    const double first = std::ceil(lo / inc);
+    const double last = std::floor(hi / inc);
+    if (last - first > 2000) return out;  // a degenerate view: no ticks rather than millions
+    auto pixel = [&](double value) { return vertical ? view.VPixel(value) : view.HPixel(value); };
+    for (double k = first - 1; k <= last; ++k) {
+        const double value = k * inc;
+        if (value >= lo) {
+            out.push_back({pixel(value), true, value, TChartView::AxisLabel(value)});
+        }
+        if (minorInc > 0) {
+            for (int m = 1; m * minorInc < inc - minorInc / 2; ++m) {
+                const double mv = value + m * minorInc;
+                if (mv >= lo && mv <= hi) out.push_back({pixel(mv), false, mv, {}});
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<TAxisTick> TChartView::HorizontalTicks() const {
+    return Ticks(axes_.YMin, axes_.YMax, increment_, MinorIncrement(), false, *this);
+}
+
+std::vector<TAxisTick> TChartView::VerticalTicks() const {
+    return Ticks(axes_.XMin, axes_.XMax, increment_, MinorIncrement(), true, *this);
+}
+
+QString TChartView::AxisLabel(double value) {
+    // Whole metres with thousands separators; the grid never goes below one metre.
+    const long long v = std::llround(value);
+    QString digits = QString::number(v < 0 ? -v : v);
+    for (int i = digits.size() - 3; i > 0; i -= 3) digits.insert(i, QLatin1Char(','));
+    return v < 0 ? QLatin1Char('-') + digits : digits;
+}
+
+}  // namespace tidrun

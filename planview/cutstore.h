@@ -1,0 +1,63 @@
+// The positions of all recorded cuts, kept once and shared by every map window: chunks of
+// a fixed number of cuts, each with its bounding box, positions as float offsets from one
+// double origin (the first cut), so a million cuts take about 8 MB.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace tidrun {
+
+class TSokusenColl;
+
+class TCutStore {
+  public:
+    static constexpr int kChunkCuts = 256;
+
+    struct Chunk {
+        // Offsets from the store's origin: h = easting (Y), v = northing (X).
+        float H[kChunkCuts];
+        float V[kChunkCuts];
+        // World box of the chunk's points and of the point before its first one, so that
+        // the segment leading into the chunk is inside the box too.
+        double HMin, HMax, VMin, VMax;
+    };
+
+    // Appends one cut. newLine: the cut starts a run of a new line name.
+    void Append(double x, double y, bool newLine);
+    // Appends the records of the collection that the store does not hold yet; a store
+    // holding more records than the collection is filled again from the start. After the
+    // collection was reloaded, Clear first. A line starts where the line name changes.
+    void SyncFrom(const TSokusenColl& records);
+    void Clear();
+
+    int Count() const { return count_; }
+    double X(int i) const {
+        return originV_ + chunks_[static_cast<size_t>(i / kChunkCuts)]->V[i % kChunkCuts];
+    }
+    double Y(int i) const {
+        return originH_ + chunks_[static_cast<size_t>(i / kChunkCuts)]->H[i % kChunkCuts];
+    }
+    double OriginH() const { return originH_; }
+    double OriginV() const { return originV_; }
+    int ChunkCount() const { return static_cast<int>(chunks_.size()); }
+    const Chunk& ChunkAt(int c) const { return *chunks_[static_cast<size_t>(c)]; }
+    // First record of each run of one line name, ascending.
+    const std::vector<int>& LineStarts() const { return lineStarts_; }
+    // Bytes held (chunks, their table and the line starts).
+    std::size_t MemoryBytes() const;
+    // Grows on every change; lets caches see that the store changed.
+    std::uint64_t Revision() const { return revision_; }
+
+  private:
+    std::vector<std::unique_ptr<Chunk>> chunks_;
+    std::vector<int> lineStarts_;
+    int count_ = 0;
+    double originH_ = 0, originV_ = 0;
+    std::uint32_t lastNameIndex_ = 0;
+    std::uint64_t revision_ = 0;
+};
+
+}  // namespace tidrun

@@ -1,0 +1,152 @@
+// What a map window decides, without the window: its chart view and overlays, the handling
+// of every message the main window posts to it, the mouse and key rules, the popup menus
+// and their commands, and its state in the job's configuration file. The widget forwards
+// each event here and repaints what the answer says changed.
+#pragma once
+
+#include <QColor>
+#include <QPoint>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "planview/chartview.h"
+#include "planview/mapmessages.h"
+#include "planview/planscene.h"
+#include "planview/popupmodel.h"
+
+namespace tidrun {
+
+class TMapHost;
+class MessageSink;
+struct MapWindowConfig;
+
+// What has to be painted again after a call.
+enum class TRepaint { None, Boat, All };
+
+// The mark property dialog as the session needs it: shown with a caption, a name and a
+// colour; the new name and colour on OK, nothing on cancel.
+struct TMarkProps {
+    QString name;
+    QColor colour;
+};
+using TMarkDialog =
+    std::function<std::optional<TMarkProps>(const QString& caption, const TMarkProps& initial)>;
+
+class TMapSession {
+  public:
+    TMapSession(TMapHost& host, MessageSink& sink, TPlanSources sources, TTickSource clock);
+    ~TMapSession();
+    TMapSession(const TMapSession&) = delete;
+    TMapSession& operator=(const TMapSession&) = delete;
+
+    TChartView& View() { return view_; }
+    const TChartView& View() const { return view_; }
+    TPlanScene& Scene() { return scene_; }
+    const TPlanScene& Scene() const { return scene_; }
+    QColor MapColour() const { return mapColour_; }
+    void SetMarkDialog(TMarkDialog dialog) { markDialog_ = std::move(dialog); }
+
+    // --- messages from the main window -----------------------------------------------
+    TRepaint BoatPos(std::int32_t xMillimetres, std::int32_t yMillimetres);
+    TRepaint LineEnd();
+    TRepaint CutAdded(int recordIndex);
+    TRepaint TrimTrail();
+    TRepaint MisokuChanged();
+    TRepaint Rebuild();
+    TRepaint FitAll();
+    TRepaint RemPoint(int buoyIndex);
+    TRepaint RefPoint(int guideIndex);
+    TRepaint CircleSize(int diameter);
+    TRepaint Ruler(const TRulerRect& segment, const TRulerRect& extent);
+    TRepaint ZoomIn();
+    TRepaint ZoomOut();
+    TRepaint ZoomRem();
+    TRepaint MapColor(const QColor& colour);
+
+    bool HasBoat() const { return hasBoat_; }
+    int HighlightedBuoy() const { return buoyIndex_; }
+    int HighlightedGuide() const { return guideIndex_; }
+    int CircleDiameter() const { return diameter_; }
+
+    // --- switches ------------------------------------------------------------------------
+    bool CircleRuler() const { return circleRuler_; }
+    bool PlannedLine() const { return plannedLine_; }
+    bool AutoMove() const { return autoMove_; }
+    bool RapidMode() const { return rapid_; }
+    void SetCircleRuler(bool on);
+    void SetPlannedLine(bool on);
+    void SetAutoMove(bool on) { autoMove_ = on; }
+    void SetRapidMode(bool on);
+
+    // --- mouse and keys ------------------------------------------------------------------
+    enum class TButton { None, Left, Right };
+    struct TRelease {
+        enum class What { Nothing, Info, Popup, Zoomed, Panned } what = What::Nothing;
+        TPopupKind popup = TPopupKind::Chart;
+        TRepaint repaint = TRepaint::None;
+    };
+    void Press(TButton button, QPoint pixel);
+    // Movement with or without a button; returns what to repaint (the circle ruler follows
+    // the mouse while it is switched on; a right drag pans).
+    TRepaint Move(QPoint pixel);
+    TRelease Release(TButton button, QPoint pixel);
+    TButton Pressed() const { return pressed_; }
+    // The rectangle of a zoom drag in progress (empty when none).
+    QRect DragRect() const;
+    // Enter in the window: the cut command while a recording is running.
+    void EnterKey();
+
+    // The information text of the clicked point (after the widget's pause). A guide-line
+    // point shows its step in a box instead; the next point is yellow meanwhile.
+    void ShowClickedInfo();
+    // The popup the last release asked for, with the states of its items now.
+    std::vector<TPopupItem> Popup(TPopupKind kind) const;
+    TRepaint RunCommand(TPopupCommand command);
+
+    // The series point under a pixel that reacts to clicks (top-most first).
+    struct THit {
+        const TChartSeries* series = nullptr;
+        int index = -1;
+    };
+    THit HitTest(QPoint pixel) const;
+
+    // --- the window's section in the configuration file ---------------------------------
+    // Axis limits, extents, zoom and switches; the widget adds and reads the geometry.
+    void SaveState(MapWindowConfig& c) const;
+    void LoadState(const MapWindowConfig& c);
+
+  private:
+    void Build();
+    void ApplyRuler();
+    void ApplySwitches();
+    void Highlight(TChartSeries* s, int& current, int index, TColour normal);
+    void MarkDialogThenAdd(const QString& caption, double x, double y);
+    void Join(double fromX, double fromY, bool fromValid, const QString& failure);
+    bool ClickedPoint(double& x, double& y) const;
+
+    TMapHost& host_;
+    MessageSink& sink_;
+    TPlanSources sources_;
+    TChartView view_;
+    TPlanScene scene_;
+    QColor mapColour_{0x00, 0x80, 0x80};
+    TMarkDialog markDialog_;
+
+    bool circleRuler_ = false, plannedLine_ = false, autoMove_ = false, rapid_ = false;
+    bool hasBoat_ = false;
+    int buoyIndex_ = -1, guideIndex_ = -1;
+    int diameter_ = 1;
+    TRulerRect rulerSegment_, rulerExtent_;
+
+    TButton pressed_ = TButton::None;
+    TButton dragging_ = TButton::None;
+    QPoint pressAt_, lastAt_;
+    THit clicked_;
+    double clickedX_ = 0, clickedY_ = 0;
+};
+
+}  // namespace tidrun

@@ -1,0 +1,83 @@
+// The one painting function of the plan view: the screen, printing, PDF and PNG all paint
+// through PaintPlan. The back wall, the axes and the north arrow come first, then every
+// series in list order.
+//
+// Two ways to draw the series, with the same result within one pixel:
+// - exact: every segment, symbol and label through QPainter (printing and PDF);
+// - fast: recorded lines are culled by chunk box and rasterised straight into an image,
+//   one symbol per pixel where many fall on one, the other point series stamped from
+//   prepared sprites; the result is put on the painter as images. With a layer cache the
+//   static layers are kept between paints and a boat move repaints only its rectangle.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "planview/chartview.h"
+#include "planview/series.h"
+
+namespace tidrun {
+
+class TPlanScene;
+class TMoveObjectSeries;
+
+// The exact canvas: draws through a QPainter (aliased, pens one pixel wide).
+class TPainterCanvas : public TCanvas {
+  public:
+    explicit TPainterCanvas(QPainter& painter) : p_(painter) {}
+    void Line(QPoint a, QPoint b, TColour colour) override;
+    void Symbol(QPoint p, const TSymbol& symbol, TColour fill) override;
+    void Label(QPoint p, const QString& text, const TMarks& marks) override;
+    void Ellipse(const QRectF& pixels, TColour pen) override;
+
+  private:
+    QPainter& p_;
+};
+
+// Pictures of the static layers for the screen, kept between paints while the view, the
+// scene's revision, the cut store and the wall colour stay the same.
+class TPlanLayerCache {
+  public:
+    TPlanLayerCache();
+    ~TPlanLayerCache();
+    TPlanLayerCache(const TPlanLayerCache&) = delete;
+    TPlanLayerCache& operator=(const TPlanLayerCache&) = delete;
+    void Drop();
+    std::size_t MemoryBytes() const;
+
+  private:
+    friend struct TPlanPainter;
+    struct Layers;
+    std::unique_ptr<Layers> layers_;
+};
+
+struct TPlanPaintOptions {
+    enum class Mode { Exact, Fast };
+    Mode Draw = Mode::Fast;
+    QColor Wall = QColor(0x00, 0x80, 0x80);  // the back wall, the job's map colour
+    bool Axes = true;                        // axis lines, ticks and labels
+    // Screen only: keeps the static layers between paints (Fast mode).
+    TPlanLayerCache* Cache = nullptr;
+    // Non-empty: only this rectangle of the widget is repainted (a boat move).
+    QRect Region;
+};
+
+// Paints the plan on a device of the view's widget size (the caller scales the painter
+// for other sizes).
+void PaintPlan(QPainter& painter, const TChartView& view, const TPlanScene& scene,
+               const TPlanPaintOptions& options);
+
+// The pixel rectangle a boat trail covers (its symbols), empty when it has no points.
+// A boat move repaints the union of the rectangles before and after.
+QRect BoatRect(const TChartView& view, const TMoveObjectSeries& boat);
+
+// The north arrow, relative to the plot rectangle's top-left corner.
+void PaintNorthArrow(QPainter& painter, const QRect& plot);
+
+}  // namespace tidrun

@@ -1,0 +1,351 @@
+#include "planview/series.h"
+
+#include "planview/chartview.h"
+#include "planview/cutstore.h"
+#include "surveydata/sokusencoll.h"
+
+#include <algorithm>
+
+namespace tidrun {
+
+bool ClipSegment(double& h0, double& v0, double& h1, double& v1, const TClipWindow& w) {
+    const double dh = h1 - h0, dv = v1 - v0;
+    if (dh == 0 && dv == 0) return h0 >= w.HMin && h0 <= w.HMax && v0 >= w.VMin && v0 <= w.VMax;
+    double t0 = 0, t1 = 1;
+    const double q[4] = {w.HMin - h0, h0 - w.HMax, w.VMin - v0, v0 - w.VMax};
+    const double p[4] = {dh, -dh, dv, -dv};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0) {
+            if (q[k] > 0) return false;
+        } else if (p[k] > 0) {
+            const double t = q[k] / p[k];
+            if (t > t1) return false;
+            t0 = std::max(t0, t);
+        } else {
+            const double t = q[k] / p[k];
+            if (t < t0) return false;
+            t1 = std::min(t1, t);
+        }
+    }
+    const double sh = h0, sv = v0;
+    if (t1 < 1) {
+        h1 = sh + t1 * dh;
+        v1 = sv + t1 * dv;
+    }
+    if (t0 > 0) {
+        h0 = sh + t0 * dh;
+        v0 = sv + t0 * dv;
+    }
+    return true;
+}
+
+TColour TChartSeries::DrawColour(int i) const {
+    const TColour c = PointColour(i);
+    return c == kClDefault ? Colour : c;
+}
+
+namespace {
+
+TClipWindow WindowOf(const TChartView& view) {
+    const TExtent a = view.Axes();
+    return {a.YMin, a.YMax, a.XMin, a.XMax};
+}
+
+bool Inside(double h, double v, const TClipWindow& w) {
+    return h >= w.HMin && h <= w.HMax && v >= w.VMin && v <= w.VMax;
+}
+
+// One pass of a safe base over points first..last.
+class SafeWalk {
+  public:
+    SafeWalk(const TChartSeries& s, const TChartView& view, TCanvas& canvas)
+        : s_(s), view_(view), canvas_(canvas), w_(WindowOf(view)) {}
+
+    void Run(int first, int last) {
+        const bool lines = s_.Base() != TSeriesBase::Point;
+        if (s_.Base() == TSeriesBase::FastLine) {
+            RunFast(first, last);
+            return;
+        }
+        for (int i = first; i <= last; ++i) {
+            if (prevColour_ == kClNone) {
+                prevH_ = s_.H(i);
+                prevV_ = s_.V(i);
+            }
+            if (i == first) {
+                if (i > 0) {
+                    prevH_ = s_.H(i - 1);
+                    prevV_ = s_.V(i - 1);
+                    if (s_.PointColour(i - 1) != kClNone && lines) Segment(i);
+                }
+                if (i == last && s_.Symbol.Visible) PointSymbol(i);
+            } else {
+                if (lines) Segment(i);
+                if (s_.Symbol.Visible) {
+                    PointSymbol(i - 1);
+                    if (i == last) PointSymbol(i);
+                }
+            }
+            prevH_ = s_.H(i);
+            prevV_ = s_.V(i);
+            prevColour_ = s_.PointColour(i);
+        }
+        if (s_.Marks.Visible)
+            for (int i = first; i <= last; ++i) PointLabel(i);
+    }
+
+  private:
+    void RunFast(int first, int last) {
+        for (int i = first; i <= last; ++i) {
+            if (i == first) {
+                if (i == 0) {
+                    Remember(i);
+                    continue;
+                }
+                prevH_ = s_.H(i - 1);
+                prevV_ = s_.V(i - 1);
+            }
+            double h0 = prevH_, v0 = prevV_, h1 = s_.H(i), v1 = s_.V(i);
+            if (ClipSegment(h0, v0, h1, v1, w_)) {
+                const QPoint a = view_.ToPixelRounded(h0, v0), b = view_.ToPixelRounded(h1, v1);
+                if (a != b) canvas_.Line(a, b, s_.Colour);
+            }
+            Remember(i);
+        }
+        if (s_.Marks.Visible)
+            for (int i = first; i <= last; ++i) PointLabel(i);
+    }
+
+    void Remember(int i) {
+        prevH_ = s_.H(i);
+        prevV_ = s_.V(i);
+        prevColour_ = s_.PointColour(i);
+    }
+
+    void Segment(int i) {
+        const TColour c = s_.PointColour(i);
+        double h0 = prevH_, v0 = prevV_, h1 = s_.H(i), v1 = s_.V(i);
+        if (!ClipSegment(h0, v0, h1, v1, w_)) return;
+        const QPoint a = view_.ToPixelRounded(h0, v0), b = view_.ToPixelRounded(h1, v1);
+        if (a != b && c != kClNone) canvas_.Line(a, b, c == kClDefault ? s_.Colour : c);
+    }
+
+    void PointSymbol(int i) {
+        const TColour c = s_.PointColour(i);
+        if (c == kClNone) return;
+        const double h = s_.H(i), v = s_.V(i);
+        if (!Inside(h, v, w_)) return;
+        const TColour fill =
+            s_.Symbol.Fill == kClDefault ? (c == kClDefault ? s_.Colour : c) : s_.Symbol.Fill;
+        canvas_.Symbol(view_.ToPixelRounded(h, v), s_.Symbol, fill);
+    }
+
+    void PointLabel(int i) {
+        if (s_.PointColour(i) == kClNone) return;
+        const double h = s_.H(i), v = s_.V(i);
+        if (!Inside(h, v, w_)) return;
+        canvas_.Label(view_.ToPixelRounded(h, v), s_.Label(i), s_.Marks);
+    }
+
+    const TChartSeries& s_;
+    const TChartView& view_;
+    TCanvas& canvas_;
+    TClipWindow w_;
+    double prevH_ = 0, prevV_ = 0;
+    TColour prevColour_ = kClNone;
+};
+
+}  // namespace
+
+void TChartSeries::Draw(const TChartView& view, TCanvas& canvas, int first, int last) const {
+    const int n = Count();
+    if (!Active || n == 0) return;
+    if (last < 0 || last >= n) last = n - 1;
+    first = std::max(0, first);
+    if (first > last) return;
+    SafeWalk(*this, view, canvas).Run(first, last);
+}
+
+void TPointListSeries::SetPointColour(int i, TColour c) {
+    if (i >= 0 && i < Count()) points_[static_cast<size_t>(i)].Colour = c;
+}
+
+void TPointListSeries::Add(double h, double v, const QString& label, TColour colour) {
+    points_.push_back({h, v, label, colour});
+}
+
+void TPointListSeries::SetPoint(int i, double h, double v) {
+    if (i < 0 || i >= Count()) return;
+    points_[static_cast<size_t>(i)].H = h;
+    points_[static_cast<size_t>(i)].V = v;
+}
+
+void TPointListSeries::Delete(int i) {
+    if (i >= 0 && i < Count()) points_.erase(points_.begin() + i);
+}
+
+// --- the kinds ---------------------------------------------------------------------------
+
+TMoveObjectSeries::TMoveObjectSeries(TTickSource clock)
+    : TPointListSeries(TSeriesKind::MoveObject, TSeriesBase::Point), clock_(std::move(clock)) {
+    Title = QStringLiteral("移動体");
+    Colour = kClRed;
+    Symbol = {true, TSymbolStyle::Circle, kLargestSize, kLargestSize, kClAqua, kClRed};
+    Marks.Visible = false;
+}
+
+void TMoveObjectSeries::AddPosition(const QString& label, double h, double v) {
+    lastH_ = h;
+    lastV_ = v;
+    Add(h, v, label);
+    past_.push_back(clock_ ? clock_() : 0);
+    RemoveOldPoints();
+}
+
+void TMoveObjectSeries::RemoveOldPoints() {
+    const std::int64_t now = clock_ ? clock_() : 0;
+    size_t drop = 0;
+    while (drop < past_.size() && past_[drop] < now - kRetentionMs) ++drop;
+    if (drop == 0) return;
+    past_.erase(past_.begin(), past_.begin() + static_cast<std::ptrdiff_t>(drop));
+    points_.erase(points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(drop));
+}
+
+int TMoveObjectSeries::SymbolSize(int i, int n) {
+    return std::max(1, kLargestSize - (n - 1 - i));
+}
+
+void TMoveObjectSeries::Draw(const TChartView& view, TCanvas& canvas, int first, int last) const {
+    const int n = Count();
+    if (!Active || n == 0) return;
+    if (last < 0 || last >= n) last = n - 1;
+    const TClipWindow w = WindowOf(view);
+    TSymbol sym = Symbol;
+    for (int i = std::max(0, first); i <= last; ++i) {
+        const TSeriesPoint& p = points_[static_cast<size_t>(i)];
+        if (!Inside(p.H, p.V, w)) continue;
+        sym.HSize = sym.VSize = SymbolSize(i, n);
+        canvas.Symbol(view.ToPixelRounded(p.H, p.V), sym, Symbol.Fill);
+    }
+}
+
+TRegionLineSeries::TRegionLineSeries(int region)
+    : TPointListSeries(TSeriesKind::RegionLine, TSeriesBase::FastLine), region_(region) {
+    Title = QStringLiteral("区域") + QString::number(region);
+    Colour = kClLime;
+    Marks = {false, 0, kClBlack};
+}
+
+TGuideLineSeries::TGuideLineSeries() : TPointListSeries(TSeriesKind::GuideLine, TSeriesBase::Line) {
+    Title = QStringLiteral("誘導線");
+    Colour = kClRed;
+    Symbol = {true, TSymbolStyle::Cross, 4, 4, kClBlack, kClDefault};
+    Marks = {false, 8, kClBlack};
+}
+
+TOriginSeries::TOriginSeries() : TPointListSeries(TSeriesKind::Origin, TSeriesBase::Point) {
+    Title = QStringLiteral("基準点");
+    Colour = kClAqua;
+    Symbol = {true, TSymbolStyle::Circle, 4, 4, kClBlack, kClDefault};
+    Marks = {false, 8, kClBlack};
+}
+
+TRemPointSeries::TRemPointSeries() : TPointListSeries(TSeriesKind::RemPoint, TSeriesBase::Point) {
+    Title = QStringLiteral("異常点");
+    Colour = kClLime;
+    Symbol = {true, TSymbolStyle::Square, 4, 4, kClBlack, kClDefault};
+    Marks = {false, 8, kClBlack};
+}
+
+THotSpotSeries::THotSpotSeries() : TPointListSeries(TSeriesKind::HotSpot, TSeriesBase::Point) {
+    Title = QStringLiteral("未測点");
+    Colour = kClFuchsia;
+    Symbol = {true, TSymbolStyle::Triangle, 4, 4, kClBlack, kClDefault};
+    Marks = {false, 8, kClBlack};
+}
+
+TRulerSeries::TRulerSeries() : TPointListSeries(TSeriesKind::Ruler, TSeriesBase::Line) {
+    Title = QStringLiteral("計画線");
+    Colour = kClRed;
+    Symbol.Visible = false;
+    Marks.Visible = false;
+}
+
+TMeasureSeries::TMeasureSeries() : TChartSeries(TSeriesKind::Measure, TSeriesBase::Bubble) {
+    Title = QStringLiteral("円定規");
+    Colour = kClAqua;
+    Symbol = {true, TSymbolStyle::Circle, 0, 0, kClAqua, kClNone};
+    Marks.Visible = false;
+    HandCursor = false;
+}
+
+void TMeasureSeries::Draw(const TChartView& view, TCanvas& canvas, int, int) const {
+    if (!Active) return;
+    const TExtent a = view.Axes();
+    if (!(radius_ < std::max(a.YMax - a.YMin, a.XMax - a.XMin))) return;
+    const QPointF tl = view.ToPixel(h_ - radius_, v_ + radius_);
+    const QPointF br = view.ToPixel(h_ + radius_, v_ - radius_);
+    canvas.Ellipse(QRectF(tl, br).normalized(), Colour);
+}
+
+TLineLineSeries::TLineLineSeries(int firstRecord, const TCutStore& cuts,
+                                 const TSokusenColl* records)
+    : TChartSeries(TSeriesKind::LineLine, TSeriesBase::Line),
+      cuts_(cuts),
+      records_(records),
+      first_(firstRecord) {
+    Title = QString::number(firstRecord);
+    Colour = kClYellow;
+    Marks = {true, 0, kClBlack};
+    ShowPointers();
+}
+
+double TLineLineSeries::H(int i) const {
+    return cuts_.Y(first_ + i);
+}
+double TLineLineSeries::V(int i) const {
+    return cuts_.X(first_ + i);
+}
+
+QString TLineLineSeries::Label(int i) const {
+    const int r = first_ + i;
+    if (!records_ || r < 0 || r >= records_->Count()) return {};
+    return QString::number(records_->Item(r).CutNo);
+}
+
+TColour TLineLineSeries::PointColour(int i) const {
+    if (overrides_.empty()) return kClDefault;
+    const auto it = overrides_.find(i);
+    return it == overrides_.end() ? kClDefault : it->second;
+}
+
+void TLineLineSeries::SetPointColour(int i, TColour c) {
+    if (i < 0 || i >= count_) return;
+    if (c == kClDefault)
+        overrides_.erase(i);
+    else
+        overrides_[i] = c;
+}
+
+void TLineLineSeries::ShowPointers() {
+    Symbol = {true, TSymbolStyle::DiagCross, 3, 3, kClBlack, kClDefault};
+}
+
+void TLineLineSeries::SetFast(bool fast) {
+    if (fast == Fast()) return;
+    if (fast) {
+        SetBase(TSeriesBase::FastLine);
+        Colour = kClWhite;
+        Marks.Visible = false;
+        Symbol.Visible = false;
+        HandCursor = false;
+        Clickable = false;
+    } else {
+        SetBase(TSeriesBase::Line);
+        HandCursor = true;
+        Clickable = true;
+        ShowPointers();
+    }
+}
+
+}  // namespace tidrun

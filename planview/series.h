@@ -1,0 +1,262 @@
+// The overlay series of the plan view as data plus style, and the three safe drawing bases
+// that clip every segment to the visible window in world coordinates before it becomes
+// pixels, so that far-away points never reach the painter as huge pixel values.
+//
+// A series point has a horizontal value (Y, easting), a vertical value (X, northing), a
+// label and a colour. Series emit lines, symbols, labels and ellipses to a TCanvas.
+#pragma once
+
+#include <QPoint>
+#include <QRectF>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace tidrun {
+
+class TChartView;
+class TCutStore;
+class TSokusenColl;
+
+// 0xRRGGBB, or one of the two special values.
+using TColour = std::uint32_t;
+inline constexpr TColour kClDefault = 0x01000000;  // the series colour
+inline constexpr TColour kClNone = 0x02000000;     // not drawn; breaks the line
+inline constexpr TColour kClBlack = 0x000000, kClWhite = 0xFFFFFF, kClRed = 0xFF0000,
+                         kClLime = 0x00FF00, kClYellow = 0xFFFF00, kClAqua = 0x00FFFF,
+                         kClFuchsia = 0xFF00FF, kClTeal = 0x008080;
+
+enum class TSymbolStyle { Circle, Triangle, Square, Cross, DiagCross };
+
+struct TSymbol {
+    bool Visible = false;
+    TSymbolStyle Style = TSymbolStyle::Square;
+    int HSize = 4, VSize = 4;   // half-sizes in pixels
+    TColour Pen = kClBlack;     // outline
+    TColour Fill = kClDefault;  // kClDefault: the point's colour
+};
+
+struct TMarks {
+    bool Visible = false;
+    int ArrowLength = 8;  // pixels from the point to the label
+    TColour ArrowColour = kClBlack;
+};
+
+// Time source for the boat trail, milliseconds (a tick count, not a date).
+using TTickSource = std::function<std::int64_t()>;
+
+// What series draw on: pixel positions within the widget.
+class TCanvas {
+  public:
+    virtual ~TCanvas() = default;
+    virtual void Line(QPoint a, QPoint b, TColour colour) = 0;
+    // A symbol centred at p; fill already resolved to a colour.
+    virtual void Symbol(QPoint p, const TSymbol& symbol, TColour fill) = 0;
+    virtual void Label(QPoint p, const QString& text, const TMarks& marks) = 0;
+    virtual void Ellipse(const QRectF& pixels, TColour pen) = 0;
+};
+
+// Liang-Barsky clipping of the segment (h0, v0) -> (h1, v1) against the window, bounds
+// inclusive. False when nothing remains; otherwise the ends are moved onto the window.
+struct TClipWindow {
+    double HMin = 0, HMax = 0, VMin = 0, VMax = 0;
+};
+bool ClipSegment(double& h0, double& v0, double& h1, double& v1, const TClipWindow& w);
+
+enum class TSeriesBase { FastLine, Line, Point, Bubble };
+enum class TSeriesKind {
+    MoveObject,  // the boat and its trail
+    RegionLine,  // one survey-area region
+    GuideLine,
+    LineLine,  // one recorded survey line
+    Origin,    // reference points
+    Ruler,     // planned line or one of its offset lines
+    Measure,   // circle ruler
+    HotSpot,   // marks
+    RemPoint,  // buoy points
+};
+
+class TChartSeries {
+  public:
+    virtual ~TChartSeries() = default;
+    TChartSeries(const TChartSeries&) = delete;
+    TChartSeries& operator=(const TChartSeries&) = delete;
+
+    TSeriesKind Kind() const { return kind_; }
+    TSeriesBase Base() const { return base_; }
+
+    QString Title;
+    TColour Colour = kClRed;
+    bool Active = true;
+    TSymbol Symbol;
+    TMarks Marks;
+    bool HandCursor = true;  // the hand over its points; false: the ordinary arrow
+    bool Clickable = true;
+
+    virtual int Count() const = 0;
+    virtual double H(int i) const = 0;  // horizontal value: Y, easting
+    virtual double V(int i) const = 0;  // vertical value: X, northing
+    virtual QString Label(int i) const = 0;
+    virtual TColour PointColour(int i) const = 0;  // may be kClDefault or kClNone
+    virtual void SetPointColour(int i, TColour c) = 0;
+    // The colour a point is drawn in: its own, or the series colour for kClDefault.
+    TColour DrawColour(int i) const;
+
+    // Draws points first..last (all when last < 0) through the series' base.
+    virtual void Draw(const TChartView& view, TCanvas& canvas, int first = 0, int last = -1) const;
+
+  protected:
+    TChartSeries(TSeriesKind kind, TSeriesBase base) : kind_(kind), base_(base) {}
+    void SetBase(TSeriesBase b) { base_ = b; }
+
+  private:
+    TSeriesKind kind_;
+    TSeriesBase base_;
+};
+
+// A series holding its points by value.
+struct TSeriesPoint {
+    double H = 0, V = 0;
+    QString Label;
+    TColour Colour = kClDefault;
+};
+
+class TPointListSeries : public TChartSeries {
+  public:
+    int Count() const override { return static_cast<int>(points_.size()); }
+    double H(int i) const override { return points_[static_cast<size_t>(i)].H; }
+    double V(int i) const override { return points_[static_cast<size_t>(i)].V; }
+    QString Label(int i) const override { return points_[static_cast<size_t>(i)].Label; }
+    TColour PointColour(int i) const override { return points_[static_cast<size_t>(i)].Colour; }
+    void SetPointColour(int i, TColour c) override;
+
+    // Appends a point (h = Y easting, v = X northing).
+    void Add(double h, double v, const QString& label, TColour colour = kClDefault);
+    void SetPoint(int i, double h, double v);
+    void Delete(int i);
+    void Clear() { points_.clear(); }
+    const std::vector<TSeriesPoint>& Points() const { return points_; }
+
+  protected:
+    using TChartSeries::TChartSeries;
+    std::vector<TSeriesPoint> points_;
+};
+
+// The boat and its short trail. Each point is stamped with the tick count when added;
+// RemoveOldPoints drops points older than the retention. Symbol size 5 for the newest
+// point, then 4, 3, 2, and 1 for all older ones.
+class TMoveObjectSeries : public TPointListSeries {
+  public:
+    static constexpr int kLargestSize = 5;
+    static constexpr std::int64_t kRetentionMs = 15000;
+    explicit TMoveObjectSeries(TTickSource clock);
+    void SetTitle(const QString& text) { Title = text; }
+    void AddPosition(const QString& label, double h, double v);
+    void RemoveOldPoints();
+    double LastH() const { return lastH_; }
+    double LastV() const { return lastV_; }
+    std::int64_t PastTime(int i) const { return past_[static_cast<size_t>(i)]; }
+    static int SymbolSize(int i, int n);
+    void Draw(const TChartView& view, TCanvas& canvas, int first = 0, int last = -1) const override;
+
+  private:
+    TTickSource clock_;
+    std::vector<std::int64_t> past_;
+    double lastH_ = 0, lastV_ = 0;
+};
+
+class TRegionLineSeries : public TPointListSeries {
+  public:
+    explicit TRegionLineSeries(int region);  // titled "区域" + region
+    int Region() const { return region_; }
+
+  private:
+    int region_;
+};
+
+class TGuideLineSeries : public TPointListSeries {
+  public:
+    TGuideLineSeries();  // "誘導線", red, cross symbols
+};
+
+class TOriginSeries : public TPointListSeries {
+  public:
+    TOriginSeries();  // "基準点", aqua circles 4 x 4
+};
+
+class TRemPointSeries : public TPointListSeries {
+  public:
+    TRemPointSeries();  // "異常点", lime squares
+};
+
+class THotSpotSeries : public TPointListSeries {
+  public:
+    THotSpotSeries();  // "未測点", fuchsia, triangles, each point its own colour
+};
+
+class TRulerSeries : public TPointListSeries {
+  public:
+    TRulerSeries();  // "計画線", red, two points, no symbols
+};
+
+// The circle ruler: one bubble, radius in world units on each axis. Not drawn when the
+// radius is not less than the larger axis span.
+class TMeasureSeries : public TChartSeries {
+  public:
+    TMeasureSeries();  // "円定規", aqua outline, no fill, arrow cursor
+    int Count() const override { return 1; }
+    double H(int) const override { return h_; }
+    double V(int) const override { return v_; }
+    QString Label(int) const override { return {}; }
+    TColour PointColour(int) const override { return kClDefault; }
+    void SetPointColour(int, TColour) override {}
+    void SetCentre(double h, double v) {
+        h_ = h;
+        v_ = v;
+    }
+    void SetRadius(double r) { radius_ = r; }
+    double Radius() const { return radius_; }
+    void Draw(const TChartView& view, TCanvas& canvas, int first = 0, int last = -1) const override;
+
+  private:
+    double h_ = 0, v_ = 0, radius_ = 1;
+};
+
+// One recorded survey line: a run of records of the shared cut store, labelled with each
+// record's cut number. Normal mode: segments and 3 x 3 diagonal crosses; fast mode: a plain
+// polyline without symbols or labels that no longer reacts to clicks.
+class TLineLineSeries : public TChartSeries {
+  public:
+    // firstRecord: index of the line's first record; titled with it in decimal. The
+    // collection gives the labels (cut numbers) and may be null (labels are then empty).
+    TLineLineSeries(int firstRecord, const TCutStore& cuts, const TSokusenColl* records);
+    int FirstRecord() const { return first_; }
+    int Count() const override { return count_; }
+    double H(int i) const override;
+    double V(int i) const override;
+    QString Label(int i) const override;
+    TColour PointColour(int i) const override;
+    void SetPointColour(int i, TColour c) override;
+    bool HasColourOverrides() const { return !overrides_.empty(); }
+    // Takes in one more record of the store (the next one after the line's last).
+    void Grow() { ++count_; }
+    void SetCount(int n) { count_ = n; }
+    const TCutStore& Cuts() const { return cuts_; }
+
+    void ShowPointers();  // symbols visible, diagonal cross 3 x 3
+    void SetFast(bool fast);
+    bool Fast() const { return Base() == TSeriesBase::FastLine; }
+
+  private:
+    const TCutStore& cuts_;
+    const TSokusenColl* records_;
+    int first_;
+    int count_ = 0;
+    std::unordered_map<int, TColour> overrides_;
+};
+
+}  // namespace tidrun

@@ -1,0 +1,242 @@
+// The map session without a window: messages, mouse rules, popup commands and the window's
+// section of the configuration file.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "fakehost.h"
+#include "planview/mapsession.h"
+#include "surveydata/config.h"
+
+using namespace tidrun;
+using namespace tidrun::test;
+
+namespace {
+
+struct Fixture {
+    explicit Fixture(bool recording = false) {
+        host.recording = recording;
+        session = std::make_unique<TMapSession>(host, sink, job.Sources(), [this] { return now; });
+        session->View().Resize(QSize(800, 600));
+    }
+    QPoint PixelOf(double x, double y) const { return session->View().ToPixelRounded(y, x); }
+    std::vector<const TChartSeries*> Lines() const {
+        std::vector<const TChartSeries*> out;
+        for (const auto& s : session->Scene().Series())
+            if (s->Kind() == TSeriesKind::LineLine) out.push_back(s.get());
+        return out;
+    }
+    FakeJob job;
+    FakeHost host;
+    RecordingSink sink;
+    std::int64_t now = 0;
+    std::unique_ptr<TMapSession> session;
+};
+
+using B = TMapSession::TButton;
+using W = TMapSession::TRelease::What;
+
+}  // namespace
+
+TEST(MapSession, LinesReplayedInsideAndOutsideARecording) {
+    {
+        Fixture f(false);
+        const auto lines = f.Lines();
+        ASSERT_EQ(lines.size(), 2u);
+        for (const TChartSeries* s : lines) EXPECT_EQ(s->Colour, kClWhite);
+        EXPECT_EQ(f.session->Scene().OpenLine(), nullptr);
+    }
+    Fixture f(true);
+    ASSERT_EQ(f.Lines().size(), 2u);
+    const TLineLineSeries* open = f.session->Scene().OpenLine();
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->FirstRecord(), 2);
+    EXPECT_EQ(open->Colour, kClYellow);
+    // The next cut of line B joins the open line; the line end finishes it white.
+    f.job.AddCut(1310, 2210, "B");
+    f.session->CutAdded(3);
+    EXPECT_EQ(f.session->Scene().OpenLine()->Count(), 2);
+    f.session->LineEnd();
+    EXPECT_EQ(f.session->Scene().OpenLine(), nullptr);
+    for (const TChartSeries* s : f.Lines()) EXPECT_EQ(s->Colour, kClWhite);
+}
+
+TEST(MapSession, MouseRules) {
+    struct Case {
+        const char* name;
+        B button;
+        double x, y;  // where the press happens (world)
+        int dragPx;   // movement before the release, pixels in both directions
+        W what;
+        TPopupKind popup;
+    } cases[] = {
+        {"left on a mark", B::Left, 1150, 2250, 0, W::Info, {}},
+        {"left drag from a mark", B::Left, 1150, 2250, 3, W::Nothing, {}},
+        {"left on empty area", B::Left, 1350, 2050, 0, W::Nothing, {}},
+        {"right on a buoy", B::Right, 1200, 2100, 0, W::Popup, TPopupKind::Buoy},
+        {"right on a reference point", B::Right, 1100, 2100, 0, W::Popup, TPopupKind::Reference},
+        {"right on a cut", B::Right, 1300, 2200, 0, W::Popup, TPopupKind::SurveyLine},
+        {"right on empty area", B::Right, 1350, 2050, 0, W::Popup, TPopupKind::Chart},
+        {"right drag", B::Right, 1200, 2100, 30, W::Panned, {}},
+        {"left drag to the lower right", B::Left, 1350, 2050, 40, W::Zoomed, {}},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        const QPoint at = f.PixelOf(c.x, c.y);
+        f.session->Press(c.button, at);
+        if (c.dragPx) f.session->Move(at + QPoint(c.dragPx, c.dragPx));
+        const auto r = f.session->Release(c.button, at + QPoint(c.dragPx, c.dragPx));
+        EXPECT_EQ(r.what, c.what) << c.name;
+        if (c.what == W::Popup) {
+            EXPECT_EQ(r.popup, c.popup) << c.name;
+        }
+        EXPECT_EQ(f.session->Pressed(), B::None) << c.name;
+        if (r.what == W::Info) {
+            f.session->ShowClickedInfo();
+            EXPECT_EQ(f.host.infos.size(), 1) << c.name;
+        }
+    }
+    // A zoom rectangle dragged far enough but under a metre is refused with the warning.
+    Fixture f;
+    f.session->View().SetAxes({1000, 1000.5, 2000, 2000.5});
+    f.session->View().RecalcAxis();
+    f.session->Press(B::Left, QPoint(100, 100));
+    f.session->Move(QPoint(130, 130));
+    f.session->Release(B::Left, QPoint(130, 130));
+    EXPECT_EQ(f.sink.Texts(), QStringList{QStringLiteral("拡大の限度を超えています")});
+
+    // Enter takes a cut only while recording.
+    Fixture idle(false), busy(true);
+    idle.session->EnterKey();
+    busy.session->EnterKey();
+    EXPECT_TRUE(idle.host.calls.isEmpty());
+    EXPECT_EQ(busy.host.calls, QStringList{QStringLiteral("Cut")});
+}
+
+TEST(MapSession, PopupCommandsReachTheHost) {
+    Fixture f;
+    auto rightClick = [&](double x, double y) {
+        const QPoint at = f.PixelOf(x, y);
+        f.session->Press(B::Right, at);
+        return f.session->Release(B::Right, at);
+    };
+    f.session->SetMarkDialog([](const QString& caption, const TMarkProps& initial) {
+        return std::optional<TMarkProps>({caption + "/" + initial.name, initial.colour});
+    });
+
+    // Joining needs the planned-line switch and a guide point.
+    rightClick(1200, 2100);
+    f.session->RunCommand(TPopupCommand::JoinGuide);
+    EXPECT_TRUE(f.host.calls.isEmpty());
+    f.session->SetPlannedLine(true);
+    f.session->RunCommand(TPopupCommand::JoinGuide);
+    EXPECT_EQ(f.sink.Texts(), QStringList{QStringLiteral("誘導点と結ぶことができません")});
+    f.session->RefPoint(0);  // K1 at (1100, 2100): B1 lies due north of it
+    f.session->RunCommand(TPopupCommand::JoinGuide);
+    f.session->RunCommand(TPopupCommand::JoinBoat);  // no boat position yet
+    f.session->BoatPos(1200000, 2200000);            // due west of B1
+    f.session->RunCommand(TPopupCommand::JoinBoat);
+    f.session->RunCommand(TPopupCommand::MoveRuler);
+    EXPECT_EQ(f.host.calls, (QStringList{"PivotAngle 1200 2100 0", "PivotAngle 1200 2100 2700000",
+                                         "Pivot 1200 2100"}));
+    EXPECT_EQ(f.sink.Texts().last(), QStringLiteral("移動体と結ぶことができません"));
+
+    f.host.calls.clear();
+    rightClick(1150, 2250);  // the mark
+    f.session->RunCommand(TPopupCommand::MarkChange);
+    f.session->RunCommand(TPopupCommand::MarkDelete);
+    const auto r = rightClick(1350, 2050);
+    ASSERT_EQ(r.popup, TPopupKind::Chart);
+    f.session->RunCommand(TPopupCommand::MarkHere);
+    EXPECT_EQ(f.host.calls.size(), 3);
+    EXPECT_EQ(f.host.calls[0], QStringLiteral("ChangeMark 0 マークの変更/M1 #ff0000"));
+    EXPECT_EQ(f.host.calls[1], QStringLiteral("DeleteMark 0"));
+    EXPECT_TRUE(f.host.calls[2].startsWith(QStringLiteral("AddMark この位置をマーク/ #ff00ff 13")))
+        << f.host.calls[2].toStdString();
+
+    // Label and cut-number toggles show as check marks the next time the menu opens.
+    rightClick(1200, 2100);
+    f.session->RunCommand(TPopupCommand::BuoyNames);
+    EXPECT_TRUE(f.session->Popup(TPopupKind::Buoy)[1].checked);
+    rightClick(1300, 2200);
+    EXPECT_FALSE(f.session->Popup(TPopupKind::SurveyLine)[1].checked);
+    f.session->RunCommand(TPopupCommand::CutNumbers);
+    EXPECT_TRUE(f.session->Popup(TPopupKind::SurveyLine)[1].checked);
+}
+
+TEST(MapSession, HighlightsRulerAndZoomToBuoy) {
+    Fixture f;
+    const TChartSeries* buoys = f.session->Scene().Buoys();
+    f.session->RemPoint(0);
+    f.session->RemPoint(1);
+    EXPECT_EQ(buoys->PointColour(0), kClLime);
+    EXPECT_EQ(buoys->PointColour(1), kClRed);
+    f.session->RemPoint(7);  // outside: only the previous one goes back
+    EXPECT_EQ(buoys->PointColour(1), kClLime);
+
+    // Zoom to boat and buoy needs both.
+    const TExtent before = f.session->View().Axes();
+    f.session->RemPoint(1);
+    EXPECT_EQ(f.session->ZoomRem(), TRepaint::None);
+    f.session->BoatPos(1150000, 2150000);
+    f.session->ZoomRem();
+    const TExtent a = f.session->View().Axes();
+    EXPECT_TRUE(f.session->View().Zoomed());
+    EXPECT_LT(a.YMax - a.YMin, before.YMax - before.YMin);
+    EXPECT_LE(a.YMin, 2150 - 20 + 1e-6);
+    EXPECT_GE(a.YMax, 2350 + 20 - 1e-6);
+
+    // The planned line and its offsets follow the switch and the host's width.
+    f.host.width = 10;
+    f.session->Ruler({1000, 2200, 1400, 2200}, {1000, 2000, 1400, 2400});
+    EXPECT_FALSE(f.session->Scene().PlannedLine()->Active);
+    f.session->SetPlannedLine(true);
+    EXPECT_TRUE(f.session->Scene().LeftLine()->Active);
+    EXPECT_DOUBLE_EQ(f.session->Scene().LeftLine()->H(0), 2190);
+    EXPECT_DOUBLE_EQ(f.session->Scene().RightLine()->H(1), 2210);
+    f.host.width = 0;
+    f.session->Ruler({1000, 2200, 1400, 2200}, {1000, 2000, 1400, 2400});
+    EXPECT_TRUE(f.session->Scene().PlannedLine()->Active);
+    EXPECT_FALSE(f.session->Scene().LeftLine()->Active);
+}
+
+TEST(MapSession, WindowStateRoundTripThroughTheConfigurationFile) {
+    QTemporaryDir dir;
+    const QString cfg = dir.filePath(QStringLiteral("Tidrun.CFG"));
+    Fixture a;
+    a.session->ZoomIn();
+    a.session->View().ScrollHorizontal(12.5);
+    a.session->SetAutoMove(true);
+    a.session->SetRapidMode(true);
+    a.session->SetPlannedLine(true);
+    const QPoint at = a.PixelOf(1200, 2100);
+    a.session->Press(B::Right, at);
+    a.session->Release(B::Right, at);
+    a.session->RunCommand(TPopupCommand::BuoyNames);
+    MapWindowConfig out;
+    a.session->SaveState(out);
+    ASSERT_TRUE(out.Store(cfg, 3));
+
+    Fixture b;
+    MapWindowConfig in;
+    in.Load(cfg, 3);
+    b.session->LoadState(in);
+    const TChartView& va = a.session->View();
+    const TChartView& vb = b.session->View();
+    EXPECT_EQ(vb.Origin(), va.Origin());
+    EXPECT_TRUE(vb.Zoomed());
+    // The same view, panned as it was; the current extent is taken from it again.
+    for (const TExtent& e : {vb.Axes(), vb.Current()}) {
+        EXPECT_NEAR(e.XMin, va.Axes().XMin, 1e-6);
+        EXPECT_NEAR(e.XMax, va.Axes().XMax, 1e-6);
+        EXPECT_NEAR(e.YMin, va.Axes().YMin, 1e-6);
+        EXPECT_NEAR(e.YMax, va.Axes().YMax, 1e-6);
+    }
+    EXPECT_TRUE(b.session->AutoMove());
+    EXPECT_TRUE(b.session->RapidMode());
+    EXPECT_TRUE(b.session->PlannedLine());
+    EXPECT_FALSE(b.session->CircleRuler());
+    EXPECT_TRUE(b.session->Scene().Buoys()->Marks.Visible);
+    for (const TChartSeries* s : b.Lines())
+        EXPECT_TRUE(static_cast<const TLineLineSeries*>(s)->Fast());
+}

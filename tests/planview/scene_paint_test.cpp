@@ -1,0 +1,271 @@
+// The plan scene built from real collections, and PaintPlan: the fast path against the
+// exact painter, and a boat move repainted over the cached layers.
+#include "planview/planscene.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include <random>
+
+#include "planview/chartview.h"
+#include "planview/cutstore.h"
+#include "planview/paintplan.h"
+#include "platform/messagesink.h"
+#include "surveydata/pointcoll.h"
+#include "surveydata/sokusencoll.h"
+
+namespace tidrun {
+namespace {
+
+struct Job {
+    NullSink sink;
+    TKijunColl kijun{sink};
+    TTansaColl tansa{sink};
+    TIjoColl ijo{sink};
+    TMisokuColl misoku{sink};
+    TSokusenColl sokusen{sink};
+    std::shared_ptr<TCutStore> cuts = std::make_shared<TCutStore>();
+    TPlanSources Sources() { return {&kijun, &tansa, &ijo, &misoku, &sokusen, cuts}; }
+    void AddCut(const QString& line, double x, double y, int cutNo) {
+        TSokusen r{};
+        r.X = x;
+        r.Y = y;
+        r.CutNo = cutNo;
+        sokusen.Add(r, line);
+    }
+};
+
+std::vector<const TChartSeries*> Order(const TPlanScene& scene) {
+    std::vector<const TChartSeries*> out;
+    for (const auto& s : scene.Series()) out.push_back(s.get());
+    return out;
+}
+
+TEST(PlanScene, RegionsAxesAndOrder) {
+    Job job;
+    const int regions[] = {1, 1, 2, 2, 2};
+    for (int i = 0; i < 5; ++i)
+        job.tansa.Add(1234.5 + i * 10, -50 + i * 20, regions[i], 0, QStringLiteral("T%1").arg(i));
+    job.kijun.Add(1300, 0, 1.5, QStringLiteral("K1"));
+    job.misoku.Add(1300, 10, QStringLiteral("M"), 0x0000FF);  // red as the Windows value
+    TPlanScene scene([] { return 0; });
+    TChartView view;
+    view.Resize(QSize(400, 300));
+    scene.Build(job.Sources(), false, view);
+
+    std::vector<const TRegionLineSeries*> found;
+    for (const auto& s : scene.Series())
+        if (s->Kind() == TSeriesKind::RegionLine)
+            found.push_back(static_cast<const TRegionLineSeries*>(s.get()));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0]->Title, QStringLiteral("区域1"));
+    EXPECT_EQ(found[1]->Title, QStringLiteral("区域2"));
+    ASSERT_EQ(found[0]->Count(), 3);
+    ASSERT_EQ(found[1]->Count(), 4);
+    EXPECT_EQ(found[1]->H(3), found[1]->H(0));  // closed by a copy of its first point
+    EXPECT_EQ(found[1]->V(3), found[1]->V(0));
+    EXPECT_EQ(found[1]->Label(3), QStringLiteral("T2"));
+
+    // X 1234.5..1274.5 -> 1100..1374.5; Y -50..30 -> -200..130 (before the equal scale).
+    EXPECT_DOUBLE_EQ(view.Origin().XMin, 1100);
+    EXPECT_DOUBLE_EQ(view.Origin().XMax, 1374.5);
+    EXPECT_DOUBLE_EQ(view.Origin().YMin, -200);
+    EXPECT_DOUBLE_EQ(view.Origin().YMax, 130);
+    for (const auto& [m, want] : {std::pair{1234.5, 1100.0},
+                                  {-50.0, -200.0},
+                                  {0.0, -100.0},
+                                  {-100.0, -300.0},
+                                  {99.9, -100.0}})
+        EXPECT_DOUBLE_EQ(AxisMinimum(m), want) << m;
+
+    EXPECT_EQ(scene.Marks()->DrawColour(0), kClRed);
+    scene.CreateBoat();
+    const auto order = Order(scene);
+    EXPECT_EQ(order.front(), scene.CircleRuler());
+    EXPECT_EQ(order.back(), scene.Boat());
+    EXPECT_LT(scene.IndexOf(scene.Reference()), scene.IndexOf(scene.Buoys()));
+    EXPECT_LT(scene.IndexOf(scene.Marks()), scene.IndexOf(scene.PlannedLine()));
+}
+
+TEST(PlanScene, ReplayedLinesInsideAndOutsideARecording) {
+    for (const bool recording : {false, true}) {
+        Job job;
+        job.AddCut("A", 10, 10, 1);
+        job.AddCut("A", 11, 10, 2);
+        job.AddCut("B", 20, 10, 1);
+        TPlanScene scene([] { return 0; });
+        TChartView view;
+        view.Resize(QSize(400, 300));
+        scene.Build(job.Sources(), recording, view);
+        scene.CreateBoat();
+        std::vector<const TLineLineSeries*> lines;
+        for (const auto& s : scene.Series())
+            if (s->Kind() == TSeriesKind::LineLine)
+                lines.push_back(static_cast<const TLineLineSeries*>(s.get()));
+        ASSERT_EQ(lines.size(), 2u) << recording;
+        EXPECT_EQ(lines[0]->Title, QStringLiteral("0"));
+        EXPECT_EQ(lines[0]->Count(), 2);
+        EXPECT_EQ(lines[0]->Label(1), QStringLiteral("2"));
+        EXPECT_EQ(lines[1]->Title, QStringLiteral("2"));
+        EXPECT_EQ(lines[0]->Colour, kClWhite);
+        EXPECT_FALSE(lines[0]->Marks.Visible);
+        // Finished lines stack just above the circle ruler.
+        EXPECT_EQ(scene.IndexOf(lines[0]), 1);
+        if (recording) {
+            EXPECT_EQ(scene.OpenLine(), lines[1]);
+            EXPECT_EQ(lines[1]->Colour, kClYellow);
+            EXPECT_TRUE(lines[1]->Marks.Visible);
+            EXPECT_EQ(scene.FinishedPosition(), 1);
+            // The recording goes on: B grows, C starts and B is finished under the rest.
+            job.AddCut("B", 21, 10, 2);
+            scene.AddCut(3);
+            EXPECT_EQ(lines[1]->Count(), 2);
+            job.AddCut("C", 30, 10, 1);
+            scene.AddCut(4);
+            EXPECT_EQ(scene.IndexOf(lines[1]), 2);
+            EXPECT_EQ(scene.FinishedPosition(), 2);
+            EXPECT_EQ(scene.OpenLine()->FirstRecord(), 4);
+            EXPECT_EQ(Order(scene).back(), scene.Boat());
+            // Rapid display converts the finished lines, not the open one.
+            scene.SetRapid(true);
+            EXPECT_TRUE(lines[0]->Fast());
+            EXPECT_TRUE(lines[1]->Fast());
+            EXPECT_FALSE(scene.OpenLine()->Fast());
+            scene.SetRapid(false);
+            EXPECT_FALSE(lines[1]->Fast());
+            EXPECT_TRUE(lines[1]->Symbol.Visible);
+        } else {
+            EXPECT_EQ(scene.OpenLine(), nullptr);
+            EXPECT_EQ(lines[1]->Colour, kClWhite);
+            EXPECT_EQ(scene.IndexOf(lines[1]), 2);
+        }
+    }
+}
+
+// A job of a few thousand cuts in crossing lines, some of them far outside the area.
+void FillJob(Job& job) {
+    std::mt19937 rnd(7);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (int r = 0; r < 2; ++r)
+        for (int i = 0; i < 40; ++i) {
+            const double a = i * 2 * M_PI / 40;
+            job.tansa.Add(5000 + 300 * std::cos(a) + r * 200, 2000 + 400 * std::sin(a), r + 1, 0,
+                          QStringLiteral("A%1").arg(i));
+        }
+    for (int i = 0; i < 60; ++i) {
+        job.kijun.Add(5000 + 250 * u(rnd), 2000 + 350 * u(rnd), 0, QStringLiteral("K%1").arg(i));
+        job.ijo.Add(5000 + 250 * u(rnd), 2000 + 350 * u(rnd), QStringLiteral("B%1").arg(i), {});
+        job.misoku.Add(5000 + 250 * u(rnd), 2000 + 350 * u(rnd), QStringLiteral("M%1").arg(i),
+                       i * 0x030507);
+    }
+    int record = 0;
+    for (int line = 0; line < 30; ++line) {
+        double x = 5000 + 300 * u(rnd), y = 2000 + 400 * u(rnd);
+        const double heading = u(rnd) * M_PI;
+        const double step = line == 3 ? 2000 : 0.7;  // one line leaps far out and back
+        for (int c = 0; c < 400; ++c, ++record) {
+            x += std::cos(heading) * step + 0.3 * u(rnd);
+            y += std::sin(heading) * step + 0.3 * u(rnd);
+            job.AddCut(QStringLiteral("L%1").arg(line), x, y, c + 1);
+        }
+    }
+}
+
+QImage Paint(const TChartView& view, const TPlanScene& scene, TPlanPaintOptions::Mode mode,
+             TPlanLayerCache* cache = nullptr, QImage target = {}, QRect region = {}) {
+    if (target.isNull()) target = QImage(view.WidgetSize(), QImage::Format_RGB32);
+    QPainter p(&target);
+    TPlanPaintOptions o;
+    o.Draw = mode;
+    o.Cache = cache;
+    o.Region = region;
+    PaintPlan(p, view, scene, o);
+    return target;
+}
+
+// Pixels drawn in a (differing from the bare chart) that have no pixel of the same colour
+// within one pixel in b.
+int FarPixels(const QImage& a, const QImage& b, const QImage& bare) {
+    int far = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb c = a.pixel(x, y);
+            if (b.pixel(x, y) == c || bare.pixel(x, y) == c) continue;
+            bool near = false;
+            for (int dy = -1; dy <= 1 && !near; ++dy)
+                for (int dx = -1; dx <= 1 && !near; ++dx)
+                    near = b.valid(x + dx, y + dy) && b.pixel(x + dx, y + dy) == c;
+            far += near ? 0 : 1;
+        }
+    return far;
+}
+
+int CountColour(const QImage& img, QRgb c) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) == c;
+    return n;
+}
+
+TEST(PaintPlan, FastPathMatchesTheExactPainterWithinOnePixel) {
+    Job job;
+    FillJob(job);
+    std::int64_t now = 0;
+    TPlanScene scene([&now] { return now; });
+    TChartView view;
+    view.Resize(QSize(640, 480));
+    scene.Build(job.Sources(), true, view);  // the last line stays open (yellow, labelled)
+    scene.CreateBoat();
+    for (int i = 0; i < 6; ++i) scene.Boat()->AddPosition({}, 2000 + 10 * i, 5000);
+    scene.Buoys()->SetPointColour(3, kClRed);
+    struct Case {
+        const char* what;
+        bool rapid, zoom;
+    } cases[] = {{"normal, whole", false, false},
+                 {"rapid, whole", true, false},
+                 {"normal, zoomed (clipping)", false, true}};
+    for (const Case& c : cases) {
+        scene.SetRapid(c.rapid);
+        if (c.zoom) {
+            const QRect p = view.PlotRect();
+            ASSERT_EQ(view.CalcZoomPoints(p.center() - QPoint(90, 60), p.center() + QPoint(90, 60)),
+                      TChartView::ZoomResult::Zoomed);
+        }
+        const QImage exact = Paint(view, scene, TPlanPaintOptions::Mode::Exact);
+        const QImage fast = Paint(view, scene, TPlanPaintOptions::Mode::Fast);
+        const QImage bare = Paint(view, TPlanScene({}), TPlanPaintOptions::Mode::Exact);
+        EXPECT_EQ(FarPixels(fast, exact, bare), 0) << c.what;
+        EXPECT_EQ(FarPixels(exact, fast, bare), 0) << c.what;
+        EXPECT_GT(CountColour(exact, qRgb(255, 255, 255)), 500) << c.what;
+        EXPECT_GT(CountColour(exact, qRgb(0, 255, 0)), 200) << c.what;
+    }
+}
+
+TEST(PaintPlan, BoatMoveRepaintsOnlyItsRectangleOverTheCache) {
+    Job job;
+    FillJob(job);
+    std::int64_t now = 0;
+    TPlanScene scene([&now] { return now; });
+    TChartView view;
+    view.Resize(QSize(640, 480));
+    scene.Build(job.Sources(), false, view);
+    scene.CreateBoat();
+    scene.Boat()->AddPosition({}, 2000, 5000);
+    TPlanLayerCache cache;
+    QImage screen = Paint(view, scene, TPlanPaintOptions::Mode::Fast, &cache);
+    EXPECT_GT(cache.MemoryBytes(), 0u);
+    const QRect before = BoatRect(view, *scene.Boat());
+    now += 1000;
+    scene.Boat()->AddPosition({}, 2030, 5010);
+    const QRect dirty = before | BoatRect(view, *scene.Boat());
+    EXPECT_LT(dirty.width(), 60);
+    screen = Paint(view, scene, TPlanPaintOptions::Mode::Fast, &cache, screen, dirty);
+    // Same as a fresh paint of the whole chart: the old boat is gone, the new one there.
+    const QImage fresh = Paint(view, scene, TPlanPaintOptions::Mode::Fast);
+    EXPECT_EQ(screen, fresh);
+}
+
+}  // namespace
+}  // namespace tidrun

@@ -1,0 +1,139 @@
+// The safe drawing bases: clipping in world values, gaps, passes that start late, the boat
+// trail and the circle ruler, through a canvas that records what it is asked to draw.
+#include "planview/series.h"
+
+#include <gtest/gtest.h>
+
+#include "planview/chartview.h"
+
+namespace tidrun {
+namespace {
+
+struct Recorder : TCanvas {
+    std::vector<std::tuple<QPoint, QPoint, TColour>> lines;
+    std::vector<std::pair<QPoint, int>> symbols;  // centre, half-size
+    std::vector<QString> labels;
+    int ellipses = 0;
+    void Line(QPoint a, QPoint b, TColour c) override { lines.emplace_back(a, b, c); }
+    void Symbol(QPoint p, const TSymbol& s, TColour) override { symbols.emplace_back(p, s.HSize); }
+    void Label(QPoint, const QString& t, const TMarks&) override { labels.push_back(t); }
+    void Ellipse(const QRectF&, TColour) override { ++ellipses; }
+};
+
+// 0..100 m both ways on 100 x 100 pixels: pixel x = h, pixel y = 100 - v.
+TChartView View100() {
+    TChartView v;
+    v.SetPlotRect(QRect(0, 0, 100, 100));
+    v.SetAxes({0, 100, 0, 100});
+    return v;
+}
+
+TEST(Series, ClippingKeepsFarPointsOutOfThePainter) {
+    struct Case {
+        const char* what;
+        double h0, v0, h1, v1;
+        std::vector<std::pair<QPoint, QPoint>> want;
+    } cases[] = {
+        {"from far west to inside", -1e9, 50, 50, 50, {{{0, 50}, {50, 50}}}},
+        {"from far north-east to inside", 1e7 + 50, 1e7 + 50, 50, 50, {{{100, 0}, {50, 50}}}},
+        {"through the window", -1e6, 20, 1e6, 20, {{{0, 80}, {100, 80}}}},
+        {"entirely outside", 200, 200, 300, 300, {}},
+        {"outside, passing the corner", -10, 220, 220, -10, {}},
+        {"on the border", 0, 0, 100, 0, {{{0, 100}, {100, 100}}}},
+    };
+    const TChartView view = View100();
+    for (const Case& c : cases) {
+        TRegionLineSeries s(1);
+        s.Add(c.h0, c.v0, {});
+        s.Add(c.h1, c.v1, {});
+        Recorder r;
+        s.Draw(view, r);
+        ASSERT_EQ(r.lines.size(), c.want.size()) << c.what;
+        for (size_t i = 0; i < c.want.size(); ++i) {
+            EXPECT_EQ(std::get<0>(r.lines[i]), c.want[i].first) << c.what;
+            EXPECT_EQ(std::get<1>(r.lines[i]), c.want[i].second) << c.what;
+            EXPECT_EQ(std::get<2>(r.lines[i]), kClLime);
+        }
+    }
+}
+
+TEST(Series, GapsSegmentColoursAndLatePasses) {
+    const TChartView view = View100();
+    TGuideLineSeries s;  // red, cross symbols
+    s.Add(10, 10, "a");
+    s.Add(20, 10, "b", kClYellow);
+    s.Add(30, 10, "c", kClNone);
+    s.Add(40, 10, "d");
+    s.Add(50, 10, "e");
+    s.Add(500, 10, "far");  // outside: the segment to it is clipped, no symbol
+
+    Recorder all;
+    s.Draw(view, all);
+    // 0->1 in point 1's colour; nothing to or from the no-colour point; 3->4; 4->far clipped.
+    ASSERT_EQ(all.lines.size(), 3u);
+    EXPECT_EQ(all.lines[0], std::make_tuple(QPoint(10, 90), QPoint(20, 90), kClYellow));
+    EXPECT_EQ(all.lines[1], std::make_tuple(QPoint(40, 90), QPoint(50, 90), kClRed));
+    EXPECT_EQ(all.lines[2], std::make_tuple(QPoint(50, 90), QPoint(100, 90), kClRed));
+    std::vector<int> xs;
+    for (const auto& sym : all.symbols) xs.push_back(sym.first.x());
+    EXPECT_EQ(xs, (std::vector<int>{10, 20, 40, 50}));
+
+    // A pass starting at point 4 still draws the segment from point 3, without its symbol.
+    Recorder late;
+    s.Draw(view, late, 4);
+    ASSERT_EQ(late.lines.size(), 2u);
+    EXPECT_EQ(std::get<0>(late.lines[0]), QPoint(40, 90));
+    EXPECT_EQ(late.symbols.size(), 1u);
+    EXPECT_EQ(late.symbols[0].first, QPoint(50, 90));
+
+    // A series of one point shows its symbol.
+    TOriginSeries one;
+    one.Add(5, 5, "K1");
+    Recorder single;
+    one.Draw(view, single);
+    EXPECT_EQ(single.symbols.size(), 1u);
+}
+
+TEST(Series, BoatTrailSizesAndExpiry) {
+    std::int64_t now = 100000;
+    TMoveObjectSeries boat([&now] { return now; });
+    for (int i = 0; i < 8; ++i) {
+        boat.AddPosition(QStringLiteral("移動体"), 10 + i, 20);
+        now += 1000;
+    }
+    EXPECT_EQ(boat.Count(), 8);
+    EXPECT_EQ(boat.LastH(), 17);
+    EXPECT_EQ(boat.LastV(), 20);
+    Recorder r;
+    boat.Draw(View100(), r);
+    std::vector<int> sizes;
+    for (const auto& s : r.symbols) sizes.push_back(s.second);
+    EXPECT_EQ(sizes, (std::vector<int>{1, 1, 1, 1, 2, 3, 4, 5}));
+
+    now += 7000;  // the oldest is 15 s old now: kept (only older points go)
+    boat.RemoveOldPoints();
+    EXPECT_EQ(boat.Count(), 8);
+    now += 1;
+    boat.RemoveOldPoints();
+    EXPECT_EQ(boat.Count(), 7);
+    now += 15000;
+    boat.RemoveOldPoints();
+    EXPECT_EQ(boat.Count(), 0);
+}
+
+TEST(Series, CircleRulerOnlyWhenSmallerThanTheView) {
+    TChartView view;
+    view.SetPlotRect(QRect(0, 0, 250, 200));
+    view.SetAxes({0, 200, 0, 250});
+    for (const auto& [diameter, drawn] : {std::pair{600.0, 0}, {500.0, 0}, {498.0, 1}, {2.0, 1}}) {
+        TMeasureSeries m;
+        m.SetCentre(100, 100);
+        m.SetRadius(diameter / 2);
+        Recorder r;
+        m.Draw(view, r);
+        EXPECT_EQ(r.ellipses, drawn) << diameter;
+    }
+}
+
+}  // namespace
+}  // namespace tidrun
