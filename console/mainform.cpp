@@ -23,6 +23,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
+#include "console/calibratedlg.h"
 #include "console/deferredsink.h"
 #include "console/dialogs/aboutbox.h"
 #include "console/dialogs/linedlgform.h"
@@ -36,6 +39,8 @@
 #include "console/gui/rulertoolbar.h"
 #include "console/gui/signalsounds.h"
 #include "console/jobsession.h"
+#include "console/formhelp.h"
+#include "console/transfer.h"
 #include "planview/angles.h"
 #include "planview/cutstore.h"
 #include "planview/gui/mapform.h"
@@ -142,6 +147,10 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
     surveyTimer_ = new QTimer(this);
     surveyTimer_->setInterval(100);
     connect(surveyTimer_, &QTimer::timeout, this, &TMainForm::SurveyTick);
+    ports_ = std::make_unique<TReceiverPorts>(IniPath(), programDir_);
+    calibrateDlg_ = new TfrmCalibrateDlg(sink_, this);
+    formHelp_ = new TFormHelp(this);
+    connect(formHelp_, &TFormHelp::LinkActivated, this, &TMainForm::HelpLink);
     ageTimer_ = new QTimer(this);
     ageTimer_->setInterval(500);
     connect(ageTimer_, &QTimer::timeout, this, &TMainForm::CheckPositionAge);
@@ -295,6 +304,11 @@ void TMainForm::CreateActions() {
     connect(actTBRem, &QAction::triggered, this,
             [this] { ToggleDock(ToolWinRem, pnlGuide->cbxRemPoint); });
     connect(actTBAlign, &QAction::triggered, this, &TMainForm::AlignTools);
+    connect(actCalibrate, &QAction::triggered, this, &TMainForm::Calibrate);
+    connect(actHelpSokuryo, &QAction::triggered, this,
+            [this] { ShowHelp(THelpKind::Recording, actHelpSokuryo); });
+    connect(actHelpSetuhyo, &QAction::triggered, this,
+            [this] { ShowHelp(THelpKind::BuoySetting, actHelpSetuhyo); });
     connect(actAbout, &QAction::triggered, this, [this] {
         TAboutBox box(this);
         box.Execute();
@@ -643,31 +657,10 @@ void TMainForm::ComputeRulerExtent() {
 }
 
 void TMainForm::OpenPort() {
-    const QString iniPath = IniPath();
-    auto makeLink = [&](const QString& portName, int baud) -> SerialLink* {
-        const PortTarget target = ResolvePort(iniPath, programDir_, portName);
-        SerialLink* link = MakeSerialLink(target.replay, target.path, this);
-        if (link && baud > 0) link->SetBaudRate(baud);
-        return link;
-    };
-
-    delete apdComPort_;
-    delete outComPort_;
-    apdComPort_ = makeLink(settings_.Port, settings_.Baud());
-    const bool transfer = settings_.OutMethodIndex() > 0;
-    if (transfer) outComPort_ = makeLink(settings_.OutPort, settings_.OutBaud());
-
-    const ConversionParams conv =
-        ConversionFor(settings_.GpsDatumIndex(), settings_.MapDatumIndex(), settings_.ShiftNew,
-                      settings_.ZoneIndex());
+    // The GPS port and, unless the transfer is "しない", the transfer port; Open opens both
+    // or neither.
     gps_ = new TGPS(*gpsSink_, this);
-    gps_->SetInputPort(apdComPort_, conv.gpsDatumMode, conv.shiftMode, conv.zone);
-    if (transfer) {
-        // "受信データ" forwards every sentence; "文字" sends the fixed text after each cut.
-        const QByteArray text =
-            settings_.OutMethodIndex() == 2 ? EncodeCp932(settings_.TransferText()) : QByteArray();
-        gps_->SetOutputPort(outComPort_, text);
-    }
+    ports_->Configure(*gps_, settings_);
     ResetReceiverDisplays();
     connect(gps_, &TGPS::PortLost, this, [this] {
         fixWatch_.Disconnected();
@@ -720,8 +713,7 @@ void TMainForm::FileClose() {
         delete gps_;
         gps_ = nullptr;
     }
-    delete apdComPort_;
-    delete outComPort_;
+    ports_->Release();
     ageTimer_->stop();
     ResetReceiverDisplays();
     ShowPortState();
@@ -751,7 +743,7 @@ bool TMainForm::PortConnected() const {
 
 void TMainForm::ShowPortState() {
     if (gps_ && gps_->IsOpen() && !gps_->IsConnected()) {
-        const QString source = apdComPort_ ? apdComPort_->Source() : QString();
+        const QString source = ports_->GpsPort() ? ports_->GpsPort()->Source() : QString();
         QString text = QStringLiteral("%1 が切断されました（再接続中）").arg(settings_.Port);
         if (!source.isEmpty())
             text += QLatin1Char('\n') +

@@ -59,6 +59,10 @@ class TLineDlgForm;
 class TRefPanel;
 class TRulerToolBar;
 class TSignalSounds;
+class TFormHelp;
+class TReceiverPorts;
+class TfrmCalibrateDlg;
+enum class THelpKind;
 
 class TMainForm : public QMainWindow, public TMapHost {
     Q_OBJECT
@@ -245,6 +249,11 @@ class TMainForm : public QMainWindow, public TMapHost {
     void ToggleDock(QDockWidget* dock, QWidget* focus);
     void ResetReceiverDisplays();
     void FitDockToContent(QDockWidget* dock);
+    // The calibration dialog with the job's offsets; OK replaces them.
+    void Calibrate();
+    // The work-procedure window filled for the procedure of a help action, and its links.
+    void ShowHelp(THelpKind kind, const QAction* action);
+    void HelpLink(THelpKind kind, int link);
 
     MessageSink& sink_;
     QString programDir_;
@@ -267,10 +276,11 @@ class TMainForm : public QMainWindow, public TMapHost {
     QTimer* surveyTimer_ = nullptr;
 
     QMdiArea* mdiArea_ = nullptr;
-    TDeferredSink* gpsSink_ = nullptr;  // the receiver's messages wait for the loop
-    TGPS* gps_ = nullptr;               // child; exists while a work is open
-    QPointer<SerialLink> apdComPort_;   // GPS port (child)
-    QPointer<SerialLink> outComPort_;   // transfer port (child)
+    TDeferredSink* gpsSink_ = nullptr;          // the receiver's messages wait for the loop
+    TGPS* gps_ = nullptr;                       // child; exists while a work is open
+    std::unique_ptr<TReceiverPorts> ports_;     // the GPS port and the transfer port
+    TfrmCalibrateDlg* calibrateDlg_ = nullptr;  // child, reused
+    TFormHelp* formHelp_ = nullptr;             // child, reused
 
     bool jobLoaded_ = false;  // the last open went through: its keys may be saved
     bool open_ = false;       // a job is open (from the map windows' creation to 閉じる)

@@ -151,7 +151,7 @@ void TGPS::HandlePacket(std::string_view packet) {
     fixTime_ = time;
     if (!position(fix.X, fix.Y, fix.h, time)) return;
     WriteLog(packet);
-    if (forwardOn_ && !forwardText_.isEmpty())
+    if (forwardOn_ && cutText_ && !forwardText_.isEmpty())
         Forward(forwardText_.constData(), forwardText_.size());
 }
 

@@ -89,6 +89,11 @@ class TGPS : public QObject {
     bool ForwardOn() const { return forwardOn_; }
     const QByteArray& ForwardText() const { return forwardText_; }
 
+    // Off: a used position is still logged, but the fixed output text is not sent, because
+    // the listener takes positions for something other than recorded cuts (calibration).
+    void SetCutTextEnabled(bool on) { cutText_ = on; }
+    bool CutTextEnabled() const { return cutText_; }
+
     // How often a lost port is reopened (default kReconnectIntervalMs).
     void SetReconnectInterval(int ms);
 
@@ -129,6 +134,7 @@ class TGPS : public QObject {
     QFile log_;
     bool forwardOn_ = false;
     QByteArray forwardText_;
+    bool cutText_ = true;
 
     bool enabled_ = false;     // framer enabled: the ports are open
     bool lost_ = false;        // input port lost, not yet flowing again

@@ -1,0 +1,60 @@
+#include "console/transfer.h"
+
+#include "platform/portmap.h"
+#include "positioning/gps.h"
+#include "surveydata/codec.h"
+#include "surveydata/config.h"
+#include "surveydata/jobsettings.h"
+
+namespace tidrun {
+
+TOutputMode OutputModeOf(const TJobSettings& settings) {
+    switch (settings.OutMethodIndex()) {
+        case 1:
+            return TOutputMode::ReceivedData;
+        case 2:
+            return TOutputMode::Text;
+        default:
+            return TOutputMode::None;
+    }
+}
+
+QByteArray TransferBytes(const TJobSettings& settings) {
+    if (OutputModeOf(settings) != TOutputMode::Text) return {};
+    return EncodeCp932(settings.TransferText());
+}
+
+TReceiverPorts::TReceiverPorts(QString iniPath, QString programDir)
+    : iniPath_(std::move(iniPath)), programDir_(std::move(programDir)) {}
+
+TReceiverPorts::~TReceiverPorts() = default;
+
+std::unique_ptr<SerialLink> TReceiverPorts::MakeLink(const QString& portName, int baud) const {
+    const PortTarget target = ResolvePort(iniPath_, programDir_, portName);
+    std::unique_ptr<SerialLink> link(MakeSerialLink(target.replay, target.path, nullptr));
+    if (baud > 0) link->SetBaudRate(baud);
+    return link;
+}
+
+void TReceiverPorts::Configure(TGPS& gps, const TJobSettings& settings) {
+    // The receiver holds guarded pointers: it lets go of the old ports when they go.
+    Release();
+    mode_ = OutputModeOf(settings);
+    gpsPort_ = MakeLink(settings.Port, settings.Baud());
+    gps.SetInputPort(gpsPort_.get(), settings.SourceDatum(), settings.TargetDatum(),
+                     settings.ZoneIndex());
+    if (mode_ == TOutputMode::None) {
+        gps.SetOutputPort(nullptr, {});
+        return;
+    }
+    outPort_ = MakeLink(settings.OutPort, settings.OutBaud());
+    gps.SetOutputPort(outPort_.get(), TransferBytes(settings));
+}
+
+void TReceiverPorts::Release() {
+    outPort_.reset();
+    gpsPort_.reset();
+    mode_ = TOutputMode::None;
+}
+
+}  // namespace tidrun

@@ -1,0 +1,57 @@
+// The receiver's two ports as a job's settings choose them: the GPS port and the transfer
+// port ("転送"), each found through the [Ports] mapping of Tidrun.INI, and what the
+// transfer sends: nothing ("しない"), every received sentence unchanged ("受信データ"), or
+// the transfer text with a carriage return at each recorded cut ("文字").
+#pragma once
+
+#include "platform/seriallink.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+namespace tidrun {
+
+class TGPS;
+class TJobSettings;
+
+enum class TOutputMode { None = 0, ReceivedData = 1, Text = 2 };
+
+// The mode of the settings' transfer type; an unknown type sends nothing.
+TOutputMode OutputModeOf(const TJobSettings& settings);
+// The bytes sent at each cut in the text mode: the text trimmed of blanks, in code page 932,
+// then "\r". Empty in the other modes.
+QByteArray TransferBytes(const TJobSettings& settings);
+
+class TReceiverPorts {
+  public:
+    // iniPath: the Tidrun.INI holding [Ports]; programDir: where relative replay files are.
+    TReceiverPorts(QString iniPath, QString programDir);
+    ~TReceiverPorts();
+    TReceiverPorts(const TReceiverPorts&) = delete;
+    TReceiverPorts& operator=(const TReceiverPorts&) = delete;
+
+    // Makes the GPS port and, unless the mode is "しない", the transfer port from the
+    // settings (replacing earlier ones; speeds 4800 or 9600 by the choosers, other entries
+    // keep the port's default) and hands them to the receiver with the conversion settings.
+    // Nothing is opened: the receiver's Open opens both and fails as a whole.
+    void Configure(TGPS& gps, const TJobSettings& settings);
+    // Drops both ports (closing them).
+    void Release();
+
+    SerialLink* GpsPort() const { return gpsPort_.get(); }
+    SerialLink* OutPort() const { return outPort_.get(); }
+    TOutputMode Mode() const { return mode_; }
+
+  private:
+    std::unique_ptr<SerialLink> MakeLink(const QString& portName, int baud) const;
+
+    QString iniPath_;
+    QString programDir_;
+    std::unique_ptr<SerialLink> gpsPort_;
+    std::unique_ptr<SerialLink> outPort_;
+    TOutputMode mode_ = TOutputMode::None;
+};
+
+}  // namespace tidrun
