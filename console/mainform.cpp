@@ -682,7 +682,7 @@ void TMainForm::OpenPort() {
         ageTimer_->start();
     } else {
         // A device that is there but not ours to open: say which and what to do.
-        const PortTarget target = ResolvePort(iniPath, programDir_, settings_.Port);
+        const PortTarget target = ResolvePort(IniPath(), programDir_, settings_.Port);
         const QString why = target.replay ? QString() : PortPermissionProblem(target.path);
         sink_.Error(why.isEmpty() ? QStringLiteral("接続エラー")
                                   : QStringLiteral("接続エラー\r\n\n") + why);

@@ -3,6 +3,8 @@
 // the offscreen platform.
 #include "console/calibratedlg.h"
 #include "console/formhelp.h"
+#include "console/gui/coordpanel.h"
+#include "console/jobsession.h"
 #include "console/mainform.h"
 
 #include "planview/gui/mapform.h"
@@ -137,14 +139,14 @@ TEST_F(MainToolsTest, CalibrationReplacesTheOffsetsAndLogsEverySample) {
     });
     f.actCalibrate->trigger();
     ASSERT_TRUE(started);
-    const TMainForm::Offsets o = f.Hosei();
+    const TOffsets o = f.Hosei();
     EXPECT_NEAR(o.X, -67662.567 - shownX.toDouble(), 0.0006);
     EXPECT_EQ(o.A, 0.5) << "the antenna height stays";
 
     // The next position: corrected onto the reference point.
     ASSERT_TRUE(WaitFor([&] {
-        return std::abs(f.lblXValue->text().toDouble() - -67662.567) < 0.0015;
-    })) << f.lblXValue->text().toStdString();
+        return std::abs(f.pnlBottom->lblXValue->text().toDouble() - -67662.567) < 0.0015;
+    })) << f.pnlBottom->lblXValue->text().toStdString();
     feeder.stop();
 
     // The log: one line per sample, its numbers and then its sentence.
@@ -200,7 +202,7 @@ TEST_F(MainToolsTest, TransferOpensWithTheJob) {
         const QByteArray sent = Gga(1) + test::Rmc();
         gpsPty.Write(sent);
         if (!failed) {
-            ASSERT_TRUE(WaitFor([&] { return f.lblXValue->text().contains('.'); }));
+            ASSERT_TRUE(WaitFor([&] { return f.pnlBottom->lblXValue->text().contains('.'); }));
         }
         test::Spin(200);
         EXPECT_EQ(outPty.ReadAvailable(),
@@ -223,6 +225,7 @@ TEST_F(MainToolsTest, HelpLinksRunTheMainWindowsActions) {
         PressKey(help->Lines()[std::size_t(line)], Qt::Key_Return);
     };
 
+    f.SetLineNameAsker([](const QString& preset) { return std::optional(preset); });
     int starts = 0, stops = 0;
     QObject::connect(f.actSurveyStart, &QAction::triggered, [&] { ++starts; });
     QObject::connect(f.actSurveyStop, &QAction::triggered, [&] { ++stops; });
@@ -241,12 +244,12 @@ TEST_F(MainToolsTest, HelpLinksRunTheMainWindowsActions) {
     EXPECT_EQ(stops, 0);
     click(5);  // 準備 while idle: starts
     EXPECT_EQ(starts, 1);
-    f.SetRecording(true);
+    ASSERT_TRUE(f.Recording()) << "準備 started a real line";
     click(5);  // 準備 while recording: nothing
     EXPECT_EQ(starts, 1);
     click(7);
     EXPECT_EQ(stops, 1);
-    f.SetRecording(false);
+    ASSERT_FALSE(f.Recording());
     {
         bool opened = false;
         auto modal = OnModal<TfrmCalibrateDlg>([&](TfrmCalibrateDlg* d) {
