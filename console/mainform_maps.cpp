@@ -1,0 +1,282 @@
+// The main window's map windows: creating them, the messages posted to them and the calls
+// they make back (TMapHost).
+#include "console/mainform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+#include "console/calibratedlg.h"
+#include "console/deferredsink.h"
+#include "console/dialogs/aboutbox.h"
+#include "console/dialogs/linedlgform.h"
+#include "console/dialogs/setupform.h"
+#include "console/displayrules.h"
+#include "console/formhelp.h"
+#include "console/gui/coordpanel.h"
+#include "console/gui/cutpanel.h"
+#include "console/gui/gpspanel.h"
+#include "console/gui/guidepanel.h"
+#include "console/gui/led.h"
+#include "console/gui/rulertoolbar.h"
+#include "console/gui/signalsounds.h"
+#include "console/jobsession.h"
+#include "console/transfer.h"
+#include "planview/angles.h"
+#include "planview/cutstore.h"
+#include "planview/gui/mapform.h"
+#include "planview/plannedline.h"
+#include "platform/gui/numericedit.h"
+#include "platform/gui/restoredgeometry.h"
+#include "platform/portdevices.h"
+#include "platform/portmap.h"
+#include "platform/seriallink.h"
+#include "positioning/gps.h"
+#include "positioning/nmea.h"
+#include "surveydata/codec.h"
+#include "surveydata/inifile.h"
+#include "surveydata/pointcoll.h"
+
+namespace tidrun {
+
+namespace {
+
+QColor Rgb(std::uint32_t rgb) {
+    return QColor::fromRgb(rgb);
+}
+
+// A mark's Number holds its colour as the Windows colour value 0x00BBGGRR.
+int ColourToNumber(const QColor& c) {
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
+
+QColor NamedMapColour(const QString& name) {
+    static const struct {
+        const char* name;
+        std::uint32_t rgb;
+    } kColours[] = {
+        {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
+        {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
+        {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},     {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
+        {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF}};
+    for (const auto& c : kColours)
+        if (name.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0) return Rgb(c.rgb);
+    return Rgb(0x008080);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Map windows
+
+QList<TMapForm*> TMainForm::MapForms() const {
+    QList<TMapForm*> out;
+    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder))
+        if (auto* m = qobject_cast<TMapForm*>(w->widget())) out << m;
+    return out;
+}
+
+TMapForm* TMainForm::ActiveMap() const {
+    QMdiSubWindow* w = mdiArea_->activeSubWindow();
+    return w ? qobject_cast<TMapForm*>(w->widget()) : nullptr;
+}
+
+template <class F>
+void TMainForm::PostTo(TMapForm* form, F&& call) {
+    // Posted, never sent: the window handles it after the current handler returns, and a
+    // window closed in between simply drops it.
+    QMetaObject::invokeMethod(form, std::forward<F>(call), Qt::QueuedConnection);
+}
+
+void TMainForm::PostToActive(void (TMapForm::*slot)()) {
+    if (TMapForm* m = ActiveMap()) PostTo(m, [m, slot] { (m->*slot)(); });
+}
+
+TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
+    ++mapCounter_;
+    // Every map window of the job shares one store of the recorded cuts.
+    TPlanSources sources{&session_->Kijun(),  &session_->Tansa(),   &session_->Ijo(),
+                         &session_->Misoku(), &session_->Sokusen(), {}};
+    for (TMapForm* m : MapForms()) sources.Cuts = m->Session().Scene().Sources().Cuts;
+    if (!sources.Cuts) sources.Cuts = std::make_shared<TCutStore>();
+    auto* form = new TMapForm(*this, sink_, sources);
+    form->setObjectName(QStringLiteral("MapForm%1").arg(mapCounter_));
+    QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    TrackRestoredGeometry(sub);
+    sub->setWindowTitle(QStringLiteral("平面図(%1)").arg(mapCounter_));
+    const auto q = Qt::QueuedConnection;
+    connect(this, &TMainForm::BoatPos, form, &TMapForm::OnBoatPos, q);
+    connect(this, &TMainForm::LineEnd, form, &TMapForm::OnLineEnd, q);
+    connect(this, &TMainForm::CutAdded, form, &TMapForm::OnCutAdded, q);
+    connect(this, &TMainForm::MisokuChanged, form, &TMapForm::OnMisokuChanged, q);
+    connect(this, &TMainForm::RemPoint, form, &TMapForm::OnRemPoint, q);
+    connect(this, &TMainForm::RefPoint, form, &TMapForm::OnRefPoint, q);
+    connect(this, &TMainForm::CircleSize, form, &TMapForm::OnCircleSize, q);
+    connect(this, &TMainForm::Ruler, form, &TMapForm::OnRuler, q);
+    connect(form, &TMapForm::SwitchesChanged, this, &TMainForm::UpdateActions);
+    connect(form, &QObject::destroyed, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            UpdateMenus();
+            UpdateActions();
+        });
+    });
+
+    const QColor colour = NamedMapColour(settings_.MapColor);
+    PostTo(form, [form, colour] { form->OnMapColor(colour); });
+    if (savedIndex < 0) {
+        if (maximise)
+            sub->showMaximized();
+        else
+            sub->show();
+        PostTo(form, [form] { form->OnFitAll(); });
+    } else {
+        form->LoadState(cfgPath_, savedIndex);
+        if (!sub->isVisible()) sub->show();
+    }
+    const TRulerRect seg = session_->Guidance().Segment(), ext = session_->Guidance().Extent();
+    const int guide = pnlRef->cbxRefPoint->currentIndex() - 1;
+    PostTo(form, [form, seg, ext] { form->OnRuler(seg, ext); });
+    PostTo(form, [form, guide] { form->OnRefPoint(guide); });
+    UpdateMenus();
+    UpdateActions();
+    return form;
+}
+
+void TMainForm::BroadcastGuidePoint() {
+    emit RefPoint(pnlRef->cbxRefPoint->currentIndex() - 1);
+}
+
+void TMainForm::BroadcastBuoyPoint() {
+    const int index = pnlGuide->cbxRemPoint->currentIndex() - 1;
+    session_->SetBuoyIndex(index);
+    emit RemPoint(index);
+}
+
+void TMainForm::BroadcastRuler() {
+    emit Ruler(session_->Guidance().Segment(), session_->Guidance().Extent());
+}
+
+void TMainForm::ToggleMapSwitch(QAction* action, bool (TMapForm::*get)() const,
+                                void (TMapForm::*set)(bool)) {
+    TMapForm* m = ActiveMap();
+    if (!m) {
+        action->setChecked(false);
+        return;
+    }
+    (m->*set)(!(m->*get)());
+    action->setChecked((m->*get)());
+    RenumberDocks();
+}
+
+void TMainForm::PrintActiveMap() {
+    TMapForm* m = ActiveMap();
+    if (!m) return;
+    // The printer goes with the message, so that the dialog's choices (a file output
+    // included) reach the print.
+    auto printer = std::make_shared<QPrinter>();
+    QPrintDialog dialog(printer.get(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const int copies = printer->copyCount();
+    PostTo(m, [m, printer, copies] { m->PrintWith(*printer, copies); });
+}
+
+// ---------------------------------------------------------------------------------------
+// TMapHost
+
+void TMainForm::ShowInfo(const QString& text) {
+    pnlBottom->lblInfo->setText(InfoLineText(text));
+}
+
+void TMainForm::AddMark(const QString& name, const QColor& colour, double x, double y) {
+    if (session_->Misoku().AddAndSave(x, y, name, ColourToNumber(colour))) emit MisokuChanged();
+}
+
+void TMainForm::DeleteMark(int index) {
+    if (index < 0 || index >= session_->Misoku().Count()) return;
+    if (session_->Misoku().DeleteAndSave(index)) emit MisokuChanged();
+}
+
+void TMainForm::ChangeMark(int index, const QString& name, const QColor& colour) {
+    if (index < 0 || index >= session_->Misoku().Count()) return;
+    if (session_->Misoku().ChangeAndSave(index, name, ColourToNumber(colour))) emit MisokuChanged();
+}
+
+void TMainForm::CutCommand() {
+    const TSound sound = session_->Recorder().RequestCut();
+    pnlCut->ShowLamps(session_->Recorder().Lamps());
+    sounds_->Play(sound);
+}
+
+int TMainForm::CircleDiameter() {
+    return tbCircle->Diameter();
+}
+
+int TMainForm::RulerAngle() {
+    return tbRuler->AnglePacked();
+}
+
+int TMainForm::RulerWidth() {
+    return tbRuler->Width();
+}
+
+void TMainForm::SetRulerPivot(double x, double y) {
+    session_->Guidance().SetPivot({x, y});
+    MoveRuler(0);
+}
+
+void TMainForm::SetRulerPivotAngle(double x, double y, int packedAngle) {
+    tbRuler->SetAngleText(RulerAngleFieldText(packedAngle));
+    SetRulerPivot(x, y);
+}
+
+void TMainForm::MoveRuler(int direction) {
+    TGuidance& g = session_->Guidance();
+    g.SetAnglePacked(tbRuler->AnglePacked());
+    if (direction == 0)
+        g.Recompute();
+    else
+        g.Move(direction * tbRuler->Step());
+    BroadcastRuler();
+}
+
+QSize TMainForm::FreeClientSize() const {
+    int left = 0, right = 0, topH = 0;
+    for (QDockWidget* d : {ToolWinCut, ToolWinRem, ToolWinGPS, ToolWinRef}) {
+        if (d->isHidden() || d->isFloating()) continue;
+        if (dockWidgetArea(d) == Qt::LeftDockWidgetArea) left = std::max(left, d->width());
+        if (dockWidgetArea(d) == Qt::RightDockWidgetArea) right = std::max(right, d->width());
+    }
+    for (QToolBar* t : std::initializer_list<QToolBar*>{tbStandard, tbOperate, tbCircle, tbRuler})
+        if (!t->isHidden() && toolBarArea(t) == Qt::TopToolBarArea)
+            topH = std::max(topH, t->y() + t->height());
+    const QSize client = size();
+    return {std::max(0, client.width() - left - right - 4),
+            std::max(0, client.height() - topH - 4)};
+}
+
+// ---------------------------------------------------------------------------------------
+// Menus and docks
+
+}  // namespace tidrun
