@@ -27,6 +27,8 @@ TRasterCanvas::TRasterCanvas(QImage& image, const QRect& clip, const QFont& font
     : image_(image),
       bits_(reinterpret_cast<std::uint32_t*>(image.bits())),
       stride_(static_cast<int>(image.bytesPerLine() / 4)),
+      width_(image.width()),
+      height_(image.height()),
       clip_(clip & image.rect()),
       font_(font),
       painter_(painter) {}
@@ -94,11 +96,29 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
         TPainterCanvas c(p);
         c.Symbol(QPoint(r, r), s, fill);
     }
-    Sprite sp{-r, -r, img.width(), img.height(), {}, 0};
+    Sprite sp;
+    sp.x0 = sp.y0 = -r;
+    sp.w = img.width();
+    sp.h = img.height();
+    sp.signature = 0;
     sp.px.resize(static_cast<size_t>(sp.w * sp.h));
     for (int y = 0; y < sp.h; ++y) {
         const auto* line = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
         std::copy(line, line + sp.w, sp.px.begin() + y * sp.w);
+        for (int x = 0; x < sp.w; ++x) {
+            if (!(line[x] >> 24)) continue;
+            const int dx = x + sp.x0, dy = y + sp.y0;
+            sp.dotOffset.push_back(std::ptrdiff_t(dy) * stride_ + dx);
+            sp.dotColour.push_back(line[x]);
+            if (sp.dx1 < sp.dx0) {
+                sp.dx0 = sp.dx1 = dx;
+                sp.dy0 = sp.dy1 = dy;
+            }
+            sp.dx0 = std::min(sp.dx0, dx);
+            sp.dx1 = std::max(sp.dx1, dx);
+            sp.dy0 = std::min(sp.dy0, dy);
+            sp.dy1 = std::max(sp.dy1, dy);
+        }
     }
     sp.signature = single ? fill
                           : (std::uint64_t(1) << 40) ^ (std::uint64_t(sprites_.size()) << 48) ^
@@ -108,21 +128,31 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
 
 void TRasterCanvas::Stamp(QPoint p, const Sprite& sp) {
     Use(sp.signature);
-    if (p.x() >= 0 && p.y() >= 0 && p.x() < image_.width() && p.y() < image_.height()) {
-        if (stamps_.empty())
-            stamps_.assign(static_cast<size_t>(image_.width()) * image_.height(), 0);
-        std::uint16_t& mark = stamps_[static_cast<size_t>(p.y()) * image_.width() + p.x()];
+    const int x = p.x(), y = p.y();
+    if (x >= 0 && y >= 0 && x < width_ && y < height_) {
+        if (stamps_.empty()) stamps_.assign(static_cast<size_t>(width_) * height_, 0);
+        std::uint16_t& mark = stamps_[static_cast<size_t>(y) * width_ + x];
         if (mark == epoch_) return;  // the same sprite is there, nothing else drawn since
         mark = epoch_;
     }
-    const int bx = p.x() + sp.x0, by = p.y() + sp.y0;
-    const int xa = std::max(bx, clip_.left()), xb = std::min(bx + sp.w - 1, clip_.right());
-    const int ya = std::max(by, clip_.top()), yb = std::min(by + sp.h - 1, clip_.bottom());
-    for (int y = ya; y <= yb; ++y) {
-        const std::uint32_t* src = sp.px.data() + (y - by) * sp.w - bx;
-        std::uint32_t* dst = bits_ + y * stride_;
-        for (int x = xa; x <= xb; ++x)
-            if (src[x] >> 24) dst[x] = src[x];
+    const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
+    if (x + sp.dx0 >= cl && x + sp.dx1 <= cr && y + sp.dy0 >= ct && y + sp.dy1 <= cb) {
+        // Wholly inside: only the drawn pixels are touched.
+        std::uint32_t* centre = bits_ + std::ptrdiff_t(y) * stride_ + x;
+        const size_t n = sp.dotOffset.size();
+        const std::ptrdiff_t* off = sp.dotOffset.data();
+        const std::uint32_t* colour = sp.dotColour.data();
+        for (size_t i = 0; i < n; ++i) centre[off[i]] = colour[i];
+        return;
+    }
+    const int bx = x + sp.x0, by = y + sp.y0;
+    const int xa = std::max(bx, cl), xb = std::min(bx + sp.w - 1, cr);
+    const int ya = std::max(by, ct), yb = std::min(by + sp.h - 1, cb);
+    for (int yy = ya; yy <= yb; ++yy) {
+        const std::uint32_t* src = sp.px.data() + (yy - by) * sp.w - bx;
+        std::uint32_t* dst = bits_ + yy * stride_;
+        for (int xx = xa; xx <= xb; ++xx)
+            if (src[xx] >> 24) dst[xx] = src[xx];
     }
 }
 
@@ -188,6 +218,25 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
     const double oh = store.OriginH(), ov = store.OriginV();
     const int first = s.FirstRecord(), end = first + n;
     constexpr int kc = TCutStore::kChunkCuts;
+    // Pixel rounding as TChartView::RoundPixel for points inside the window, whose pixels
+    // are small and positive: the bias keeps the truncation a floor.
+    constexpr double kBias = 1 << 20;
+    const double hbr = hb + 0.5 + kBias, vbr = vb + 0.5 + kBias;
+    auto pixelX = [&](double h) { return static_cast<int>(hx * h + hbr) - int(kBias); };
+    auto pixelY = [&](double v) { return static_cast<int>(vy * v + vbr) - int(kBias); };
+    const int cl = clip_.left(), ct = clip_.top();
+    const unsigned cw = static_cast<unsigned>(clip_.width()),
+                   chh = static_cast<unsigned>(clip_.height());
+    auto plot = [&](int x, int y) {
+        if (static_cast<unsigned>(x - cl) < cw && static_cast<unsigned>(y - ct) < chh)
+            bits_[std::ptrdiff_t(y) * stride_ + x] = argb;
+    };
+    // Where a point lies against the window: one bit per side, 0 inside.
+    auto outcode = [&](double h, double v) {
+        return (h < w.HMin ? 1 : 0) | (h > w.HMax ? 2 : 0) | (v < w.VMin ? 4 : 0) |
+               (v > w.VMax ? 8 : 0);
+    };
+    Use(s.Colour);
     for (int c = first / kc; c * kc < end; ++c) {
         const TCutStore::Chunk& ch = store.ChunkAt(c);
         if (ch.HMax < w.HMin || ch.HMin > w.HMax || ch.VMax < w.VMin || ch.VMin > w.VMax) continue;
@@ -198,16 +247,23 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
             // Every point of the chunk and the one before it lie in the window.
             int px = 0, py = 0;
             if (k0 > first) {
-                px = TChartView::RoundPixel(hx * store.Y(k0 - 1) + hb);
-                py = TChartView::RoundPixel(vy * store.X(k0 - 1) + vb);
+                px = pixelX(store.Y(k0 - 1));
+                py = pixelY(store.X(k0 - 1));
             }
             for (int k = k0; k < k1; ++k) {
                 const int j = k - c * kc;
-                const int qx = TChartView::RoundPixel(hx * (oh + double(ch.H[j])) + hb);
-                const int qy = TChartView::RoundPixel(vy * (ov + double(ch.V[j])) + vb);
-                if (k > first && (qx != px || qy != py)) {
+                const int qx = pixelX(oh + double(ch.H[j]));
+                const int qy = pixelY(ov + double(ch.V[j]));
+                if (qx == px && qy == py && k > first) continue;  // same pixel, same symbol
+                if (k > first) {
                     Use(s.Colour);
-                    DrawLine(px, py, qx, qy, argb);
+                    if (static_cast<unsigned>(qx - px + 1) <= 2u &&
+                        static_cast<unsigned>(qy - py + 1) <= 2u) {
+                        plot(px, py);
+                        plot(qx, qy);
+                    } else {
+                        DrawLine(px, py, qx, qy, argb);
+                    }
                 }
                 if (sprite) Stamp(QPoint(qx, qy), *sprite);
                 px = qx;
@@ -215,21 +271,37 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
             }
             continue;
         }
+        // Partly inside: segments with both ends inside need no clipping, segments wholly
+        // beyond one side are skipped, the rest are clipped.
+        double h0 = 0, v0 = 0;
+        int o0 = 0;
+        if (k0 > first) {
+            h0 = store.Y(k0 - 1);
+            v0 = store.X(k0 - 1);
+            o0 = outcode(h0, v0);
+        }
         for (int k = k0; k < k1; ++k) {
-            const double h1 = store.Y(k), v1 = store.X(k);
-            if (k > first) {
-                double h0 = store.Y(k - 1), v0 = store.X(k - 1), ch1 = h1, cv1 = v1;
-                if (ClipSegment(h0, v0, ch1, cv1, w)) {
-                    const QPoint p0 = view.ToPixelRounded(h0, v0),
-                                 p1 = view.ToPixelRounded(ch1, cv1);
-                    if (p0 != p1) {
-                        Use(s.Colour);
-                        DrawLine(p0.x(), p0.y(), p1.x(), p1.y(), argb);
+            const int j = k - c * kc;
+            const double h1 = oh + double(ch.H[j]), v1 = ov + double(ch.V[j]);
+            const int o1 = outcode(h1, v1);
+            if (k > first && !(o0 & o1)) {
+                Use(s.Colour);
+                if ((o0 | o1) == 0) {
+                    const int x0 = pixelX(h0), y0 = pixelY(v0), x1 = pixelX(h1), y1 = pixelY(v1);
+                    if (x0 != x1 || y0 != y1) DrawLine(x0, y0, x1, y1, argb);
+                } else {
+                    double ch0 = h0, cv0 = v0, ch1 = h1, cv1 = v1;
+                    if (ClipSegment(ch0, cv0, ch1, cv1, w)) {
+                        const QPoint p0 = view.ToPixelRounded(ch0, cv0),
+                                     p1 = view.ToPixelRounded(ch1, cv1);
+                        if (p0 != p1) DrawLine(p0.x(), p0.y(), p1.x(), p1.y(), argb);
                     }
                 }
             }
-            if (sprite && h1 >= w.HMin && h1 <= w.HMax && v1 >= w.VMin && v1 <= w.VMax)
-                Stamp(view.ToPixelRounded(h1, v1), *sprite);
+            if (sprite && o1 == 0) Stamp(QPoint(pixelX(h1), pixelY(v1)), *sprite);
+            h0 = h1;
+            v0 = v1;
+            o0 = o1;
         }
     }
     if (s.Marks.Visible) {

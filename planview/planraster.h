@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <tuple>
@@ -45,6 +46,11 @@ class TRasterCanvas : public TCanvas {
         int x0, y0, w, h;               // bounding box relative to the centre
         std::vector<std::uint32_t> px;  // w * h premultiplied pixels, 0 = transparent
         std::uint64_t signature;
+        // The drawn pixels only: offsets in the image from the centre, and their colours;
+        // dx0..dy1 is their box relative to the centre.
+        std::vector<std::ptrdiff_t> dotOffset;
+        std::vector<std::uint32_t> dotColour;
+        int dx0 = 0, dx1 = -1, dy0 = 0, dy1 = -1;
     };
     const Sprite& SpriteFor(const TSymbol& s, TColour fill);
     void Stamp(QPoint p, const Sprite& sprite);
@@ -66,6 +72,7 @@ class TRasterCanvas : public TCanvas {
     QImage& image_;
     std::uint32_t* bits_;
     int stride_;  // in pixels
+    int width_, height_;
     QRect clip_;
     QFont font_;
     template <class F>
