@@ -236,6 +236,10 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
         return (h < w.HMin ? 1 : 0) | (h > w.HMax ? 2 : 0) | (v < w.VMin ? 4 : 0) |
                (v > w.VMax ? 8 : 0);
     };
+    // Offsets from the store's origin straight to biased pixels.
+    const double hch = hx * oh + hbr, vch = vy * ov + vbr;
+    const bool mixed = sprite && sprite->signature != s.Colour;
+    int xs[kc], ys[kc];
     Use(s.Colour);
     for (int c = first / kc; c * kc < end; ++c) {
         const TCutStore::Chunk& ch = store.ChunkAt(c);
@@ -244,26 +248,32 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
             ch.HMin >= w.HMin && ch.HMax <= w.HMax && ch.VMin >= w.VMin && ch.VMax <= w.VMax;
         const int k0 = std::max(first, c * kc), k1 = std::min(end, (c + 1) * kc);
         if (inside) {
-            // Every point of the chunk and the one before it lie in the window.
-            int px = 0, py = 0;
+            // Every point of the chunk and the one before it lie in the window: all pixels
+            // first, in a loop without branches, then one segment and symbol per change of
+            // pixel.
+            const int j0 = k0 - c * kc, j1 = k1 - c * kc;
+            for (int j = j0; j < j1; ++j) {
+                xs[j] = static_cast<int>(hx * double(ch.H[j]) + hch) - int(kBias);
+                ys[j] = static_cast<int>(vy * double(ch.V[j]) + vch) - int(kBias);
+            }
+            int px = xs[j0], py = ys[j0], j = j0 + 1;
             if (k0 > first) {
                 px = pixelX(store.Y(k0 - 1));
                 py = pixelY(store.X(k0 - 1));
+                j = j0;
+            } else if (sprite) {
+                Stamp(QPoint(px, py), *sprite);
             }
-            for (int k = k0; k < k1; ++k) {
-                const int j = k - c * kc;
-                const int qx = pixelX(oh + double(ch.H[j]));
-                const int qy = pixelY(ov + double(ch.V[j]));
-                if (qx == px && qy == py && k > first) continue;  // same pixel, same symbol
-                if (k > first) {
-                    Use(s.Colour);
-                    if (static_cast<unsigned>(qx - px + 1) <= 2u &&
-                        static_cast<unsigned>(qy - py + 1) <= 2u) {
-                        plot(px, py);
-                        plot(qx, qy);
-                    } else {
-                        DrawLine(px, py, qx, qy, argb);
-                    }
+            for (; j < j1; ++j) {
+                const int qx = xs[j], qy = ys[j];
+                if (qx == px && qy == py) continue;  // same pixel, same symbol
+                if (mixed) Use(s.Colour);
+                if (static_cast<unsigned>(qx - px + 1) <= 2u &&
+                    static_cast<unsigned>(qy - py + 1) <= 2u) {
+                    plot(px, py);
+                    plot(qx, qy);
+                } else {
+                    DrawLine(px, py, qx, qy, argb);
                 }
                 if (sprite) Stamp(QPoint(qx, qy), *sprite);
                 px = qx;
