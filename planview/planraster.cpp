@@ -238,6 +238,12 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
     };
     // Offsets from the store's origin straight to biased pixels.
     const double hch = hx * oh + hbr, vch = vy * ov + vbr;
+    // The same in float for whole chunks (four points at a time) while every term stays
+    // below kFloatReach pixels, where float is good to a hundredth of a pixel; inside the
+    // window the pixels are positive, so truncation is the floor.
+    constexpr double kFloatReach = 1 << 16;
+    const float hxf = float(hx), vyf = float(vy), hcf = float(hx * oh + hb + 0.5),
+                vcf = float(vy * ov + vb + 0.5);
     const bool mixed = sprite && sprite->signature != s.Colour;
     int xs[kc], ys[kc];
     Use(s.Colour);
@@ -252,9 +258,20 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
             // first, in a loop without branches, then one segment and symbol per change of
             // pixel.
             const int j0 = k0 - c * kc, j1 = k1 - c * kc;
-            for (int j = j0; j < j1; ++j) {
-                xs[j] = static_cast<int>(hx * double(ch.H[j]) + hch) - int(kBias);
-                ys[j] = static_cast<int>(vy * double(ch.V[j]) + vch) - int(kBias);
+            const double reach =
+                std::max({std::abs(hx) * std::max(std::abs(ch.HMin - oh), std::abs(ch.HMax - oh)),
+                          std::abs(vy) * std::max(std::abs(ch.VMin - ov), std::abs(ch.VMax - ov)),
+                          std::abs(hx * oh + hb), std::abs(vy * ov + vb)});
+            if (reach < kFloatReach) {
+                for (int j = j0; j < j1; ++j) {
+                    xs[j] = static_cast<int>(hxf * ch.H[j] + hcf);
+                    ys[j] = static_cast<int>(vyf * ch.V[j] + vcf);
+                }
+            } else {
+                for (int j = j0; j < j1; ++j) {
+                    xs[j] = static_cast<int>(hx * double(ch.H[j]) + hch) - int(kBias);
+                    ys[j] = static_cast<int>(vy * double(ch.V[j]) + vch) - int(kBias);
+                }
             }
             int px = xs[j0], py = ys[j0], j = j0 + 1;
             if (k0 > first) {
