@@ -126,14 +126,28 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
     return sprites_.emplace(key, std::move(sp)).first->second;
 }
 
-void TRasterCanvas::Stamp(QPoint p, const Sprite& sp) {
+void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
     Use(sp.signature);
     const int x = p.x(), y = p.y();
-    if (x >= 0 && y >= 0 && x < width_ && y < height_) {
-        if (stamps_.empty()) stamps_.assign(static_cast<size_t>(width_) * height_, 0);
-        std::uint16_t& mark = stamps_[static_cast<size_t>(y) * width_ + x];
-        if (mark == epoch_) return;  // the same sprite is there, nothing else drawn since
-        mark = epoch_;
+    if (once && x >= 0 && y >= 0 && x < width_ && y < height_) {
+        if (seen_.empty()) {
+            seenWords_ = (width_ + 63) / 64;
+            seen_.assign(static_cast<size_t>(seenWords_) * height_, 0);
+        }
+        if (seenStale_) {
+            if (seenTop_ <= seenBottom_)
+                std::fill(seen_.begin() + std::ptrdiff_t(seenTop_) * seenWords_,
+                          seen_.begin() + std::ptrdiff_t(seenBottom_ + 1) * seenWords_, 0);
+            seenTop_ = height_;
+            seenBottom_ = -1;
+            seenStale_ = false;
+        }
+        std::uint64_t& word = seen_[static_cast<size_t>(y) * seenWords_ + (x >> 6)];
+        const std::uint64_t bit = std::uint64_t(1) << (x & 63);
+        if (word & bit) return;  // the same sprite is there, nothing else drawn since
+        word |= bit;
+        seenTop_ = std::min(seenTop_, y);
+        seenBottom_ = std::max(seenBottom_, y);
     }
     const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
     if (x + sp.dx0 >= cl && x + sp.dx1 <= cr && y + sp.dy0 >= ct && y + sp.dy1 <= cb) {
@@ -279,7 +293,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 py = pixelY(store.X(k0 - 1));
                 j = j0;
             } else if (sprite) {
-                Stamp(QPoint(px, py), *sprite);
+                Stamp(QPoint(px, py), *sprite, true);
             }
             for (; j < j1; ++j) {
                 const int qx = xs[j], qy = ys[j];
@@ -292,7 +306,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 } else {
                     DrawLine(px, py, qx, qy, argb);
                 }
-                if (sprite) Stamp(QPoint(qx, qy), *sprite);
+                if (sprite) Stamp(QPoint(qx, qy), *sprite, true);
                 px = qx;
                 py = qy;
             }
@@ -325,7 +339,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                     }
                 }
             }
-            if (sprite && o1 == 0) Stamp(QPoint(pixelX(h1), pixelY(v1)), *sprite);
+            if (sprite && o1 == 0) Stamp(QPoint(pixelX(h1), pixelY(v1)), *sprite, true);
             h0 = h1;
             v0 = v1;
             o0 = o1;

@@ -1,8 +1,9 @@
 // The fast canvas: draws straight into the pixels of an ARGB32 premultiplied image.
 // Lines are one pixel wide (Bresenham), symbols are stamped from sprites that the exact
-// painter drew once, and a symbol whose centre pixel already holds the same sprite since
-// the last change of colour is not stamped again (so a million cuts cost what the pixels
-// they fall on cost). Labels and ellipses are queued and drawn through QPainter on Flush.
+// painter drew once, and a recorded line's symbol whose centre pixel already holds the
+// same sprite since the last change of colour is not stamped again (so a million cuts
+// cost what the pixels they fall on cost). Labels and ellipses are queued and drawn
+// through QPainter on Flush.
 #pragma once
 
 #include <QFont>
@@ -53,19 +54,16 @@ class TRasterCanvas : public TCanvas {
         int dx0 = 0, dx1 = -1, dy0 = 0, dy1 = -1;
     };
     const Sprite& SpriteFor(const TSymbol& s, TColour fill);
-    void Stamp(QPoint p, const Sprite& sprite);
+    // once: skipped when the same sprite was stamped on this centre pixel since the last
+    // change of colour or sprite (for the many points of recorded lines).
+    void Stamp(QPoint p, const Sprite& sprite, bool once = false);
     void Use(std::uint64_t signature) {
         if (signature != signature_) {
             signature_ = signature;
             NextEpoch();
         }
     }
-    void NextEpoch() {
-        if (++epoch_ == 0) {
-            std::fill(stamps_.begin(), stamps_.end(), std::uint16_t(0));
-            epoch_ = 1;
-        }
-    }
+    void NextEpoch() { seenStale_ = true; }
     void DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb);
     void DrawRecordedLine(const TLineLineSeries& s, const TChartView& view);
 
@@ -80,8 +78,10 @@ class TRasterCanvas : public TCanvas {
     QPainter* painter_;
     // Epoch of the last stamp centred on each pixel (made on the first stamp; cleared when
     // the epoch wraps).
-    std::vector<std::uint16_t> stamps_;
-    std::uint16_t epoch_ = 1;
+    std::vector<std::uint64_t> seen_;  // one bit per pixel, rows of seenWords_ words
+    int seenWords_ = 0;
+    int seenTop_ = 1 << 30, seenBottom_ = -1;  // rows that may hold set bits
+    bool seenStale_ = false;                   // the bits are from before the last change
     std::uint64_t signature_ = 0;
     std::map<std::tuple<int, int, int, TColour, TColour>, Sprite> sprites_;
     struct Queued {
