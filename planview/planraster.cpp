@@ -3,6 +3,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <bit>
+#include <utility>
 
 #include "planview/chartview.h"
 #include "planview/cutstore.h"
@@ -35,6 +37,7 @@ TRasterCanvas::TRasterCanvas(QImage& image, const QRect& clip, const QFont& font
 
 template <class F>
 void TRasterCanvas::WithPainter(F&& f) {
+    FlushPending();
     if (painter_) {
         painter_->save();
         painter_->setClipRect(clip_);
@@ -110,6 +113,7 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
             const int dx = x + sp.x0, dy = y + sp.y0;
             sp.dotOffset.push_back(std::ptrdiff_t(dy) * stride_ + dx);
             sp.dotColour.push_back(line[x]);
+            sp.dotXY.emplace_back(dx, dy);
             if (sp.dx1 < sp.dx0) {
                 sp.dx0 = sp.dx1 = dx;
                 sp.dy0 = sp.dy1 = dy;
@@ -120,6 +124,9 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
             sp.dy1 = std::max(sp.dy1, dy);
         }
     }
+    sp.uniform = !sp.dotColour.empty() && sp.dx0 > -64 && sp.dx1 < 64 &&
+                 std::all_of(sp.dotColour.begin(), sp.dotColour.end(),
+                             [&](std::uint32_t c) { return c == sp.dotColour.front(); });
     sp.signature = single ? fill
                           : (std::uint64_t(1) << 40) ^ (std::uint64_t(sprites_.size()) << 48) ^
                                 (std::uint64_t(fill) << 1);
@@ -129,25 +136,19 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
 void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
     Use(sp.signature);
     const int x = p.x(), y = p.y();
-    if (once && x >= 0 && y >= 0 && x < width_ && y < height_) {
+    if (once && sp.uniform && x >= 0 && y >= 0 && x < width_ && y < height_) {
+        if (pending_ != &sp) {
+            FlushPending();
+            pending_ = &sp;
+        }
         if (seen_.empty()) {
             seenWords_ = (width_ + 63) / 64;
             seen_.assign(static_cast<size_t>(seenWords_) * height_, 0);
         }
-        if (seenStale_) {
-            if (seenTop_ <= seenBottom_)
-                std::fill(seen_.begin() + std::ptrdiff_t(seenTop_) * seenWords_,
-                          seen_.begin() + std::ptrdiff_t(seenBottom_ + 1) * seenWords_, 0);
-            seenTop_ = height_;
-            seenBottom_ = -1;
-            seenStale_ = false;
-        }
-        std::uint64_t& word = seen_[static_cast<size_t>(y) * seenWords_ + (x >> 6)];
-        const std::uint64_t bit = std::uint64_t(1) << (x & 63);
-        if (word & bit) return;  // the same sprite is there, nothing else drawn since
-        word |= bit;
+        seen_[static_cast<size_t>(y) * seenWords_ + (x >> 6)] |= std::uint64_t(1) << (x & 63);
         seenTop_ = std::min(seenTop_, y);
         seenBottom_ = std::max(seenBottom_, y);
+        return;
     }
     const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
     if (x + sp.dx0 >= cl && x + sp.dx1 <= cr && y + sp.dy0 >= ct && y + sp.dy1 <= cb) {
@@ -170,6 +171,55 @@ void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
     }
 }
 
+void TRasterCanvas::FlushPending() {
+    if (!pending_) return;
+    const Sprite& sp = *pending_;
+    pending_ = nullptr;
+    if (seenTop_ > seenBottom_) return;
+    const int words = seenWords_;
+    const int ya = std::max(seenTop_ + sp.dy0, clip_.top());
+    const int yb = std::min(seenBottom_ + sp.dy1, clip_.bottom());
+    row_.resize(static_cast<size_t>(words));
+    const std::uint32_t colour = sp.dotColour.front();
+    const int cl = clip_.left(), cr = clip_.right();
+    for (int y = ya; y <= yb; ++y) {
+        // Every pixel of this row covered by a marked centre: the centre rows shifted by
+        // each dot's offset.
+        std::fill(row_.begin(), row_.end(), 0);
+        bool any = false;
+        for (const auto& [dx, dy] : sp.dotXY) {
+            const int sy = y - dy;
+            if (sy < seenTop_ || sy > seenBottom_) continue;
+            const std::uint64_t* src = seen_.data() + static_cast<size_t>(sy) * words;
+            any = true;
+            if (dx == 0) {
+                for (int w = 0; w < words; ++w) row_[w] |= src[w];
+            } else if (dx > 0) {
+                for (int w = 0; w < words; ++w)
+                    row_[w] |= (src[w] << dx) | (w > 0 ? src[w - 1] >> (64 - dx) : 0);
+            } else {
+                const int sh = -dx;
+                for (int w = 0; w < words; ++w)
+                    row_[w] |= (src[w] >> sh) | (w + 1 < words ? src[w + 1] << (64 - sh) : 0);
+            }
+        }
+        if (!any) continue;
+        std::uint32_t* line = bits_ + std::ptrdiff_t(y) * stride_;
+        for (int w = cl >> 6; w <= (cr >> 6); ++w) {
+            std::uint64_t m = row_[w];
+            while (m) {
+                const int x = w * 64 + std::countr_zero(m);
+                m &= m - 1;
+                if (x >= cl && x <= cr) line[x] = colour;
+            }
+        }
+    }
+    std::fill(seen_.begin() + std::ptrdiff_t(seenTop_) * words,
+              seen_.begin() + std::ptrdiff_t(seenBottom_ + 1) * words, 0);
+    seenTop_ = 1 << 30;
+    seenBottom_ = -1;
+}
+
 void TRasterCanvas::Symbol(QPoint p, const TSymbol& symbol, TColour fill) {
     Stamp(p, SpriteFor(symbol, fill));
 }
@@ -183,6 +233,11 @@ void TRasterCanvas::Ellipse(const QRectF& pixels, TColour pen) {
 }
 
 void TRasterCanvas::Flush() {
+    FlushPending();
+    FlushQueued();
+}
+
+void TRasterCanvas::FlushQueued() {
     if (queued_.empty()) return;
     WithPainter([this](QPainter& p) {
         TPainterCanvas c(p);
@@ -201,7 +256,7 @@ void TRasterCanvas::DrawSeries(const TChartSeries& s, const TChartView& view) {
         const auto& line = static_cast<const TLineLineSeries&>(s);
         if (line.Active && !line.HasColourOverrides()) {
             DrawRecordedLine(line, view);
-            Flush();
+            FlushQueued();  // symbols stay pending while the next lines have the same colour
             return;
         }
     }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <map>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "planview/series.h"
@@ -34,7 +35,7 @@ class TRasterCanvas : public TCanvas {
     void Symbol(QPoint p, const TSymbol& symbol, TColour fill) override;
     void Label(QPoint p, const QString& text, const TMarks& marks) override;
     void Ellipse(const QRectF& pixels, TColour pen) override;
-    // Draws what was queued.
+    // Draws what was queued and the pending symbols; call before using the image otherwise.
     void Flush();
 
     // A series as Draw would, with recorded lines walked chunk by chunk over the cut
@@ -51,19 +52,24 @@ class TRasterCanvas : public TCanvas {
         // dx0..dy1 is their box relative to the centre.
         std::vector<std::ptrdiff_t> dotOffset;
         std::vector<std::uint32_t> dotColour;
+        std::vector<std::pair<int, int>> dotXY;
         int dx0 = 0, dx1 = -1, dy0 = 0, dy1 = -1;
+        bool uniform = false;  // one colour, within 63 pixels of the centre
     };
     const Sprite& SpriteFor(const TSymbol& s, TColour fill);
-    // once: skipped when the same sprite was stamped on this centre pixel since the last
-    // change of colour or sprite (for the many points of recorded lines).
+    // once (for the many points of recorded lines): a one-colour sprite centred in the
+    // image is only marked in a one-bit-per-pixel map and drawn with all others marked
+    // since the last change of colour, once per pixel it covers (FlushPending).
     void Stamp(QPoint p, const Sprite& sprite, bool once = false);
+    void FlushPending();
+    void FlushQueued();
     void Use(std::uint64_t signature) {
         if (signature != signature_) {
             signature_ = signature;
             NextEpoch();
         }
     }
-    void NextEpoch() { seenStale_ = true; }
+    void NextEpoch() { FlushPending(); }
     void DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb);
     void DrawRecordedLine(const TLineLineSeries& s, const TChartView& view);
 
@@ -78,10 +84,13 @@ class TRasterCanvas : public TCanvas {
     QPainter* painter_;
     // Epoch of the last stamp centred on each pixel (made on the first stamp; cleared when
     // the epoch wraps).
-    std::vector<std::uint64_t> seen_;  // one bit per pixel, rows of seenWords_ words
+    // Centres of the pending stamps of one sprite: one bit per pixel, rows of seenWords_
+    // words; rows seenTop_..seenBottom_ may hold set bits.
+    std::vector<std::uint64_t> seen_;
+    std::vector<std::uint64_t> row_;
     int seenWords_ = 0;
-    int seenTop_ = 1 << 30, seenBottom_ = -1;  // rows that may hold set bits
-    bool seenStale_ = false;                   // the bits are from before the last change
+    int seenTop_ = 1 << 30, seenBottom_ = -1;
+    const Sprite* pending_ = nullptr;
     std::uint64_t signature_ = 0;
     std::map<std::tuple<int, int, int, TColour, TColour>, Sprite> sprites_;
     struct Queued {
