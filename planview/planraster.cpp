@@ -148,6 +148,8 @@ void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
         seen_[static_cast<size_t>(y) * seenWords_ + (x >> 6)] |= std::uint64_t(1) << (x & 63);
         seenTop_ = std::min(seenTop_, y);
         seenBottom_ = std::max(seenBottom_, y);
+        seenLeft_ = std::min(seenLeft_, x >> 6);
+        seenRight_ = std::max(seenRight_, x >> 6);
         return;
     }
     const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
@@ -177,6 +179,9 @@ void TRasterCanvas::FlushPending() {
     pending_ = nullptr;
     if (seenTop_ > seenBottom_) return;
     const int words = seenWords_;
+    // Words that can hold covered pixels: those of marked centres and their neighbours.
+    const int wa = std::max(seenLeft_ - 1, std::max(clip_.left() >> 6, 0)),
+              wb = std::min(seenRight_ + 1, std::min(clip_.right() >> 6, words - 1));
     const int ya = std::max(seenTop_ + sp.dy0, clip_.top());
     const int yb = std::min(seenBottom_ + sp.dy1, clip_.bottom());
     row_.resize(static_cast<size_t>(words));
@@ -185,7 +190,7 @@ void TRasterCanvas::FlushPending() {
     for (int y = ya; y <= yb; ++y) {
         // Every pixel of this row covered by a marked centre: the centre rows shifted by
         // each dot's offset.
-        std::fill(row_.begin(), row_.end(), 0);
+        std::fill(row_.begin() + wa, row_.begin() + wb + 1, 0);
         bool any = false;
         for (const auto& [dx, dy] : sp.dotXY) {
             const int sy = y - dy;
@@ -193,19 +198,19 @@ void TRasterCanvas::FlushPending() {
             const std::uint64_t* src = seen_.data() + static_cast<size_t>(sy) * words;
             any = true;
             if (dx == 0) {
-                for (int w = 0; w < words; ++w) row_[w] |= src[w];
+                for (int w = wa; w <= wb; ++w) row_[w] |= src[w];
             } else if (dx > 0) {
-                for (int w = 0; w < words; ++w)
+                for (int w = wa; w <= wb; ++w)
                     row_[w] |= (src[w] << dx) | (w > 0 ? src[w - 1] >> (64 - dx) : 0);
             } else {
                 const int sh = -dx;
-                for (int w = 0; w < words; ++w)
+                for (int w = wa; w <= wb; ++w)
                     row_[w] |= (src[w] >> sh) | (w + 1 < words ? src[w + 1] << (64 - sh) : 0);
             }
         }
         if (!any) continue;
         std::uint32_t* line = bits_ + std::ptrdiff_t(y) * stride_;
-        for (int w = cl >> 6; w <= (cr >> 6); ++w) {
+        for (int w = wa; w <= wb; ++w) {
             std::uint64_t m = row_[w];
             while (m) {
                 const int x = w * 64 + std::countr_zero(m);
@@ -214,10 +219,11 @@ void TRasterCanvas::FlushPending() {
             }
         }
     }
-    std::fill(seen_.begin() + std::ptrdiff_t(seenTop_) * words,
-              seen_.begin() + std::ptrdiff_t(seenBottom_ + 1) * words, 0);
-    seenTop_ = 1 << 30;
-    seenBottom_ = -1;
+    for (int y = seenTop_; y <= seenBottom_; ++y)
+        std::fill(seen_.begin() + std::ptrdiff_t(y) * words + seenLeft_,
+                  seen_.begin() + std::ptrdiff_t(y) * words + seenRight_ + 1, 0);
+    seenTop_ = seenLeft_ = 1 << 30;
+    seenBottom_ = seenRight_ = -1;
 }
 
 void TRasterCanvas::Symbol(QPoint p, const TSymbol& symbol, TColour fill) {

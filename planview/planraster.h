@@ -85,11 +85,11 @@ class TRasterCanvas : public TCanvas {
     // Epoch of the last stamp centred on each pixel (made on the first stamp; cleared when
     // the epoch wraps).
     // Centres of the pending stamps of one sprite: one bit per pixel, rows of seenWords_
-    // words; rows seenTop_..seenBottom_ may hold set bits.
+    // words; rows seenTop_..seenBottom_, words seenLeft_..seenRight_ may hold set bits.
     std::vector<std::uint64_t> seen_;
     std::vector<std::uint64_t> row_;
     int seenWords_ = 0;
-    int seenTop_ = 1 << 30, seenBottom_ = -1;
+    int seenTop_ = 1 << 30, seenBottom_ = -1, seenLeft_ = 1 << 30, seenRight_ = -1;
     const Sprite* pending_ = nullptr;
     std::uint64_t signature_ = 0;
     std::map<std::tuple<int, int, int, TColour, TColour>, Sprite> sprites_;
