@@ -64,6 +64,24 @@ void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb)
     const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     int err = dx + dy;
+    if (std::min(x0, x1) >= cl && std::max(x0, x1) <= cr && std::min(y0, y1) >= ct &&
+        std::max(y0, y1) <= cb) {  // wholly inside: no test per pixel
+        std::uint32_t* px = bits_ + std::ptrdiff_t(y0) * stride_ + x0;
+        const std::ptrdiff_t step = sy * std::ptrdiff_t(stride_);
+        for (int n = std::max(dx, -dy); n >= 0; --n) {
+            *px = argb;
+            const int e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                px += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                px += step;
+            }
+        }
+        return;
+    }
     for (;;) {
         if (x0 >= cl && x0 <= cr && y0 >= ct && y0 <= cb) bits_[y0 * stride_ + x0] = argb;
         if (x0 == x1 && y0 == y1) break;
