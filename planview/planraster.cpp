@@ -200,9 +200,10 @@ void TRasterCanvas::FlushPending() {
     // Words that can hold covered pixels: those of marked centres and their neighbours.
     const int wa = std::max(seenLeft_ - 1, std::max(clip_.left() >> 6, 0)),
               wb = std::min(seenRight_ + 1, std::min(clip_.right() >> 6, words - 1));
-    const int ya = std::max(seenTop_ + sp.dy0, clip_.top());
+    int ya = std::max(seenTop_ + sp.dy0, clip_.top());
     const int yb = std::min(seenBottom_ + sp.dy1, clip_.bottom());
     row_.resize(static_cast<size_t>(words));
+    if (wa > wb) ya = yb + 1;  // nothing inside the plot
     const std::uint32_t colour = sp.dotColour.front();
     const int cl = clip_.left(), cr = clip_.right();
     for (int y = ya; y <= yb; ++y) {
@@ -215,15 +216,17 @@ void TRasterCanvas::FlushPending() {
             if (sy < seenTop_ || sy > seenBottom_) continue;
             const std::uint64_t* src = seen_.data() + static_cast<size_t>(sy) * words;
             any = true;
+            std::uint64_t* out = row_.data();
             if (dx == 0) {
-                for (int w = wa; w <= wb; ++w) row_[w] |= src[w];
+                for (int w = wa; w <= wb; ++w) out[w] |= src[w];
             } else if (dx > 0) {
-                for (int w = wa; w <= wb; ++w)
-                    row_[w] |= (src[w] << dx) | (w > 0 ? src[w - 1] >> (64 - dx) : 0);
+                out[wa] |= (src[wa] << dx) | (wa > 0 ? src[wa - 1] >> (64 - dx) : 0);
+                for (int w = wa + 1; w <= wb; ++w)
+                    out[w] |= (src[w] << dx) | (src[w - 1] >> (64 - dx));
             } else {
                 const int sh = -dx;
-                for (int w = wa; w <= wb; ++w)
-                    row_[w] |= (src[w] >> sh) | (w + 1 < words ? src[w + 1] << (64 - sh) : 0);
+                for (int w = wa; w < wb; ++w) out[w] |= (src[w] >> sh) | (src[w + 1] << (64 - sh));
+                out[wb] |= (src[wb] >> sh) | (wb + 1 < words ? src[wb + 1] << (64 - sh) : 0);
             }
         }
         if (!any) continue;
@@ -394,20 +397,28 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
         // Partly inside: segments with both ends inside need no clipping, segments wholly
         // beyond one side are skipped, the rest are clipped.
         double h0 = 0, v0 = 0;
-        int o0 = 0;
+        int o0 = 0, x0 = 0, y0 = 0;  // x0, y0: the pixel of h0, v0 when inside
         if (k0 > first) {
             h0 = store.Y(k0 - 1);
             v0 = store.X(k0 - 1);
             o0 = outcode(h0, v0);
+            if (o0 == 0) {
+                x0 = pixelX(h0);
+                y0 = pixelY(v0);
+            }
         }
         for (int k = k0; k < k1; ++k) {
             const int j = k - c * kc;
             const double h1 = oh + double(ch.H[j]), v1 = ov + double(ch.V[j]);
             const int o1 = outcode(h1, v1);
+            int x1 = 0, y1 = 0;
+            if (o1 == 0) {
+                x1 = pixelX(h1);
+                y1 = pixelY(v1);
+            }
             if (k > first && !(o0 & o1)) {
                 Use(s.Colour);
                 if ((o0 | o1) == 0) {
-                    const int x0 = pixelX(h0), y0 = pixelY(v0), x1 = pixelX(h1), y1 = pixelY(v1);
                     if (x0 != x1 || y0 != y1) DrawLine(x0, y0, x1, y1, argb);
                 } else {
                     double ch0 = h0, cv0 = v0, ch1 = h1, cv1 = v1;
@@ -418,10 +429,12 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                     }
                 }
             }
-            if (sprite && o1 == 0) Stamp(QPoint(pixelX(h1), pixelY(v1)), *sprite, true);
+            if (sprite && o1 == 0) Stamp(QPoint(x1, y1), *sprite, true);
             h0 = h1;
             v0 = v1;
             o0 = o1;
+            x0 = x1;
+            y0 = y1;
         }
     }
     if (s.Marks.Visible) {
