@@ -65,20 +65,20 @@ void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb)
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     int err = dx + dy;
     if (std::min(x0, x1) >= cl && std::max(x0, x1) <= cr && std::min(y0, y1) >= ct &&
-        std::max(y0, y1) <= cb) {  // wholly inside: no test per pixel
-        std::uint32_t* px = bits_ + std::ptrdiff_t(y0) * stride_ + x0;
-        const std::ptrdiff_t step = sy * std::ptrdiff_t(stride_);
-        for (int n = std::max(dx, -dy); n >= 0; --n) {
-            *px = argb;
-            const int e2 = 2 * err;
-            if (e2 >= dy) {
-                err += dy;
-                px += sx;
-            }
-            if (e2 <= dx) {
-                err += dx;
-                px += step;
-            }
+        std::max(y0, y1) <= cb) {
+        // Wholly inside: a fixed-point walk along the longer axis, rounding the other to
+        // the nearest pixel, without a test or branch per pixel.
+        if (dx >= -dy) {
+            const std::int64_t slope = (std::int64_t(y1 - y0) << 16) / dx;
+            std::int64_t yf = (std::int64_t(y0) << 16) + 0x8000;
+            for (int i = 0, x = x0; i <= dx; ++i, x += sx, yf += slope)
+                bits_[std::ptrdiff_t(yf >> 16) * stride_ + x] = argb;
+        } else {
+            const std::int64_t slope = (std::int64_t(x1 - x0) << 16) / -dy;
+            std::int64_t xf = (std::int64_t(x0) << 16) + 0x8000;
+            std::uint32_t* row = bits_ + std::ptrdiff_t(y0) * stride_;
+            const std::ptrdiff_t step = sy * std::ptrdiff_t(stride_);
+            for (int i = 0; i <= -dy; ++i, row += step, xf += slope) row[xf >> 16] = argb;
         }
         return;
     }
