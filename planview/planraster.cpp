@@ -342,6 +342,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 vcf = float(vy * ov + vb + 0.5);
     const bool mixed = sprite && sprite->signature != s.Colour;
     int xs[kc], ys[kc];
+    std::uint8_t oc[kc];
     Use(s.Colour);
     for (int c = first / kc; c * kc < end; ++c) {
         const TCutStore::Chunk& ch = store.ChunkAt(c);
@@ -396,32 +397,41 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
         }
         // Partly inside: segments with both ends inside need no clipping, segments wholly
         // beyond one side are skipped, the rest are clipped.
-        double h0 = 0, v0 = 0;
-        int o0 = 0, x0 = 0, y0 = 0;  // x0, y0: the pixel of h0, v0 when inside
+        // Where each point lies first, in a loop without branches; runs of points beyond
+        // one side then cost a test each.
+        const int j0 = k0 - c * kc, j1 = k1 - c * kc;
+        for (int j = j0; j < j1; ++j) {
+            const double h = oh + double(ch.H[j]), v = ov + double(ch.V[j]);
+            oc[j] = static_cast<std::uint8_t>((h < w.HMin) | (h > w.HMax) << 1 | (v < w.VMin) << 2 |
+                                              (v > w.VMax) << 3);
+        }
+        int o0 = 0, x0 = 0, y0 = 0;  // x0, y0: the pixel of the previous point when inside
         if (k0 > first) {
-            h0 = store.Y(k0 - 1);
-            v0 = store.X(k0 - 1);
-            o0 = outcode(h0, v0);
+            o0 = outcode(store.Y(k0 - 1), store.X(k0 - 1));
             if (o0 == 0) {
-                x0 = pixelX(h0);
-                y0 = pixelY(v0);
+                x0 = pixelX(store.Y(k0 - 1));
+                y0 = pixelY(store.X(k0 - 1));
             }
         }
         for (int k = k0; k < k1; ++k) {
             const int j = k - c * kc;
+            const int o1 = oc[j];
+            if (o0 & o1) {  // both beyond one side: nothing of the segment is seen
+                o0 = o1;
+                continue;
+            }
             const double h1 = oh + double(ch.H[j]), v1 = ov + double(ch.V[j]);
-            const int o1 = outcode(h1, v1);
             int x1 = 0, y1 = 0;
             if (o1 == 0) {
                 x1 = pixelX(h1);
                 y1 = pixelY(v1);
             }
-            if (k > first && !(o0 & o1)) {
+            if (k > first) {
                 Use(s.Colour);
                 if ((o0 | o1) == 0) {
                     if (x0 != x1 || y0 != y1) DrawLine(x0, y0, x1, y1, argb);
                 } else {
-                    double ch0 = h0, cv0 = v0, ch1 = h1, cv1 = v1;
+                    double ch0 = store.Y(k - 1), cv0 = store.X(k - 1), ch1 = h1, cv1 = v1;
                     if (ClipSegment(ch0, cv0, ch1, cv1, w)) {
                         const QPoint p0 = view.ToPixelRounded(ch0, cv0),
                                      p1 = view.ToPixelRounded(ch1, cv1);
@@ -430,8 +440,6 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 }
             }
             if (sprite && o1 == 0) Stamp(QPoint(x1, y1), *sprite, true);
-            h0 = h1;
-            v0 = v1;
             o0 = o1;
             x0 = x1;
             y0 = y1;
