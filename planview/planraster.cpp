@@ -231,12 +231,15 @@ void TRasterCanvas::FlushPending() {
         }
         if (!any) continue;
         std::uint32_t* line = bits_ + std::ptrdiff_t(y) * stride_;
+        // Columns outside the plot are masked off in the first and last word.
+        row_[wa] &= ~std::uint64_t(0) << std::max(cl - wa * 64, 0);
+        if (cr - wb * 64 < 63) row_[wb] &= ~(~std::uint64_t(0) << (cr - wb * 64 + 1));
         for (int w = wa; w <= wb; ++w) {
             std::uint64_t m = row_[w];
+            std::uint32_t* base = line + w * 64;
             while (m) {
-                const int x = w * 64 + std::countr_zero(m);
+                base[std::countr_zero(m)] = colour;
                 m &= m - 1;
-                if (x >= cl && x <= cr) line[x] = colour;
             }
         }
     }
