@@ -18,12 +18,20 @@ QColor Rgb(TColour c) {
 
 }  // namespace
 
-void TPainterCanvas::Line(QPoint a, QPoint b, TColour colour) {
+void TPainterCanvas::LinePen(TColour colour) {
+    if (linePen_ && lineColour_ == colour) return;
     p_.setPen(QPen(Rgb(colour), 0));
+    linePen_ = true;
+    lineColour_ = colour;
+}
+
+void TPainterCanvas::Line(QPoint a, QPoint b, TColour colour) {
+    LinePen(colour);
     p_.drawLine(a, b);
 }
 
 void TPainterCanvas::Symbol(QPoint p, const TSymbol& s, TColour fill) {
+    linePen_ = false;
     const int hs = s.HSize, vs = s.VSize;
     const int x = p.x(), y = p.y();
     switch (s.Style) {
@@ -62,6 +70,7 @@ void TPainterCanvas::Symbol(QPoint p, const TSymbol& s, TColour fill) {
 
 void TPainterCanvas::Label(QPoint p, const QString& text, const TMarks& marks) {
     if (text.isEmpty()) return;
+    linePen_ = false;
     const QFontMetrics fm(p_.font());
     const int w = fm.horizontalAdvance(text) + 4, h = fm.height() + 2;
     const int top = p.y() - marks.ArrowLength - h;
@@ -78,6 +87,7 @@ void TPainterCanvas::Label(QPoint p, const QString& text, const TMarks& marks) {
 }
 
 void TPainterCanvas::Ellipse(const QRectF& pixels, TColour pen) {
+    linePen_ = false;
     p_.setPen(QPen(Rgb(pen), 0));
     p_.setBrush(Qt::NoBrush);
     p_.drawEllipse(pixels);

@@ -38,7 +38,12 @@ class TPainterCanvas : public TCanvas {
     void Ellipse(const QRectF& pixels, TColour pen) override;
 
   private:
+    void LinePen(TColour colour);
     QPainter& p_;
+    // The colour of the one-pixel pen last set by Line, so that runs of segments in one
+    // colour set it once; anything else that sets a pen clears it.
+    bool linePen_ = false;
+    TColour lineColour_ = 0;
 };
 
 // The static picture for the screen, kept between paints while the view, the scene, its

@@ -101,6 +101,7 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
     auto drawStatics = [&](TRasterCanvas& raster) {
         for (int i = 0; i < live; ++i)
             raster.DrawSeries(*scene.Series()[static_cast<size_t>(i)], view);
+        raster.Flush();
     };
     auto drawLive = [&] {
         painter.setClipRect(view.PlotRect(),

@@ -3,6 +3,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <bit>
+#include <utility>
 
 #include "planview/chartview.h"
 #include "planview/cutstore.h"
@@ -27,12 +29,15 @@ TRasterCanvas::TRasterCanvas(QImage& image, const QRect& clip, const QFont& font
     : image_(image),
       bits_(reinterpret_cast<std::uint32_t*>(image.bits())),
       stride_(static_cast<int>(image.bytesPerLine() / 4)),
+      width_(image.width()),
+      height_(image.height()),
       clip_(clip & image.rect()),
       font_(font),
       painter_(painter) {}
 
 template <class F>
 void TRasterCanvas::WithPainter(F&& f) {
+    FlushPending();
     if (painter_) {
         painter_->save();
         painter_->setClipRect(clip_);
@@ -59,6 +64,24 @@ void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb)
     const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     int err = dx + dy;
+    if (std::min(x0, x1) >= cl && std::max(x0, x1) <= cr && std::min(y0, y1) >= ct &&
+        std::max(y0, y1) <= cb) {
+        // Wholly inside: a fixed-point walk along the longer axis, rounding the other to
+        // the nearest pixel, without a test or branch per pixel.
+        if (dx >= -dy) {
+            const std::int64_t slope = (std::int64_t(y1 - y0) << 16) / dx;
+            std::int64_t yf = (std::int64_t(y0) << 16) + 0x8000;
+            for (int i = 0, x = x0; i <= dx; ++i, x += sx, yf += slope)
+                bits_[std::ptrdiff_t(yf >> 16) * stride_ + x] = argb;
+        } else {
+            const std::int64_t slope = (std::int64_t(x1 - x0) << 16) / -dy;
+            std::int64_t xf = (std::int64_t(x0) << 16) + 0x8000;
+            std::uint32_t* row = bits_ + std::ptrdiff_t(y0) * stride_;
+            const std::ptrdiff_t step = sy * std::ptrdiff_t(stride_);
+            for (int i = 0; i <= -dy; ++i, row += step, xf += slope) row[xf >> 16] = argb;
+        }
+        return;
+    }
     for (;;) {
         if (x0 >= cl && x0 <= cr && y0 >= ct && y0 <= cb) bits_[y0 * stride_ + x0] = argb;
         if (x0 == x1 && y0 == y1) break;
@@ -94,36 +117,137 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
         TPainterCanvas c(p);
         c.Symbol(QPoint(r, r), s, fill);
     }
-    Sprite sp{-r, -r, img.width(), img.height(), {}, 0};
+    Sprite sp;
+    sp.x0 = sp.y0 = -r;
+    sp.w = img.width();
+    sp.h = img.height();
+    sp.signature = 0;
     sp.px.resize(static_cast<size_t>(sp.w * sp.h));
     for (int y = 0; y < sp.h; ++y) {
         const auto* line = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
         std::copy(line, line + sp.w, sp.px.begin() + y * sp.w);
+        for (int x = 0; x < sp.w; ++x) {
+            if (!(line[x] >> 24)) continue;
+            const int dx = x + sp.x0, dy = y + sp.y0;
+            sp.dotOffset.push_back(std::ptrdiff_t(dy) * stride_ + dx);
+            sp.dotColour.push_back(line[x]);
+            sp.dotXY.emplace_back(dx, dy);
+            if (sp.dx1 < sp.dx0) {
+                sp.dx0 = sp.dx1 = dx;
+                sp.dy0 = sp.dy1 = dy;
+            }
+            sp.dx0 = std::min(sp.dx0, dx);
+            sp.dx1 = std::max(sp.dx1, dx);
+            sp.dy0 = std::min(sp.dy0, dy);
+            sp.dy1 = std::max(sp.dy1, dy);
+        }
     }
+    sp.uniform = !sp.dotColour.empty() && sp.dx0 > -64 && sp.dx1 < 64 &&
+                 std::all_of(sp.dotColour.begin(), sp.dotColour.end(),
+                             [&](std::uint32_t c) { return c == sp.dotColour.front(); });
     sp.signature = single ? fill
                           : (std::uint64_t(1) << 40) ^ (std::uint64_t(sprites_.size()) << 48) ^
                                 (std::uint64_t(fill) << 1);
     return sprites_.emplace(key, std::move(sp)).first->second;
 }
 
-void TRasterCanvas::Stamp(QPoint p, const Sprite& sp) {
+void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
     Use(sp.signature);
-    if (p.x() >= 0 && p.y() >= 0 && p.x() < image_.width() && p.y() < image_.height()) {
-        if (stamps_.empty())
-            stamps_.assign(static_cast<size_t>(image_.width()) * image_.height(), 0);
-        std::uint16_t& mark = stamps_[static_cast<size_t>(p.y()) * image_.width() + p.x()];
-        if (mark == epoch_) return;  // the same sprite is there, nothing else drawn since
-        mark = epoch_;
+    const int x = p.x(), y = p.y();
+    if (once && sp.uniform && x >= 0 && y >= 0 && x < width_ && y < height_) {
+        if (pending_ != &sp) {
+            FlushPending();
+            pending_ = &sp;
+        }
+        if (seen_.empty()) {
+            seenWords_ = (width_ + 63) / 64;
+            seen_.assign(static_cast<size_t>(seenWords_) * height_, 0);
+        }
+        seen_[static_cast<size_t>(y) * seenWords_ + (x >> 6)] |= std::uint64_t(1) << (x & 63);
+        seenTop_ = std::min(seenTop_, y);
+        seenBottom_ = std::max(seenBottom_, y);
+        seenLeft_ = std::min(seenLeft_, x >> 6);
+        seenRight_ = std::max(seenRight_, x >> 6);
+        return;
     }
-    const int bx = p.x() + sp.x0, by = p.y() + sp.y0;
-    const int xa = std::max(bx, clip_.left()), xb = std::min(bx + sp.w - 1, clip_.right());
-    const int ya = std::max(by, clip_.top()), yb = std::min(by + sp.h - 1, clip_.bottom());
+    const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
+    if (x + sp.dx0 >= cl && x + sp.dx1 <= cr && y + sp.dy0 >= ct && y + sp.dy1 <= cb) {
+        // Wholly inside: only the drawn pixels are touched.
+        std::uint32_t* centre = bits_ + std::ptrdiff_t(y) * stride_ + x;
+        const size_t n = sp.dotOffset.size();
+        const std::ptrdiff_t* off = sp.dotOffset.data();
+        const std::uint32_t* colour = sp.dotColour.data();
+        for (size_t i = 0; i < n; ++i) centre[off[i]] = colour[i];
+        return;
+    }
+    const int bx = x + sp.x0, by = y + sp.y0;
+    const int xa = std::max(bx, cl), xb = std::min(bx + sp.w - 1, cr);
+    const int ya = std::max(by, ct), yb = std::min(by + sp.h - 1, cb);
+    for (int yy = ya; yy <= yb; ++yy) {
+        const std::uint32_t* src = sp.px.data() + (yy - by) * sp.w - bx;
+        std::uint32_t* dst = bits_ + yy * stride_;
+        for (int xx = xa; xx <= xb; ++xx)
+            if (src[xx] >> 24) dst[xx] = src[xx];
+    }
+}
+
+void TRasterCanvas::FlushPending() {
+    if (!pending_) return;
+    const Sprite& sp = *pending_;
+    pending_ = nullptr;
+    if (seenTop_ > seenBottom_) return;
+    const int words = seenWords_;
+    // Words that can hold covered pixels: those of marked centres and their neighbours.
+    const int wa = std::max(seenLeft_ - 1, std::max(clip_.left() >> 6, 0)),
+              wb = std::min(seenRight_ + 1, std::min(clip_.right() >> 6, words - 1));
+    int ya = std::max(seenTop_ + sp.dy0, clip_.top());
+    const int yb = std::min(seenBottom_ + sp.dy1, clip_.bottom());
+    row_.resize(static_cast<size_t>(words));
+    if (wa > wb) ya = yb + 1;  // nothing inside the plot
+    const std::uint32_t colour = sp.dotColour.front();
+    const int cl = clip_.left(), cr = clip_.right();
     for (int y = ya; y <= yb; ++y) {
-        const std::uint32_t* src = sp.px.data() + (y - by) * sp.w - bx;
-        std::uint32_t* dst = bits_ + y * stride_;
-        for (int x = xa; x <= xb; ++x)
-            if (src[x] >> 24) dst[x] = src[x];
+        // Every pixel of this row covered by a marked centre: the centre rows shifted by
+        // each dot's offset.
+        std::fill(row_.begin() + wa, row_.begin() + wb + 1, 0);
+        bool any = false;
+        for (const auto& [dx, dy] : sp.dotXY) {
+            const int sy = y - dy;
+            if (sy < seenTop_ || sy > seenBottom_) continue;
+            const std::uint64_t* src = seen_.data() + static_cast<size_t>(sy) * words;
+            any = true;
+            std::uint64_t* out = row_.data();
+            if (dx == 0) {
+                for (int w = wa; w <= wb; ++w) out[w] |= src[w];
+            } else if (dx > 0) {
+                out[wa] |= (src[wa] << dx) | (wa > 0 ? src[wa - 1] >> (64 - dx) : 0);
+                for (int w = wa + 1; w <= wb; ++w)
+                    out[w] |= (src[w] << dx) | (src[w - 1] >> (64 - dx));
+            } else {
+                const int sh = -dx;
+                for (int w = wa; w < wb; ++w) out[w] |= (src[w] >> sh) | (src[w + 1] << (64 - sh));
+                out[wb] |= (src[wb] >> sh) | (wb + 1 < words ? src[wb + 1] << (64 - sh) : 0);
+            }
+        }
+        if (!any) continue;
+        std::uint32_t* line = bits_ + std::ptrdiff_t(y) * stride_;
+        // Columns outside the plot are masked off in the first and last word.
+        row_[wa] &= ~std::uint64_t(0) << std::max(cl - wa * 64, 0);
+        if (cr - wb * 64 < 63) row_[wb] &= ~(~std::uint64_t(0) << (cr - wb * 64 + 1));
+        for (int w = wa; w <= wb; ++w) {
+            std::uint64_t m = row_[w];
+            std::uint32_t* base = line + w * 64;
+            while (m) {
+                base[std::countr_zero(m)] = colour;
+                m &= m - 1;
+            }
+        }
     }
+    for (int y = seenTop_; y <= seenBottom_; ++y)
+        std::fill(seen_.begin() + std::ptrdiff_t(y) * words + seenLeft_,
+                  seen_.begin() + std::ptrdiff_t(y) * words + seenRight_ + 1, 0);
+    seenTop_ = seenLeft_ = 1 << 30;
+    seenBottom_ = seenRight_ = -1;
 }
 
 void TRasterCanvas::Symbol(QPoint p, const TSymbol& symbol, TColour fill) {
@@ -139,6 +263,11 @@ void TRasterCanvas::Ellipse(const QRectF& pixels, TColour pen) {
 }
 
 void TRasterCanvas::Flush() {
+    FlushPending();
+    FlushQueued();
+}
+
+void TRasterCanvas::FlushQueued() {
     if (queued_.empty()) return;
     WithPainter([this](QPainter& p) {
         TPainterCanvas c(p);
@@ -157,7 +286,7 @@ void TRasterCanvas::DrawSeries(const TChartSeries& s, const TChartView& view) {
         const auto& line = static_cast<const TLineLineSeries&>(s);
         if (line.Active && !line.HasColourOverrides()) {
             DrawRecordedLine(line, view);
-            Flush();
+            FlushQueued();  // symbols stay pending while the next lines have the same colour
             return;
         }
     }
@@ -188,6 +317,36 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
     const double oh = store.OriginH(), ov = store.OriginV();
     const int first = s.FirstRecord(), end = first + n;
     constexpr int kc = TCutStore::kChunkCuts;
+    // Pixel rounding as TChartView::RoundPixel for points inside the window, whose pixels
+    // are small and positive: the bias keeps the truncation a floor.
+    constexpr double kBias = 1 << 20;
+    const double hbr = hb + 0.5 + kBias, vbr = vb + 0.5 + kBias;
+    auto pixelX = [&](double h) { return static_cast<int>(hx * h + hbr) - int(kBias); };
+    auto pixelY = [&](double v) { return static_cast<int>(vy * v + vbr) - int(kBias); };
+    const int cl = clip_.left(), ct = clip_.top();
+    const unsigned cw = static_cast<unsigned>(clip_.width()),
+                   chh = static_cast<unsigned>(clip_.height());
+    auto plot = [&](int x, int y) {
+        if (static_cast<unsigned>(x - cl) < cw && static_cast<unsigned>(y - ct) < chh)
+            bits_[std::ptrdiff_t(y) * stride_ + x] = argb;
+    };
+    // Where a point lies against the window: one bit per side, 0 inside.
+    auto outcode = [&](double h, double v) {
+        return (h < w.HMin ? 1 : 0) | (h > w.HMax ? 2 : 0) | (v < w.VMin ? 4 : 0) |
+               (v > w.VMax ? 8 : 0);
+    };
+    // Offsets from the store's origin straight to biased pixels.
+    const double hch = hx * oh + hbr, vch = vy * ov + vbr;
+    // The same in float for whole chunks (four points at a time) while every term stays
+    // below kFloatReach pixels, where float is good to a hundredth of a pixel; inside the
+    // window the pixels are positive, so truncation is the floor.
+    constexpr double kFloatReach = 1 << 16;
+    const float hxf = float(hx), vyf = float(vy), hcf = float(hx * oh + hb + 0.5),
+                vcf = float(vy * ov + vb + 0.5);
+    const bool mixed = sprite && sprite->signature != s.Colour;
+    int xs[kc], ys[kc];
+    std::uint8_t oc[kc];
+    Use(s.Colour);
     for (int c = first / kc; c * kc < end; ++c) {
         const TCutStore::Chunk& ch = store.ChunkAt(c);
         if (ch.HMax < w.HMin || ch.HMin > w.HMax || ch.VMax < w.VMin || ch.VMin > w.VMax) continue;
@@ -195,41 +354,98 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
             ch.HMin >= w.HMin && ch.HMax <= w.HMax && ch.VMin >= w.VMin && ch.VMax <= w.VMax;
         const int k0 = std::max(first, c * kc), k1 = std::min(end, (c + 1) * kc);
         if (inside) {
-            // Every point of the chunk and the one before it lie in the window.
-            int px = 0, py = 0;
-            if (k0 > first) {
-                px = TChartView::RoundPixel(hx * store.Y(k0 - 1) + hb);
-                py = TChartView::RoundPixel(vy * store.X(k0 - 1) + vb);
+            // Every point of the chunk and the one before it lie in the window: all pixels
+            // first, in a loop without branches, then one segment and symbol per change of
+            // pixel.
+            const int j0 = k0 - c * kc, j1 = k1 - c * kc;
+            const double reach =
+                std::max({std::abs(hx) * std::max(std::abs(ch.HMin - oh), std::abs(ch.HMax - oh)),
+                          std::abs(vy) * std::max(std::abs(ch.VMin - ov), std::abs(ch.VMax - ov)),
+                          std::abs(hx * oh + hb), std::abs(vy * ov + vb)});
+            if (reach < kFloatReach) {
+                for (int j = j0; j < j1; ++j) {
+                    xs[j] = static_cast<int>(hxf * ch.H[j] + hcf);
+                    ys[j] = static_cast<int>(vyf * ch.V[j] + vcf);
+                }
+            } else {
+                for (int j = j0; j < j1; ++j) {
+                    xs[j] = static_cast<int>(hx * double(ch.H[j]) + hch) - int(kBias);
+                    ys[j] = static_cast<int>(vy * double(ch.V[j]) + vch) - int(kBias);
+                }
             }
-            for (int k = k0; k < k1; ++k) {
-                const int j = k - c * kc;
-                const int qx = TChartView::RoundPixel(hx * (oh + double(ch.H[j])) + hb);
-                const int qy = TChartView::RoundPixel(vy * (ov + double(ch.V[j])) + vb);
-                if (k > first && (qx != px || qy != py)) {
-                    Use(s.Colour);
+            int px = xs[j0], py = ys[j0], j = j0 + 1;
+            if (k0 > first) {
+                px = pixelX(store.Y(k0 - 1));
+                py = pixelY(store.X(k0 - 1));
+                j = j0;
+            } else if (sprite) {
+                Stamp(QPoint(px, py), *sprite, true);
+            }
+            for (; j < j1; ++j) {
+                const int qx = xs[j], qy = ys[j];
+                if (qx == px && qy == py) continue;  // same pixel, same symbol
+                if (mixed) Use(s.Colour);
+                if (static_cast<unsigned>(qx - px + 1) <= 2u &&
+                    static_cast<unsigned>(qy - py + 1) <= 2u) {
+                    plot(px, py);
+                    plot(qx, qy);
+                } else {
                     DrawLine(px, py, qx, qy, argb);
                 }
-                if (sprite) Stamp(QPoint(qx, qy), *sprite);
+                if (sprite) Stamp(QPoint(qx, qy), *sprite, true);
                 px = qx;
                 py = qy;
             }
             continue;
         }
+        // Partly inside: segments with both ends inside need no clipping, segments wholly
+        // beyond one side are skipped, the rest are clipped.
+        // Where each point lies first, in a loop without branches; runs of points beyond
+        // one side then cost a test each.
+        const int j0 = k0 - c * kc, j1 = k1 - c * kc;
+        for (int j = j0; j < j1; ++j) {
+            const double h = oh + double(ch.H[j]), v = ov + double(ch.V[j]);
+            oc[j] = static_cast<std::uint8_t>((h < w.HMin) | (h > w.HMax) << 1 | (v < w.VMin) << 2 |
+                                              (v > w.VMax) << 3);
+        }
+        int o0 = 0, x0 = 0, y0 = 0;  // x0, y0: the pixel of the previous point when inside
+        if (k0 > first) {
+            o0 = outcode(store.Y(k0 - 1), store.X(k0 - 1));
+            if (o0 == 0) {
+                x0 = pixelX(store.Y(k0 - 1));
+                y0 = pixelY(store.X(k0 - 1));
+            }
+        }
         for (int k = k0; k < k1; ++k) {
-            const double h1 = store.Y(k), v1 = store.X(k);
+            const int j = k - c * kc;
+            const int o1 = oc[j];
+            if (o0 & o1) {  // both beyond one side: nothing of the segment is seen
+                o0 = o1;
+                continue;
+            }
+            const double h1 = oh + double(ch.H[j]), v1 = ov + double(ch.V[j]);
+            int x1 = 0, y1 = 0;
+            if (o1 == 0) {
+                x1 = pixelX(h1);
+                y1 = pixelY(v1);
+            }
             if (k > first) {
-                double h0 = store.Y(k - 1), v0 = store.X(k - 1), ch1 = h1, cv1 = v1;
-                if (ClipSegment(h0, v0, ch1, cv1, w)) {
-                    const QPoint p0 = view.ToPixelRounded(h0, v0),
-                                 p1 = view.ToPixelRounded(ch1, cv1);
-                    if (p0 != p1) {
-                        Use(s.Colour);
-                        DrawLine(p0.x(), p0.y(), p1.x(), p1.y(), argb);
+                Use(s.Colour);
+                if ((o0 | o1) == 0) {
+                    if (x0 != x1 || y0 != y1) DrawLine(x0, y0, x1, y1, argb);
+                } else {
+                    double ch0 = store.Y(k - 1), cv0 = store.X(k - 1), ch1 = h1, cv1 = v1;
+                    if (ClipSegment(ch0, cv0, ch1, cv1, w)) {
+                        const QPoint p0 = view.ToPixelRounded(ch0, cv0),
+                                     p1 = view.ToPixelRounded(ch1, cv1);
+                        if (p0 != p1) DrawLine(p0.x(), p0.y(), p1.x(), p1.y(), argb);
                     }
                 }
             }
-            if (sprite && h1 >= w.HMin && h1 <= w.HMax && v1 >= w.VMin && v1 <= w.VMax)
-                Stamp(view.ToPixelRounded(h1, v1), *sprite);
+            if (sprite && o1 == 0) Stamp(QPoint(x1, y1), *sprite, true);
+            o0 = o1;
+            x0 = x1;
+            y0 = y1;
         }
     }
     if (s.Marks.Visible) {

@@ -1,8 +1,9 @@
 // The fast canvas: draws straight into the pixels of an ARGB32 premultiplied image.
 // Lines are one pixel wide (Bresenham), symbols are stamped from sprites that the exact
-// painter drew once, and a symbol whose centre pixel already holds the same sprite since
-// the last change of colour is not stamped again (so a million cuts cost what the pixels
-// they fall on cost). Labels and ellipses are queued and drawn through QPainter on Flush.
+// painter drew once, and a recorded line's symbol whose centre pixel already holds the
+// same sprite since the last change of colour is not stamped again (so a million cuts
+// cost what the pixels they fall on cost). Labels and ellipses are queued and drawn
+// through QPainter on Flush.
 #pragma once
 
 #include <QFont>
@@ -10,9 +11,11 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "planview/series.h"
@@ -32,7 +35,7 @@ class TRasterCanvas : public TCanvas {
     void Symbol(QPoint p, const TSymbol& symbol, TColour fill) override;
     void Label(QPoint p, const QString& text, const TMarks& marks) override;
     void Ellipse(const QRectF& pixels, TColour pen) override;
-    // Draws what was queued.
+    // Draws what was queued and the pending symbols; call before using the image otherwise.
     void Flush();
 
     // A series as Draw would, with recorded lines walked chunk by chunk over the cut
@@ -45,27 +48,35 @@ class TRasterCanvas : public TCanvas {
         int x0, y0, w, h;               // bounding box relative to the centre
         std::vector<std::uint32_t> px;  // w * h premultiplied pixels, 0 = transparent
         std::uint64_t signature;
+        // The drawn pixels only: offsets in the image from the centre, and their colours;
+        // dx0..dy1 is their box relative to the centre.
+        std::vector<std::ptrdiff_t> dotOffset;
+        std::vector<std::uint32_t> dotColour;
+        std::vector<std::pair<int, int>> dotXY;
+        int dx0 = 0, dx1 = -1, dy0 = 0, dy1 = -1;
+        bool uniform = false;  // one colour, within 63 pixels of the centre
     };
     const Sprite& SpriteFor(const TSymbol& s, TColour fill);
-    void Stamp(QPoint p, const Sprite& sprite);
+    // once (for the many points of recorded lines): a one-colour sprite centred in the
+    // image is only marked in a one-bit-per-pixel map and drawn with all others marked
+    // since the last change of colour, once per pixel it covers (FlushPending).
+    void Stamp(QPoint p, const Sprite& sprite, bool once = false);
+    void FlushPending();
+    void FlushQueued();
     void Use(std::uint64_t signature) {
         if (signature != signature_) {
             signature_ = signature;
             NextEpoch();
         }
     }
-    void NextEpoch() {
-        if (++epoch_ == 0) {
-            std::fill(stamps_.begin(), stamps_.end(), std::uint16_t(0));
-            epoch_ = 1;
-        }
-    }
+    void NextEpoch() { FlushPending(); }
     void DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb);
     void DrawRecordedLine(const TLineLineSeries& s, const TChartView& view);
 
     QImage& image_;
     std::uint32_t* bits_;
     int stride_;  // in pixels
+    int width_, height_;
     QRect clip_;
     QFont font_;
     template <class F>
@@ -73,8 +84,13 @@ class TRasterCanvas : public TCanvas {
     QPainter* painter_;
     // Epoch of the last stamp centred on each pixel (made on the first stamp; cleared when
     // the epoch wraps).
-    std::vector<std::uint16_t> stamps_;
-    std::uint16_t epoch_ = 1;
+    // Centres of the pending stamps of one sprite: one bit per pixel, rows of seenWords_
+    // words; rows seenTop_..seenBottom_, words seenLeft_..seenRight_ may hold set bits.
+    std::vector<std::uint64_t> seen_;
+    std::vector<std::uint64_t> row_;
+    int seenWords_ = 0;
+    int seenTop_ = 1 << 30, seenBottom_ = -1, seenLeft_ = 1 << 30, seenRight_ = -1;
+    const Sprite* pending_ = nullptr;
     std::uint64_t signature_ = 0;
     std::map<std::tuple<int, int, int, TColour, TColour>, Sprite> sprites_;
     struct Queued {
