@@ -4,6 +4,7 @@
 #include "console/calibratedlg.h"
 #include "console/formhelp.h"
 #include "console/gui/coordpanel.h"
+#include "console/gui/cutpanel.h"
 #include "console/jobsession.h"
 #include "console/mainform.h"
 
@@ -210,6 +211,84 @@ TEST_F(MainToolsTest, TransferOpensWithTheJob) {
         form.reset();
         gpsPty.ReadAvailable();
     }
+}
+
+// "文字": the trimmed text and a carriage return go to the second device once per recorded
+// cut, and nothing at the positions between cuts.
+TEST_F(MainToolsTest, TextTransferSendsTheTextAtEachCutOnly) {
+    settings.OutMethod = QStringLiteral("文字");
+    settings.OutText = QStringLiteral(" ABCD ");
+    settings.CutMethod = QStringLiteral("手動");
+    TMainForm& f = Open();
+    ASSERT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
+    int cuts = 0;
+    QObject::connect(&f, &TMainForm::CutAdded, [&] { ++cuts; });
+    f.SetLineNameAsker([](const QString& preset) { return std::optional(preset); });
+    f.actSurveyStart->trigger();
+    ASSERT_TRUE(f.Recording());
+
+    int sec = 0;
+    const auto fixShown = [&] {
+        gpsPty.Write(Gga(++sec));
+        test::Spin(150);
+    };
+    fixShown();  // positions before the first cut send nothing
+    fixShown();
+    EXPECT_EQ(outPty.ReadAvailable(), QByteArray());
+    for (int i = 1; i <= 3; ++i) {
+        SCOPED_TRACE(i);
+        f.pnlCut->btnCut->click();
+        gpsPty.Write(Gga(++sec));
+        ASSERT_TRUE(WaitFor([&] { return cuts == i; }));
+        test::Spin(150);
+        EXPECT_EQ(outPty.ReadAvailable(), QByteArray("ABCD\r"));
+        fixShown();  // a position that is not a cut: nothing
+        EXPECT_EQ(outPty.ReadAvailable(), QByteArray());
+    }
+    f.actSurveyStop->trigger();
+    EXPECT_FALSE(f.Recording());
+    fixShown();
+    EXPECT_EQ(outPty.ReadAvailable(), QByteArray());
+}
+
+// The offsets in force at a cut move its X, Y and height and are recorded in its last four
+// fields: the same fix cut without and then with offsets differs by exactly them.
+TEST_F(MainToolsTest, OffsetsAreAppliedToTheNextRecordedCut) {
+    settings.CutMethod = QStringLiteral("手動");
+    TMainForm& f = Open();
+    int cuts = 0;
+    QObject::connect(&f, &TMainForm::CutAdded, [&] { ++cuts; });
+    f.SetLineNameAsker([](const QString& preset) { return std::optional(preset); });
+    const TOffsets offsets[] = {{0, 0, 0, 0}, {1.5, -2.25, 0.75, 0.5}};
+    for (const TOffsets& o : offsets) {
+        f.SetHosei(o);  // between lines, as a calibration leaves them
+        f.actSurveyStart->trigger();
+        ASSERT_TRUE(f.Recording());
+        f.pnlCut->btnCut->click();
+        const int before = cuts;
+        gpsPty.Write(Gga(7));
+        ASSERT_TRUE(WaitFor([&] { return cuts == before + 1; }));
+        f.actSurveyStop->trigger();
+    }
+    QStringList lines;
+    ASSERT_TRUE(ReadCp932Lines(QDir(workDir).filePath("SOKUSEN.DAT"), lines));
+    ASSERT_EQ(lines.size(), 2);
+    const auto fields = [](const QString& line) {
+        QList<double> v;
+        for (const QString& s : line.split(',')) v << s.trimmed().remove('"').toDouble();
+        return v;
+    };
+    const QList<double> plain = fields(lines[0]), moved = fields(lines[1]);
+    ASSERT_EQ(moved.size(), 17) << lines[1].toStdString();
+    const TOffsets& o = offsets[1];
+    EXPECT_NEAR(moved[4] - plain[4], o.X, 0.0015) << lines[1].toStdString();
+    EXPECT_NEAR(moved[5] - plain[5], o.Y, 0.0015);
+    EXPECT_NEAR(moved[6] - plain[6], o.H - o.A, 0.0015);
+    EXPECT_EQ(plain.mid(13), (QList<double>{0, 0, 0, 0}));
+    EXPECT_EQ(moved.mid(13), (QList<double>{o.X, o.Y, o.H, o.A}));
+    EXPECT_TRUE(
+        lines[1].endsWith(QStringLiteral("\",       1.500,      -2.250,    0.750,    0.500")))
+        << lines[1].toStdString();
 }
 
 // F1 and Shift+F1 fill one window; its links work through the main window's actions, show
