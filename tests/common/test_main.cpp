@@ -12,7 +12,14 @@ using TestApplication = QCoreApplication;
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 int main(int argc, char** argv) {
+#if defined(__SANITIZE_ADDRESS__)
+    // Programs the tests start (the real console) report no leaks that system libraries
+    // leave at exit.
+    setenv("LSAN_OPTIONS", "suppressions=" TIDRUN_SOURCE_DIR "/tests/lsan.supp", 0);
+#endif
 #if defined(TIDRUN_TEST_WIDGETS) || defined(TIDRUN_TEST_GUI)
     // Test discovery at build time runs without a display and without CTest's environment.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
