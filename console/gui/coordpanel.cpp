@@ -1,4 +1,5 @@
 #include "console/gui/coordpanel.h"
+#include "console/gui/panellabel.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -8,16 +9,6 @@
 #include "console/mainlogic.h"
 
 namespace tidrun {
-
-namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text = {}) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-}  // namespace
 
 TCoordPanel::TCoordPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pnlBottom"));

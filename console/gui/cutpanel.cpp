@@ -1,4 +1,5 @@
 #include "console/gui/cutpanel.h"
+#include "console/gui/panellabel.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -8,16 +9,6 @@
 #include "console/gui/led.h"
 
 namespace tidrun {
-
-namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-}  // namespace
 
 TCutPanel::TCutPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pnlCut"));

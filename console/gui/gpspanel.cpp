@@ -1,4 +1,5 @@
 #include "console/gui/gpspanel.h"
+#include "console/gui/panellabel.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -7,16 +8,6 @@
 #include "console/gui/led.h"
 
 namespace tidrun {
-
-namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-}  // namespace
 
 TGpsPanel::TGpsPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pnlGPS"));

@@ -1,4 +1,5 @@
 #include "console/gui/guidepanel.h"
+#include "console/gui/panellabel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,16 +12,6 @@
 #include "console/gui/compass.h"
 
 namespace tidrun {
-
-namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-}  // namespace
 
 void FillPointChooser(QComboBox* chooser, const QStringList& names, const QString& remembered) {
     const QSignalBlocker block(chooser);
