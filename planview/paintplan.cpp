@@ -18,20 +18,21 @@ QColor Rgb(TColour c) {
 
 }  // namespace
 
-void TPainterCanvas::LinePen(TColour colour) {
-    if (linePen_ && lineColour_ == colour) return;
-    p_.setPen(QPen(Rgb(colour), 0));
-    linePen_ = true;
-    lineColour_ = colour;
+void TPainterCanvas::FlushLines() {
+    if (lines_.empty()) return;
+    p_.setPen(QPen(Rgb(lineColour_), 0));
+    p_.drawLines(lines_.data(), static_cast<int>(lines_.size()));
+    lines_.clear();
 }
 
 void TPainterCanvas::Line(QPoint a, QPoint b, TColour colour) {
-    LinePen(colour);
-    p_.drawLine(a, b);
+    if (!lines_.empty() && colour != lineColour_) FlushLines();
+    lineColour_ = colour;
+    lines_.emplace_back(a, b);
 }
 
 void TPainterCanvas::Symbol(QPoint p, const TSymbol& s, TColour fill) {
-    linePen_ = false;
+    FlushLines();
     const int hs = s.HSize, vs = s.VSize;
     const int x = p.x(), y = p.y();
     switch (s.Style) {
@@ -70,7 +71,7 @@ void TPainterCanvas::Symbol(QPoint p, const TSymbol& s, TColour fill) {
 
 void TPainterCanvas::Label(QPoint p, const QString& text, const TMarks& marks) {
     if (text.isEmpty()) return;
-    linePen_ = false;
+    FlushLines();
     const QFontMetrics fm(p_.font());
     const int w = fm.horizontalAdvance(text) + 4, h = fm.height() + 2;
     const int top = p.y() - marks.ArrowLength - h;
@@ -87,7 +88,7 @@ void TPainterCanvas::Label(QPoint p, const QString& text, const TMarks& marks) {
 }
 
 void TPainterCanvas::Ellipse(const QRectF& pixels, TColour pen) {
-    linePen_ = false;
+    FlushLines();
     p_.setPen(QPen(Rgb(pen), 0));
     p_.setBrush(Qt::NoBrush);
     p_.drawEllipse(pixels);

@@ -13,12 +13,14 @@
 
 #include <QColor>
 #include <QImage>
+#include <QLine>
 #include <QPainter>
 #include <QRect>
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "planview/chartview.h"
 #include "planview/series.h"
@@ -28,21 +30,25 @@ namespace tidrun {
 class TPlanScene;
 class TMoveObjectSeries;
 
-// The exact canvas: draws through a QPainter (aliased, pens one pixel wide).
+// The exact canvas: draws through a QPainter (aliased, pens one pixel wide). Runs of
+// segments in one colour go to the painter in one call when the colour changes, something
+// else is drawn, or the canvas ends: the same pixels as one call a segment, without the
+// painter's cost per call.
 class TPainterCanvas : public TCanvas {
   public:
     explicit TPainterCanvas(QPainter& painter) : p_(painter) {}
+    ~TPainterCanvas() override { FlushLines(); }
+    TPainterCanvas(const TPainterCanvas&) = delete;
+    TPainterCanvas& operator=(const TPainterCanvas&) = delete;
     void Line(QPoint a, QPoint b, TColour colour) override;
     void Symbol(QPoint p, const TSymbol& symbol, TColour fill) override;
     void Label(QPoint p, const QString& text, const TMarks& marks) override;
     void Ellipse(const QRectF& pixels, TColour pen) override;
 
   private:
-    void LinePen(TColour colour);
+    void FlushLines();
     QPainter& p_;
-    // The colour of the one-pixel pen last set by Line, so that runs of segments in one
-    // colour set it once; anything else that sets a pen clears it.
-    bool linePen_ = false;
+    std::vector<QLine> lines_;  // waiting, all in lineColour_
     TColour lineColour_ = 0;
 };
 

@@ -61,39 +61,33 @@ void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb)
         if (x1 >= cl && x1 <= cr && y1 >= ct && y1 <= cb) bits_[y1 * stride_ + x1] = argb;
         return;
     }
-    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
+    // The pixels QPainter sets for a one-pixel aliased line between the two pixel points,
+    // so that both ways of painting agree: walked along the longer axis from its lower end
+    // (u), the other coordinate (v) in 16.16 fixed point with the slope truncated, started
+    // half a step on when the slope is positive.
+    const bool steep = std::abs(x1 - x0) < std::abs(y1 - y0);
+    int u0 = steep ? y0 : x0, u1 = steep ? y1 : x1, v0 = steep ? x0 : y0, v1 = steep ? x1 : y1;
+    if (u0 > u1) {
+        std::swap(u0, u1);
+        std::swap(v0, v1);
+    }
+    const std::int64_t inc = (std::int64_t(v1 - v0) * 65536) / (u1 - u0);
+    std::int64_t v = std::int64_t(v0) * 65536 + (inc > 0 ? inc - (inc >> 1) : 0);
+    const std::ptrdiff_t stride = stride_;
     if (std::min(x0, x1) >= cl && std::max(x0, x1) <= cr && std::min(y0, y1) >= ct &&
         std::max(y0, y1) <= cb) {
-        // Wholly inside: a fixed-point walk along the longer axis, rounding the other to
-        // the nearest pixel, without a test or branch per pixel.
-        if (dx >= -dy) {
-            const std::int64_t slope = (std::int64_t(y1 - y0) << 16) / dx;
-            std::int64_t yf = (std::int64_t(y0) << 16) + 0x8000;
-            for (int i = 0, x = x0; i <= dx; ++i, x += sx, yf += slope)
-                bits_[std::ptrdiff_t(yf >> 16) * stride_ + x] = argb;
+        // Wholly inside: no test per pixel.
+        if (steep) {
+            std::uint32_t* row = bits_ + std::ptrdiff_t(u0) * stride;
+            for (int u = u0; u <= u1; ++u, row += stride, v += inc) row[v >> 16] = argb;
         } else {
-            const std::int64_t slope = (std::int64_t(x1 - x0) << 16) / -dy;
-            std::int64_t xf = (std::int64_t(x0) << 16) + 0x8000;
-            std::uint32_t* row = bits_ + std::ptrdiff_t(y0) * stride_;
-            const std::ptrdiff_t step = sy * std::ptrdiff_t(stride_);
-            for (int i = 0; i <= -dy; ++i, row += step, xf += slope) row[xf >> 16] = argb;
+            for (int u = u0; u <= u1; ++u, v += inc) bits_[(v >> 16) * stride + u] = argb;
         }
         return;
     }
-    for (;;) {
-        if (x0 >= cl && x0 <= cr && y0 >= ct && y0 <= cb) bits_[y0 * stride_ + x0] = argb;
-        if (x0 == x1 && y0 == y1) break;
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x0 += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y0 += sy;
-        }
+    for (int u = u0; u <= u1; ++u, v += inc) {
+        const int x = steep ? int(v >> 16) : u, y = steep ? u : int(v >> 16);
+        if (x >= cl && x <= cr && y >= ct && y <= cb) bits_[y * stride + x] = argb;
     }
 }
 
@@ -189,6 +183,35 @@ void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
         for (int xx = xa; xx <= xb; ++xx)
             if (src[xx] >> 24) dst[xx] = src[xx];
     }
+}
+
+bool TRasterCanvas::PlotChunk(const int* xs, const int* ys, int n, const QRect& box,
+                              std::uint32_t argb, const Sprite* sprite) {
+    const int x0 = box.left(), x1 = box.right(), y0 = box.top(), y1 = box.bottom();
+    // A point on the window's edge may round to a pixel beyond the plot: point by point.
+    if (x0 < clip_.left() || x1 > clip_.right() || y0 < clip_.top() || y1 > clip_.bottom())
+        return false;
+    std::uint32_t* const bits = bits_;
+    const std::ptrdiff_t stride = stride_;
+    for (int i = 0; i < n; ++i) bits[ys[i] * stride + xs[i]] = argb;
+    if (!sprite) return true;
+    if (pending_ != sprite) {
+        FlushPending();
+        pending_ = sprite;
+    }
+    if (seen_.empty()) {
+        seenWords_ = (width_ + 63) / 64;
+        seen_.assign(static_cast<size_t>(seenWords_) * height_, 0);
+    }
+    std::uint64_t* const seen = seen_.data();
+    const std::ptrdiff_t words = seenWords_;
+    for (int i = 0; i < n; ++i)
+        seen[ys[i] * words + (xs[i] >> 6)] |= std::uint64_t(1) << (xs[i] & 63);
+    seenTop_ = std::min(seenTop_, y0);
+    seenBottom_ = std::max(seenBottom_, y1);
+    seenLeft_ = std::min(seenLeft_, x0 >> 6);
+    seenRight_ = std::max(seenRight_, x1 >> 6);
+    return true;
 }
 
 void TRasterCanvas::FlushPending() {
@@ -295,13 +318,10 @@ void TRasterCanvas::DrawSeries(const TChartSeries& s, const TChartView& view) {
         Flush();
         return;
     }
-    // Outlines, rulers and the guide line are few segments: drawn by the exact painter, so
-    // they are the same pixels as on paper.
+    // Outlines, rulers and the guide line: their segments set the pixels the exact painter
+    // sets.
+    s.Draw(view, *this);
     Flush();
-    WithPainter([&](QPainter& p) {
-        TPainterCanvas c(p);
-        s.Draw(view, c);
-    });
 }
 
 void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView& view) {
@@ -344,6 +364,10 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
     const float hxf = float(hx), vyf = float(vy), hcf = float(hx * oh + hb + 0.5),
                 vcf = float(vy * ov + vb + 0.5);
     const bool mixed = sprite && sprite->signature != s.Colour;
+    // Whole chunks at once: every point's pixel is the end of a segment drawn, so all are
+    // set (a line of one point has no segment: drawn point by point), and symbols in the
+    // line's colour are only marked.
+    const bool bulk = n > 1 && !mixed && (!sprite || sprite->uniform);
     int xs[kc], ys[kc];
     std::uint8_t oc[kc];
     Use(s.Colour);
@@ -372,6 +396,31 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                     xs[j] = static_cast<int>(hx * double(ch.H[j]) + hch) - int(kBias);
                     ys[j] = static_cast<int>(vy * double(ch.V[j]) + vch) - int(kBias);
                 }
+            }
+            // The chunk's pixels, a pixel wider each way than its box for the rounding.
+            const QRect box = QRect(QPoint(pixelX(ch.HMin), pixelY(ch.VMin)),
+                                    QPoint(pixelX(ch.HMax), pixelY(ch.VMax)))
+                                  .normalized()
+                                  .adjusted(-1, -1, 1, 1);
+            if (bulk && PlotChunk(xs + j0, ys + j0, j1 - j0, box, argb, sprite)) {
+                // Points a pixel or less apart are joined by their two pixels, already
+                // set; only longer steps need a line.
+                int lx = xs[j0], ly = ys[j0], j = j0 + 1;
+                if (k0 > first) {
+                    lx = pixelX(store.Y(k0 - 1));
+                    ly = pixelY(store.X(k0 - 1));
+                    plot(lx, ly);
+                    j = j0;
+                }
+                for (; j < j1; ++j) {
+                    const int qx = xs[j], qy = ys[j];
+                    if (static_cast<unsigned>(qx - lx + 1) > 2u ||
+                        static_cast<unsigned>(qy - ly + 1) > 2u)
+                        DrawLine(lx, ly, qx, qy, argb);
+                    lx = qx;
+                    ly = qy;
+                }
+                continue;
             }
             int px = xs[j0], py = ys[j0], j = j0 + 1;
             if (k0 > first) {

@@ -63,6 +63,12 @@ class TRasterCanvas : public TCanvas {
     void Stamp(QPoint p, const Sprite& sprite, bool once = false);
     void FlushPending();
     void FlushQueued();
+    // The pixels of n points of one recorded line, all set in argb, and (sprite not null,
+    // uniform, in the same colour) their symbols marked as Stamp(once) does. False, with
+    // nothing drawn, when a pixel lies outside the clip.
+    // box: holds every pixel.
+    bool PlotChunk(const int* xs, const int* ys, int n, const QRect& box, std::uint32_t argb,
+                   const Sprite* sprite);
     void Use(std::uint64_t signature) {
         if (signature != signature_) {
             signature_ = signature;
