@@ -6,34 +6,33 @@
 
 namespace tidrun {
 
+void TCutStore::Box::Take(double h, double v) {
+    HMin = std::min(HMin, h);
+    HMax = std::max(HMax, h);
+    VMin = std::min(VMin, v);
+    VMax = std::max(VMax, v);
+}
+
 void TCutStore::Append(double x, double y, bool newLine) {
     if (count_ == 0) {
         originH_ = y;
         originV_ = x;
     }
     const int slot = count_ % kChunkCuts;
-    if (slot == 0) {
-        auto chunk = std::make_unique<Chunk>();
-        chunk->HMin = chunk->HMax = y;
-        chunk->VMin = chunk->VMax = x;
-        if (count_ > 0) {  // the segment from the previous chunk's last point
-            const double ph = Y(count_ - 1), pv = X(count_ - 1);
-            chunk->HMin = std::min(chunk->HMin, ph);
-            chunk->HMax = std::max(chunk->HMax, ph);
-            chunk->VMin = std::min(chunk->VMin, pv);
-            chunk->VMax = std::max(chunk->VMax, pv);
-        }
-        chunks_.push_back(std::move(chunk));
-    }
+    if (slot == 0) chunks_.push_back(std::make_unique<Chunk>());
     Chunk& c = *chunks_.back();
     c.H[slot] = static_cast<float>(y - originH_);
     c.V[slot] = static_cast<float>(x - originV_);
-    // The box holds the stored (rounded) values, so culling agrees with what is drawn.
+    // Boxes hold the stored (rounded) values, so culling agrees with what is drawn.
     const double h = originH_ + c.H[slot], v = originV_ + c.V[slot];
-    c.HMin = std::min(c.HMin, h);
-    c.HMax = std::max(c.HMax, h);
-    c.VMin = std::min(c.VMin, v);
-    c.VMax = std::max(c.VMax, v);
+    Box& part = c.Part[slot / kPartCuts];
+    if (slot % kPartCuts == 0) {
+        part = {h, h, v, v};
+        if (count_ > 0) part.Take(Y(count_ - 1), X(count_ - 1));  // the segment leading in
+        if (slot == 0) c.All = part;
+    }
+    part.Take(h, v);
+    c.All.Take(h, v);
     if (newLine || count_ == 0) lineStarts_.push_back(count_);
     ++count_;
     ++revision_;

@@ -15,14 +15,24 @@ class TSokusenColl;
 class TCutStore {
   public:
     static constexpr int kChunkCuts = 256;
+    // Each chunk also has a box for each of its parts of kPartCuts cuts, so that a chunk
+    // lying partly in a window is culled finer.
+    static constexpr int kPartCuts = 32;
+    static constexpr int kParts = kChunkCuts / kPartCuts;
+
+    // A world box: of some points and of the point before the first of them, so that the
+    // segment leading in is inside the box too.
+    struct Box {
+        double HMin, HMax, VMin, VMax;
+        void Take(double h, double v);
+    };
 
     struct Chunk {
         // Offsets from the store's origin: h = easting (Y), v = northing (X).
         float H[kChunkCuts];
         float V[kChunkCuts];
-        // World box of the chunk's points and of the point before its first one, so that
-        // the segment leading into the chunk is inside the box too.
-        double HMin, HMax, VMin, VMax;
+        Box All;
+        Box Part[kParts];
     };
 
     // Appends one cut. newLine: the cut starts a run of a new line name.

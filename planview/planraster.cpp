@@ -71,7 +71,10 @@ void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb)
         std::swap(u0, u1);
         std::swap(v0, v1);
     }
-    const std::int64_t inc = (std::int64_t(v1 - v0) * 65536) / (u1 - u0);
+    // Within an image the division fits in 32 bits, which is much quicker.
+    const std::int64_t inc =
+        std::abs(v1 - v0) < 32768 ? ((v1 - v0) * 65536) / (u1 - u0)
+                                  : (std::int64_t(v1 - v0) * 65536) / (u1 - u0);
     std::int64_t v = std::int64_t(v0) * 65536 + (inc > 0 ? inc - (inc >> 1) : 0);
     const std::ptrdiff_t stride = stride_;
     if (std::min(x0, x1) >= cl && std::max(x0, x1) <= cr && std::min(y0, y1) >= ct &&
@@ -100,8 +103,14 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
     const bool single = SingleColour(s.Style);
     const auto key = std::make_tuple(static_cast<int>(s.Style), s.HSize, s.VSize,
                                      single ? TColour(0) : s.Pen, fill);
+    // Points of one series mostly share a symbol: the last one found is tried first.
+    if (lastSprite_ && lastKey_ == key) return *lastSprite_;
     auto it = sprites_.find(key);
-    if (it != sprites_.end()) return it->second;
+    if (it != sprites_.end()) {
+        lastKey_ = key;
+        lastSprite_ = &it->second;
+        return it->second;
+    }
     // Drawn once by the exact painter, so stamps match it pixel for pixel.
     const int r = std::max(s.HSize, s.VSize) + 2;
     QImage img(2 * r + 1, 2 * r + 1, QImage::Format_ARGB32_Premultiplied);
@@ -142,7 +151,9 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
     sp.signature = single ? fill
                           : (std::uint64_t(1) << 40) ^ (std::uint64_t(sprites_.size()) << 48) ^
                                 (std::uint64_t(fill) << 1);
-    return sprites_.emplace(key, std::move(sp)).first->second;
+    lastKey_ = key;
+    lastSprite_ = &sprites_.emplace(key, std::move(sp)).first->second;
+    return *lastSprite_;
 }
 
 void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
@@ -195,6 +206,20 @@ bool TRasterCanvas::PlotChunk(const int* xs, const int* ys, int n, const QRect& 
     const std::ptrdiff_t stride = stride_;
     for (int i = 0; i < n; ++i) bits[ys[i] * stride + xs[i]] = argb;
     if (!sprite) return true;
+    // Symbols far apart (a zoomed view) are stamped straight away when they all fall
+    // inside; many to a pixel are marked and drawn once each.
+    const bool sparse = 2 * n < box.width() + box.height();
+    if (sparse && x0 + sprite->dx0 >= clip_.left() && x1 + sprite->dx1 <= clip_.right() &&
+        y0 + sprite->dy0 >= clip_.top() && y1 + sprite->dy1 <= clip_.bottom()) {
+        const std::ptrdiff_t* off = sprite->dotOffset.data();
+        const std::size_t dots = sprite->dotOffset.size();
+        const std::uint32_t colour = sprite->dotColour.front();
+        for (int i = 0; i < n; ++i) {
+            std::uint32_t* centre = bits + ys[i] * stride + xs[i];
+            for (std::size_t d = 0; d < dots; ++d) centre[off[d]] = colour;
+        }
+        return true;
+    }
     if (pending_ != sprite) {
         FlushPending();
         pending_ = sprite;
@@ -371,130 +396,161 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
     int xs[kc], ys[kc];
     std::uint8_t oc[kc];
     Use(s.Colour);
+    auto outside = [&](const TCutStore::Box& b) {
+        return b.HMax < w.HMin || b.HMin > w.HMax || b.VMax < w.VMin || b.VMin > w.VMax;
+    };
+    auto within = [&](const TCutStore::Box& b) {
+        return b.HMin >= w.HMin && b.HMax <= w.HMax && b.VMin >= w.VMin && b.VMax <= w.VMax;
+    };
+    // Runs of the line's records to draw from one chunk, each with its box.
+    struct Run {
+        int k0, k1;
+        const TCutStore::Box* box;
+        bool inside;
+    };
     for (int c = first / kc; c * kc < end; ++c) {
         const TCutStore::Chunk& ch = store.ChunkAt(c);
-        if (ch.HMax < w.HMin || ch.HMin > w.HMax || ch.VMax < w.VMin || ch.VMin > w.VMax) continue;
-        const bool inside =
-            ch.HMin >= w.HMin && ch.HMax <= w.HMax && ch.VMin >= w.VMin && ch.VMax <= w.VMax;
-        const int k0 = std::max(first, c * kc), k1 = std::min(end, (c + 1) * kc);
-        if (inside) {
-            // Every point of the chunk and the one before it lie in the window: all pixels
-            // first, in a loop without branches, then one segment and symbol per change of
-            // pixel.
-            const int j0 = k0 - c * kc, j1 = k1 - c * kc;
-            const double reach =
-                std::max({std::abs(hx) * std::max(std::abs(ch.HMin - oh), std::abs(ch.HMax - oh)),
-                          std::abs(vy) * std::max(std::abs(ch.VMin - ov), std::abs(ch.VMax - ov)),
-                          std::abs(hx * oh + hb), std::abs(vy * ov + vb)});
-            if (reach < kFloatReach) {
-                for (int j = j0; j < j1; ++j) {
-                    xs[j] = static_cast<int>(hxf * ch.H[j] + hcf);
-                    ys[j] = static_cast<int>(vyf * ch.V[j] + vcf);
-                }
-            } else {
-                for (int j = j0; j < j1; ++j) {
-                    xs[j] = static_cast<int>(hx * double(ch.H[j]) + hch) - int(kBias);
-                    ys[j] = static_cast<int>(vy * double(ch.V[j]) + vch) - int(kBias);
-                }
+        if (outside(ch.All)) continue;
+        Run runs[TCutStore::kParts];
+        int nRuns = 0;
+        if (within(ch.All)) {
+            runs[nRuns++] = {std::max(first, c * kc), std::min(end, (c + 1) * kc), &ch.All, true};
+        } else {  // partly inside: by parts
+            constexpr int kp = TCutStore::kPartCuts;
+            for (int q = 0; q < TCutStore::kParts; ++q) {
+                const int k0 = std::max(first, c * kc + q * kp),
+                          k1 = std::min(end, c * kc + (q + 1) * kp);
+                if (k0 >= k1 || outside(ch.Part[q])) continue;
+                const bool in = within(ch.Part[q]);
+                // Neighbouring parts partly inside make one run.
+                if (nRuns > 0 && !in && !runs[nRuns - 1].inside && runs[nRuns - 1].k1 == k0)
+                    runs[nRuns - 1].k1 = k1;
+                else
+                    runs[nRuns++] = {k0, k1, &ch.Part[q], in};
             }
-            // The chunk's pixels, a pixel wider each way than its box for the rounding.
-            const QRect box = QRect(QPoint(pixelX(ch.HMin), pixelY(ch.VMin)),
-                                    QPoint(pixelX(ch.HMax), pixelY(ch.VMax)))
-                                  .normalized()
-                                  .adjusted(-1, -1, 1, 1);
-            if (bulk && PlotChunk(xs + j0, ys + j0, j1 - j0, box, argb, sprite)) {
-                // Points a pixel or less apart are joined by their two pixels, already
-                // set; only longer steps need a line.
-                int lx = xs[j0], ly = ys[j0], j = j0 + 1;
+        }
+        for (int r = 0; r < nRuns; ++r) {
+            const int k0 = runs[r].k0, k1 = runs[r].k1;
+            const TCutStore::Box& bx = *runs[r].box;
+            if (runs[r].inside) {
+                // Every point of the chunk and the one before it lie in the window: all pixels
+                // first, in a loop without branches, then one segment and symbol per change of
+                // pixel.
+                const int j0 = k0 - c * kc, j1 = k1 - c * kc;
+                const double reach = std::max(
+                    {std::abs(hx) * std::max(std::abs(bx.HMin - oh), std::abs(bx.HMax - oh)),
+                     std::abs(vy) * std::max(std::abs(bx.VMin - ov), std::abs(bx.VMax - ov)),
+                     std::abs(hx * oh + hb), std::abs(vy * ov + vb)});
+                if (reach < kFloatReach) {
+                    for (int j = j0; j < j1; ++j) {
+                        xs[j] = static_cast<int>(hxf * ch.H[j] + hcf);
+                        ys[j] = static_cast<int>(vyf * ch.V[j] + vcf);
+                    }
+                } else {
+                    for (int j = j0; j < j1; ++j) {
+                        xs[j] = static_cast<int>(hx * double(ch.H[j]) + hch) - int(kBias);
+                        ys[j] = static_cast<int>(vy * double(ch.V[j]) + vch) - int(kBias);
+                    }
+                }
+                // The chunk's pixels, a pixel wider each way than its box for the rounding.
+                const QRect box = QRect(QPoint(pixelX(bx.HMin), pixelY(bx.VMin)),
+                                        QPoint(pixelX(bx.HMax), pixelY(bx.VMax)))
+                                      .normalized()
+                                      .adjusted(-1, -1, 1, 1);
+                if (bulk && PlotChunk(xs + j0, ys + j0, j1 - j0, box, argb, sprite)) {
+                    // Points a pixel or less apart are joined by their two pixels, already
+                    // set; only longer steps need a line.
+                    int lx = xs[j0], ly = ys[j0], j = j0 + 1;
+                    if (k0 > first) {
+                        lx = pixelX(store.Y(k0 - 1));
+                        ly = pixelY(store.X(k0 - 1));
+                        plot(lx, ly);
+                        j = j0;
+                    }
+                    for (; j < j1; ++j) {
+                        const int qx = xs[j], qy = ys[j];
+                        if (static_cast<unsigned>(qx - lx + 1) > 2u ||
+                            static_cast<unsigned>(qy - ly + 1) > 2u)
+                            DrawLine(lx, ly, qx, qy, argb);
+                        lx = qx;
+                        ly = qy;
+                    }
+                    continue;
+                }
+                int px = xs[j0], py = ys[j0], j = j0 + 1;
                 if (k0 > first) {
-                    lx = pixelX(store.Y(k0 - 1));
-                    ly = pixelY(store.X(k0 - 1));
-                    plot(lx, ly);
+                    px = pixelX(store.Y(k0 - 1));
+                    py = pixelY(store.X(k0 - 1));
                     j = j0;
+                } else if (sprite) {
+                    Stamp(QPoint(px, py), *sprite, true);
                 }
                 for (; j < j1; ++j) {
                     const int qx = xs[j], qy = ys[j];
-                    if (static_cast<unsigned>(qx - lx + 1) > 2u ||
-                        static_cast<unsigned>(qy - ly + 1) > 2u)
-                        DrawLine(lx, ly, qx, qy, argb);
-                    lx = qx;
-                    ly = qy;
+                    if (qx == px && qy == py) continue;  // same pixel, same symbol
+                    if (mixed) Use(s.Colour);
+                    if (static_cast<unsigned>(qx - px + 1) <= 2u &&
+                        static_cast<unsigned>(qy - py + 1) <= 2u) {
+                        plot(px, py);
+                        plot(qx, qy);
+                    } else {
+                        DrawLine(px, py, qx, qy, argb);
+                    }
+                    if (sprite) Stamp(QPoint(qx, qy), *sprite, true);
+                    px = qx;
+                    py = qy;
                 }
                 continue;
             }
-            int px = xs[j0], py = ys[j0], j = j0 + 1;
+            // Partly inside: segments with both ends inside need no clipping, segments wholly
+            // beyond one side are skipped, the rest are clipped.
+            // Where each point lies first, in a loop without branches; runs of points beyond
+            // one side then cost a test each.
+            const int j0 = k0 - c * kc, j1 = k1 - c * kc;
+            for (int j = j0; j < j1; ++j) {
+                const double h = oh + double(ch.H[j]), v = ov + double(ch.V[j]);
+                oc[j] = static_cast<std::uint8_t>((h < w.HMin) | (h > w.HMax) << 1 |
+                                                  (v < w.VMin) << 2 | (v > w.VMax) << 3);
+            }
+            int o0 = 0, x0 = 0, y0 = 0;  // x0, y0: the pixel of the previous point when inside
             if (k0 > first) {
-                px = pixelX(store.Y(k0 - 1));
-                py = pixelY(store.X(k0 - 1));
-                j = j0;
-            } else if (sprite) {
-                Stamp(QPoint(px, py), *sprite, true);
-            }
-            for (; j < j1; ++j) {
-                const int qx = xs[j], qy = ys[j];
-                if (qx == px && qy == py) continue;  // same pixel, same symbol
-                if (mixed) Use(s.Colour);
-                if (static_cast<unsigned>(qx - px + 1) <= 2u &&
-                    static_cast<unsigned>(qy - py + 1) <= 2u) {
-                    plot(px, py);
-                    plot(qx, qy);
-                } else {
-                    DrawLine(px, py, qx, qy, argb);
+                o0 = outcode(store.Y(k0 - 1), store.X(k0 - 1));
+                if (o0 == 0) {
+                    x0 = pixelX(store.Y(k0 - 1));
+                    y0 = pixelY(store.X(k0 - 1));
                 }
-                if (sprite) Stamp(QPoint(qx, qy), *sprite, true);
-                px = qx;
-                py = qy;
             }
-            continue;
-        }
-        // Partly inside: segments with both ends inside need no clipping, segments wholly
-        // beyond one side are skipped, the rest are clipped.
-        // Where each point lies first, in a loop without branches; runs of points beyond
-        // one side then cost a test each.
-        const int j0 = k0 - c * kc, j1 = k1 - c * kc;
-        for (int j = j0; j < j1; ++j) {
-            const double h = oh + double(ch.H[j]), v = ov + double(ch.V[j]);
-            oc[j] = static_cast<std::uint8_t>((h < w.HMin) | (h > w.HMax) << 1 | (v < w.VMin) << 2 |
-                                              (v > w.VMax) << 3);
-        }
-        int o0 = 0, x0 = 0, y0 = 0;  // x0, y0: the pixel of the previous point when inside
-        if (k0 > first) {
-            o0 = outcode(store.Y(k0 - 1), store.X(k0 - 1));
-            if (o0 == 0) {
-                x0 = pixelX(store.Y(k0 - 1));
-                y0 = pixelY(store.X(k0 - 1));
-            }
-        }
-        for (int k = k0; k < k1; ++k) {
-            const int j = k - c * kc;
-            const int o1 = oc[j];
-            if (o0 & o1) {  // both beyond one side: nothing of the segment is seen
-                o0 = o1;
-                continue;
-            }
-            const double h1 = oh + double(ch.H[j]), v1 = ov + double(ch.V[j]);
-            int x1 = 0, y1 = 0;
-            if (o1 == 0) {
-                x1 = pixelX(h1);
-                y1 = pixelY(v1);
-            }
-            if (k > first) {
-                Use(s.Colour);
-                if ((o0 | o1) == 0) {
-                    if (x0 != x1 || y0 != y1) DrawLine(x0, y0, x1, y1, argb);
-                } else {
-                    double ch0 = store.Y(k - 1), cv0 = store.X(k - 1), ch1 = h1, cv1 = v1;
-                    if (ClipSegment(ch0, cv0, ch1, cv1, w)) {
-                        const QPoint p0 = view.ToPixelRounded(ch0, cv0),
-                                     p1 = view.ToPixelRounded(ch1, cv1);
-                        if (p0 != p1) DrawLine(p0.x(), p0.y(), p1.x(), p1.y(), argb);
+            for (int k = k0; k < k1; ++k) {
+                const int j = k - c * kc;
+                const int o1 = oc[j];
+                if (o0 & o1) {  // both beyond one side: nothing of the segment is seen
+                    o0 = o1;
+                    continue;
+                }
+                const double h1 = oh + double(ch.H[j]), v1 = ov + double(ch.V[j]);
+                int x1 = 0, y1 = 0;
+                if (o1 == 0) {
+                    x1 = pixelX(h1);
+                    y1 = pixelY(v1);
+                }
+                if (k > first) {
+                    Use(s.Colour);
+                    if ((o0 | o1) == 0) {
+                        if (x0 != x1 || y0 != y1) DrawLine(x0, y0, x1, y1, argb);
+                    } else {
+                        double ch0 = store.Y(k - 1), cv0 = store.X(k - 1), ch1 = h1, cv1 = v1;
+                        if (ClipSegment(ch0, cv0, ch1, cv1, w)) {
+                            const QPoint p0 = view.ToPixelRounded(ch0, cv0),
+                                         p1 = view.ToPixelRounded(ch1, cv1);
+                            if (p0 != p1) DrawLine(p0.x(), p0.y(), p1.x(), p1.y(), argb);
+                        }
                     }
                 }
+                if (sprite && o1 == 0) Stamp(QPoint(x1, y1), *sprite, true);
+                o0 = o1;
+                x0 = x1;
+                y0 = y1;
             }
-            if (sprite && o1 == 0) Stamp(QPoint(x1, y1), *sprite, true);
-            o0 = o1;
-            x0 = x1;
-            y0 = y1;
         }
     }
     if (s.Marks.Visible) {

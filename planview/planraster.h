@@ -98,7 +98,10 @@ class TRasterCanvas : public TCanvas {
     int seenTop_ = 1 << 30, seenBottom_ = -1, seenLeft_ = 1 << 30, seenRight_ = -1;
     const Sprite* pending_ = nullptr;
     std::uint64_t signature_ = 0;
-    std::map<std::tuple<int, int, int, TColour, TColour>, Sprite> sprites_;
+    using SpriteKey = std::tuple<int, int, int, TColour, TColour>;
+    std::map<SpriteKey, Sprite> sprites_;  // a map: its elements stay where they are
+    SpriteKey lastKey_;
+    const Sprite* lastSprite_ = nullptr;
     struct Queued {
         bool ellipse;
         QPoint p;
