@@ -23,6 +23,35 @@ bool SingleColour(TSymbolStyle s) {
     return s == TSymbolStyle::Cross || s == TSymbolStyle::DiagCross;
 }
 
+// Steps of a zoomed recorded line are a few pixels long: their slopes come from a table.
+constexpr int kShort = 16;
+struct SlopeTable {
+    // inc[du][dv + kShort]: (dv << 16) / du truncated, as DrawLine works it out.
+    int inc[kShort + 1][2 * kShort + 1] = {};
+    constexpr SlopeTable() {
+        for (int du = 1; du <= kShort; ++du)
+            for (int dv = -kShort; dv <= kShort; ++dv) inc[du][dv + kShort] = dv * 65536 / du;
+    }
+};
+constexpr SlopeTable kSlopes;
+
+// DrawLine for ends at most kShort apart, every pixel known to lie inside the image.
+inline void ShortLine(std::uint32_t* bits, std::ptrdiff_t stride, int x0, int y0, int x1, int y1,
+                      std::uint32_t argb) {
+    const bool steep = std::abs(x1 - x0) < std::abs(y1 - y0);
+    int u0 = steep ? y0 : x0, u1 = steep ? y1 : x1, v0 = steep ? x0 : y0, v1 = steep ? x1 : y1;
+    if (u0 > u1) {
+        std::swap(u0, u1);
+        std::swap(v0, v1);
+    }
+    const int inc = kSlopes.inc[u1 - u0][v1 - v0 + kShort];
+    int v = v0 * 65536 + (inc > 0 ? inc - (inc >> 1) : 0);
+    if (steep)
+        for (int u = u0; u <= u1; ++u, v += inc) bits[u * stride + (v >> 16)] = argb;
+    else
+        for (int u = u0; u <= u1; ++u, v += inc) bits[(v >> 16) * stride + u] = argb;
+}
+
 }  // namespace
 
 TRasterCanvas::TRasterCanvas(QImage& image, const QRect& clip, const QFont& font, QPainter* painter)
@@ -72,9 +101,9 @@ void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb)
         std::swap(v0, v1);
     }
     // Within an image the division fits in 32 bits, which is much quicker.
-    const std::int64_t inc =
-        std::abs(v1 - v0) < 32768 ? ((v1 - v0) * 65536) / (u1 - u0)
-                                  : (std::int64_t(v1 - v0) * 65536) / (u1 - u0);
+    const std::int64_t inc = std::abs(v1 - v0) < 32768
+                                 ? ((v1 - v0) * 65536) / (u1 - u0)
+                                 : (std::int64_t(v1 - v0) * 65536) / (u1 - u0);
     std::int64_t v = std::int64_t(v0) * 65536 + (inc > 0 ? inc - (inc >> 1) : 0);
     const std::ptrdiff_t stride = stride_;
     if (std::min(x0, x1) >= cl && std::max(x0, x1) <= cr && std::min(y0, y1) >= ct &&
@@ -405,16 +434,23 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
     // Runs of the line's records to draw from one chunk, each with its box.
     struct Run {
         int k0, k1;
-        const TCutStore::Box* box;
+        TCutStore::Box box;
         bool inside;
     };
     for (int c = first / kc; c * kc < end; ++c) {
         const TCutStore::Chunk& ch = store.ChunkAt(c);
+        if (c + 1 < store.ChunkCount()) {  // the next chunk is read while this one is drawn
+            const TCutStore::Chunk& next = store.ChunkAt(c + 1);
+            for (int k = 0; k < kc; k += 64 / sizeof(float)) {
+                __builtin_prefetch(next.H + k);
+                __builtin_prefetch(next.V + k);
+            }
+        }
         if (outside(ch.All)) continue;
         Run runs[TCutStore::kParts];
         int nRuns = 0;
         if (within(ch.All)) {
-            runs[nRuns++] = {std::max(first, c * kc), std::min(end, (c + 1) * kc), &ch.All, true};
+            runs[nRuns++] = {std::max(first, c * kc), std::min(end, (c + 1) * kc), ch.All, true};
         } else {  // partly inside: by parts
             constexpr int kp = TCutStore::kPartCuts;
             for (int q = 0; q < TCutStore::kParts; ++q) {
@@ -422,16 +458,21 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                           k1 = std::min(end, c * kc + (q + 1) * kp);
                 if (k0 >= k1 || outside(ch.Part[q])) continue;
                 const bool in = within(ch.Part[q]);
-                // Neighbouring parts partly inside make one run.
-                if (nRuns > 0 && !in && !runs[nRuns - 1].inside && runs[nRuns - 1].k1 == k0)
-                    runs[nRuns - 1].k1 = k1;
-                else
-                    runs[nRuns++] = {k0, k1, &ch.Part[q], in};
+                // Neighbouring parts alike make one run.
+                const TCutStore::Box& b = ch.Part[q];
+                if (nRuns > 0 && runs[nRuns - 1].inside == in && runs[nRuns - 1].k1 == k0) {
+                    Run& r = runs[nRuns - 1];
+                    r.k1 = k1;
+                    r.box.Take(b.HMin, b.VMin);
+                    r.box.Take(b.HMax, b.VMax);
+                } else {
+                    runs[nRuns++] = {k0, k1, b, in};
+                }
             }
         }
         for (int r = 0; r < nRuns; ++r) {
             const int k0 = runs[r].k0, k1 = runs[r].k1;
-            const TCutStore::Box& bx = *runs[r].box;
+            const TCutStore::Box& bx = runs[r].box;
             if (runs[r].inside) {
                 // Every point of the chunk and the one before it lie in the window: all pixels
                 // first, in a loop without branches, then one segment and symbol per change of
@@ -470,8 +511,12 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                     for (; j < j1; ++j) {
                         const int qx = xs[j], qy = ys[j];
                         if (static_cast<unsigned>(qx - lx + 1) > 2u ||
-                            static_cast<unsigned>(qy - ly + 1) > 2u)
-                            DrawLine(lx, ly, qx, qy, argb);
+                            static_cast<unsigned>(qy - ly + 1) > 2u) {
+                            if (std::abs(qx - lx) <= kShort && std::abs(qy - ly) <= kShort)
+                                ShortLine(bits_, stride_, lx, ly, qx, qy, argb);
+                            else
+                                DrawLine(lx, ly, qx, qy, argb);
+                        }
                         lx = qx;
                         ly = qy;
                     }
@@ -506,6 +551,9 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
             // beyond one side are skipped, the rest are clipped.
             // Where each point lies first, in a loop without branches; runs of points beyond
             // one side then cost a test each.
+            // Symbols far apart on the screen are stamped straight away.
+            const bool sparse = 2 * (k1 - k0) < std::abs(hx) * (bx.HMax - bx.HMin) +
+                                                    std::abs(vy) * (bx.VMax - bx.VMin);
             const int j0 = k0 - c * kc, j1 = k1 - c * kc;
             for (int j = j0; j < j1; ++j) {
                 const double h = oh + double(ch.H[j]), v = ov + double(ch.V[j]);
@@ -536,7 +584,14 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 if (k > first) {
                     Use(s.Colour);
                     if ((o0 | o1) == 0) {
-                        if (x0 != x1 || y0 != y1) DrawLine(x0, y0, x1, y1, argb);
+                        const bool in = static_cast<unsigned>(x0 - cl) < cw &&
+                                        static_cast<unsigned>(y0 - ct) < chh &&
+                                        static_cast<unsigned>(x1 - cl) < cw &&
+                                        static_cast<unsigned>(y1 - ct) < chh;
+                        if (in && std::abs(x1 - x0) <= kShort && std::abs(y1 - y0) <= kShort)
+                            ShortLine(bits_, stride_, x0, y0, x1, y1, argb);
+                        else if (x0 != x1 || y0 != y1)
+                            DrawLine(x0, y0, x1, y1, argb);
                     } else {
                         double ch0 = store.Y(k - 1), cv0 = store.X(k - 1), ch1 = h1, cv1 = v1;
                         if (ClipSegment(ch0, cv0, ch1, cv1, w)) {
@@ -546,7 +601,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                         }
                     }
                 }
-                if (sprite && o1 == 0) Stamp(QPoint(x1, y1), *sprite, true);
+                if (sprite && o1 == 0) Stamp(QPoint(x1, y1), *sprite, !sparse);
                 o0 = o1;
                 x0 = x1;
                 y0 = y1;
