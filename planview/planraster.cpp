@@ -52,6 +52,19 @@ inline void ShortLine(std::uint32_t* bits, std::ptrdiff_t stride, int x0, int y0
         for (int u = u0; u <= u1; ++u, v += inc) bits[(v >> 16) * stride + u] = argb;
 }
 
+// A one-colour sprite (offsets of its pixels from the centre) stamped at n centres whose
+// pixels all fall inside the image; N known here keeps the offsets in registers.
+template <int N>
+void StampEach(std::uint32_t* bits, std::ptrdiff_t stride, const int* xs, const int* ys, int n,
+               const std::ptrdiff_t* offsets, std::uint32_t colour) {
+    std::ptrdiff_t off[N];
+    std::copy_n(offsets, N, off);
+    for (int i = 0; i < n; ++i) {
+        std::uint32_t* centre = bits + ys[i] * stride + xs[i];
+        for (int d = 0; d < N; ++d) centre[off[d]] = colour;
+    }
+}
+
 }  // namespace
 
 TRasterCanvas::TRasterCanvas(QImage& image, const QRect& clip, const QFont& font, QPainter* painter)
@@ -198,6 +211,7 @@ void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
             seen_.assign(static_cast<size_t>(seenWords_) * height_, 0);
         }
         seen_[static_cast<size_t>(y) * seenWords_ + (x >> 6)] |= std::uint64_t(1) << (x & 63);
+        ++seenCount_;
         seenTop_ = std::min(seenTop_, y);
         seenBottom_ = std::max(seenBottom_, y);
         seenLeft_ = std::min(seenLeft_, x >> 6);
@@ -243,9 +257,18 @@ bool TRasterCanvas::PlotChunk(const int* xs, const int* ys, int n, const QRect& 
         const std::ptrdiff_t* off = sprite->dotOffset.data();
         const std::size_t dots = sprite->dotOffset.size();
         const std::uint32_t colour = sprite->dotColour.front();
-        for (int i = 0; i < n; ++i) {
-            std::uint32_t* centre = bits + ys[i] * stride + xs[i];
-            for (std::size_t d = 0; d < dots; ++d) centre[off[d]] = colour;
+        switch (dots) {
+            case 5:  // diagonal cross 3 x 3
+                StampEach<5>(bits, stride, xs, ys, n, off, colour);
+                break;
+            case 13:  // diagonal cross 7 x 7, the recorded lines' symbol
+                StampEach<13>(bits, stride, xs, ys, n, off, colour);
+                break;
+            default:
+                for (int i = 0; i < n; ++i) {
+                    std::uint32_t* centre = bits + ys[i] * stride + xs[i];
+                    for (std::size_t d = 0; d < dots; ++d) centre[off[d]] = colour;
+                }
         }
         return true;
     }
@@ -261,6 +284,7 @@ bool TRasterCanvas::PlotChunk(const int* xs, const int* ys, int n, const QRect& 
     const std::ptrdiff_t words = seenWords_;
     for (int i = 0; i < n; ++i)
         seen[ys[i] * words + (xs[i] >> 6)] |= std::uint64_t(1) << (xs[i] & 63);
+    seenCount_ += n;
     seenTop_ = std::min(seenTop_, y0);
     seenBottom_ = std::max(seenBottom_, y1);
     seenLeft_ = std::min(seenLeft_, x0 >> 6);
@@ -274,6 +298,27 @@ void TRasterCanvas::FlushPending() {
     pending_ = nullptr;
     if (seenTop_ > seenBottom_) return;
     const int words = seenWords_;
+    const std::int64_t scanned =
+        std::int64_t(seenBottom_ - seenTop_ + 1) * (seenRight_ - seenLeft_ + 1);
+    if (seenCount_ < scanned) {
+        // Few marks over the rows they span: each one stamped, clipped pixel by pixel.
+        const std::uint32_t colour = sp.dotColour.front();
+        for (int y = seenTop_; y <= seenBottom_; ++y)
+            for (int w = seenLeft_; w <= seenRight_; ++w) {
+                std::uint64_t& word = seen_[std::size_t(y) * words + w];
+                for (std::uint64_t m = word; m; m &= m - 1) {
+                    const int x = w * 64 + std::countr_zero(m);
+                    for (const auto& [dx, dy] : sp.dotXY)
+                        if (clip_.contains(x + dx, y + dy))
+                            bits_[std::ptrdiff_t(y + dy) * stride_ + x + dx] = colour;
+                }
+                word = 0;
+            }
+        seenTop_ = seenLeft_ = 1 << 30;
+        seenBottom_ = seenRight_ = -1;
+        seenCount_ = 0;
+        return;
+    }
     // Words that can hold covered pixels: those of marked centres and their neighbours.
     const int wa = std::max(seenLeft_ - 1, std::max(clip_.left() >> 6, 0)),
               wb = std::min(seenRight_ + 1, std::min(clip_.right() >> 6, words - 1));
@@ -325,6 +370,7 @@ void TRasterCanvas::FlushPending() {
                   seen_.begin() + std::ptrdiff_t(y) * words + seenRight_ + 1, 0);
     seenTop_ = seenLeft_ = 1 << 30;
     seenBottom_ = seenRight_ = -1;
+    seenCount_ = 0;
 }
 
 void TRasterCanvas::Symbol(QPoint p, const TSymbol& symbol, TColour fill) {
@@ -501,25 +547,29 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 if (bulk && PlotChunk(xs + j0, ys + j0, j1 - j0, box, argb, sprite)) {
                     // Points a pixel or less apart are joined by their two pixels, already
                     // set; only longer steps need a line.
-                    int lx = xs[j0], ly = ys[j0], j = j0 + 1;
-                    if (k0 > first) {
-                        lx = pixelX(store.Y(k0 - 1));
-                        ly = pixelY(store.X(k0 - 1));
+                    auto longStep = [](int ax, int ay, int bx, int by) {
+                        return (static_cast<unsigned>(bx - ax + 1) > 2u) |
+                               (static_cast<unsigned>(by - ay + 1) > 2u);
+                    };
+                    auto step = [&](int ax, int ay, int bx, int by) {
+                        if (std::abs(bx - ax) <= kShort && std::abs(by - ay) <= kShort)
+                            ShortLine(bits_, stride_, ax, ay, bx, by, argb);
+                        else
+                            DrawLine(ax, ay, bx, by, argb);
+                    };
+                    if (k0 > first) {  // the step from the run before
+                        const int lx = pixelX(store.Y(k0 - 1)), ly = pixelY(store.X(k0 - 1));
                         plot(lx, ly);
-                        j = j0;
+                        if (longStep(lx, ly, xs[j0], ys[j0])) step(lx, ly, xs[j0], ys[j0]);
                     }
-                    for (; j < j1; ++j) {
-                        const int qx = xs[j], qy = ys[j];
-                        if (static_cast<unsigned>(qx - lx + 1) > 2u ||
-                            static_cast<unsigned>(qy - ly + 1) > 2u) {
-                            if (std::abs(qx - lx) <= kShort && std::abs(qy - ly) <= kShort)
-                                ShortLine(bits_, stride_, lx, ly, qx, qy, argb);
-                            else
-                                DrawLine(lx, ly, qx, qy, argb);
-                        }
-                        lx = qx;
-                        ly = qy;
-                    }
+                    // Seen from afar most runs have no longer step: found without a branch.
+                    unsigned far = 0;
+                    for (int j = j0 + 1; j < j1; ++j)
+                        far |= longStep(xs[j - 1], ys[j - 1], xs[j], ys[j]);
+                    if (far)
+                        for (int j = j0 + 1; j < j1; ++j)
+                            if (longStep(xs[j - 1], ys[j - 1], xs[j], ys[j]))
+                                step(xs[j - 1], ys[j - 1], xs[j], ys[j]);
                     continue;
                 }
                 int px = xs[j0], py = ys[j0], j = j0 + 1;

@@ -96,6 +96,7 @@ class TRasterCanvas : public TCanvas {
     std::vector<std::uint64_t> row_;
     int seenWords_ = 0;
     int seenTop_ = 1 << 30, seenBottom_ = -1, seenLeft_ = 1 << 30, seenRight_ = -1;
+    std::int64_t seenCount_ = 0;  // marks made since the last flush (some may coincide)
     const Sprite* pending_ = nullptr;
     std::uint64_t signature_ = 0;
     using SpriteKey = std::tuple<int, int, int, TColour, TColour>;

@@ -12,6 +12,7 @@
 #include "planview/chartview.h"
 #include "planview/cutstore.h"
 #include "planview/paintplan.h"
+#include "planview/planraster.h"
 #include "platform/messagesink.h"
 #include "surveydata/pointcoll.h"
 #include "surveydata/sokusencoll.h"
@@ -240,6 +241,43 @@ TEST(PaintPlan, FastPathMatchesTheExactPainterWithinOnePixel) {
         EXPECT_EQ(FarPixels(exact, fast, bare), 0) << c.what;
         EXPECT_GT(CountColour(exact, qRgb(255, 255, 255)), 500) << c.what;
         EXPECT_GT(CountColour(exact, qRgb(0, 255, 0)), 200) << c.what;
+    }
+}
+
+// The raster canvas sets exactly the pixels QPainter sets for a one-pixel line between two
+// pixel points of the image, clipped to a rectangle: short and long, shallow and steep,
+// either way round, on the diagonals, partly outside the clip.
+TEST(RasterCanvas, LinesSetThePixelsQPainterSets) {
+    const QRect image(0, 0, 200, 150), clip(20, 15, 160, 120);
+    std::mt19937 rnd(11);
+    for (const int reach : {1, 3, 16, 90}) {
+        std::uniform_int_distribution<int> d(-reach, reach), x(0, 199), y(0, 149);
+        struct Segment {
+            QPoint a, b;
+            TColour colour;
+        };
+        std::vector<Segment> segments;
+        for (int i = 0; i < 300; ++i) {
+            const QPoint a(x(rnd), y(rnd));
+            QPoint b = a + QPoint(d(rnd), d(rnd));
+            if (i % 10 == 0) b = a + QPoint(reach, i % 20 ? reach : -reach);  // diagonals
+            if (!image.contains(b)) continue;
+            segments.push_back({a, b, 0x010101u * static_cast<TColour>(1 + i % 250)});
+        }
+        QImage exact(image.size(), QImage::Format_RGB32), fast = exact;
+        exact.fill(Qt::black);
+        fast.fill(Qt::black);
+        {
+            QPainter p(&exact);
+            p.setClipRect(clip);
+            TPainterCanvas painted(p);
+            for (const Segment& s : segments) painted.Line(s.a, s.b, s.colour);
+        }
+        TRasterCanvas raster(fast, clip, QFont());
+        for (const Segment& s : segments) raster.Line(s.a, s.b, s.colour);
+        raster.Flush();
+        EXPECT_GT(segments.size(), 100u);
+        EXPECT_EQ(fast, exact) << "segments up to " << reach << " pixels";
     }
 }
 
