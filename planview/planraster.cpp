@@ -145,14 +145,16 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
     const bool single = SingleColour(s.Style);
     const auto key = std::make_tuple(static_cast<int>(s.Style), s.HSize, s.VSize,
                                      single ? TColour(0) : s.Pen, fill);
-    // Points of one series mostly share a symbol: the last one found is tried first.
-    if (lastSprite_ && lastKey_ == key) return *lastSprite_;
+    // Points of one series use a few symbols: the recent ones are tried first.
+    for (const Recent& r : recent_)
+        if (r.sprite && r.key == key) return *r.sprite;
+    const auto remember = [this, &key](const Sprite* sprite) -> const Sprite& {
+        recent_[recentNext_] = {key, sprite};
+        recentNext_ = (recentNext_ + 1) % recent_.size();
+        return *sprite;
+    };
     auto it = sprites_.find(key);
-    if (it != sprites_.end()) {
-        lastKey_ = key;
-        lastSprite_ = &it->second;
-        return it->second;
-    }
+    if (it != sprites_.end()) return remember(&it->second);
     // Drawn once by the exact painter, so stamps match it pixel for pixel.
     const int r = std::max(s.HSize, s.VSize) + 2;
     QImage img(2 * r + 1, 2 * r + 1, QImage::Format_ARGB32_Premultiplied);
@@ -193,9 +195,7 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
     sp.signature = single ? fill
                           : (std::uint64_t(1) << 40) ^ (std::uint64_t(sprites_.size()) << 48) ^
                                 (std::uint64_t(fill) << 1);
-    lastKey_ = key;
-    lastSprite_ = &sprites_.emplace(key, std::move(sp)).first->second;
-    return *lastSprite_;
+    return remember(&sprites_.emplace(key, std::move(sp)).first->second);
 }
 
 void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {

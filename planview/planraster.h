@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -101,8 +102,12 @@ class TRasterCanvas : public TCanvas {
     std::uint64_t signature_ = 0;
     using SpriteKey = std::tuple<int, int, int, TColour, TColour>;
     std::map<SpriteKey, Sprite> sprites_;  // a map: its elements stay where they are
-    SpriteKey lastKey_;
-    const Sprite* lastSprite_ = nullptr;
+    struct Recent {
+        SpriteKey key;
+        const Sprite* sprite = nullptr;
+    };
+    std::array<Recent, 8> recent_;
+    std::size_t recentNext_ = 0;
     struct Queued {
         bool ellipse;
         QPoint p;

@@ -91,6 +91,13 @@ class SafeWalk {
             RunFast(first, last);
             return;
         }
+        if (!lines) {  // symbols only: each point's in order, as the walk below gives them
+            if (s_.Symbol.Visible)
+                for (int i = first; i <= last; ++i) PointSymbol(i);
+            if (s_.Marks.Visible)
+                for (int i = first; i <= last; ++i) PointLabel(i);
+            return;
+        }
         for (int i = first; i <= last; ++i) {
             if (prevColour_ == kClNone) {
                 prevH_ = s_.H(i);
