@@ -1,6 +1,6 @@
 // The positions of all recorded cuts, kept once and shared by every map window: chunks of
 // a fixed number of cuts, each with its bounding box, positions as float offsets from one
-// double origin (the first cut), so a million cuts take about 8 MB.
+// double origin (the first cut), so a million cuts take about 9 MB.
 #pragma once
 
 #include <cstddef>
