@@ -304,7 +304,10 @@ def main():
         print("Xvfb or xdotool missing: skipped")
         return 77
     tmp = Path(tempfile.mkdtemp(prefix="tidrun-e2e."))
-    display = ":%d" % (90 + os.getpid() % 50)
+    # A display no other X server holds.
+    number = next(n for n in range(90 + os.getpid() % 50, 400)
+                  if not os.path.exists("/tmp/.X%d-lock" % n))
+    display = ":%d" % number
     xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(1.5)
