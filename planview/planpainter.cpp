@@ -1,6 +1,7 @@
 #include "planview/planpainter.h"
 
 #include <QFontMetrics>
+#include <QRegion>
 
 #include "planview/planraster.h"
 #include "planview/planscene.h"
@@ -12,13 +13,8 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
     const QRect all(QPoint(0, 0), view.WidgetSize());
     const QRect plot = view.PlotRect();
     // The margins around the plot, then the plot: each pixel filled once.
-    const QColor margin(0xF0, 0xF0, 0xF0);
-    painter.fillRect(QRect(all.left(), all.top(), all.width(), plot.top() - all.top()), margin);
-    painter.fillRect(QRect(QPoint(all.left(), plot.bottom() + 1), all.bottomRight()), margin);
-    painter.fillRect(QRect(QPoint(all.left(), plot.top()), QPoint(plot.left() - 1, plot.bottom())),
-                     margin);
-    painter.fillRect(
-        QRect(QPoint(plot.right() + 1, plot.top()), QPoint(all.right(), plot.bottom())), margin);
+    for (const QRect& margin : QRegion(all).subtracted(plot))
+        painter.fillRect(margin, QColor(0xF0, 0xF0, 0xF0));
     painter.fillRect(plot, options.Wall);
     if (options.Axes) {
         painter.setFont(view.LabelFont());

@@ -26,7 +26,7 @@ bool SingleColour(TSymbolStyle s) {
 // Steps of a zoomed recorded line are a few pixels long: their slopes come from a table.
 constexpr int kShort = 16;
 struct SlopeTable {
-    // inc[du][dv + kShort]: (dv << 16) / du truncated, as DrawLine works it out.
+    // inc[du][dv + kShort]: (dv << 16) / du truncated, as WalkLine works it out.
     int inc[kShort + 1][2 * kShort + 1] = {};
     constexpr SlopeTable() {
         for (int du = 1; du <= kShort; ++du)
@@ -35,21 +35,28 @@ struct SlopeTable {
 };
 constexpr SlopeTable kSlopes;
 
-// DrawLine for ends at most kShort apart, every pixel known to lie inside the image.
-inline void ShortLine(std::uint32_t* bits, std::ptrdiff_t stride, int x0, int y0, int x1, int y1,
-                      std::uint32_t argb) {
+// The pixels QPainter sets for a one-pixel aliased line between two distinct pixel points,
+// so that both ways of painting agree: walked along the longer axis from its lower end
+// (u), the other coordinate (v) in 16.16 fixed point with the slope truncated, started
+// half a step on when the slope is positive. put(x, y) sets one pixel.
+template <class Put>
+inline void WalkLine(int x0, int y0, int x1, int y1, Put put) {
     const bool steep = std::abs(x1 - x0) < std::abs(y1 - y0);
     int u0 = steep ? y0 : x0, u1 = steep ? y1 : x1, v0 = steep ? x0 : y0, v1 = steep ? x1 : y1;
     if (u0 > u1) {
         std::swap(u0, u1);
         std::swap(v0, v1);
     }
-    const int inc = kSlopes.inc[u1 - u0][v1 - v0 + kShort];
-    int v = v0 * 65536 + (inc > 0 ? inc - (inc >> 1) : 0);
-    if (steep)
-        for (int u = u0; u <= u1; ++u, v += inc) bits[u * stride + (v >> 16)] = argb;
-    else
-        for (int u = u0; u <= u1; ++u, v += inc) bits[(v >> 16) * stride + u] = argb;
+    const int du = u1 - u0, dv = v1 - v0;
+    // Within an image the division fits in 32 bits, which is much quicker than 64.
+    const std::int64_t inc = du <= kShort && std::abs(dv) <= kShort ? kSlopes.inc[du][dv + kShort]
+                             : std::abs(dv) < 32768                 ? (dv * 65536) / du
+                                                    : (std::int64_t(dv) * 65536) / du;
+    std::int64_t v = std::int64_t(v0) * 65536 + (inc > 0 ? inc - (inc >> 1) : 0);
+    for (int u = u0; u <= u1; ++u, v += inc) {
+        const int w = static_cast<int>(v >> 16);
+        steep ? put(w, u) : put(u, w);
+    }
 }
 
 // A one-colour sprite (offsets of its pixels from the centre) stamped at n centres whose
@@ -109,42 +116,20 @@ void TRasterCanvas::WithPainter(F&& f) {
 
 void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb) {
     const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
-    if (std::abs(x1 - x0) <= 1 && std::abs(y1 - y0) <= 1) {  // most cuts: the two ends
-        if (x0 >= cl && x0 <= cr && y0 >= ct && y0 <= cb) bits_[y0 * stride_ + x0] = argb;
-        if (x1 >= cl && x1 <= cr && y1 >= ct && y1 <= cb) bits_[y1 * stride_ + x1] = argb;
-        return;
-    }
-    // The pixels QPainter sets for a one-pixel aliased line between the two pixel points,
-    // so that both ways of painting agree: walked along the longer axis from its lower end
-    // (u), the other coordinate (v) in 16.16 fixed point with the slope truncated, started
-    // half a step on when the slope is positive.
-    const bool steep = std::abs(x1 - x0) < std::abs(y1 - y0);
-    int u0 = steep ? y0 : x0, u1 = steep ? y1 : x1, v0 = steep ? x0 : y0, v1 = steep ? x1 : y1;
-    if (u0 > u1) {
-        std::swap(u0, u1);
-        std::swap(v0, v1);
-    }
-    // Within an image the division fits in 32 bits, which is much quicker.
-    const std::int64_t inc = std::abs(v1 - v0) < 32768
-                                 ? ((v1 - v0) * 65536) / (u1 - u0)
-                                 : (std::int64_t(v1 - v0) * 65536) / (u1 - u0);
-    std::int64_t v = std::int64_t(v0) * 65536 + (inc > 0 ? inc - (inc >> 1) : 0);
+    auto inClip = [&](int x, int y) { return x >= cl && x <= cr && y >= ct && y <= cb; };
+    std::uint32_t* const bits = bits_;
     const std::ptrdiff_t stride = stride_;
-    if (std::min(x0, x1) >= cl && std::max(x0, x1) <= cr && std::min(y0, y1) >= ct &&
-        std::max(y0, y1) <= cb) {
-        // Wholly inside: no test per pixel.
-        if (steep) {
-            std::uint32_t* row = bits_ + std::ptrdiff_t(u0) * stride;
-            for (int u = u0; u <= u1; ++u, row += stride, v += inc) row[v >> 16] = argb;
-        } else {
-            for (int u = u0; u <= u1; ++u, v += inc) bits_[(v >> 16) * stride + u] = argb;
-        }
+    if (std::abs(x1 - x0) <= 1 && std::abs(y1 - y0) <= 1) {  // most cuts: the two ends
+        if (inClip(x0, y0)) bits[y0 * stride + x0] = argb;
+        if (inClip(x1, y1)) bits[y1 * stride + x1] = argb;
         return;
     }
-    for (int u = u0; u <= u1; ++u, v += inc) {
-        const int x = steep ? int(v >> 16) : u, y = steep ? u : int(v >> 16);
-        if (x >= cl && x <= cr && y >= ct && y <= cb) bits_[y * stride + x] = argb;
-    }
+    if (inClip(std::min(x0, x1), std::min(y0, y1)) && inClip(std::max(x0, x1), std::max(y0, y1)))
+        WalkLine(x0, y0, x1, y1, [&](int x, int y) { bits[y * stride + x] = argb; });
+    else
+        WalkLine(x0, y0, x1, y1, [&](int x, int y) {
+            if (inClip(x, y)) bits[y * stride + x] = argb;
+        });
 }
 
 void TRasterCanvas::Line(QPoint a, QPoint b, TColour colour) {
@@ -213,20 +198,7 @@ void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
     Use(sp.signature);
     const int x = p.x(), y = p.y();
     if (once && sp.uniform && x >= 0 && y >= 0 && x < width_ && y < height_) {
-        if (pending_ != &sp) {
-            FlushPending();
-            pending_ = &sp;
-        }
-        if (seen_.empty()) {
-            seenWords_ = (width_ + 63) / 64;
-            seen_.assign(static_cast<size_t>(seenWords_) * height_, 0);
-        }
-        seen_[static_cast<size_t>(y) * seenWords_ + (x >> 6)] |= std::uint64_t(1) << (x & 63);
-        ++seenCount_;
-        seenTop_ = std::min(seenTop_, y);
-        seenBottom_ = std::max(seenBottom_, y);
-        seenLeft_ = std::min(seenLeft_, x >> 6);
-        seenRight_ = std::max(seenRight_, x >> 6);
+        MarkCentres(sp, &x, &y, 1, QRect(x, y, 1, 1));
         return;
     }
     const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
@@ -250,7 +222,38 @@ void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
     }
 }
 
-bool TRasterCanvas::PlotChunk(const int* xs, const int* ys, int n, const QRect& box,
+void TRasterCanvas::MarkCentres(const Sprite& sp, const int* xs, const int* ys, int n,
+                                const QRect& box) {
+    if (pending_ != &sp) {
+        FlushPending();
+        pending_ = &sp;
+    }
+    if (seen_.empty()) {
+        seenWords_ = (width_ + 63) / 64;
+        seen_.assign(static_cast<size_t>(seenWords_) * height_, 0);
+    }
+    std::uint64_t* const seen = seen_.data();
+    const std::ptrdiff_t words = seenWords_;
+    for (int i = 0; i < n; ++i)
+        seen[ys[i] * words + (xs[i] >> 6)] |= std::uint64_t(1) << (xs[i] & 63);
+    seenCount_ += n;
+    seenTop_ = std::min(seenTop_, box.top());
+    seenBottom_ = std::max(seenBottom_, box.bottom());
+    seenLeft_ = std::min(seenLeft_, box.left() >> 6);
+    seenRight_ = std::max(seenRight_, box.right() >> 6);
+}
+
+void TRasterCanvas::ClearSeen() {
+    const std::ptrdiff_t words = seenWords_;
+    for (int y = seenTop_; y <= seenBottom_; ++y)
+        std::fill(seen_.begin() + y * words + seenLeft_, seen_.begin() + y * words + seenRight_ + 1,
+                  0);
+    seenTop_ = seenLeft_ = 1 << 30;
+    seenBottom_ = seenRight_ = -1;
+    seenCount_ = 0;
+}
+
+bool TRasterCanvas::PlotChunk(const int* xs, const int* ys, int n, const QRect& box, bool sparse,
                               std::uint32_t argb, const Sprite* sprite) {
     const int x0 = box.left(), x1 = box.right(), y0 = box.top(), y1 = box.bottom();
     // A point on the window's edge may round to a pixel beyond the plot: point by point.
@@ -262,7 +265,6 @@ bool TRasterCanvas::PlotChunk(const int* xs, const int* ys, int n, const QRect& 
     if (!sprite) return true;
     // Symbols far apart (a zoomed view) are stamped straight away when they all fall
     // inside; many to a pixel are marked and drawn once each.
-    const bool sparse = 2 * n < box.width() + box.height();
     if (sparse && x0 + sprite->dx0 >= clip_.left() && x1 + sprite->dx1 <= clip_.right() &&
         y0 + sprite->dy0 >= clip_.top() && y1 + sprite->dy1 <= clip_.bottom()) {
         const std::ptrdiff_t* off = sprite->dotOffset.data();
@@ -283,23 +285,7 @@ bool TRasterCanvas::PlotChunk(const int* xs, const int* ys, int n, const QRect& 
         }
         return true;
     }
-    if (pending_ != sprite) {
-        FlushPending();
-        pending_ = sprite;
-    }
-    if (seen_.empty()) {
-        seenWords_ = (width_ + 63) / 64;
-        seen_.assign(static_cast<size_t>(seenWords_) * height_, 0);
-    }
-    std::uint64_t* const seen = seen_.data();
-    const std::ptrdiff_t words = seenWords_;
-    for (int i = 0; i < n; ++i)
-        seen[ys[i] * words + (xs[i] >> 6)] |= std::uint64_t(1) << (xs[i] & 63);
-    seenCount_ += n;
-    seenTop_ = std::min(seenTop_, y0);
-    seenBottom_ = std::max(seenBottom_, y1);
-    seenLeft_ = std::min(seenLeft_, x0 >> 6);
-    seenRight_ = std::max(seenRight_, x1 >> 6);
+    MarkCentres(*sprite, xs, ys, n, box);
     return true;
 }
 
@@ -316,18 +302,14 @@ void TRasterCanvas::FlushPending() {
         const std::uint32_t colour = sp.dotColour.front();
         for (int y = seenTop_; y <= seenBottom_; ++y)
             for (int w = seenLeft_; w <= seenRight_; ++w) {
-                std::uint64_t& word = seen_[std::size_t(y) * words + w];
-                for (std::uint64_t m = word; m; m &= m - 1) {
+                for (std::uint64_t m = seen_[std::size_t(y) * words + w]; m; m &= m - 1) {
                     const int x = w * 64 + std::countr_zero(m);
                     for (const auto& [dx, dy] : sp.dotXY)
                         if (clip_.contains(x + dx, y + dy))
                             bits_[std::ptrdiff_t(y + dy) * stride_ + x + dx] = colour;
                 }
-                word = 0;
             }
-        seenTop_ = seenLeft_ = 1 << 30;
-        seenBottom_ = seenRight_ = -1;
-        seenCount_ = 0;
+        ClearSeen();
         return;
     }
     // Words that can hold covered pixels: those of marked centres and their neighbours.
@@ -376,12 +358,7 @@ void TRasterCanvas::FlushPending() {
             }
         }
     }
-    for (int y = seenTop_; y <= seenBottom_; ++y)
-        std::fill(seen_.begin() + std::ptrdiff_t(y) * words + seenLeft_,
-                  seen_.begin() + std::ptrdiff_t(y) * words + seenRight_ + 1, 0);
-    seenTop_ = seenLeft_ = 1 << 30;
-    seenBottom_ = seenRight_ = -1;
-    seenCount_ = 0;
+    ClearSeen();
 }
 
 void TRasterCanvas::Symbol(QPoint p, const TSymbol& symbol, TColour fill) {
@@ -468,7 +445,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
     };
     // Offsets from the store's origin straight to biased pixels.
     const double hch = hx * oh + hbr, vch = vy * ov + vbr;
-    // The same in float for whole chunks (four points at a time) while every term stays
+    // The same in float for whole chunks (ToPixels) while every term stays
     // below kFloatReach pixels, where float is good to a hundredth of a pixel; inside the
     // window the pixels are positive, so truncation is the floor.
     constexpr double kFloatReach = 1 << 16;
@@ -482,6 +459,11 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
     int xs[kc], ys[kc];
     std::uint8_t oc[kc];
     Use(s.Colour);
+    // Symbols far apart on the screen (fewer than one for every two pixels the run's box
+    // spans) are stamped straight away rather than marked.
+    auto sparseRun = [&](int count, const TCutStore::Box& b) {
+        return 2 * count < std::abs(hx) * (b.HMax - b.HMin) + std::abs(vy) * (b.VMax - b.VMin);
+    };
     auto outside = [&](const TCutStore::Box& b) {
         return b.HMax < w.HMin || b.HMin > w.HMax || b.VMax < w.VMin || b.VMin > w.VMax;
     };
@@ -552,23 +534,19 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                                         QPoint(pixelX(bx.HMax), pixelY(bx.VMax)))
                                       .normalized()
                                       .adjusted(-1, -1, 1, 1);
-                if (bulk && PlotChunk(xs + j0, ys + j0, j1 - j0, box, argb, sprite)) {
+                if (bulk && PlotChunk(xs + j0, ys + j0, j1 - j0, box, sparseRun(k1 - k0, bx), argb,
+                                      sprite)) {
                     // Points a pixel or less apart are joined by their two pixels, already
                     // set; only longer steps need a line.
                     auto longStep = [](int ax, int ay, int bx, int by) {
                         return (static_cast<unsigned>(bx - ax + 1) > 2u) |
                                (static_cast<unsigned>(by - ay + 1) > 2u);
                     };
-                    auto step = [&](int ax, int ay, int bx, int by) {
-                        if (std::abs(bx - ax) <= kShort && std::abs(by - ay) <= kShort)
-                            ShortLine(bits_, stride_, ax, ay, bx, by, argb);
-                        else
-                            DrawLine(ax, ay, bx, by, argb);
-                    };
                     if (k0 > first) {  // the step from the run before
                         const int lx = pixelX(store.Y(k0 - 1)), ly = pixelY(store.X(k0 - 1));
                         plot(lx, ly);
-                        if (longStep(lx, ly, xs[j0], ys[j0])) step(lx, ly, xs[j0], ys[j0]);
+                        if (longStep(lx, ly, xs[j0], ys[j0]))
+                            DrawLine(lx, ly, xs[j0], ys[j0], argb);
                     }
                     // Seen from afar most runs have no longer step: found without a branch.
                     unsigned far = 0;
@@ -577,7 +555,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                     if (far)
                         for (int j = j0 + 1; j < j1; ++j)
                             if (longStep(xs[j - 1], ys[j - 1], xs[j], ys[j]))
-                                step(xs[j - 1], ys[j - 1], xs[j], ys[j]);
+                                DrawLine(xs[j - 1], ys[j - 1], xs[j], ys[j], argb);
                     continue;
                 }
                 int px = xs[j0], py = ys[j0], j = j0 + 1;
@@ -609,9 +587,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
             // beyond one side are skipped, the rest are clipped.
             // Where each point lies first, in a loop without branches; runs of points beyond
             // one side then cost a test each.
-            // Symbols far apart on the screen are stamped straight away.
-            const bool sparse = 2 * (k1 - k0) < std::abs(hx) * (bx.HMax - bx.HMin) +
-                                                    std::abs(vy) * (bx.VMax - bx.VMin);
+            const bool sparse = sparseRun(k1 - k0, bx);
             const int j0 = k0 - c * kc, j1 = k1 - c * kc;
             for (int j = j0; j < j1; ++j) {
                 const double h = oh + double(ch.H[j]), v = ov + double(ch.V[j]);
@@ -642,14 +618,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 if (k > first) {
                     Use(s.Colour);
                     if ((o0 | o1) == 0) {
-                        const bool in = static_cast<unsigned>(x0 - cl) < cw &&
-                                        static_cast<unsigned>(y0 - ct) < chh &&
-                                        static_cast<unsigned>(x1 - cl) < cw &&
-                                        static_cast<unsigned>(y1 - ct) < chh;
-                        if (in && std::abs(x1 - x0) <= kShort && std::abs(y1 - y0) <= kShort)
-                            ShortLine(bits_, stride_, x0, y0, x1, y1, argb);
-                        else if (x0 != x1 || y0 != y1)
-                            DrawLine(x0, y0, x1, y1, argb);
+                        if (x0 != x1 || y0 != y1) DrawLine(x0, y0, x1, y1, argb);
                     } else {
                         double ch0 = store.Y(k - 1), cv0 = store.X(k - 1), ch1 = h1, cv1 = v1;
                         if (ClipSegment(ch0, cv0, ch1, cv1, w)) {

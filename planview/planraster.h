@@ -65,11 +65,16 @@ class TRasterCanvas : public TCanvas {
     void FlushPending();
     void FlushQueued();
     // The pixels of n points of one recorded line, all set in argb, and (sprite not null,
-    // uniform, in the same colour) their symbols marked as Stamp(once) does. False, with
-    // nothing drawn, when a pixel lies outside the clip.
-    // box: holds every pixel.
-    bool PlotChunk(const int* xs, const int* ys, int n, const QRect& box, std::uint32_t argb,
-                   const Sprite* sprite);
+    // uniform, in the same colour) their symbols: stamped at once when sparse, else marked
+    // as Stamp(once) does. box holds every pixel. False, with nothing drawn, when the box
+    // reaches outside the clip.
+    bool PlotChunk(const int* xs, const int* ys, int n, const QRect& box, bool sparse,
+                   std::uint32_t argb, const Sprite* sprite);
+    // Marks n centres of the one-colour sprite sp as pending (flushing another sprite's
+    // first); box holds them.
+    void MarkCentres(const Sprite& sp, const int* xs, const int* ys, int n, const QRect& box);
+    // Empties the marks and their bounds.
+    void ClearSeen();
     void Use(std::uint64_t signature) {
         if (signature != signature_) {
             signature_ = signature;

@@ -1,5 +1,6 @@
 #include "console/dialogs/linedlgform.h"
 
+#include "platform/gui/nameedit.h"
 #include "platform/messagesink.h"
 #include "surveydata/jobsettings.h"
 
@@ -48,14 +49,7 @@ void TLineDlgForm::SetLineName(const QString& name) {
 }
 
 void TLineDlgForm::accept() {
-    const QString error = ValidateLineName(edtLineName->text());
-    if (!error.isEmpty()) {
-        sink_.Error(error);
-        edtLineName->setFocus(Qt::OtherFocusReason);
-        edtLineName->selectAll();
-        return;
-    }
-    QDialog::accept();
+    if (NameAccepted(edtLineName, ValidateLineName(edtLineName->text()), sink_)) QDialog::accept();
 }
 
 void TLineDlgForm::showEvent(QShowEvent* event) {

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "planview/markprops.h"
+#include "platform/gui/nameedit.h"
 #include "platform/messagesink.h"
 
 namespace tidrun {
@@ -74,14 +75,7 @@ void TfrmHotSpotProp::SetColour(const QColor& colour) {
 }
 
 void TfrmHotSpotProp::accept() {
-    const QString error = ValidateMarkName(edtName->text());
-    if (!error.isEmpty()) {
-        sink_.Error(error);
-        edtName->setFocus(Qt::OtherFocusReason);
-        edtName->selectAll();
-        return;
-    }
-    QDialog::accept();
+    if (NameAccepted(edtName, ValidateMarkName(edtName->text()), sink_)) QDialog::accept();
 }
 
 void TfrmHotSpotProp::showEvent(QShowEvent* event) {

@@ -210,15 +210,25 @@ int CountColour(const QImage& img, QRgb c) {
     return n;
 }
 
-TEST(PaintPlan, FastPathMatchesTheExactPainterWithinOnePixel) {
+// The filled job's scene with a boat in a 640 x 480 view; the trail's clock is now.
+// recording: the last line stays open (yellow, labelled).
+struct FilledScene {
     Job job;
-    FillJob(job);
     std::int64_t now = 0;
-    TPlanScene scene([&now] { return now; });
+    TPlanScene scene{[this] { return now; }};
     TChartView view;
-    view.Resize(QSize(640, 480));
-    scene.Build(job.Sources(), true, view);  // the last line stays open (yellow, labelled)
-    scene.CreateBoat();
+    explicit FilledScene(bool recording) {
+        FillJob(job);
+        view.Resize(QSize(640, 480));
+        scene.Build(job.Sources(), recording, view);
+        scene.CreateBoat();
+    }
+};
+
+TEST(PaintPlan, FastPathMatchesTheExactPainterWithinOnePixel) {
+    FilledScene filled(true);
+    TPlanScene& scene = filled.scene;
+    TChartView& view = filled.view;
     for (int i = 0; i < 6; ++i) scene.Boat()->AddPosition({}, 2000 + 10 * i, 5000);
     scene.Buoys()->SetPointColour(3, kClRed);
     struct Case {
@@ -282,20 +292,15 @@ TEST(RasterCanvas, LinesSetThePixelsQPainterSets) {
 }
 
 TEST(PaintPlan, BoatMoveRepaintsOnlyItsRectangleOverTheCache) {
-    Job job;
-    FillJob(job);
-    std::int64_t now = 0;
-    TPlanScene scene([&now] { return now; });
-    TChartView view;
-    view.Resize(QSize(640, 480));
-    scene.Build(job.Sources(), false, view);
-    scene.CreateBoat();
+    FilledScene filled(false);
+    TPlanScene& scene = filled.scene;
+    TChartView& view = filled.view;
     scene.Boat()->AddPosition({}, 2000, 5000);
     TPlanLayerCache cache;
     QImage screen = Paint(view, scene, TPlanPaintOptions::Mode::Fast, &cache);
     EXPECT_GT(cache.MemoryBytes(), 0u);
     const QRect before = BoatRect(view, *scene.Boat());
-    now += 1000;
+    filled.now += 1000;
     scene.Boat()->AddPosition({}, 2030, 5010);
     const QRect dirty = before | BoatRect(view, *scene.Boat());
     EXPECT_LT(dirty.width(), 60);
