@@ -122,6 +122,13 @@ class Console:
     def shot(self, path):
         subprocess.run(["import", "-window", "root", str(path)], env=self.env)
 
+    def line_with_cut(self, wait, cut_delay):
+        """開始 (F3) with the preset name, then a cut by hand (Return) in the map window."""
+        self.key("F3", delay=wait)
+        self.key("Return", delay=wait)
+        self.click(500, 450)
+        self.key("Return", delay=cut_delay)
+
     def open_job(self):
         time.sleep(5)          # splash, then the folder chooser
         self.key("Return", delay=2)  # the preset work folder
@@ -239,10 +246,7 @@ def run_kill(build, tmp, display, shots):
     c.start()
     gps.start()
     c.open_job()
-    c.key("F3", delay=1.5)
-    c.key("Return", delay=1.5)
-    c.click(500, 450)
-    c.key("Return", delay=0.2)
+    c.line_with_cut(1.5, 0.2)
     time.sleep(6)
     c.proc.send_signal(signal.SIGKILL)
     c.proc.wait()
@@ -272,10 +276,7 @@ def run_kill(build, tmp, display, shots):
     c.start()
     gps2.start()
     c.open_job()
-    c.key("F3", delay=1.0)
-    c.key("Return", delay=1.0)
-    c.click(500, 450)
-    c.key("Return", delay=1.5)
+    c.line_with_cut(1.0, 1.5)
     c.key("F5", delay=1.0)
     c.key("alt+f", delay=0.8)
     c.key("x", delay=1.5)
