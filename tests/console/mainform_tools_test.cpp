@@ -14,6 +14,7 @@
 #include "surveydata/config.h"
 #include "surveydata/inifile.h"
 #include "surveydata/pointcoll.h"
+#include "tests/console/jobfiles.h"
 #include "tests/dialogs/gui_helpers.h"
 #include "tests/receiver/receiver_support.h"
 
@@ -63,11 +64,7 @@ class MainToolsTest : public ::testing::Test {
                                           {QStringLiteral("設標01 -67563.159 3512.585 灯浮標")}));
         settings.JobName = QStringLiteral("テスト工事");
         settings.Zone = QStringLiteral("9系");
-        settings.KijunFile = QStringLiteral("KIJUN.DAT");
-        settings.TansaFile = QStringLiteral("CHOSA.DAT");
-        settings.SokusenFile = QStringLiteral("SOKUSEN.DAT");
-        settings.MisokuFile = QStringLiteral("MARK.DAT");
-        settings.IjoFile = QStringLiteral("SETUHYO.DAT");
+        NameJobFiles(settings);
         settings.OutPort = QStringLiteral("COM2");
         TIniFile ini(TidrunIniPath(prog.path()));
         ASSERT_TRUE(ini.WriteString(QStringLiteral("Ports"), "COM1", gpsPty.SlavePath()));

@@ -12,6 +12,7 @@
 #include "platform/gui/numericedit.h"
 #include "surveydata/codec.h"
 #include "surveydata/inifile.h"
+#include "tests/console/jobfiles.h"
 #include "tests/dialogs/gui_helpers.h"
 #include "tests/receiver/receiver_support.h"
 
@@ -49,11 +50,7 @@ class RecordingTest : public ::testing::Test {
         settings.Zone = QStringLiteral("9系");
         settings.CutMethod = QStringLiteral("自動");
         settings.Interval = QStringLiteral("10");
-        settings.KijunFile = QStringLiteral("KIJUN.DAT");
-        settings.TansaFile = QStringLiteral("CHOSA.DAT");
-        settings.IjoFile = QStringLiteral("SETUHYO.DAT");
-        settings.SokusenFile = QStringLiteral("SOKUSEN.DAT");
-        settings.MisokuFile = QStringLiteral("MARK.DAT");
+        NameJobFiles(settings);
         ASSERT_TRUE(settings.Store(Path("Tidrun.CFG")));
         ASSERT_TRUE(TIniFile(TidrunIniPath(prog.path()))
                         .WriteString(QStringLiteral("Ports"), "COM1", pty.SlavePath()));
