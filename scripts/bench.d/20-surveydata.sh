@@ -11,18 +11,7 @@ python3 scripts/gen_recording.py "$rec"
 # pandas comes from the Debian package; prefer the system interpreter that has it.
 py=python3
 if /usr/bin/python3 -c 'import pandas' 2>/dev/null; then py=/usr/bin/python3; fi
-pandas_s=$("$py" - "$rec" <<'PY'
-import statistics, sys, time
-import pandas
-times = []
-for _ in range(3):
-    t = time.perf_counter()
-    frame = pandas.read_csv(sys.argv[1], header=None, encoding="cp932")
-    times.append(time.perf_counter() - t)
-    assert len(frame) == 1000000, len(frame)
-print("%.4f" % statistics.median(times))
-PY
-)
+pandas_s=$("$py" scripts/pandas_median.py "$rec" 1000000)
 json=$(TIDRUN_RECORDING="$rec" TIDRUN_BENCH_DIR="$DATA" "$BUILD/bench/bench_surveydata" \
   --benchmark_repetitions=3 --benchmark_format=json 2>/dev/null)
 printf '%s' "$json" | "$py" -c '

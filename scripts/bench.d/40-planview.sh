@@ -17,17 +17,7 @@ fi
 python3 scripts/gen_plan_job.py "$job"
 py=python3
 if /usr/bin/python3 -c 'import pandas' 2>/dev/null; then py=/usr/bin/python3; fi
-pandas_s=$("$py" - "$job/SOKUSEN.DAT" <<'PY'
-import statistics, sys, time
-import pandas
-times = []
-for _ in range(3):
-    t = time.perf_counter()
-    frame = pandas.read_csv(sys.argv[1], header=None, encoding="cp932")
-    times.append(time.perf_counter() - t)
-print("%.4f" % statistics.median(times))
-PY
-)
+pandas_s=$("$py" scripts/pandas_median.py "$job/SOKUSEN.DAT")
 json=$(TIDRUN_PLAN_JOB="$job" QT_QPA_PLATFORM=offscreen "$BUILD/bench/bench_planview" \
   --benchmark_format=json 2>/dev/null)
 printf '%s' "$json" | "$py" -c '
