@@ -19,8 +19,12 @@ void TCutStore::Append(double x, double y, bool newLine) {
         originV_ = x;
     }
     const int slot = count_ % kChunkCuts;
-    if (slot == 0) chunks_.push_back(std::make_unique<Chunk>());
+    if (slot == 0) {
+        chunks_.push_back(std::make_unique<Chunk>());
+        boxes_.emplace_back();
+    }
     Chunk& c = *chunks_.back();
+    Box& all = boxes_.back();
     c.H[slot] = static_cast<float>(y - originH_);
     c.V[slot] = static_cast<float>(x - originV_);
     // Boxes hold the stored (rounded) values, so culling agrees with what is drawn.
@@ -29,10 +33,10 @@ void TCutStore::Append(double x, double y, bool newLine) {
     if (slot % kPartCuts == 0) {
         part = {h, h, v, v};
         if (count_ > 0) part.Take(Y(count_ - 1), X(count_ - 1));  // the segment leading in
-        if (slot == 0) c.All = part;
+        if (slot == 0) all = part;
     }
     part.Take(h, v);
-    c.All.Take(h, v);
+    all.Take(h, v);
     if (newLine || count_ == 0) lineStarts_.push_back(count_);
     ++count_;
     ++revision_;
@@ -52,6 +56,7 @@ void TCutStore::SyncFrom(const TSokusenColl& records) {
 
 void TCutStore::Clear() {
     chunks_.clear();
+    boxes_.clear();
     lineStarts_.clear();
     count_ = 0;
     lastNameIndex_ = 0;
@@ -60,7 +65,7 @@ void TCutStore::Clear() {
 
 std::size_t TCutStore::MemoryBytes() const {
     return chunks_.capacity() * sizeof(std::unique_ptr<Chunk>) + chunks_.size() * sizeof(Chunk) +
-           lineStarts_.capacity() * sizeof(int);
+           boxes_.capacity() * sizeof(Box) + lineStarts_.capacity() * sizeof(int);
 }
 
 }  // namespace tidrun

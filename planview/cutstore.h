@@ -31,7 +31,6 @@ class TCutStore {
         // Offsets from the store's origin: h = easting (Y), v = northing (X).
         float H[kChunkCuts];
         float V[kChunkCuts];
-        Box All;
         Box Part[kParts];
     };
 
@@ -54,6 +53,9 @@ class TCutStore {
     double OriginV() const { return originV_; }
     int ChunkCount() const { return static_cast<int>(chunks_.size()); }
     const Chunk& ChunkAt(int c) const { return *chunks_[static_cast<size_t>(c)]; }
+    // The box of a whole chunk. The boxes lie side by side, apart from the chunks, so that
+    // culling a window's worth of chunks reads them in one stream.
+    const Box& ChunkBox(int c) const { return boxes_[static_cast<size_t>(c)]; }
     // First record of each run of one line name, ascending.
     const std::vector<int>& LineStarts() const { return lineStarts_; }
     // Bytes held (chunks, their table and the line starts).
@@ -63,6 +65,7 @@ class TCutStore {
 
   private:
     std::vector<std::unique_ptr<Chunk>> chunks_;
+    std::vector<Box> boxes_;  // one for each chunk
     std::vector<int> lineStarts_;
     int count_ = 0;
     double originH_ = 0, originV_ = 0;

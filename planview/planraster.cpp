@@ -132,6 +132,36 @@ void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb)
         });
 }
 
+void TRasterCanvas::DrawSteps(const int* xs, const int* ys, int n, std::uint32_t argb) {
+    constexpr int side = 2 * kStep + 1;
+    if (steps_.empty()) {
+        steps_.resize(side * side);
+        for (int dy = -kStep; dy <= kStep; ++dy)
+            for (int dx = -kStep; dx <= kStep; ++dx) {
+                StepPixels& st = steps_[(dy + kStep) * side + dx + kStep];
+                if (std::abs(dx) <= 1 && std::abs(dy) <= 1) continue;  // the ends only
+                WalkLine(0, 0, dx, dy, [&](int x, int y) {
+                    if ((x || y) && (x != dx || y != dy)) st.off[st.n++] = y * stride_ + x;
+                });
+            }
+    }
+    std::uint32_t* const bits = bits_;
+    const std::ptrdiff_t stride = stride_;
+    for (int i = 1; i < n; ++i) {
+        const int dx = xs[i] - xs[i - 1], dy = ys[i] - ys[i - 1];
+        if (static_cast<unsigned>(dx + kStep) <= 2u * kStep &&
+            static_cast<unsigned>(dy + kStep) <= 2u * kStep) {
+            // Always every slot: the spare ones hold the start, whose pixel is set already,
+            // so the loop has no branch to mispredict.
+            const StepPixels& st = steps_[(dy + kStep) * side + dx + kStep];
+            std::uint32_t* const start = bits + ys[i - 1] * stride + xs[i - 1];
+            for (int k = 0; k < kStep - 1; ++k) start[st.off[k]] = argb;
+        } else {
+            DrawLine(xs[i - 1], ys[i - 1], xs[i], ys[i], argb);
+        }
+    }
+}
+
 void TRasterCanvas::Line(QPoint a, QPoint b, TColour colour) {
     Use(colour);
     DrawLine(a.x(), a.y(), b.x(), b.y(), Argb(colour));
@@ -222,6 +252,19 @@ void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
     }
 }
 
+void TRasterCanvas::StampClipped(int x, int y, const Sprite& sp) {
+    const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
+    const std::uint32_t colour = sp.dotColour.front();
+    if (x + sp.dx0 >= cl && x + sp.dx1 <= cr && y + sp.dy0 >= ct && y + sp.dy1 <= cb) {
+        std::uint32_t* centre = bits_ + std::ptrdiff_t(y) * stride_ + x;
+        for (const std::ptrdiff_t off : sp.dotOffset) centre[off] = colour;
+        return;
+    }
+    for (const auto& [dx, dy] : sp.dotXY)
+        if (x + dx >= cl && x + dx <= cr && y + dy >= ct && y + dy <= cb)
+            bits_[std::ptrdiff_t(y + dy) * stride_ + x + dx] = colour;
+}
+
 void TRasterCanvas::MarkCentres(const Sprite& sp, const int* xs, const int* ys, int n,
                                 const QRect& box) {
     if (pending_ != &sp) {
@@ -263,10 +306,15 @@ bool TRasterCanvas::PlotChunk(const int* xs, const int* ys, int n, const QRect& 
     const std::ptrdiff_t stride = stride_;
     for (int i = 0; i < n; ++i) bits[ys[i] * stride + xs[i]] = argb;
     if (!sprite) return true;
-    // Symbols far apart (a zoomed view) are stamped straight away when they all fall
-    // inside; many to a pixel are marked and drawn once each.
-    if (sparse && x0 + sprite->dx0 >= clip_.left() && x1 + sprite->dx1 <= clip_.right() &&
-        y0 + sprite->dy0 >= clip_.top() && y1 + sprite->dy1 <= clip_.bottom()) {
+    // Symbols far apart (a zoomed view) are stamped straight away; many to a pixel are
+    // marked and drawn once each.
+    if (sparse && !(x0 + sprite->dx0 >= clip_.left() && x1 + sprite->dx1 <= clip_.right() &&
+                    y0 + sprite->dy0 >= clip_.top() && y1 + sprite->dy1 <= clip_.bottom())) {
+        // Some reach the plot's edge: those are clipped dot by dot.
+        for (int i = 0; i < n; ++i) StampClipped(xs[i], ys[i], *sprite);
+        return true;
+    }
+    if (sparse) {
         const std::ptrdiff_t* off = sprite->dotOffset.data();
         const std::size_t dots = sprite->dotOffset.size();
         const std::uint32_t colour = sprite->dotColour.front();
@@ -299,15 +347,10 @@ void TRasterCanvas::FlushPending() {
         std::int64_t(seenBottom_ - seenTop_ + 1) * (seenRight_ - seenLeft_ + 1);
     if (seenCount_ < scanned) {
         // Few marks over the rows they span: each one stamped, clipped pixel by pixel.
-        const std::uint32_t colour = sp.dotColour.front();
         for (int y = seenTop_; y <= seenBottom_; ++y)
             for (int w = seenLeft_; w <= seenRight_; ++w) {
-                for (std::uint64_t m = seen_[std::size_t(y) * words + w]; m; m &= m - 1) {
-                    const int x = w * 64 + std::countr_zero(m);
-                    for (const auto& [dx, dy] : sp.dotXY)
-                        if (clip_.contains(x + dx, y + dy))
-                            bits_[std::ptrdiff_t(y + dy) * stride_ + x + dx] = colour;
-                }
+                for (std::uint64_t m = seen_[std::size_t(y) * words + w]; m; m &= m - 1)
+                    StampClipped(w * 64 + std::countr_zero(m), y, sp);
             }
         ClearSeen();
         return;
@@ -476,20 +519,29 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
         TCutStore::Box box;
         bool inside;
     };
+    const int chunks = store.ChunkCount();
     for (int c = first / kc; c * kc < end; ++c) {
-        const TCutStore::Chunk& ch = store.ChunkAt(c);
-        if (c + 1 < store.ChunkCount()) {  // the next chunk is read while this one is drawn
-            const TCutStore::Chunk& next = store.ChunkAt(c + 1);
-            for (int k = 0; k < kc; k += 64 / sizeof(float)) {
-                __builtin_prefetch(next.H + k);
-                __builtin_prefetch(next.V + k);
+        const TCutStore::Box& all = store.ChunkBox(c);
+        // Read ahead while this chunk is drawn: what of the next chunk its box says will be
+        // drawn.
+        if (c + 1 < chunks && (c + 1) * kc < end) {
+            const TCutStore::Box& nextAll = store.ChunkBox(c + 1);
+            if (!outside(nextAll)) {
+                const TCutStore::Chunk& next = store.ChunkAt(c + 1);
+                for (int k = 0; k < kc; k += 64 / sizeof(float)) {
+                    __builtin_prefetch(next.H + k);
+                    __builtin_prefetch(next.V + k);
+                }
+                if (!within(nextAll))
+                    for (const TCutStore::Box& b : next.Part) __builtin_prefetch(&b);
             }
         }
-        if (outside(ch.All)) continue;
+        if (outside(all)) continue;
+        const TCutStore::Chunk& ch = store.ChunkAt(c);
         Run runs[TCutStore::kParts];
         int nRuns = 0;
-        if (within(ch.All)) {
-            runs[nRuns++] = {std::max(first, c * kc), std::min(end, (c + 1) * kc), ch.All, true};
+        if (within(all)) {
+            runs[nRuns++] = {std::max(first, c * kc), std::min(end, (c + 1) * kc), all, true};
         } else {  // partly inside: by parts
             constexpr int kp = TCutStore::kPartCuts;
             for (int q = 0; q < TCutStore::kParts; ++q) {
@@ -552,10 +604,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                     unsigned far = 0;
                     for (int j = j0 + 1; j < j1; ++j)
                         far |= longStep(xs[j - 1], ys[j - 1], xs[j], ys[j]);
-                    if (far)
-                        for (int j = j0 + 1; j < j1; ++j)
-                            if (longStep(xs[j - 1], ys[j - 1], xs[j], ys[j]))
-                                DrawLine(xs[j - 1], ys[j - 1], xs[j], ys[j], argb);
+                    if (far) DrawSteps(xs + j0, ys + j0, j1 - j0, argb);
                     continue;
                 }
                 int px = xs[j0], py = ys[j0], j = j0 + 1;
@@ -632,6 +681,29 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 o0 = o1;
                 x0 = x1;
                 y0 = y1;
+                if (o1 != 0 || !bulk) continue;
+                // From a point inside, the points that follow it inside are drawn as a whole
+                // run is: a line crossing the window's edge costs point by point only there.
+                int e = j + 1;
+                while (e < j1 && oc[e] == 0) ++e;
+                if (e - j < 4) continue;
+                int xa = x1, xb = x1, ya = y1, yb = y1;
+                for (int i = j; i < e; ++i) {
+                    xs[i] = pixelX(oh + double(ch.H[i]));
+                    ys[i] = pixelY(ov + double(ch.V[i]));
+                    xa = std::min(xa, xs[i]);
+                    xb = std::max(xb, xs[i]);
+                    ya = std::min(ya, ys[i]);
+                    yb = std::max(yb, ys[i]);
+                }
+                const bool spread = 2 * (e - j) < (xb - xa) + (yb - ya);
+                if (!PlotChunk(xs + j, ys + j, e - j, QRect(QPoint(xa, ya), QPoint(xb, yb)), spread,
+                               argb, sprite))
+                    continue;
+                DrawSteps(xs + j, ys + j, e - j, argb);
+                k = c * kc + e - 1;
+                x0 = xs[e - 1];
+                y0 = ys[e - 1];
             }
         }
     }

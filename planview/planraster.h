@@ -63,6 +63,8 @@ class TRasterCanvas : public TCanvas {
     // since the last change of colour, once per pixel it covers (FlushPending).
     void Stamp(QPoint p, const Sprite& sprite, bool once = false);
     void FlushPending();
+    // A one-colour sprite at (x, y), clipped dot by dot where it reaches the plot's edge.
+    void StampClipped(int x, int y, const Sprite& sprite);
     void FlushQueued();
     // The pixels of n points of one recorded line, all set in argb, and (sprite not null,
     // uniform, in the same colour) their symbols: stamped at once when sparse, else marked
@@ -83,6 +85,9 @@ class TRasterCanvas : public TCanvas {
     }
     void NextEpoch() { FlushPending(); }
     void DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb);
+    // The steps between n points whose pixels are set and whose box lies inside the clip:
+    // short steps from a table of the pixels between their ends, longer ones by DrawLine.
+    void DrawSteps(const int* xs, const int* ys, int n, std::uint32_t argb);
     void DrawRecordedLine(const TLineLineSeries& s, const TChartView& view);
 
     QImage& image_;
@@ -94,8 +99,6 @@ class TRasterCanvas : public TCanvas {
     template <class F>
     void WithPainter(F&& f);
     QPainter* painter_;
-    // Epoch of the last stamp centred on each pixel (made on the first stamp; cleared when
-    // the epoch wraps).
     // Centres of the pending stamps of one sprite: one bit per pixel, rows of seenWords_
     // words; rows seenTop_..seenBottom_, words seenLeft_..seenRight_ may hold set bits.
     std::vector<std::uint64_t> seen_;
@@ -122,6 +125,15 @@ class TRasterCanvas : public TCanvas {
         TColour colour;
     };
     std::vector<Queued> queued_;
+    // For each short step (|dx|, |dy| <= kStep) the pixels strictly between its ends, as
+    // offsets in the image from its start, by the line rule; the n used, then 0s (the
+    // start); made on first use.
+    static constexpr int kStep = 8;
+    struct StepPixels {
+        int n = 0;
+        std::array<std::int32_t, kStep - 1> off{};
+    };
+    std::vector<StepPixels> steps_;  // [(dy + kStep) * (2 * kStep + 1) + dx + kStep]
 };
 
 }  // namespace tidrun

@@ -9,6 +9,10 @@
 namespace tidrun {
 
 bool ClipSegment(double& h0, double& v0, double& h1, double& v1, const TClipWindow& w) {
+    // Both ends beyond one side (most segments of a zoomed view): nothing to divide.
+    if ((h0 < w.HMin && h1 < w.HMin) || (h0 > w.HMax && h1 > w.HMax) ||
+        (v0 < w.VMin && v1 < w.VMin) || (v0 > w.VMax && v1 > w.VMax))
+        return false;
     const double dh = h1 - h0, dv = v1 - v0;
     if (dh == 0 && dv == 0) return h0 >= w.HMin && h0 <= w.HMax && v0 >= w.VMin && v0 <= w.VMax;
     double t0 = 0, t1 = 1;
