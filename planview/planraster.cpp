@@ -522,9 +522,9 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
     const int chunks = store.ChunkCount();
     for (int c = first / kc; c * kc < end; ++c) {
         const TCutStore::Box& all = store.ChunkBox(c);
-        // Read ahead while this chunk is drawn: what of the next chunk its box says will be
-        // drawn.
-        if (c + 1 < chunks && (c + 1) * kc < end) {
+        // Read ahead while this chunk is drawn: what of the next chunk (of this line or,
+        // likely drawn next, of the next) its box says will be drawn.
+        if (c + 1 < chunks) {
             const TCutStore::Box& nextAll = store.ChunkBox(c + 1);
             if (!outside(nextAll)) {
                 const TCutStore::Chunk& next = store.ChunkAt(c + 1);

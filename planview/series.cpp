@@ -8,11 +8,21 @@
 
 namespace tidrun {
 
+namespace {
+
+bool Inside(double h, double v, const TClipWindow& w) {
+    return h >= w.HMin && h <= w.HMax && v >= w.VMin && v <= w.VMax;
+}
+
+}  // namespace
+
 bool ClipSegment(double& h0, double& v0, double& h1, double& v1, const TClipWindow& w) {
-    // Both ends beyond one side (most segments of a zoomed view): nothing to divide.
+    // Both ends beyond one side (most segments of a zoomed view) or both inside (most of
+    // a whole view): nothing to divide.
     if ((h0 < w.HMin && h1 < w.HMin) || (h0 > w.HMax && h1 > w.HMax) ||
         (v0 < w.VMin && v1 < w.VMin) || (v0 > w.VMax && v1 > w.VMax))
         return false;
+    if (Inside(h0, v0, w) && Inside(h1, v1, w)) return true;
     const double dh = h1 - h0, dv = v1 - v0;
     if (dh == 0 && dv == 0) return h0 >= w.HMin && h0 <= w.HMax && v0 >= w.VMin && v0 <= w.VMax;
     double t0 = 0, t1 = 1;
@@ -77,10 +87,6 @@ namespace {
 TClipWindow WindowOf(const TChartView& view) {
     const TExtent a = view.Axes();
     return {a.YMin, a.YMax, a.XMin, a.XMax};
-}
-
-bool Inside(double h, double v, const TClipWindow& w) {
-    return h >= w.HMin && h <= w.HMax && v >= w.VMin && v <= w.VMax;
 }
 
 // One pass of a safe base over points first..last.
