@@ -205,6 +205,7 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
             sp.dotOffset.push_back(std::ptrdiff_t(dy) * stride_ + dx);
             sp.dotColour.push_back(line[x]);
             sp.dotXY.emplace_back(dx, dy);
+            sp.centred = sp.centred || (dx == 0 && dy == 0);
             if (sp.dx1 < sp.dx0) {
                 sp.dx0 = sp.dx1 = dx;
                 sp.dy0 = sp.dy1 = dy;
@@ -304,7 +305,9 @@ bool TRasterCanvas::PlotChunk(const int* xs, const int* ys, int n, const QRect& 
         return false;
     std::uint32_t* const bits = bits_;
     const std::ptrdiff_t stride = stride_;
-    for (int i = 0; i < n; ++i) bits[ys[i] * stride + xs[i]] = argb;
+    // Symbols stamped now in the points' colour, over their centres, set the points' pixels.
+    if (!(sparse && sprite && sprite->centred && sprite->dotColour.front() == argb))
+        for (int i = 0; i < n; ++i) bits[ys[i] * stride + xs[i]] = argb;
     if (!sprite) return true;
     // Symbols far apart (a zoomed view) are stamped straight away; many to a pixel are
     // marked and drawn once each.

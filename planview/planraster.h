@@ -56,6 +56,7 @@ class TRasterCanvas : public TCanvas {
         std::vector<std::pair<int, int>> dotXY;
         int dx0 = 0, dx1 = -1, dy0 = 0, dy1 = -1;
         bool uniform = false;  // one colour, within 63 pixels of the centre
+        bool centred = false;  // one of the dots is the centre
     };
     const Sprite& SpriteFor(const TSymbol& s, TColour fill);
     // once (for the many points of recorded lines): a one-colour sprite centred in the
