@@ -42,7 +42,9 @@ class XServer {
   public:
     bool Start() {
         xvfb_.setProgram(QStandardPaths::findExecutable("Xvfb"));
-        xvfb_.setArguments({"-displayfd", "1", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"});
+        // -noreset: the server keeps its state when its last client (xdotool) leaves.
+        xvfb_.setArguments(
+            {"-displayfd", "1", "-screen", "0", "1600x1000x24", "-nolisten", "tcp", "-noreset"});
         xvfb_.start();
         if (!xvfb_.waitForStarted(10000)) return false;
         if (!WaitFor([&] { return xvfb_.canReadLine() || xvfb_.state() != QProcess::Running; },
@@ -51,7 +53,14 @@ class XServer {
         const QByteArray n = xvfb_.readLine().trimmed();
         if (n.isEmpty()) return false;
         display_ = ":" + QString::fromLatin1(n);
-        return true;
+        // Ready when a client is served.
+        return WaitFor([&] { return !Tool({"getdisplaygeometry"}).isEmpty(); }, 20000);
+    }
+    // What the X server said and whether it still runs, for a failure's message.
+    std::string State() {
+        return "X server " + display_.toStdString() +
+               (xvfb_.state() == QProcess::Running ? " running" : " gone") + ", said " +
+               xvfb_.readAllStandardError().toStdString();
     }
     ~XServer() {
         xvfb_.terminate();
@@ -119,7 +128,7 @@ TEST(RealConsoleUnderX11, TitleFollowsTheReceiverThroughUnplugAndReplug) {
         GTEST_SKIP() << "needs Xvfb and xdotool (scripts/deps.sh installs them)";
     if (!QFileInfo::exists(ProgramPath())) GTEST_SKIP() << "tidrun not built";
     XServer x;
-    ASSERT_TRUE(x.Start());
+    ASSERT_TRUE(x.Start()) << x.State();
 
     // The program in a folder of its own, so that its Tidrun.INI is this test's; the demo
     // job in a fresh folder; COM1 a link to the pseudo-terminal.
@@ -147,7 +156,9 @@ TEST(RealConsoleUnderX11, TitleFollowsTheReceiverThroughUnplugAndReplug) {
     ASSERT_TRUE(app.waitForStarted(10000));
 
     // As a newcomer: keep the preset folder, accept the settings.
-    ASSERT_TRUE(x.Keys(QStringLiteral("作業フォルダの選択"), {"Return"}));
+    ASSERT_TRUE(x.Keys(QStringLiteral("作業フォルダの選択"), {"Return"}))
+        << x.State() << "; the console " << (app.state() == QProcess::Running ? "runs" : "ended")
+        << ", said " << app.readAllStandardError().toStdString();
     ASSERT_TRUE(x.Keys(QStringLiteral("初期設定"), {"Return"}));
     QString main;
     ASSERT_TRUE(WaitFor(

@@ -309,9 +309,18 @@ def main():
     number = next(n for n in range(90 + os.getpid() % 50, 400)
                   if not os.path.exists("/tmp/.X%d-lock" % n))
     display = ":%d" % number
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    time.sleep(1.5)
+    # -noreset: the server keeps its state when its last client (xdotool) leaves.
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp",
+                             "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Ready when a client is served.
+    deadline = time.monotonic() + 20
+    while subprocess.run(["xdotool", "getdisplaygeometry"], env=dict(os.environ, DISPLAY=display),
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+        if time.monotonic() > deadline or xvfb.poll() is not None:
+            print("the X server %s did not start" % display)
+            xvfb.kill()
+            return 1
+        time.sleep(0.1)
     try:
         (run_kill if mode == "kill" else run_auto)(build, tmp, display, shots)
     finally:
