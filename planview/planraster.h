@@ -1,9 +1,9 @@
 // The fast canvas: draws straight into the pixels of an ARGB32 premultiplied image.
-// Lines are one pixel wide (Bresenham), symbols are stamped from sprites that the exact
-// painter drew once, and a recorded line's symbol whose centre pixel already holds the
-// same sprite since the last change of colour is not stamped again (so a million cuts
-// cost what the pixels they fall on cost). Labels and ellipses are queued and drawn
-// through QPainter on Flush.
+// Lines are one pixel wide and set the pixels QPainter sets, symbols are stamped from
+// sprites that the exact painter drew once, and where a recorded line's symbols crowd
+// together their centres are only marked and each covered pixel is drawn once (so a
+// million cuts cost what the pixels they fall on cost). Labels and ellipses are queued
+// and drawn through QPainter on Flush.
 #pragma once
 
 #include <QFont>
