@@ -72,6 +72,11 @@ void StampEach(std::uint32_t* bits, std::ptrdiff_t stride, const int* xs, const 
     }
 }
 
+// Points a pixel or less apart are joined by their two pixels alone.
+inline unsigned LongStep(int ax, int ay, int bx, int by) {
+    return (static_cast<unsigned>(bx - ax + 1) > 2u) | (static_cast<unsigned>(by - ay + 1) > 2u);
+}
+
 // Offsets to pixels, truncated (positive inside the window): eight at a time where the
 // processor can.
 __attribute__((target_clones("avx2", "default"))) void ToPixels(const float* h, const float* v,
@@ -133,15 +138,19 @@ void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb)
 }
 
 void TRasterCanvas::DrawSteps(const int* xs, const int* ys, int n, std::uint32_t argb) {
+    // Seen from afar most runs have no step longer than a pixel: found without a branch.
+    unsigned far = 0;
+    for (int i = 1; i < n; ++i) far |= LongStep(xs[i - 1], ys[i - 1], xs[i], ys[i]);
+    if (!far) return;
     constexpr int side = 2 * kStep + 1;
     if (steps_.empty()) {
         steps_.resize(side * side);
         for (int dy = -kStep; dy <= kStep; ++dy)
             for (int dx = -kStep; dx <= kStep; ++dx) {
                 StepPixels& st = steps_[(dy + kStep) * side + dx + kStep];
-                if (std::abs(dx) <= 1 && std::abs(dy) <= 1) continue;  // the ends only
+                int used = 0;
                 WalkLine(0, 0, dx, dy, [&](int x, int y) {
-                    if ((x || y) && (x != dx || y != dy)) st.off[st.n++] = y * stride_ + x;
+                    if ((x || y) && (x != dx || y != dy)) st[used++] = y * stride_ + x;
                 });
             }
     }
@@ -155,7 +164,7 @@ void TRasterCanvas::DrawSteps(const int* xs, const int* ys, int n, std::uint32_t
             // so the loop has no branch to mispredict.
             const StepPixels& st = steps_[(dy + kStep) * side + dx + kStep];
             std::uint32_t* const start = bits + ys[i - 1] * stride + xs[i - 1];
-            for (int k = 0; k < kStep - 1; ++k) start[st.off[k]] = argb;
+            for (int k = 0; k < kStep - 1; ++k) start[st[k]] = argb;
         } else {
             DrawLine(xs[i - 1], ys[i - 1], xs[i], ys[i], argb);
         }
@@ -591,23 +600,13 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                                       .adjusted(-1, -1, 1, 1);
                 if (bulk && PlotChunk(xs + j0, ys + j0, j1 - j0, box, sparseRun(k1 - k0, bx), argb,
                                       sprite)) {
-                    // Points a pixel or less apart are joined by their two pixels, already
-                    // set; only longer steps need a line.
-                    auto longStep = [](int ax, int ay, int bx, int by) {
-                        return (static_cast<unsigned>(bx - ax + 1) > 2u) |
-                               (static_cast<unsigned>(by - ay + 1) > 2u);
-                    };
                     if (k0 > first) {  // the step from the run before
                         const int lx = pixelX(store.Y(k0 - 1)), ly = pixelY(store.X(k0 - 1));
                         plot(lx, ly);
-                        if (longStep(lx, ly, xs[j0], ys[j0]))
+                        if (LongStep(lx, ly, xs[j0], ys[j0]))
                             DrawLine(lx, ly, xs[j0], ys[j0], argb);
                     }
-                    // Seen from afar most runs have no longer step: found without a branch.
-                    unsigned far = 0;
-                    for (int j = j0 + 1; j < j1; ++j)
-                        far |= longStep(xs[j - 1], ys[j - 1], xs[j], ys[j]);
-                    if (far) DrawSteps(xs + j0, ys + j0, j1 - j0, argb);
+                    DrawSteps(xs + j0, ys + j0, j1 - j0, argb);
                     continue;
                 }
                 int px = xs[j0], py = ys[j0], j = j0 + 1;

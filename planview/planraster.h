@@ -87,7 +87,8 @@ class TRasterCanvas : public TCanvas {
     void NextEpoch() { FlushPending(); }
     void DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb);
     // The steps between n points whose pixels are set and whose box lies inside the clip:
-    // short steps from a table of the pixels between their ends, longer ones by DrawLine.
+    // nothing where they are a pixel or less apart, short steps from a table of the pixels
+    // between their ends, longer ones by DrawLine.
     void DrawSteps(const int* xs, const int* ys, int n, std::uint32_t argb);
     void DrawRecordedLine(const TLineLineSeries& s, const TChartView& view);
 
@@ -127,13 +128,10 @@ class TRasterCanvas : public TCanvas {
     };
     std::vector<Queued> queued_;
     // For each short step (|dx|, |dy| <= kStep) the pixels strictly between its ends, as
-    // offsets in the image from its start, by the line rule; the n used, then 0s (the
-    // start); made on first use.
+    // offsets in the image from its start, by the line rule; the slots left over hold 0
+    // (the start); made on first use.
     static constexpr int kStep = 8;
-    struct StepPixels {
-        int n = 0;
-        std::array<std::int32_t, kStep - 1> off{};
-    };
+    using StepPixels = std::array<std::int32_t, kStep - 1>;
     std::vector<StepPixels> steps_;  // [(dy + kStep) * (2 * kStep + 1) + dx + kStep]
 };
 

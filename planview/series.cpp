@@ -24,7 +24,6 @@ bool ClipSegment(double& h0, double& v0, double& h1, double& v1, const TClipWind
         return false;
     if (Inside(h0, v0, w) && Inside(h1, v1, w)) return true;
     const double dh = h1 - h0, dv = v1 - v0;
-    if (dh == 0 && dv == 0) return h0 >= w.HMin && h0 <= w.HMax && v0 >= w.VMin && v0 <= w.VMax;
     double t0 = 0, t1 = 1;
     const double q[4] = {w.HMin - h0, h0 - w.HMax, w.VMin - v0, v0 - w.VMax};
     const double p[4] = {dh, -dh, dv, -dv};
