@@ -143,6 +143,8 @@ class TPointListSeries : public TChartSeries {
     QString Label(int i) const override { return points_[static_cast<size_t>(i)].Label; }
     TColour PointColour(int i) const override { return points_[static_cast<size_t>(i)].Colour; }
     void SetPointColour(int i, TColour c) override;
+    // Reads the stored points directly (the accessors above are not consulted).
+    void Draw(const TChartView& view, TCanvas& canvas, int first = 0, int last = -1) const override;
 
     // Appends a point (h = Y easting, v = X northing).
     void Add(double h, double v, const QString& label, TColour colour = kClDefault);
