@@ -8,10 +8,36 @@
 
 namespace tidrun {
 
+namespace {
+
+// A cosmetic dotted line from one end along a row or a column, as Qt's raster engine draws
+// it: every third pixel from the first, up to and including the last.
+void DottedRun(QImage& image, QPoint from, QPoint step, int length, QRgb colour) {
+    auto* bits = reinterpret_cast<QRgb*>(image.bits());
+    const std::ptrdiff_t stride = image.bytesPerLine() / 4;
+    const std::ptrdiff_t jump = 3 * (step.y() * stride + step.x());
+    QRgb* p = bits + from.y() * stride + from.x();
+    for (int i = 0; i <= length; i += 3, p += jump) *p = colour;
+}
+
+// A solid run of pixels along a row or a column, both ends included.
+void SolidRun(QImage& image, QPoint from, QPoint step, int length, QRgb colour) {
+    auto* bits = reinterpret_cast<QRgb*>(image.bits());
+    const std::ptrdiff_t stride = image.bytesPerLine() / 4;
+    const std::ptrdiff_t jump = step.y() * stride + step.x();
+    QRgb* p = bits + from.y() * stride + from.x();
+    for (int i = 0; i <= length; ++i, p += jump) *p = colour;
+}
+
+}  // namespace
+
 void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
-                             const TPlanPaintOptions& options) {
+                             const TPlanPaintOptions& options, QImage* direct) {
     const QRect all(QPoint(0, 0), view.WidgetSize());
     const QRect plot = view.PlotRect();
+    // Direct writes need the frame, one pixel around the plot, inside the image.
+    if (direct && !all.adjusted(1, 1, -1, -1).contains(plot)) direct = nullptr;
+    const QRgb gridColour = qRgb(0x80, 0x80, 0x80);
     // The margins around the plot, then the plot: each pixel filled once.
     for (const QRect& margin : QRegion(all).subtracted(plot))
         painter.fillRect(margin, QColor(0xF0, 0xF0, 0xF0));
@@ -19,14 +45,18 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
     if (options.Axes) {
         painter.setFont(view.LabelFont());
         const QFontMetrics fm(view.LabelFont());
-        QPen grid(QColor(0x80, 0x80, 0x80), 0, Qt::DotLine);
+        QPen grid(QColor(gridColour), 0, Qt::DotLine);
         QPen black(Qt::black, 0);
         for (const TAxisTick& t : view.HorizontalTicks()) {
             const int x = qRound(t.Pixel);
             if (x < plot.left() || x > plot.right()) continue;
             if (t.Major) {
-                painter.setPen(grid);
-                painter.drawLine(x, plot.top(), x, plot.bottom());
+                if (direct) {
+                    DottedRun(*direct, {x, plot.top()}, {0, 1}, plot.height() - 1, gridColour);
+                } else {
+                    painter.setPen(grid);
+                    painter.drawLine(x, plot.top(), x, plot.bottom());
+                }
                 painter.setPen(black);
                 painter.drawLine(x, plot.bottom() + 1, x, plot.bottom() + 4);
                 const int w = fm.horizontalAdvance(t.Label);
@@ -40,8 +70,12 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
             const int y = qRound(t.Pixel);
             if (y < plot.top() || y > plot.bottom()) continue;
             if (t.Major) {
-                painter.setPen(grid);
-                painter.drawLine(plot.left(), y, plot.right(), y);
+                if (direct) {
+                    DottedRun(*direct, {plot.left(), y}, {1, 0}, plot.width() - 1, gridColour);
+                } else {
+                    painter.setPen(grid);
+                    painter.drawLine(plot.left(), y, plot.right(), y);
+                }
                 painter.setPen(black);
                 painter.drawLine(plot.left() - 4, y, plot.left() - 1, y);
                 const int w = fm.horizontalAdvance(t.Label);
@@ -51,9 +85,19 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
                 painter.drawLine(plot.left() - 3, y, plot.left() - 1, y);
             }
         }
-        painter.setPen(black);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(plot.adjusted(-1, -1, 0, 0));
+        if (direct) {  // the frame, one pixel around the plot
+            const QRgb ink = qRgb(0, 0, 0);
+            const int l = plot.left() - 1, t = plot.top() - 1, r = plot.right() + 1,
+                      b = plot.bottom() + 1;
+            SolidRun(*direct, {l, t}, {1, 0}, r - l, ink);
+            SolidRun(*direct, {l, b}, {1, 0}, r - l, ink);
+            SolidRun(*direct, {l, t}, {0, 1}, b - t, ink);
+            SolidRun(*direct, {r, t}, {0, 1}, b - t, ink);
+        } else {
+            painter.setPen(black);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(plot.adjusted(-1, -1, 0, 0));
+        }
     }
     PaintNorthArrow(painter, plot);
 }
@@ -98,9 +142,6 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
     // in the cache when given. Series changed from outside (a highlighted point, labels
     // shown) redraw it even when the scene was not told.
     const QRgb wall = options.Wall.rgb();
-    std::uint64_t seriesKey = 0;
-    for (int i = 0; i < live; ++i)
-        seriesKey = seriesKey * 1000003u + scene.Series()[static_cast<size_t>(i)]->StateKey();
     auto drawStatics = [&](TRasterCanvas& raster) {
         for (int i = 0; i < live; ++i)
             raster.DrawSeries(*scene.Series()[static_cast<size_t>(i)], view);
@@ -123,7 +164,7 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         target->size() == view.WidgetSize() && painter.worldTransform().isIdentity() &&
         (target->format() == QImage::Format_RGB32 ||
          target->format() == QImage::Format_ARGB32_Premultiplied)) {
-        PaintBase(painter, view, options);
+        PaintBase(painter, view, options, target);
         TRasterCanvas raster(*target, view.PlotRect(), view.LabelFont(), &painter);
         drawStatics(raster);
         drawLive();
@@ -141,6 +182,9 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         local = std::make_unique<TPlanLayerCache::Layers>();
         L = local.get();
     }
+    std::uint64_t seriesKey = 0;
+    for (int i = 0; i < live; ++i)
+        seriesKey = seriesKey * 1000003u + scene.Series()[static_cast<size_t>(i)]->StateKey();
     const bool valid = !L->base.isNull() && L->size == view.WidgetSize() &&
                        L->plot == view.PlotRect() && L->axes == view.Axes() &&
                        L->sceneRevision == scene.Revision() && L->seriesKey == seriesKey &&
@@ -150,7 +194,7 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         L->base = QImage(size, QImage::Format_RGB32);
         {
             QPainter bp(&L->base);
-            PaintBase(bp, view, options);
+            PaintBase(bp, view, options, &L->base);
         }
         TRasterCanvas raster(L->base, view.PlotRect(), view.LabelFont());
         drawStatics(raster);

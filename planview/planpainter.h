@@ -24,9 +24,11 @@ struct TPlanLayerCache::Layers {
 struct TPlanPainter {
     static void Paint(QPainter& painter, const TChartView& view, const TPlanScene& scene,
                       const TPlanPaintOptions& options);
-    // The back wall, grid, axes and north arrow.
+    // The back wall, grid, axes and north arrow. With direct, the image the painter paints
+    // on (no clip, no transform): the dotted grid and the frame are written into its
+    // pixels, as QPainter would set them, rather than drawn a dot at a time through it.
     static void PaintBase(QPainter& painter, const TChartView& view,
-                          const TPlanPaintOptions& options);
+                          const TPlanPaintOptions& options, QImage* direct = nullptr);
 };
 
 }  // namespace tidrun

@@ -249,6 +249,12 @@ TEST(PaintPlan, FastPathMatchesTheExactPainterWithinOnePixel) {
         const QImage exact = Paint(view, scene, TPlanPaintOptions::Mode::Exact);
         const QImage fast = Paint(view, scene, TPlanPaintOptions::Mode::Fast);
         const QImage bare = Paint(view, TPlanScene({}), TPlanPaintOptions::Mode::Exact);
+        // The bare chart (wall, dotted grid, axes, frame) is the same pixel for pixel, drawn
+        // into the image directly or into the cached layer.
+        TPlanLayerCache cache;
+        EXPECT_EQ(Paint(view, TPlanScene({}), TPlanPaintOptions::Mode::Fast), bare) << c.what;
+        EXPECT_EQ(Paint(view, TPlanScene({}), TPlanPaintOptions::Mode::Fast, &cache), bare)
+            << c.what;
         EXPECT_EQ(FarPixels(fast, exact, bare), 0) << c.what;
         EXPECT_EQ(FarPixels(exact, fast, bare), 0) << c.what;
         EXPECT_GT(CountColour(exact, qRgb(255, 255, 255)), 500) << c.what;
