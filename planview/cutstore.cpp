@@ -22,6 +22,7 @@ void TCutStore::Append(double x, double y, bool newLine) {
     if (slot == 0) {
         chunks_.push_back(std::make_unique<Chunk>());
         boxes_.emplace_back();
+        parts_.resize(parts_.size() + kParts);
     }
     Chunk& c = *chunks_.back();
     Box& all = boxes_.back();
@@ -29,7 +30,7 @@ void TCutStore::Append(double x, double y, bool newLine) {
     c.V[slot] = static_cast<float>(x - originV_);
     // Boxes hold the stored (rounded) values, so culling agrees with what is drawn.
     const double h = originH_ + c.H[slot], v = originV_ + c.V[slot];
-    Box& part = c.Part[slot / kPartCuts];
+    Box& part = parts_[parts_.size() - kParts + slot / kPartCuts];
     if (slot % kPartCuts == 0) {
         part = {h, h, v, v};
         if (count_ > 0) part.Take(Y(count_ - 1), X(count_ - 1));  // the segment leading in
@@ -57,6 +58,7 @@ void TCutStore::SyncFrom(const TSokusenColl& records) {
 void TCutStore::Clear() {
     chunks_.clear();
     boxes_.clear();
+    parts_.clear();
     lineStarts_.clear();
     count_ = 0;
     lastNameIndex_ = 0;
@@ -65,7 +67,8 @@ void TCutStore::Clear() {
 
 std::size_t TCutStore::MemoryBytes() const {
     return chunks_.capacity() * sizeof(std::unique_ptr<Chunk>) + chunks_.size() * sizeof(Chunk) +
-           boxes_.capacity() * sizeof(Box) + lineStarts_.capacity() * sizeof(int);
+           (boxes_.capacity() + parts_.capacity()) * sizeof(Box) +
+           lineStarts_.capacity() * sizeof(int);
 }
 
 }  // namespace tidrun

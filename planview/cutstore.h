@@ -31,7 +31,6 @@ class TCutStore {
         // Offsets from the store's origin: h = easting (Y), v = northing (X).
         float H[kChunkCuts];
         float V[kChunkCuts];
-        Box Part[kParts];
     };
 
     // Appends one cut. newLine: the cut starts a run of a new line name.
@@ -56,6 +55,8 @@ class TCutStore {
     // The box of a whole chunk. The boxes lie side by side, apart from the chunks, so that
     // culling a window's worth of chunks reads them in one stream.
     const Box& ChunkBox(int c) const { return boxes_[static_cast<size_t>(c)]; }
+    // The kParts boxes of a chunk's parts, in order; they too lie side by side.
+    const Box* PartBoxes(int c) const { return parts_.data() + std::size_t(c) * kParts; }
     // First record of each run of one line name, ascending.
     const std::vector<int>& LineStarts() const { return lineStarts_; }
     // Bytes held (chunks, their table and the line starts).
@@ -66,6 +67,7 @@ class TCutStore {
   private:
     std::vector<std::unique_ptr<Chunk>> chunks_;
     std::vector<Box> boxes_;  // one for each chunk
+    std::vector<Box> parts_;  // kParts for each chunk
     std::vector<int> lineStarts_;
     int count_ = 0;
     double originH_ = 0, originV_ = 0;
