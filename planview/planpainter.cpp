@@ -10,23 +10,14 @@ namespace tidrun {
 
 namespace {
 
-// A cosmetic dotted line from one end along a row or a column, as Qt's raster engine draws
-// it: every third pixel from the first, up to and including the last.
-void DottedRun(QImage& image, QPoint from, QPoint step, int length, QRgb colour) {
+// Every gap-th pixel of a row or a column from one end, both ends included when the
+// length allows. A gap of 3 is a cosmetic dotted line as Qt's raster engine draws it.
+void PixelRun(QImage& image, QPoint from, QPoint step, int length, int gap, QRgb colour) {
     auto* bits = reinterpret_cast<QRgb*>(image.bits());
     const std::ptrdiff_t stride = image.bytesPerLine() / 4;
-    const std::ptrdiff_t jump = 3 * (step.y() * stride + step.x());
+    const std::ptrdiff_t jump = gap * (step.y() * stride + step.x());
     QRgb* p = bits + from.y() * stride + from.x();
-    for (int i = 0; i <= length; i += 3, p += jump) *p = colour;
-}
-
-// A solid run of pixels along a row or a column, both ends included.
-void SolidRun(QImage& image, QPoint from, QPoint step, int length, QRgb colour) {
-    auto* bits = reinterpret_cast<QRgb*>(image.bits());
-    const std::ptrdiff_t stride = image.bytesPerLine() / 4;
-    const std::ptrdiff_t jump = step.y() * stride + step.x();
-    QRgb* p = bits + from.y() * stride + from.x();
-    for (int i = 0; i <= length; ++i, p += jump) *p = colour;
+    for (int i = 0; i <= length; i += gap, p += jump) *p = colour;
 }
 
 }  // namespace
@@ -52,7 +43,7 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
             if (x < plot.left() || x > plot.right()) continue;
             if (t.Major) {
                 if (direct) {
-                    DottedRun(*direct, {x, plot.top()}, {0, 1}, plot.height() - 1, gridColour);
+                    PixelRun(*direct, {x, plot.top()}, {0, 1}, plot.height() - 1, 3, gridColour);
                 } else {
                     painter.setPen(grid);
                     painter.drawLine(x, plot.top(), x, plot.bottom());
@@ -71,7 +62,7 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
             if (y < plot.top() || y > plot.bottom()) continue;
             if (t.Major) {
                 if (direct) {
-                    DottedRun(*direct, {plot.left(), y}, {1, 0}, plot.width() - 1, gridColour);
+                    PixelRun(*direct, {plot.left(), y}, {1, 0}, plot.width() - 1, 3, gridColour);
                 } else {
                     painter.setPen(grid);
                     painter.drawLine(plot.left(), y, plot.right(), y);
@@ -89,10 +80,10 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
             const QRgb ink = qRgb(0, 0, 0);
             const int l = plot.left() - 1, t = plot.top() - 1, r = plot.right() + 1,
                       b = plot.bottom() + 1;
-            SolidRun(*direct, {l, t}, {1, 0}, r - l, ink);
-            SolidRun(*direct, {l, b}, {1, 0}, r - l, ink);
-            SolidRun(*direct, {l, t}, {0, 1}, b - t, ink);
-            SolidRun(*direct, {r, t}, {0, 1}, b - t, ink);
+            PixelRun(*direct, {l, t}, {1, 0}, r - l, 1, ink);
+            PixelRun(*direct, {l, b}, {1, 0}, r - l, 1, ink);
+            PixelRun(*direct, {l, t}, {0, 1}, b - t, 1, ink);
+            PixelRun(*direct, {r, t}, {0, 1}, b - t, 1, ink);
         } else {
             painter.setPen(black);
             painter.setBrush(Qt::NoBrush);

@@ -534,6 +534,19 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                          std::abs(vy) * std::max(std::abs(b.VMin - ov), std::abs(b.VMax - ov)),
                          std::abs(hx * oh + hb), std::abs(vy * ov + vb)}) < kFloatReach;
     };
+    // Pixels of the chunk's points j0..j1-1 inside the window, in float where that is exact
+    // enough (inFloat: floatReach of a box holding them).
+    auto toPixels = [&](const TCutStore::Chunk& ch, int j0, int j1, bool inFloat, int* px,
+                        int* py) {
+        if (inFloat) {
+            ToPixels(ch.H + j0, ch.V + j0, j1 - j0, hxf, hcf, vyf, vcf, px + j0, py + j0);
+            return;
+        }
+        for (int j = j0; j < j1; ++j) {
+            px[j] = static_cast<int>(hx * double(ch.H[j]) + hch) - int(kBias);
+            py[j] = static_cast<int>(vy * double(ch.V[j]) + vch) - int(kBias);
+        }
+    };
     const bool mixed = sprite && sprite->signature != s.Colour;
     // Whole chunks at once: every point's pixel is the end of a segment drawn, so all are
     // set (a line of one point has no segment: drawn point by point), and symbols in the
@@ -624,14 +637,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 // first, in a loop without branches, then one segment and symbol per change of
                 // pixel.
                 const int j0 = k0 - c * kc, j1 = k1 - c * kc;
-                if (floatReach(bx)) {
-                    ToPixels(ch.H + j0, ch.V + j0, j1 - j0, hxf, hcf, vyf, vcf, xs + j0, ys + j0);
-                } else {
-                    for (int j = j0; j < j1; ++j) {
-                        xs[j] = static_cast<int>(hx * double(ch.H[j]) + hch) - int(kBias);
-                        ys[j] = static_cast<int>(vy * double(ch.V[j]) + vch) - int(kBias);
-                    }
-                }
+                toPixels(ch, j0, j1, floatReach(bx), xs, ys);
                 // The chunk's pixels, a pixel wider each way than its box for the rounding.
                 const QRect box = QRect(QPoint(pixelX(bx.HMin), pixelY(bx.VMin)),
                                         QPoint(pixelX(bx.HMax), pixelY(bx.VMax)))
@@ -726,15 +732,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 int e = j + 1;
                 while (e < j1 && oc[e] == 0) ++e;
                 if (e - j < 4) continue;
-                if (inFloat) {
-                    ToPixels(ch.H + j + 1, ch.V + j + 1, e - j - 1, hxf, hcf, vyf, vcf, xs + j + 1,
-                             ys + j + 1);
-                } else {
-                    for (int i = j + 1; i < e; ++i) {
-                        xs[i] = pixelX(oh + double(ch.H[i]));
-                        ys[i] = pixelY(ov + double(ch.V[i]));
-                    }
-                }
+                toPixels(ch, j + 1, e, inFloat, xs, ys);
                 xs[j] = x1;  // as drawn already
                 ys[j] = y1;
                 int xa = x1, xb = x1, ya = y1, yb = y1;
