@@ -88,6 +88,25 @@ __attribute__((target_clones("avx2", "default"))) void ToPixels(const float* h, 
     }
 }
 
+// The box of n > 0 pixels.
+__attribute__((target_clones("avx2", "default"))) QRect PixelBox(const int* xs, const int* ys,
+                                                                 int n) {
+    int xa = xs[0], xb = xs[0], ya = ys[0], yb = ys[0];
+    for (int i = 1; i < n; ++i) {
+        xa = std::min(xa, xs[i]);
+        xb = std::max(xb, xs[i]);
+        ya = std::min(ya, ys[i]);
+        yb = std::max(yb, ys[i]);
+    }
+    return QRect(QPoint(xa, ya), QPoint(xb, yb));
+}
+
+// Symbols far apart on the screen (fewer than one for every two pixels their box spans)
+// are stamped straight away rather than marked.
+bool Spread(int n, const QRect& box) {
+    return 2 * n < box.width() + box.height() - 2;
+}
+
 // Where each point (offsets from the store's origin) lies against the window, given in
 // the same offsets: one bit per side, 0 inside. Sixteen at a time where the processor can.
 __attribute__((target_clones("avx2", "default"))) void Outcodes(const float* h, const float* v,
@@ -555,8 +574,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
     int xs[kc], ys[kc];
     std::uint8_t oc[kc];
     Use(s.Colour);
-    // Symbols far apart on the screen (fewer than one for every two pixels the run's box
-    // spans) are stamped straight away rather than marked.
+    // As Spread, judged on a world box, for points not turned into pixels.
     auto sparseRun = [&](int count, const TCutStore::Box& b) {
         return 2 * count < std::abs(hx) * (b.HMax - b.HMin) + std::abs(vy) * (b.VMax - b.VMin);
     };
@@ -638,13 +656,11 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 // pixel.
                 const int j0 = k0 - c * kc, j1 = k1 - c * kc;
                 toPixels(ch, j0, j1, floatReach(bx), xs, ys);
-                // The chunk's pixels, a pixel wider each way than its box for the rounding.
-                const QRect box = QRect(QPoint(pixelX(bx.HMin), pixelY(bx.VMin)),
-                                        QPoint(pixelX(bx.HMax), pixelY(bx.VMax)))
-                                      .normalized()
-                                      .adjusted(-1, -1, 1, 1);
-                if (bulk && PlotChunk(xs + j0, ys + j0, j1 - j0, box, sparseRun(k1 - k0, bx), argb,
-                                      sprite)) {
+                // How crowded the symbols are is judged on the run's own pixels: a chunk's
+                // box also holds the points of the line before or after.
+                const QRect box = PixelBox(xs + j0, ys + j0, j1 - j0);
+                if (bulk &&
+                    PlotChunk(xs + j0, ys + j0, j1 - j0, box, Spread(j1 - j0, box), argb, sprite)) {
                     if (k0 > first) {  // the step from the run before
                         const int lx = pixelX(store.Y(k0 - 1)), ly = pixelY(store.X(k0 - 1));
                         plot(lx, ly);
@@ -735,16 +751,8 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
                 toPixels(ch, j + 1, e, inFloat, xs, ys);
                 xs[j] = x1;  // as drawn already
                 ys[j] = y1;
-                int xa = x1, xb = x1, ya = y1, yb = y1;
-                for (int i = j + 1; i < e; ++i) {
-                    xa = std::min(xa, xs[i]);
-                    xb = std::max(xb, xs[i]);
-                    ya = std::min(ya, ys[i]);
-                    yb = std::max(yb, ys[i]);
-                }
-                const bool spread = 2 * (e - j) < (xb - xa) + (yb - ya);
-                if (!PlotChunk(xs + j, ys + j, e - j, QRect(QPoint(xa, ya), QPoint(xb, yb)), spread,
-                               argb, sprite))
+                const QRect box = PixelBox(xs + j, ys + j, e - j);
+                if (!PlotChunk(xs + j, ys + j, e - j, box, Spread(e - j, box), argb, sprite))
                     continue;
                 DrawSteps(xs + j, ys + j, e - j, argb);
                 k = c * kc + e - 1;
