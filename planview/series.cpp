@@ -89,31 +89,14 @@ TClipWindow WindowOf(const TChartView& view) {
     return {a.YMin, a.YMax, a.XMin, a.XMax};
 }
 
-// How a walk reads points: through the series' virtual accessors, or straight from a
-// point list, so that the thousands of marks and outline vertices of a view cost a few
-// loads each rather than several calls.
-struct SeriesPoints {
-    const TChartSeries& s;
-    double H(int i) const { return s.H(i); }
-    double V(int i) const { return s.V(i); }
-    TColour PointColour(int i) const { return s.PointColour(i); }
-    QString Label(int i) const { return s.Label(i); }
-};
-struct ListPoints {
-    const std::vector<TSeriesPoint>& p;
-    const TSeriesPoint& At(int i) const { return p[static_cast<size_t>(i)]; }
-    double H(int i) const { return At(i).H; }
-    double V(int i) const { return At(i).V; }
-    TColour PointColour(int i) const { return At(i).Colour; }
-    QString Label(int i) const { return At(i).Label; }
-};
-
-// One pass of a safe base over points first..last.
-template <class Points>
+// One pass of a safe base over points first..last. S is the series' own type where its
+// point accessors are final, so that the thousands of marks and outline vertices of a view
+// are read directly rather than through virtual calls.
+template <class S>
 class SafeWalk {
   public:
-    SafeWalk(const TChartSeries& s, Points points, const TChartView& view, TCanvas& canvas)
-        : s_(s), p_(points), view_(view), canvas_(canvas), w_(WindowOf(view)) {}
+    SafeWalk(const S& s, const TChartView& view, TCanvas& canvas)
+        : s_(s), view_(view), canvas_(canvas), w_(WindowOf(view)) {}
 
     void Run(int first, int last) {
         const bool lines = s_.Base() != TSeriesBase::Point;
@@ -130,14 +113,14 @@ class SafeWalk {
         }
         for (int i = first; i <= last; ++i) {
             if (prevColour_ == kClNone) {
-                prevH_ = p_.H(i);
-                prevV_ = p_.V(i);
+                prevH_ = s_.H(i);
+                prevV_ = s_.V(i);
             }
             if (i == first) {
                 if (i > 0) {
-                    prevH_ = p_.H(i - 1);
-                    prevV_ = p_.V(i - 1);
-                    if (p_.PointColour(i - 1) != kClNone && lines) Segment(i);
+                    prevH_ = s_.H(i - 1);
+                    prevV_ = s_.V(i - 1);
+                    if (s_.PointColour(i - 1) != kClNone && lines) Segment(i);
                 }
                 if (i == last && s_.Symbol.Visible) PointSymbol(i);
             } else {
@@ -147,9 +130,9 @@ class SafeWalk {
                     if (i == last) PointSymbol(i);
                 }
             }
-            prevH_ = p_.H(i);
-            prevV_ = p_.V(i);
-            prevColour_ = p_.PointColour(i);
+            prevH_ = s_.H(i);
+            prevV_ = s_.V(i);
+            prevColour_ = s_.PointColour(i);
         }
         if (s_.Marks.Visible)
             for (int i = first; i <= last; ++i) PointLabel(i);
@@ -163,10 +146,10 @@ class SafeWalk {
                     Remember(i);
                     continue;
                 }
-                prevH_ = p_.H(i - 1);
-                prevV_ = p_.V(i - 1);
+                prevH_ = s_.H(i - 1);
+                prevV_ = s_.V(i - 1);
             }
-            double h0 = prevH_, v0 = prevV_, h1 = p_.H(i), v1 = p_.V(i);
+            double h0 = prevH_, v0 = prevV_, h1 = s_.H(i), v1 = s_.V(i);
             if (ClipSegment(h0, v0, h1, v1, w_)) {
                 const QPoint a = view_.ToPixelRounded(h0, v0), b = view_.ToPixelRounded(h1, v1);
                 if (a != b) canvas_.Line(a, b, s_.Colour);
@@ -178,23 +161,23 @@ class SafeWalk {
     }
 
     void Remember(int i) {
-        prevH_ = p_.H(i);
-        prevV_ = p_.V(i);
-        prevColour_ = p_.PointColour(i);
+        prevH_ = s_.H(i);
+        prevV_ = s_.V(i);
+        prevColour_ = s_.PointColour(i);
     }
 
     void Segment(int i) {
-        const TColour c = p_.PointColour(i);
-        double h0 = prevH_, v0 = prevV_, h1 = p_.H(i), v1 = p_.V(i);
+        const TColour c = s_.PointColour(i);
+        double h0 = prevH_, v0 = prevV_, h1 = s_.H(i), v1 = s_.V(i);
         if (!ClipSegment(h0, v0, h1, v1, w_)) return;
         const QPoint a = view_.ToPixelRounded(h0, v0), b = view_.ToPixelRounded(h1, v1);
         if (a != b && c != kClNone) canvas_.Line(a, b, c == kClDefault ? s_.Colour : c);
     }
 
     void PointSymbol(int i) {
-        const TColour c = p_.PointColour(i);
+        const TColour c = s_.PointColour(i);
         if (c == kClNone) return;
-        const double h = p_.H(i), v = p_.V(i);
+        const double h = s_.H(i), v = s_.V(i);
         if (!Inside(h, v, w_)) return;
         const TColour fill =
             s_.Symbol.Fill == kClDefault ? (c == kClDefault ? s_.Colour : c) : s_.Symbol.Fill;
@@ -202,14 +185,13 @@ class SafeWalk {
     }
 
     void PointLabel(int i) {
-        if (p_.PointColour(i) == kClNone) return;
-        const double h = p_.H(i), v = p_.V(i);
+        if (s_.PointColour(i) == kClNone) return;
+        const double h = s_.H(i), v = s_.V(i);
         if (!Inside(h, v, w_)) return;
-        canvas_.Label(view_.ToPixelRounded(h, v), p_.Label(i), s_.Marks);
+        canvas_.Label(view_.ToPixelRounded(h, v), s_.Label(i), s_.Marks);
     }
 
-    const TChartSeries& s_;
-    Points p_;
+    const S& s_;
     const TChartView& view_;
     TCanvas& canvas_;
     TClipWindow w_;
@@ -222,25 +204,24 @@ class SafeWalk {
 namespace {
 
 // Points first..last (all when last < 0) of an active series through its safe base.
-template <class Points>
-void Walk(const TChartSeries& s, Points points, const TChartView& view, TCanvas& canvas, int first,
-          int last) {
+template <class S>
+void Walk(const S& s, const TChartView& view, TCanvas& canvas, int first, int last) {
     const int n = s.Count();
     if (!s.Active || n == 0) return;
     if (last < 0 || last >= n) last = n - 1;
     first = std::max(0, first);
     if (first > last) return;
-    SafeWalk<Points>(s, points, view, canvas).Run(first, last);
+    SafeWalk<S>(s, view, canvas).Run(first, last);
 }
 
 }  // namespace
 
 void TChartSeries::Draw(const TChartView& view, TCanvas& canvas, int first, int last) const {
-    Walk(*this, SeriesPoints{*this}, view, canvas, first, last);
+    Walk(*this, view, canvas, first, last);
 }
 
 void TPointListSeries::Draw(const TChartView& view, TCanvas& canvas, int first, int last) const {
-    Walk(*this, ListPoints{points_}, view, canvas, first, last);
+    Walk(*this, view, canvas, first, last);
 }
 
 void TPointListSeries::SetPointColour(int i, TColour c) {

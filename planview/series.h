@@ -138,12 +138,12 @@ struct TSeriesPoint {
 class TPointListSeries : public TChartSeries {
   public:
     int Count() const override { return static_cast<int>(points_.size()); }
-    double H(int i) const override { return points_[static_cast<size_t>(i)].H; }
-    double V(int i) const override { return points_[static_cast<size_t>(i)].V; }
-    QString Label(int i) const override { return points_[static_cast<size_t>(i)].Label; }
-    TColour PointColour(int i) const override { return points_[static_cast<size_t>(i)].Colour; }
+    // Final, so that drawing reads the stored points without virtual calls.
+    double H(int i) const final { return points_[static_cast<size_t>(i)].H; }
+    double V(int i) const final { return points_[static_cast<size_t>(i)].V; }
+    QString Label(int i) const final { return points_[static_cast<size_t>(i)].Label; }
+    TColour PointColour(int i) const final { return points_[static_cast<size_t>(i)].Colour; }
     void SetPointColour(int i, TColour c) override;
-    // Reads the stored points directly (the accessors above are not consulted).
     void Draw(const TChartView& view, TCanvas& canvas, int first = 0, int last = -1) const override;
 
     // Appends a point (h = Y easting, v = X northing).
