@@ -122,7 +122,11 @@ void TChartView::RecalcAxis() {
     const double uH = spanH / w;
     const double uV = spanV / h * aspect_;
     double u = 0;
-    if (uH > uV) {
+    if (uH > 0 && std::abs(uH - uV) <= 1e-12 * std::max(uH, uV)) {
+        // Already at equal scale but for rounding: left as it is, since correcting it again
+        // would move the extent by a last digit each time.
+        u = std::max(uH, uV);
+    } else if (uH > uV) {
         if (uV == 0) {
             SaveCurrentAxisSize();
             return;

@@ -39,6 +39,16 @@ TEST(ChartView, EqualScaleWidensTheShorterMetreAxis) {
         EXPECT_NEAR(a.YMax, c.out.YMax, 1e-9);
         EXPECT_EQ(v.Current(), a) << "RecalcAxis saves the current extent";
     }
+    // Extents already at equal scale stay exactly as they are, so that a map window
+    // restored from its saved state and closed again writes the same numbers.
+    for (const QSize size : {QSize(1117, 683), QSize(1283, 811), QSize(640, 997)}) {
+        TChartView v =
+            PlotView(size.width(), size.height(), {-67712.34, -65790.17, 2499.9876543, 5600.12345});
+        v.RecalcAxis();
+        const TExtent once = v.Axes();
+        v.RecalcAxis();
+        EXPECT_EQ(v.Axes(), once) << size.width() << "x" << size.height();
+    }
 }
 
 TEST(ChartView, GridStepFollowsMetresPerPixel) {
