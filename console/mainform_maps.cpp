@@ -206,7 +206,7 @@ void TMainForm::PrintActiveMap() {
 // TMapHost
 
 void TMainForm::ShowInfo(const QString& text) {
-    pnlBottom->lblInfo->setText(InfoLineText(text));
+    pnlBottom->ShowInfo(text);
 }
 
 void TMainForm::AddMark(const QString& name, const QColor& colour, double x, double y) {

@@ -590,9 +590,13 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     EXPECT_EQ(reread.Item(1).Name, QStringLiteral("新しい印"));
     EXPECT_EQ(reread.Item(1).Number, 0x0000FF);  // red as the Windows colour value
 
-    // The information line.
+    // The information line. A point's text takes two lines; the panel keeps its height
+    // for it, so that clicking a point does not shrink and rescale the maps.
+    const int panelHeight = f.pnlBottom->sizeHint().height();
     f.ShowInfo(QStringLiteral("基準点「基準1」\r\nＺ＝ 2.839"));
     EXPECT_EQ(f.pnlBottom->lblInfo->text(), QStringLiteral("　基準点「基準1」  Ｚ＝ 2.839"));
+    f.ShowInfo(QStringLiteral("設標点「設標10」\r\n\nＸ＝ -66964.035000\r\nＹ＝ 3675.857000"));
+    EXPECT_EQ(f.pnlBottom->sizeHint().height(), panelHeight);
 }
 
 TEST_F(MainFormTest, ActionsAndToolWindowsFollowTheWindowsAndDocks) {
