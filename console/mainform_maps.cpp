@@ -122,8 +122,13 @@ TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
     if (!sources.Cuts) sources.Cuts = std::make_shared<TCutStore>();
     auto* form = new TMapForm(*this, sink_, sources);
     form->setObjectName(QStringLiteral("MapForm%1").arg(mapCounter_));
+    const QSize size = form->size();  // two thirds of the room, chosen by the window
     QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // The frame takes that size before it is first shown, maximised or not, so that
+    // restoring a maximised window brings it back at that size. Where it goes is left to
+    // the workspace, which places it over as little of the other windows as it can.
+    sub->resize(size);
     TrackRestoredGeometry(sub);
     sub->setWindowTitle(QStringLiteral("平面図(%1)").arg(mapCounter_));
     const auto q = Qt::QueuedConnection;

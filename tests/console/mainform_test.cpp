@@ -11,6 +11,7 @@
 #include "console/dialogs/setupform.h"
 #include "planview/gui/mapform.h"
 #include "platform/gui/numericedit.h"
+#include "platform/gui/restoredgeometry.h"
 #include "positioning/gps.h"
 #include "surveydata/codec.h"
 #include "surveydata/config.h"
@@ -166,6 +167,10 @@ TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
     // No saved map windows: one maximised window, the planned line on, three tool windows.
     ASSERT_EQ(f.MapForms().size(), 1);
     EXPECT_TRUE(f.MapForms()[0]->parentWidget()->isMaximized());
+    // Restored, it is two thirds of the room.
+    const QSize room = f.FreeClientSize();
+    EXPECT_EQ(RestoredGeometry(f.MapForms()[0]->parentWidget()).size(),
+              QSize(room.width() / 3 * 2, room.height() / 3 * 2));
     EXPECT_TRUE(f.actRuler->isChecked());
     EXPECT_FALSE(f.tbRuler->isHidden());
     EXPECT_FALSE(f.ToolWinRem->isHidden());
