@@ -1,5 +1,7 @@
 #include "console/displayrules.h"
 
+#include <algorithm>
+
 #include "console/mainlogic.h"
 
 namespace tidrun {
@@ -45,6 +47,19 @@ QList<QRect> TileSideBySide(const QSize& area, int count) {
         const int left = i * w;
         const int width = i == count - 1 ? area.width() - left : w;
         out << QRect(left, 0, width, area.height());
+    }
+    return out;
+}
+
+QList<QRect> CascadeFromTopLeft(const QSize& area, int count, int step) {
+    QList<QRect> out;
+    if (count <= 0 || area.isEmpty()) return out;
+    step = std::max(step, 1);
+    const int w = std::max(area.width() - (count - 1) * step, area.width() / 2);
+    const int h = std::max(area.height() - (count - 1) * step, area.height() / 2);
+    for (int i = 0, k = 0; i < count; ++i, ++k) {
+        if (k * step + w > area.width() || k * step + h > area.height()) k = 0;
+        out << QRect(k * step, k * step, w, h);
     }
     return out;
 }

@@ -50,4 +50,9 @@ CoordinateView CoordinateViewFor(const TFixWatch& watch, bool portLost, const QS
 // shared out from left to right (the last column takes what the division leaves).
 QList<QRect> TileSideBySide(const QSize& area, int count);
 
+// Cascading: each window one step right of and below the one before, all of one size, the
+// area less the steps of the others but at least half of it; a window that would reach past
+// the area starts again at the top left.
+QList<QRect> CascadeFromTopLeft(const QSize& area, int count, int step);
+
 }  // namespace tidrun

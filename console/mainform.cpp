@@ -18,6 +18,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -68,6 +70,28 @@ struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
+
+// Tiles or cascades the shown (not minimised) windows of the area, taken in the given order.
+void ArrangeShown(QMdiArea* mdiArea, QMdiArea::WindowOrder order, bool cascade) {
+    QList<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* w : mdiArea->subWindowList(order))
+        if (w->isVisible() && !w->isMinimized()) shown << w;
+    if (shown.isEmpty()) return;
+    const QSize area = mdiArea->viewport()->size();
+    const int n = int(shown.size());
+    // Cascaded windows step by a title bar, so that each one's caption shows.
+    QStyleOptionTitleBar bar;
+    bar.initFrom(shown.front());
+    const QList<QRect> places =
+        cascade ? CascadeFromTopLeft(
+                      area, n,
+                      mdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, shown.front()))
+                : TileSideBySide(area, n);
+    for (int i = 0; i < n; ++i) {
+        if (shown[i]->isMaximized()) shown[i]->showNormal();
+        shown[i]->setGeometry(places[i]);
+    }
+}
 
 }  // namespace
 
@@ -486,11 +510,11 @@ void TMainForm::SaveSettings() {
     // early the window holds another job's values (or none), and writing them would replace
     // that folder's offsets, planned line and window layouts.
     if (cfgPath_.isEmpty() || !jobLoaded_) return;
-    // Map windows first, from the last MDI child to the first.
-    const QList<QMdiSubWindow*> subs = mdiArea_->subWindowList(QMdiArea::CreationOrder);
+    // Map windows first, from the bottom of the stack to the top: made again in that order,
+    // they come back stacked as they were, the top one on top.
     int n = 0;
-    for (auto it = subs.crbegin(); it != subs.crend(); ++it) {
-        if (auto* m = qobject_cast<TMapForm*>((*it)->widget())) m->SaveState(cfgPath_, n++);
+    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::StackingOrder)) {
+        if (auto* m = qobject_cast<TMapForm*>(w->widget())) m->SaveState(cfgPath_, n++);
     }
     // A field that fails its range check keeps the last value that passed it.
     auto good = [](const NumericEdit* e) {
@@ -686,14 +710,12 @@ void TMainForm::UpdateMenus() {
 }
 
 void TMainForm::TileWindows() {
-    QList<QMdiSubWindow*> shown;
-    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder))
-        if (w->isVisible() && !w->isMinimized()) shown << w;
-    const QList<QRect> places = TileSideBySide(mdiArea_->viewport()->size(), int(shown.size()));
-    for (int i = 0; i < shown.size(); ++i) {
-        if (shown[i]->isMaximized()) shown[i]->showNormal();
-        shown[i]->setGeometry(places[i]);
-    }
+    ArrangeShown(mdiArea_, QMdiArea::CreationOrder, false);
+}
+
+void TMainForm::CascadeWindows() {
+    // Bottom of the stack first: the window on top stays on top, wholly in view.
+    ArrangeShown(mdiArea_, QMdiArea::StackingOrder, true);
 }
 
 void TMainForm::UpdateActions() {

@@ -190,7 +190,7 @@ void TMainForm::CreateActions() {
         TAboutBox box(this);
         box.Execute();
     });
-    connect(actWindowCascade, &QAction::triggered, this, [this] { mdiArea_->cascadeSubWindows(); });
+    connect(actWindowCascade, &QAction::triggered, this, &TMainForm::CascadeWindows);
     connect(actWindowTile, &QAction::triggered, this, &TMainForm::TileWindows);
     connect(actWindowArrange, &QAction::triggered, this, [this] {
         // Minimised windows line up along the bottom of the workspace.

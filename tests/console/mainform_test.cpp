@@ -804,8 +804,37 @@ TEST_F(MainFormTest, MinimisedAndMaximisedMapsKeepTheirRestoredSize) {
     }
 }
 
-// ならべて表示 puts the windows side by side, each the full height.
-TEST_F(MainFormTest, TileSetsTheMapsSideBySide) {
+// Map windows come back stacked as they were left, the top one on top.
+TEST_F(MainFormTest, MapsComeBackInTheirStackingOrder) {
+    auto stacking = [](TMainForm& f) {
+        QList<QRect> out;
+        for (QMdiSubWindow* w : f.MdiArea()->subWindowList(QMdiArea::StackingOrder))
+            out << w->geometry();
+        return out;
+    };
+    QList<QRect> before;
+    {
+        TMainForm& f = OpenWithPty();
+        for (QMdiSubWindow* w : f.MdiArea()->subWindowList()) w->close();
+        ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
+        for (int i = 0; i < 3; ++i)
+            f.CreateMap(-1, false)->parentWidget()->setGeometry(20 * i, 10 * i, 300 + 10 * i, 200);
+        // The first one brought to the top: the stack is no longer the order of creation.
+        f.MdiArea()->setActiveSubWindow(
+            qobject_cast<QMdiSubWindow*>(f.MapForms()[0]->parentWidget()));
+        before = stacking(f);
+        ASSERT_EQ(before.size(), 3);
+        sink.answer = true;
+        ASSERT_TRUE(f.close());
+    }
+    form.reset();
+    TMainForm& g = OpenWithPty();
+    EXPECT_EQ(stacking(g), before);
+}
+
+// ならべて表示 puts the windows side by side, each the full height; 重ねて表示 steps them
+// down from the top left, each large enough to work in.
+TEST_F(MainFormTest, TileAndCascadeArrangeTheMaps) {
     TMainForm& f = OpenWithPty();
     f.CreateMap(-1, false);
     f.CreateMap(-1, false);
@@ -818,6 +847,16 @@ TEST_F(MainFormTest, TileSetsTheMapsSideBySide) {
         EXPECT_EQ(subs[i]->geometry().height(), h);
         if (i > 0) {
             EXPECT_EQ(subs[i]->geometry().left(), subs[i - 1]->geometry().right() + 1);
+        }
+    }
+    f.actWindowCascade->trigger();
+    const QSize area = f.MdiArea()->viewport()->size();
+    const QList<QMdiSubWindow*> stack = f.MdiArea()->subWindowList(QMdiArea::StackingOrder);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_GE(stack[i]->width(), area.width() / 2);
+        EXPECT_GE(stack[i]->height(), area.height() / 2);
+        if (i > 0) {
+            EXPECT_GT(stack[i]->y(), stack[i - 1]->y());
         }
     }
 }
