@@ -44,10 +44,11 @@ TCoordPanel::TCoordPanel(QWidget* parent) : QWidget(parent) {
     lblInfo = MakeLabel(this, "lblInfo");
     lblInfo->setToolTip(QStringLiteral("点情報"));
     lblInfo->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Room for a point's two lines from the start: a text arriving must not change the
-    // panel's height, which would shrink and rescale every map window.
-    // Measured on Japanese text, whose fallback font sets the line height.
-    lblInfo->setText(QStringLiteral("点\n点"));
+    // Room from the start for three lines (a cut: its title, its place and its line; a
+    // point seen from the guide point): a text arriving must not change the panel's
+    // height, which would shrink and rescale every map window. Measured on Japanese text,
+    // whose fallback font sets the line height.
+    lblInfo->setText(QStringLiteral("点\n点\n点"));
     lblInfo->setMinimumHeight(lblInfo->sizeHint().height());
     lblInfo->clear();
     h->addWidget(lblDate);

@@ -595,12 +595,14 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     EXPECT_EQ(reread.Item(1).Name, QStringLiteral("新しい印"));
     EXPECT_EQ(reread.Item(1).Number, 0x0000FF);  // red as the Windows colour value
 
-    // The information line. A point's text takes two lines; the panel keeps its height
-    // for it, so that clicking a point does not shrink and rescale the maps.
+    // The information line. A cut's text takes three lines; the panel keeps its height
+    // for it, so that clicking a cut does not shrink and rescale the maps.
     const int panelHeight = f.pnlBottom->sizeHint().height();
     f.ShowInfo(QStringLiteral("基準点「基準1」\r\nＺ＝ 2.839"));
     EXPECT_EQ(f.pnlBottom->lblInfo->text(), QStringLiteral("　基準点「基準1」  Ｚ＝ 2.839"));
-    f.ShowInfo(QStringLiteral("設標点「設標10」\r\n\nＸ＝ -66964.035000\r\nＹ＝ 3675.857000"));
+    f.ShowInfo(
+        QStringLiteral("収録点 3\r\n\nＸ＝ -67629.796186\r\nＹ＝ 3313.361116\r\n"
+                       "間隔 6.510443 ｍ\r\n\n測線 1\r\nｶｯﾄ  3"));
     EXPECT_EQ(f.pnlBottom->sizeHint().height(), panelHeight);
 }
 
