@@ -18,8 +18,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStatusBar>
-#include <QStyle>
-#include <QStyleOptionTitleBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -70,28 +68,6 @@ struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
-
-// Tiles or cascades the shown (not minimised) windows of the area, taken in the given order.
-void ArrangeShown(QMdiArea* mdiArea, QMdiArea::WindowOrder order, bool cascade) {
-    QList<QMdiSubWindow*> shown;
-    for (QMdiSubWindow* w : mdiArea->subWindowList(order))
-        if (w->isVisible() && !w->isMinimized()) shown << w;
-    if (shown.isEmpty()) return;
-    const QSize area = mdiArea->viewport()->size();
-    const int n = int(shown.size());
-    // Cascaded windows step by a title bar, so that each one's caption shows.
-    QStyleOptionTitleBar bar;
-    bar.initFrom(shown.front());
-    const QList<QRect> places =
-        cascade ? CascadeFromTopLeft(
-                      area, n,
-                      mdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, shown.front()))
-                : TileSideBySide(area, n);
-    for (int i = 0; i < n; ++i) {
-        if (shown[i]->isMaximized()) shown[i]->showNormal();
-        shown[i]->setGeometry(places[i]);
-    }
-}
 
 }  // namespace
 
@@ -707,15 +683,6 @@ void TMainForm::UpdateMenus() {
         w->setEnabled(open);
     for (const char* name : {"udCircle", "udRulerWidth", "udRulerStep", "udRuler"})
         if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(open);
-}
-
-void TMainForm::TileWindows() {
-    ArrangeShown(mdiArea_, QMdiArea::CreationOrder, false);
-}
-
-void TMainForm::CascadeWindows() {
-    // Bottom of the stack first: the window on top stays on top, wholly in view.
-    ArrangeShown(mdiArea_, QMdiArea::StackingOrder, true);
 }
 
 void TMainForm::UpdateActions() {

@@ -174,6 +174,7 @@ class TMainForm : public QMainWindow, public TMapHost {
     void AlignTools();
     // ならべて表示: the map windows side by side.
     void TileWindows();
+    // 重ねて表示: the map windows stepped down from the top left.
     void CascadeWindows();
     // Sets the check marks of the tool actions from what is shown.
     void SyncToolChecks();

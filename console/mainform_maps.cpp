@@ -20,6 +20,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -46,6 +48,7 @@
 #include "planview/angles.h"
 #include "planview/cutstore.h"
 #include "planview/gui/mapform.h"
+#include "planview/paintplan.h"
 #include "planview/plannedline.h"
 #include "platform/gui/numericedit.h"
 #include "platform/gui/restoredgeometry.h"
@@ -62,27 +65,25 @@ namespace tidrun {
 
 namespace {
 
-QColor Rgb(std::uint32_t rgb) {
-    return QColor::fromRgb(rgb);
-}
-
 // A mark's Number holds its colour as the Windows colour value 0x00BBGGRR.
 int ColourToNumber(const QColor& c) {
     return c.red() | (c.green() << 8) | (c.blue() << 16);
 }
 
-QColor NamedMapColour(const QString& name) {
-    static const struct {
-        const char* name;
-        std::uint32_t rgb;
-    } kColours[] = {
-        {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
-        {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
-        {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},     {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
-        {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF}};
-    for (const auto& c : kColours)
-        if (name.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0) return Rgb(c.rgb);
-    return Rgb(0x008080);
+// Tiles or cascades the shown (not minimised) windows of the area, taken in the given
+// order; places(area size, count, first window) gives their geometries.
+template <class Places>
+void ArrangeShown(QMdiArea* mdiArea, QMdiArea::WindowOrder order, Places places) {
+    QList<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* w : mdiArea->subWindowList(order))
+        if (w->isVisible() && !w->isMinimized()) shown << w;
+    if (shown.isEmpty()) return;
+    const QList<QRect> rects =
+        places(mdiArea->viewport()->size(), int(shown.size()), shown.front());
+    for (int i = 0; i < shown.size(); ++i) {
+        if (shown[i]->isMaximized()) shown[i]->showNormal();
+        shown[i]->setGeometry(rects[i]);
+    }
 }
 
 }  // namespace
@@ -95,6 +96,22 @@ QList<TMapForm*> TMainForm::MapForms() const {
     for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder))
         if (auto* m = qobject_cast<TMapForm*>(w->widget())) out << m;
     return out;
+}
+
+void TMainForm::TileWindows() {
+    ArrangeShown(mdiArea_, QMdiArea::CreationOrder,
+                 [](const QSize& area, int n, QWidget*) { return TileSideBySide(area, n); });
+}
+
+void TMainForm::CascadeWindows() {
+    // Bottom of the stack first: the window on top stays on top, wholly in view. Each steps
+    // by a title bar, so that every caption shows.
+    ArrangeShown(mdiArea_, QMdiArea::StackingOrder, [](const QSize& area, int n, QWidget* first) {
+        QStyleOptionTitleBar bar;
+        bar.initFrom(first);
+        return CascadeFromTopLeft(
+            area, n, first->style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, first));
+    });
 }
 
 TMapForm* TMainForm::ActiveMap() const {
@@ -148,7 +165,7 @@ TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
         });
     });
 
-    const QColor colour = NamedMapColour(settings_.MapColor);
+    const QColor colour = MapColour(settings_.MapColor);
     PostTo(form, [form, colour] { form->OnMapColor(colour); });
     if (savedIndex < 0) {
         if (maximise)
