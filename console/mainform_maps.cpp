@@ -231,18 +231,24 @@ void TMainForm::ShowInfo(const QString& text) {
     pnlBottom->ShowInfo(text);
 }
 
+// The map windows are told after every change, saved or not: the collection has changed
+// even when writing its file failed (that error is shown), and a window's mark i must stay
+// the collection's mark i, or the next change would reach the wrong mark.
 void TMainForm::AddMark(const QString& name, const QColor& colour, double x, double y) {
-    if (session_->Misoku().AddAndSave(x, y, name, ColourToNumber(colour))) emit MisokuChanged();
+    session_->Misoku().AddAndSave(x, y, name, ColourToNumber(colour));
+    emit MisokuChanged();
 }
 
 void TMainForm::DeleteMark(int index) {
     if (index < 0 || index >= session_->Misoku().Count()) return;
-    if (session_->Misoku().DeleteAndSave(index)) emit MisokuChanged();
+    session_->Misoku().DeleteAndSave(index);
+    emit MisokuChanged();
 }
 
 void TMainForm::ChangeMark(int index, const QString& name, const QColor& colour) {
     if (index < 0 || index >= session_->Misoku().Count()) return;
-    if (session_->Misoku().ChangeAndSave(index, name, ColourToNumber(colour))) emit MisokuChanged();
+    session_->Misoku().ChangeAndSave(index, name, ColourToNumber(colour));
+    emit MisokuChanged();
 }
 
 void TMainForm::CutCommand() {
