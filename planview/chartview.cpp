@@ -11,9 +11,6 @@ namespace tidrun {
 namespace {
 
 constexpr double kMinSpan = 1e-10;
-constexpr int kTickLength = 4;   // major ticks, pixels outside the plot
-constexpr int kMinorLength = 4;  // minor ticks
-constexpr int kLabelGap = 2;
 
 // n = u * 200 truncated, kept within int range.
 int GridIndex(double u) {

@@ -21,6 +21,11 @@
 
 namespace tidrun {
 
+// Ticks, major and minor, reach this many pixels outside the plot; labels start kLabelGap
+// pixels beyond them.
+inline constexpr int kTickLength = 4;
+inline constexpr int kLabelGap = 2;
+
 // Four axis limits: X (vertical) and Y (horizontal), metres.
 struct TExtent {
     double XMin = 0, XMax = 0, YMin = 0, YMax = 0;

@@ -49,12 +49,13 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
                     painter.drawLine(x, plot.top(), x, plot.bottom());
                 }
                 painter.setPen(black);
-                painter.drawLine(x, plot.bottom() + 1, x, plot.bottom() + 4);
+                painter.drawLine(x, plot.bottom() + 1, x, plot.bottom() + kTickLength);
                 const int w = fm.horizontalAdvance(t.Label);
-                painter.drawText(x - w / 2, plot.bottom() + 6 + fm.ascent(), t.Label);
+                painter.drawText(x - w / 2, plot.bottom() + kTickLength + kLabelGap + fm.ascent(),
+                                 t.Label);
             } else {
                 painter.setPen(black);
-                painter.drawLine(x, plot.bottom() + 1, x, plot.bottom() + 3);
+                painter.drawLine(x, plot.bottom() + 1, x, plot.bottom() + kTickLength);
             }
         }
         for (const TAxisTick& t : view.VerticalTicks()) {
@@ -68,12 +69,13 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
                     painter.drawLine(plot.left(), y, plot.right(), y);
                 }
                 painter.setPen(black);
-                painter.drawLine(plot.left() - 4, y, plot.left() - 1, y);
+                painter.drawLine(plot.left() - kTickLength, y, plot.left() - 1, y);
                 const int w = fm.horizontalAdvance(t.Label);
-                painter.drawText(plot.left() - 6 - w, y + fm.ascent() / 2 - 1, t.Label);
+                painter.drawText(plot.left() - kTickLength - kLabelGap - w, y + fm.ascent() / 2 - 1,
+                                 t.Label);
             } else {
                 painter.setPen(black);
-                painter.drawLine(plot.left() - 3, y, plot.left() - 1, y);
+                painter.drawLine(plot.left() - kTickLength, y, plot.left() - 1, y);
             }
         }
         if (direct) {  // the frame, one pixel around the plot
