@@ -53,7 +53,7 @@ void TMapSession::Build() {
     scene_.Boat()->SetTitle(QStringLiteral("移動体"));
     if (auto* c = scene_.CircleRuler()) c->SetRadius(diameter_ / 2.0);
     buoyIndex_ = guideIndex_ = -1;
-    clicked_ = {};
+    clicked_ = pendingInfo_ = {};
     hasBoat_ = false;
     ApplySwitches();
     ApplyRuler();
@@ -89,7 +89,7 @@ TRepaint TMapSession::TrimTrail() {
 TRepaint TMapSession::MisokuChanged() {
     scene_.ReloadMarks();
     // The clicked point may be gone with the mark it named.
-    if (clicked_.series == scene_.Marks()) clicked_ = {};
+    ForgetClicksOn(scene_.Marks());
     return TRepaint::All;
 }
 
@@ -207,6 +207,8 @@ TRepaint TMapSession::MapColor(const QColor& colour) {
 
 void TMapSession::SetCircleRuler(bool on) {
     circleRuler_ = on;
+    // Shown, it has the diameter the main window's field holds, not the 1 m it starts with.
+    if (on) CircleSize(host_.CircleDiameter());
     ApplySwitches();
 }
 
@@ -219,7 +221,7 @@ void TMapSession::SetRapidMode(bool on) {
     rapid_ = on;
     ApplySwitches();
     // A line drawn fast no longer reacts to clicks.
-    clicked_ = {};
+    clicked_ = pendingInfo_ = {};
 }
 
 // --- mouse and keys ------------------------------------------------------------------------
@@ -308,7 +310,10 @@ TMapSession::TRelease TMapSession::Release(TButton button, QPoint pixel) {
     }
     const auto kind = PopupKindOf(clicked_.series);
     if (button == TButton::Left) {
-        if (kind) r.what = TRelease::What::Info;
+        if (kind) {
+            r.what = TRelease::What::Info;
+            pendingInfo_ = clicked_;
+        }
         return r;
     }
     r.what = TRelease::What::Popup;
@@ -334,9 +339,20 @@ bool TMapSession::ClickedPoint(double& x, double& y) const {
     return true;
 }
 
-void TMapSession::ShowClickedInfo() {
-    const TChartSeries* s = clicked_.series;
-    const int i = clicked_.index;
+void TMapSession::ForgetClicksOn(const TChartSeries* series) {
+    if (clicked_.series == series) clicked_ = {};
+    if (pendingInfo_.series == series) pendingInfo_ = {};
+}
+
+void TMapSession::ShowPendingInfo() {
+    const THit hit = pendingInfo_;
+    pendingInfo_ = {};
+    ShowInfoOf(hit);
+}
+
+void TMapSession::ShowInfoOf(THit hit) {
+    const TChartSeries* s = hit.series;
+    const int i = hit.index;
     if (!s || i < 0 || i >= s->Count()) return;
     const std::optional<TGuideRef> guide =
         guideIndex_ >= 0 && sources_.Kijun
@@ -422,8 +438,12 @@ TRepaint TMapSession::RunCommand(TPopupCommand command) {
             MarkDialogThenAdd(QStringLiteral("この位置をマーク"), clickedX_, clickedY_);
             return TRepaint::None;
         case TPopupCommand::MarkBoat:
-            MarkDialogThenAdd(QStringLiteral("移動体をマーク"), scene_.Boat()->LastV(),
-                              scene_.Boat()->LastH());
+            // Before the first position the boat has none to mark (not the zone's origin).
+            if (!hasBoat_)
+                sink_.Error(QStringLiteral("移動体をマークすることができません"));
+            else
+                MarkDialogThenAdd(QStringLiteral("移動体をマーク"), scene_.Boat()->LastV(),
+                                  scene_.Boat()->LastH());
             return TRepaint::None;
         case TPopupCommand::Redraw:
             scene_.Touch();
@@ -433,7 +453,7 @@ TRepaint TMapSession::RunCommand(TPopupCommand command) {
         case TPopupCommand::RefInfo:
         case TPopupCommand::GuideInfo:
         case TPopupCommand::CutInfo:
-            ShowClickedInfo();
+            ShowInfoOf(clicked_);
             return TRepaint::None;
         case TPopupCommand::MarkNames:
             return toggleLabels(scene_.Marks());
@@ -475,7 +495,7 @@ TRepaint TMapSession::RunCommand(TPopupCommand command) {
             scene_.Touch();
             return TRepaint::All;
         case TPopupCommand::GuideDelete:
-            if (clicked_.series == scene_.GuideLine()) clicked_ = {};
+            ForgetClicksOn(scene_.GuideLine());
             scene_.DeleteGuideLine();
             return TRepaint::All;
         case TPopupCommand::CutNumbers: {
@@ -528,6 +548,7 @@ void TMapSession::LoadState(const MapWindowConfig& c) {
                       c.CY1.value_or(cur.YMax)});
     view_.SetZoomed(c.Zoomed);
     circleRuler_ = c.Circle.value_or(circleRuler_);
+    if (circleRuler_) CircleSize(host_.CircleDiameter());
     plannedLine_ = c.Ruler.value_or(plannedLine_);
     autoMove_ = c.AutoFollow.value_or(autoMove_);
     rapid_ = c.Fast.value_or(rapid_);

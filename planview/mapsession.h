@@ -100,9 +100,10 @@ class TMapSession {
     // Enter in the window: the cut command while a recording is running.
     void EnterKey();
 
-    // The information text of the clicked point (after the widget's pause). A guide-line
+    // The information text of the point the last left click asked about, shown after the
+    // widget's pause; presses meanwhile do not change which point it is. A guide-line
     // point shows its step in a box instead; the next point is yellow meanwhile.
-    void ShowClickedInfo();
+    void ShowPendingInfo();
     // The popup the last release asked for, with the states of its items now.
     std::vector<TPopupItem> Popup(TPopupKind kind) const;
     TRepaint RunCommand(TPopupCommand command);
@@ -127,6 +128,9 @@ class TMapSession {
     void MarkDialogThenAdd(const QString& caption, double x, double y);
     void Join(double fromX, double fromY, bool fromValid, const QString& failure);
     bool ClickedPoint(double& x, double& y) const;
+    void ShowInfoOf(THit hit);
+    // Drops the clicked and the pending point when they lie on a series that goes away.
+    void ForgetClicksOn(const TChartSeries* series);
 
     TMapHost& host_;
     MessageSink& sink_;
@@ -146,6 +150,7 @@ class TMapSession {
     TButton dragging_ = TButton::None;
     QPoint pressAt_, lastAt_;
     THit clicked_;
+    THit pendingInfo_;  // the point whose information the widget's pause waits for
     double clickedX_ = 0, clickedY_ = 0;
 };
 

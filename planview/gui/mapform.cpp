@@ -153,7 +153,7 @@ void TMapForm::ShowInfoAfterPause() {
     chart_->setCursor(Qt::WaitCursor);
     QTimer::singleShot(500, this, [this] {
         chart_->unsetCursor();
-        session_->ShowClickedInfo();
+        session_->ShowPendingInfo();
         chart_->Repaint(TRepaint::All);
     });
 }

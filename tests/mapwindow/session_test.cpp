@@ -92,10 +92,22 @@ TEST(MapSession, MouseRules) {
         }
         EXPECT_EQ(f.session->Pressed(), B::None) << c.name;
         if (r.what == W::Info) {
-            f.session->ShowClickedInfo();
+            f.session->ShowPendingInfo();
             EXPECT_EQ(f.host.infos.size(), 1) << c.name;
         }
     }
+    // The pause before a left click's text: a press meanwhile does not change its point.
+    {
+        Fixture f;
+        f.session->Press(B::Left, f.PixelOf(1150, 2250));
+        ASSERT_EQ(f.session->Release(B::Left, f.PixelOf(1150, 2250)).what, W::Info);
+        f.session->Press(B::Left, f.PixelOf(1350, 2050));  // empty area, still held
+        f.session->ShowPendingInfo();
+        ASSERT_EQ(f.host.infos.size(), 1);
+        EXPECT_TRUE(f.host.infos[0].contains(QStringLiteral("M1")))
+            << f.host.infos[0].toStdString();
+    }
+
     // A zoom rectangle dragged far enough but under a metre is refused with the warning.
     Fixture f;
     f.session->View().SetAxes({1000, 1000.5, 2000, 2000.5});
@@ -133,13 +145,19 @@ TEST(MapSession, PopupCommandsReachTheHost) {
     EXPECT_EQ(f.sink.Texts(), QStringList{QStringLiteral("誘導点と結ぶことができません")});
     f.session->RefPoint(0);  // K1 at (1100, 2100): B1 lies due north of it
     f.session->RunCommand(TPopupCommand::JoinGuide);
-    f.session->RunCommand(TPopupCommand::JoinBoat);  // no boat position yet
-    f.session->BoatPos(1200000, 2200000);            // due west of B1
+    f.session->RunCommand(TPopupCommand::MarkBoat);  // no boat position yet
+    EXPECT_EQ(f.sink.Texts().last(), QStringLiteral("移動体をマークすることができません"));
+    f.session->RunCommand(TPopupCommand::JoinBoat);
+    f.session->BoatPos(1200000, 2200000);  // due west of B1
     f.session->RunCommand(TPopupCommand::JoinBoat);
     f.session->RunCommand(TPopupCommand::MoveRuler);
     EXPECT_EQ(f.host.calls, (QStringList{"PivotAngle 1200 2100 0", "PivotAngle 1200 2100 2700000",
                                          "Pivot 1200 2100"}));
     EXPECT_EQ(f.sink.Texts().last(), QStringLiteral("移動体と結ぶことができません"));
+
+    f.host.calls.clear();
+    f.session->RunCommand(TPopupCommand::MarkBoat);
+    EXPECT_EQ(f.host.calls, QStringList{"AddMark 移動体をマーク/ #ff00ff 1200 2200"});
 
     f.host.calls.clear();
     rightClick(1150, 2250);  // the mark
@@ -209,6 +227,8 @@ TEST(MapSession, WindowStateRoundTripThroughTheConfigurationFile) {
     a.session->SetAutoMove(true);
     a.session->SetRapidMode(true);
     a.session->SetPlannedLine(true);
+    a.session->SetCircleRuler(true);
+    EXPECT_EQ(a.session->CircleDiameter(), 50);  // the main window's, once shown
     const QPoint at = a.PixelOf(1200, 2100);
     a.session->Press(B::Right, at);
     a.session->Release(B::Right, at);
@@ -235,7 +255,8 @@ TEST(MapSession, WindowStateRoundTripThroughTheConfigurationFile) {
     EXPECT_TRUE(b.session->AutoMove());
     EXPECT_TRUE(b.session->RapidMode());
     EXPECT_TRUE(b.session->PlannedLine());
-    EXPECT_FALSE(b.session->CircleRuler());
+    EXPECT_TRUE(b.session->CircleRuler());
+    EXPECT_EQ(b.session->CircleDiameter(), 50);
     EXPECT_TRUE(b.session->Scene().Buoys()->Marks.Visible);
     for (const TChartSeries* s : b.Lines())
         EXPECT_TRUE(static_cast<const TLineLineSeries*>(s)->Fast());
