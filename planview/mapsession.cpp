@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "planview/angles.h"
+#include "planview/cutstore.h"
 #include "planview/infotext.h"
 #include "planview/maphost.h"
 #include "planview/plannedline.h"
@@ -238,16 +239,39 @@ TMapSession::THit TMapSession::HitTest(QPoint pixel) const {
         const int reach = std::max({s->Symbol.HSize, s->Symbol.VSize, 3}) + 1;
         int best = -1;
         double bestD = 0;
-        for (int i = s->Count() - 1; i >= 0; --i) {
-            if (s->PointColour(i) == kClNone) continue;
-            const QPointF p = view_.ToPixel(s->H(i), s->V(i));
-            const double dx = std::abs(p.x() - pixel.x()), dy = std::abs(p.y() - pixel.y());
-            if (dx > reach || dy > reach) continue;
-            const double d = dx * dx + dy * dy;
-            if (best < 0 || d < bestD) {
-                best = i;
-                bestD = d;
+        // Points lo..hi-1, last first: the nearest within reach, the later of equals.
+        auto nearest = [&](int lo, int hi) {
+            for (int i = hi - 1; i >= lo; --i) {
+                if (s->PointColour(i) == kClNone) continue;
+                const QPointF p = view_.ToPixel(s->H(i), s->V(i));
+                const double dx = std::abs(p.x() - pixel.x()), dy = std::abs(p.y() - pixel.y());
+                if (dx > reach || dy > reach) continue;
+                const double d = dx * dx + dy * dy;
+                if (best < 0 || d < bestD) {
+                    best = i;
+                    bestD = d;
+                }
             }
+        };
+        if (s->Kind() == TSeriesKind::LineLine) {
+            // A recorded line is looked at only in the cut store's chunks whose box comes
+            // within reach (and a pixel more) of the mouse: the mouse is asked about on every
+            // move, and a season's lines hold millions of cuts.
+            const auto* line = static_cast<const TLineLineSeries*>(s);
+            const TCutStore& store = line->Cuts();
+            const double h = view_.HValue(pixel.x()), v = view_.VValue(pixel.y());
+            const double rh = (reach + 1) / std::max(std::abs(view_.HScale()), 1e-12),
+                         rv = (reach + 1) / std::max(std::abs(view_.VScale()), 1e-12);
+            constexpr int kc = TCutStore::kChunkCuts;
+            const int first = line->FirstRecord(), end = first + line->Count();
+            for (int c = end > first ? (end - 1) / kc : -1; c >= 0 && (c + 1) * kc > first; --c) {
+                const TCutStore::Box& b = store.ChunkBox(c);
+                if (h < b.HMin - rh || h > b.HMax + rh || v < b.VMin - rv || v > b.VMax + rv)
+                    continue;
+                nearest(std::max(first, c * kc) - first, std::min(end, (c + 1) * kc) - first);
+            }
+        } else {
+            nearest(0, s->Count());
         }
         if (best >= 0) return {s, best};
     }

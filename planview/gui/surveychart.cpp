@@ -72,9 +72,18 @@ void TSurveyChart::mousePressEvent(QMouseEvent* event) {
 }
 
 void TSurveyChart::mouseMoveEvent(QMouseEvent* event) {
-    const TRepaint r = session_.Move(event->position().toPoint());
-    if (session_.Pressed() == TMapSession::TButton::None && event->buttons() != Qt::NoButton)
-        setCursor(Qt::OpenHandCursor);
+    const QPoint at = event->position().toPoint();
+    const TRepaint r = session_.Move(at);
+    if (event->buttons() != Qt::NoButton) {
+        if (session_.Pressed() == TMapSession::TButton::None) setCursor(Qt::OpenHandCursor);
+    } else if (cursor().shape() != Qt::WaitCursor) {
+        // The hand over a point that answers a click; a busy cursor is left alone.
+        const TMapSession::THit hit = session_.HitTest(at);
+        if (hit.series && hit.series->HandCursor)
+            setCursor(Qt::PointingHandCursor);
+        else
+            unsetCursor();
+    }
     const QRect drag = session_.DragRect();
     if (!drag.isEmpty()) {
         if (!band_) band_ = new QRubberBand(QRubberBand::Rectangle, this);

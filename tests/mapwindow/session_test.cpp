@@ -261,3 +261,26 @@ TEST(MapSession, WindowStateRoundTripThroughTheConfigurationFile) {
     for (const TChartSeries* s : b.Lines())
         EXPECT_TRUE(static_cast<const TLineLineSeries*>(s)->Fast());
 }
+
+TEST(MapSession, ClicksFindCutsOfALongLineInEveryChunk) {
+    // 600 cuts of one line, 12 m apart on a grid (about 12 pixels): more than two chunks of
+    // the cut store, which the search passes over by their boxes.
+    Fixture f;
+    for (int k = 0; k < 600; ++k) f.job.AddCut(1021.5 + 12 * (k / 30), 2023.5 + 12 * (k % 30), "C");
+    f.session->Rebuild();
+    const std::vector<const TChartSeries*> lines = f.Lines();
+    ASSERT_EQ(lines.size(), 3u);
+    const TChartSeries* c = lines.back();
+    ASSERT_EQ(c->Count(), 600);
+    // Each side of the chunks' seams (records 256 and 512), the ends, and one between.
+    const int kc = TCutStore::kChunkCuts,
+              r0 = static_cast<const TLineLineSeries*>(c)->FirstRecord();
+    for (int k : {0, 1, kc - 1 - r0, kc - r0, 300, 2 * kc - 1 - r0, 2 * kc - r0, 599}) {
+        const TMapSession::THit hit = f.session->HitTest(f.PixelOf(c->V(k), c->H(k)));
+        EXPECT_EQ(hit.series, c) << k;
+        EXPECT_EQ(hit.index, k) << k;
+    }
+    // Half way between two rows and two columns no cut is within reach.
+    EXPECT_EQ(f.session->HitTest(f.PixelOf(1021.5 + 12 * 5 + 6, 2023.5 + 12 * 5 + 6)).series,
+              nullptr);
+}
