@@ -562,14 +562,19 @@ void TMapSession::SaveState(MapWindowConfig& c) const {
 }
 
 void TMapSession::LoadState(const MapWindowConfig& c) {
-    const TExtent a = view_.Axes();
-    view_.SetVertical(c.X0.value_or(a.XMin), c.X1.value_or(a.XMax));
-    view_.SetHorizontal(c.Y0.value_or(a.YMin), c.Y1.value_or(a.YMax));
-    const TExtent o = view_.Origin(), cur = view_.Current();
-    view_.SetOrigin({c.OX0.value_or(o.XMin), c.OX1.value_or(o.XMax), c.OY0.value_or(o.YMin),
-                     c.OY1.value_or(o.YMax)});
-    view_.SetCurrent({c.CX0.value_or(cur.XMin), c.CX1.value_or(cur.XMax), c.CY0.value_or(cur.YMin),
-                      c.CY1.value_or(cur.YMax)});
+    // Each extent from the section where it is given; one whose span is not a finite
+    // number (a damaged or hand-edited file) leaves the window's own, which can be drawn.
+    auto extent = [](std::optional<double> x0, std::optional<double> x1, std::optional<double> y0,
+                     std::optional<double> y1, const TExtent& own) {
+        const TExtent e{x0.value_or(own.XMin), x1.value_or(own.XMax), y0.value_or(own.YMin),
+                        y1.value_or(own.YMax)};
+        return std::isfinite(e.XMax - e.XMin) && std::isfinite(e.YMax - e.YMin) ? e : own;
+    };
+    const TExtent a = extent(c.X0, c.X1, c.Y0, c.Y1, view_.Axes());
+    view_.SetVertical(a.XMin, a.XMax);
+    view_.SetHorizontal(a.YMin, a.YMax);
+    view_.SetOrigin(extent(c.OX0, c.OX1, c.OY0, c.OY1, view_.Origin()));
+    view_.SetCurrent(extent(c.CX0, c.CX1, c.CY0, c.CY1, view_.Current()));
     view_.SetZoomed(c.Zoomed);
     circleRuler_ = c.Circle.value_or(circleRuler_);
     if (circleRuler_) CircleSize(host_.CircleDiameter());
@@ -579,6 +584,12 @@ void TMapSession::LoadState(const MapWindowConfig& c) {
     if (scene_.Buoys()) scene_.Buoys()->Marks.Visible = c.BuoyNames;
     ApplySwitches();
     view_.RecalcAxis();
+}
+
+QRect StoredFrameRect(const MapWindowConfig& c, QSize screen) {
+    const int sw = std::max(screen.width(), 40), sh = std::max(screen.height(), 30);
+    const int w = std::clamp(c.Width, 40, sw), h = std::clamp(c.Height, 30, sh);
+    return {std::clamp(c.Left, 40 - w, sw - 40), std::clamp(c.Top, 0, sh - 30), w, h};
 }
 
 }  // namespace tidrun

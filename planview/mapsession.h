@@ -6,6 +6,8 @@
 
 #include <QColor>
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -153,5 +155,10 @@ class TMapSession {
     THit pendingInfo_;  // the point whose information the widget's pause waits for
     double clickedX_ = 0, clickedY_ = 0;
 };
+
+// The frame a stored window section asks for, kept to what a screen of the given size can
+// show: at least 40 x 30, at most the screen, and with a part of it on the screen. A
+// damaged or hand-edited section must not make a window of millions of pixels.
+QRect StoredFrameRect(const MapWindowConfig& c, QSize screen);
 
 }  // namespace tidrun

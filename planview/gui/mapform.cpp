@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPrinter>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -196,7 +197,9 @@ void TMapForm::LoadState(const QString& cfgPath, int index) {
     MapWindowConfig c;
     c.Load(cfgPath, index);
     QWidget* frame = parentWidget() ? parentWidget() : this;
-    frame->setGeometry(c.Left, c.Top, std::max(c.Width, 40), std::max(c.Height, 30));
+    const QScreen* screen = frame->screen();
+    frame->setGeometry(
+        StoredFrameRect(c, screen ? screen->availableGeometry().size() : QSize(1920, 1080)));
     SetRestoredGeometry(frame, frame->geometry());
     if (c.Maximize)
         frame->showMaximized();

@@ -284,3 +284,47 @@ TEST(MapSession, ClicksFindCutsOfALongLineInEveryChunk) {
     EXPECT_EQ(f.session->HitTest(f.PixelOf(1021.5 + 12 * 5 + 6, 2023.5 + 12 * 5 + 6)).series,
               nullptr);
 }
+
+TEST(MapSession, ExtentsThatCannotBeDrawnLeaveTheWindowsOwn) {
+    // A damaged or hand-edited section: one extent at a time spans beyond the largest
+    // number, across either axis.
+    using Opt = std::optional<double> MapWindowConfig::*;
+    const std::pair<Opt, Opt> pairs[] = {
+        {&MapWindowConfig::X0, &MapWindowConfig::X1},
+        {&MapWindowConfig::Y0, &MapWindowConfig::Y1},
+        {&MapWindowConfig::OX0, &MapWindowConfig::OX1},
+        {&MapWindowConfig::OY0, &MapWindowConfig::OY1},
+    };
+    Fixture fresh;
+    for (const auto& [lo, hi] : pairs) {
+        Fixture f;
+        MapWindowConfig c;
+        c.*lo = -1.7e308;
+        c.*hi = 1.7e308;
+        f.session->LoadState(c);
+        const TChartView& v = f.session->View();
+        EXPECT_EQ(v.Axes(), fresh.session->View().Axes());
+        EXPECT_EQ(v.Origin(), fresh.session->View().Origin());
+        EXPECT_TRUE(std::isfinite(v.HScale()) && v.HScale() != 0);
+    }
+}
+
+TEST(MapSession, StoredFrameStaysOnTheScreen) {
+    struct Case {
+        int left, top, width, height;
+        QRect expected;
+    } cases[] = {
+        {10, 20, 910, 622, QRect(10, 20, 910, 622)},                    // as stored
+        {0, 0, -5, 99999999, QRect(0, 0, 40, 1000)},                    // damaged sizes
+        {2147483647, -2147483647, 300, 200, QRect(1560, 0, 300, 200)},  // far away
+        {-1000, 5000, 300, 200, QRect(-260, 970, 300, 200)},            // 40 x 30 of it still seen
+    };
+    for (const Case& k : cases) {
+        MapWindowConfig c;
+        c.Left = k.left;
+        c.Top = k.top;
+        c.Width = k.width;
+        c.Height = k.height;
+        EXPECT_EQ(StoredFrameRect(c, QSize(1600, 1000)), k.expected) << k.left << " " << k.height;
+    }
+}
