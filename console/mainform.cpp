@@ -303,7 +303,7 @@ void TMainForm::ReadMainConfig() {
     tbRuler->SetAngleText(c.RulerDMS);
     tbRuler->SetWidth(c.RulerWD);
     tbRuler->SetStep(c.RulerStep);
-    savedMapCount_ = c.MapCount;
+    savedMapCount_ = MapWindowConfig::StoredCount(cfgPath_, c.MapCount);
     TGuidance& g = session_->Guidance();
     g.SetPivot({c.RulerX, c.RulerY});
     g.SetExtent({c.RulerX0, c.RulerY0, c.RulerX1, c.RulerY1});

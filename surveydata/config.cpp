@@ -163,6 +163,13 @@ QString MapWindowConfig::SectionName(int n) {
     return QStringLiteral("平面図") + QString::number(n);
 }
 
+int MapWindowConfig::StoredCount(const QString& cfgPath, int count) {
+    const QStringList sections = TIniFile(cfgPath).ReadSections();
+    int n = 0;
+    while (n < count && sections.contains(SectionName(n))) ++n;
+    return n;
+}
+
 void MapWindowConfig::Load(const QString& cfgPath, int n) {
     const SectionReader r(cfgPath, SectionName(n));
     Top = r.Int(QStringLiteral("Top"), 0);

@@ -71,6 +71,9 @@ struct MapWindowConfig {
     bool BuoyNames = false;          // 設標点名
 
     static QString SectionName(int n);  // "平面図" + n
+    // How many of the first count windows have their section in the file, counted up to
+    // the first one missing: a damaged count must not make windows by the million.
+    static int StoredCount(const QString& cfgPath, int count);
     void Load(const QString& cfgPath, int n);
     // Writes every key (empty optionals are left out). False on a write failure.
     bool Store(const QString& cfgPath, int n) const;

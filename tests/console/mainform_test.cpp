@@ -511,6 +511,12 @@ TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
     EXPECT_EQ(g.MapForms()[0]->parentWidget()->windowTitle(), QStringLiteral("平面図(1)"));
     // The chosen folder was remembered for the next start.
     EXPECT_EQ(presets.last(), workDir);
+
+    // A damaged window count makes the windows whose sections the file holds.
+    form.reset();
+    ASSERT_TRUE(TIniFile(Cfg()).WriteString(QStringLiteral("設定"), QStringLiteral("平面図"),
+                                            QStringLiteral("2147483647")));
+    EXPECT_EQ(OpenWithPty().MapForms().size(), 2);
 }
 
 TEST_F(MainFormTest, ClosingIsRefusedSilentlyWhileRecordingAndAskedOtherwise) {
