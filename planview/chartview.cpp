@@ -11,6 +11,11 @@ namespace tidrun {
 namespace {
 
 constexpr double kMinSpan = 1e-10;
+// The smallest span kept at a value: kMinSpan, or a few steps of the number's precision
+// where that is coarser (far from zero the plain kMinSpan would add nothing).
+double MinSpanAt(double v) {
+    return std::max(kMinSpan, std::abs(v) * 8 * std::numeric_limits<double>::epsilon());
+}
 
 // n = u * 200 truncated, kept within int range.
 int GridIndex(double u) {
@@ -85,14 +90,14 @@ void TChartView::SetAxes(const TExtent& e) {
 void TChartView::SetVertical(double a, double b) {
     axes_.XMin = std::min(a, b);
     axes_.XMax = std::max(a, b);
-    if (axes_.XMax - axes_.XMin < kMinSpan) axes_.XMax = axes_.XMin + kMinSpan;
+    if (axes_.XMax - axes_.XMin < kMinSpan) axes_.XMax = axes_.XMin + MinSpanAt(axes_.XMin);
     UpdateTransform();
 }
 
 void TChartView::SetHorizontal(double a, double b) {
     axes_.YMin = std::min(a, b);
     axes_.YMax = std::max(a, b);
-    if (axes_.YMax - axes_.YMin < kMinSpan) axes_.YMax = axes_.YMin + kMinSpan;
+    if (axes_.YMax - axes_.YMin < kMinSpan) axes_.YMax = axes_.YMin + MinSpanAt(axes_.YMin);
     UpdateTransform();
 }
 

@@ -56,6 +56,14 @@ TMapForm::TMapForm(TMapHost& host, MessageSink& sink, TPlanSources sources, QWid
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(chart_);
+    infoPause_ = new QTimer(this);
+    infoPause_->setSingleShot(true);
+    infoPause_->setInterval(500);
+    connect(infoPause_, &QTimer::timeout, this, [this] {
+        chart_->unsetCursor();
+        session_->ShowPendingInfo();
+        chart_->Repaint(TRepaint::All);
+    });
     connect(chart_, &TSurveyChart::InfoRequested, this, &TMapForm::ShowInfoAfterPause);
     connect(chart_, &TSurveyChart::PopupRequested, this, &TMapForm::ShowPopup);
 }
@@ -77,9 +85,10 @@ void TMapForm::SetAutoMove(bool on) {
     emit SwitchesChanged();
 }
 void TMapForm::SetRapidMode(bool on) {
-    setCursor(Qt::WaitCursor);
+    // On the chart itself, whose own cursor (the hand over a point) would hide the form's.
+    chart_->setCursor(Qt::WaitCursor);
     session_->SetRapidMode(on);
-    unsetCursor();
+    chart_->unsetCursor();
     chart_->Repaint(TRepaint::All);
     emit SwitchesChanged();
 }
@@ -101,9 +110,9 @@ void TMapForm::OnMisokuChanged() {
     chart_->Repaint(session_->MisokuChanged());
 }
 void TMapForm::OnRebuild() {
-    setCursor(Qt::WaitCursor);
+    chart_->setCursor(Qt::WaitCursor);
     chart_->Repaint(session_->Rebuild());
-    unsetCursor();
+    chart_->unsetCursor();
 }
 void TMapForm::OnFitAll() {
     chart_->Repaint(session_->FitAll());
@@ -152,11 +161,7 @@ void TMapForm::keyPressEvent(QKeyEvent* event) {
 
 void TMapForm::ShowInfoAfterPause() {
     chart_->setCursor(Qt::WaitCursor);
-    QTimer::singleShot(500, this, [this] {
-        chart_->unsetCursor();
-        session_->ShowPendingInfo();
-        chart_->Repaint(TRepaint::All);
-    });
+    infoPause_->start();  // a click during the pause starts it again, for its own point
 }
 
 void TMapForm::ShowPopup(TPopupKind kind, QPoint globalPos) {
@@ -197,9 +202,11 @@ void TMapForm::LoadState(const QString& cfgPath, int index) {
     MapWindowConfig c;
     c.Load(cfgPath, index);
     QWidget* frame = parentWidget() ? parentWidget() : this;
+    // Kept to what can be seen: the screens, or the workspace where it is larger.
     const QScreen* screen = frame->screen();
-    frame->setGeometry(
-        StoredFrameRect(c, screen ? screen->availableGeometry().size() : QSize(1920, 1080)));
+    QSize room = screen ? screen->availableVirtualGeometry().size() : QSize(1920, 1080);
+    if (frame->parentWidget()) room = room.expandedTo(frame->parentWidget()->size());
+    frame->setGeometry(StoredFrameRect(c, room));
     SetRestoredGeometry(frame, frame->geometry());
     if (c.Maximize)
         frame->showMaximized();

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QWidget>
 
+class QTimer;
+
 #include <cstdint>
 #include <memory>
 
@@ -81,6 +83,7 @@ class TMapForm : public QWidget {
     MessageSink& sink_;
     std::unique_ptr<TMapSession> session_;
     TSurveyChart* chart_ = nullptr;
+    QTimer* infoPause_ = nullptr;  // the pause before a clicked point's text
 };
 
 }  // namespace tidrun

@@ -280,36 +280,49 @@ TEST(MapSession, ClicksFindCutsOfALongLineInEveryChunk) {
         EXPECT_EQ(hit.series, c) << k;
         EXPECT_EQ(hit.index, k) << k;
     }
+    // Three pixels beside the last cut, which lies on its chunk's box: still within reach.
+    const QPoint last = f.PixelOf(c->V(599), c->H(599));
+    EXPECT_EQ(f.session->HitTest(last + QPoint(3, 0)).index, 599);
+    EXPECT_EQ(f.session->HitTest(last + QPoint(0, -3)).index, 599);
     // Half way between two rows and two columns no cut is within reach.
     EXPECT_EQ(f.session->HitTest(f.PixelOf(1021.5 + 12 * 5 + 6, 2023.5 + 12 * 5 + 6)).series,
               nullptr);
 }
 
-TEST(MapSession, ExtentsThatCannotBeDrawnLeaveTheWindowsOwn) {
-    // A damaged or hand-edited section: one extent at a time spans beyond the largest
-    // number, across either axis.
+TEST(MapSession, DamagedExtentsStillGiveAViewThatCanBeDrawn) {
+    // A damaged or hand-edited section, one extent at a time. Spans beyond the largest
+    // number leave the window's own extents; equal ends far from zero give a tiny view.
     using Opt = std::optional<double> MapWindowConfig::*;
-    const std::pair<Opt, Opt> pairs[] = {
-        {&MapWindowConfig::X0, &MapWindowConfig::X1},
-        {&MapWindowConfig::Y0, &MapWindowConfig::Y1},
-        {&MapWindowConfig::OX0, &MapWindowConfig::OX1},
-        {&MapWindowConfig::OY0, &MapWindowConfig::OY1},
+    struct Case {
+        Opt lo, hi;
+        double a, b;
+        bool own;
+    } cases[] = {
+        {&MapWindowConfig::X0, &MapWindowConfig::X1, -1.7e308, 1.7e308, true},
+        {&MapWindowConfig::Y0, &MapWindowConfig::Y1, 1.7e308, -1.7e308, true},
+        {&MapWindowConfig::OX0, &MapWindowConfig::OX1, -1.7e308, 1.7e308, true},
+        {&MapWindowConfig::OY0, &MapWindowConfig::OY1, -1.7e308, 1.7e308, true},
+        {&MapWindowConfig::X0, &MapWindowConfig::X1, 5e6, 5e6, false},
+        {&MapWindowConfig::Y0, &MapWindowConfig::Y1, 1e300, 1e300, false},
     };
     Fixture fresh;
-    for (const auto& [lo, hi] : pairs) {
+    for (const Case& k : cases) {
         Fixture f;
         MapWindowConfig c;
-        c.*lo = -1.7e308;
-        c.*hi = 1.7e308;
+        c.*k.lo = k.a;
+        c.*k.hi = k.b;
         f.session->LoadState(c);
         const TChartView& v = f.session->View();
-        EXPECT_EQ(v.Axes(), fresh.session->View().Axes());
-        EXPECT_EQ(v.Origin(), fresh.session->View().Origin());
-        EXPECT_TRUE(std::isfinite(v.HScale()) && v.HScale() != 0);
+        if (k.own) {
+            EXPECT_EQ(v.Axes(), fresh.session->View().Axes()) << k.a;
+            EXPECT_EQ(v.Origin(), fresh.session->View().Origin()) << k.a;
+        }
+        for (double scale : {v.HScale(), v.VScale()})
+            EXPECT_TRUE(std::isfinite(scale) && scale != 0) << k.a << " " << scale;
     }
 }
 
-TEST(MapSession, StoredFrameStaysOnTheScreen) {
+TEST(MapSession, StoredFrameStaysWhereItCanBeSeen) {
     struct Case {
         int left, top, width, height;
         QRect expected;
