@@ -477,7 +477,7 @@ TRepaint TMapSession::RunCommand(TPopupCommand command) {
         case TPopupCommand::RefInfo:
         case TPopupCommand::GuideInfo:
         case TPopupCommand::CutInfo:
-            ShowInfoOf(clicked_);
+            pendingInfo_ = clicked_;  // shown after the widget's pause, as a left click's
             return TRepaint::None;
         case TPopupCommand::MarkNames:
             return toggleLabels(scene_.Marks());

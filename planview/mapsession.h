@@ -106,6 +106,8 @@ class TMapSession {
     // widget's pause; presses meanwhile do not change which point it is. A guide-line
     // point shows its step in a box instead; the next point is yellow meanwhile.
     void ShowPendingInfo();
+    // A point's text waits for the pause (after a left click or an information command).
+    bool InfoPending() const { return pendingInfo_.series != nullptr; }
     // The popup the last release asked for, with the states of its items now.
     std::vector<TPopupItem> Popup(TPopupKind kind) const;
     TRepaint RunCommand(TPopupCommand command);

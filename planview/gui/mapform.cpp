@@ -177,6 +177,7 @@ void TMapForm::ShowPopup(TPopupKind kind, QPoint globalPos) {
     QAction* chosen = menu.exec(globalPos);
     if (!chosen || chosen->isSeparator()) return;
     chart_->Repaint(session_->RunCommand(static_cast<TPopupCommand>(chosen->data().toInt())));
+    if (session_->InfoPending()) ShowInfoAfterPause();
 }
 
 void TMapForm::SaveState(const QString& cfgPath, int index) const {

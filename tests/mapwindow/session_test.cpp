@@ -160,7 +160,12 @@ TEST(MapSession, PopupCommandsReachTheHost) {
     EXPECT_EQ(f.host.calls, QStringList{"AddMark 移動体をマーク/ #ff00ff 1200 2200"});
 
     f.host.calls.clear();
-    rightClick(1150, 2250);  // the mark
+    rightClick(1150, 2250);  // the mark: its text waits for the pause, as after a left click
+    f.session->RunCommand(TPopupCommand::MarkInfo);
+    EXPECT_TRUE(f.host.infos.isEmpty());
+    ASSERT_TRUE(f.session->InfoPending());
+    f.session->ShowPendingInfo();
+    EXPECT_EQ(f.host.infos.size(), 1);
     f.session->RunCommand(TPopupCommand::MarkChange);
     f.session->RunCommand(TPopupCommand::MarkDelete);
     const auto r = rightClick(1350, 2050);
