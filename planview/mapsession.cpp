@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "planview/angles.h"
 #include "planview/cutstore.h"
@@ -369,12 +370,7 @@ void TMapSession::ForgetClicksOn(const TChartSeries* series) {
 }
 
 void TMapSession::ShowPendingInfo() {
-    const THit hit = pendingInfo_;
-    pendingInfo_ = {};
-    ShowInfoOf(hit);
-}
-
-void TMapSession::ShowInfoOf(THit hit) {
+    const THit hit = std::exchange(pendingInfo_, {});
     const TChartSeries* s = hit.series;
     const int i = hit.index;
     if (!s || i < 0 || i >= s->Count()) return;
@@ -586,8 +582,8 @@ void TMapSession::LoadState(const MapWindowConfig& c) {
     view_.RecalcAxis();
 }
 
-QRect StoredFrameRect(const MapWindowConfig& c, QSize screen) {
-    const int sw = std::max(screen.width(), 40), sh = std::max(screen.height(), 30);
+QRect StoredFrameRect(const MapWindowConfig& c, QSize room) {
+    const int sw = std::max(room.width(), 40), sh = std::max(room.height(), 30);
     const int w = std::clamp(c.Width, 40, sw), h = std::clamp(c.Height, 30, sh);
     return {std::clamp(c.Left, 40 - w, sw - 40), std::clamp(c.Top, 0, sh - 30), w, h};
 }

@@ -132,7 +132,6 @@ class TMapSession {
     void MarkDialogThenAdd(const QString& caption, double x, double y);
     void Join(double fromX, double fromY, bool fromValid, const QString& failure);
     bool ClickedPoint(double& x, double& y) const;
-    void ShowInfoOf(THit hit);
     // Drops the clicked and the pending point when they lie on a series that goes away.
     void ForgetClicksOn(const TChartSeries* series);
 
@@ -158,9 +157,10 @@ class TMapSession {
     double clickedX_ = 0, clickedY_ = 0;
 };
 
-// The frame a stored window section asks for, kept to what a screen of the given size can
-// show: at least 40 x 30, at most the screen, and with a part of it on the screen. A
-// damaged or hand-edited section must not make a window of millions of pixels.
-QRect StoredFrameRect(const MapWindowConfig& c, QSize screen);
+// The frame a stored window section asks for, kept to the room it can be seen in (the
+// screens, or the workspace where that is larger): at least 40 x 30, at most the room, and
+// with a part of it in the room. A damaged or hand-edited section must not make a window
+// of millions of pixels.
+QRect StoredFrameRect(const MapWindowConfig& c, QSize room);
 
 }  // namespace tidrun

@@ -38,45 +38,40 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
         const QFontMetrics fm(view.LabelFont());
         QPen grid(QColor(gridColour), 0, Qt::DotLine);
         QPen black(Qt::black, 0);
+        // Every tick outside the plot; major ones also a grid line across it and a label.
         for (const TAxisTick& t : view.HorizontalTicks()) {
             const int x = qRound(t.Pixel);
             if (x < plot.left() || x > plot.right()) continue;
-            if (t.Major) {
-                if (direct) {
-                    PixelRun(*direct, {x, plot.top()}, {0, 1}, plot.height() - 1, 3, gridColour);
-                } else {
-                    painter.setPen(grid);
-                    painter.drawLine(x, plot.top(), x, plot.bottom());
-                }
-                painter.setPen(black);
-                painter.drawLine(x, plot.bottom() + 1, x, plot.bottom() + kTickLength);
-                const int w = fm.horizontalAdvance(t.Label);
-                painter.drawText(x - w / 2, plot.bottom() + kTickLength + kLabelGap + fm.ascent(),
-                                 t.Label);
+            painter.setPen(black);
+            painter.drawLine(x, plot.bottom() + 1, x, plot.bottom() + kTickLength);
+            if (!t.Major) continue;
+            if (direct) {
+                PixelRun(*direct, {x, plot.top()}, {0, 1}, plot.height() - 1, 3, gridColour);
             } else {
+                painter.setPen(grid);
+                painter.drawLine(x, plot.top(), x, plot.bottom());
                 painter.setPen(black);
-                painter.drawLine(x, plot.bottom() + 1, x, plot.bottom() + kTickLength);
             }
+            const int w = fm.horizontalAdvance(t.Label);
+            painter.drawText(x - w / 2, plot.bottom() + kTickLength + kLabelGap + fm.ascent(),
+                             t.Label);
         }
         for (const TAxisTick& t : view.VerticalTicks()) {
             const int y = qRound(t.Pixel);
             if (y < plot.top() || y > plot.bottom()) continue;
-            if (t.Major) {
-                if (direct) {
-                    PixelRun(*direct, {plot.left(), y}, {1, 0}, plot.width() - 1, 3, gridColour);
-                } else {
-                    painter.setPen(grid);
-                    painter.drawLine(plot.left(), y, plot.right(), y);
-                }
-                painter.setPen(black);
-                painter.drawLine(plot.left() - kTickLength, y, plot.left() - 1, y);
-                const int w = fm.horizontalAdvance(t.Label);
-                painter.drawText(plot.left() - kTickLength - kLabelGap - w, y + fm.ascent() / 2 - 1,
-                                 t.Label);
+            painter.setPen(black);
+            painter.drawLine(plot.left() - kTickLength, y, plot.left() - 1, y);
+            if (!t.Major) continue;
+            if (direct) {
+                PixelRun(*direct, {plot.left(), y}, {1, 0}, plot.width() - 1, 3, gridColour);
             } else {
+                painter.setPen(grid);
+                painter.drawLine(plot.left(), y, plot.right(), y);
                 painter.setPen(black);
-                painter.drawLine(plot.left() - kTickLength, y, plot.left() - 1, y);
             }
+            const int w = fm.horizontalAdvance(t.Label);
+            painter.drawText(plot.left() - kTickLength - kLabelGap - w, y + fm.ascent() / 2 - 1,
+                             t.Label);
         }
         if (direct) {  // the frame, one pixel around the plot
             const QRgb ink = qRgb(0, 0, 0);

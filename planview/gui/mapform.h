@@ -7,8 +7,6 @@
 #include <QString>
 #include <QWidget>
 
-class QTimer;
-
 #include <cstdint>
 #include <memory>
 
@@ -16,6 +14,7 @@ class QTimer;
 #include "planview/mapsession.h"
 
 class QPrinter;
+class QTimer;
 
 namespace tidrun {
 
