@@ -198,6 +198,15 @@ void TChartView::Resize(QSize size) {
     Layout();
 }
 
+void TChartView::FitLabels() {
+    const QRect before = plot_;
+    Layout();
+    if (plot_ == before) return;
+    RecalcAxis();
+    Layout();
+    RecalcAxis();
+}
+
 bool TChartView::Follow(double x, double y) {
     bool moved = false;
     const double d = (axes_.YMax - axes_.YMin) / 5;
@@ -241,16 +250,22 @@ double TChartView::MinorIncrement() const {
 
 namespace {
 
+constexpr double kTickReach = 1e12;  // tick numbers: far below 2^53, labels far below 2^63
+
 std::vector<TAxisTick> Ticks(double lo, double hi, double inc, double minorInc, bool vertical,
                              const TChartView& view) {
     std::vector<TAxisTick> out;
     if (!(inc > 0) || !(hi > lo)) return out;
     const double first = std::ceil(lo / inc);
     const double last = std::floor(hi / inc);
-    if (last - first > 2000) return out;  // a degenerate view: no ticks rather than millions
+    // A degenerate view gets no ticks rather than millions, and so does one so far from zero
+    // (a damaged file) that neighbouring ticks would be the same number.
+    if (!(last - first <= 2000) || !(std::abs(first) < kTickReach && std::abs(last) < kTickReach))
+        return out;
     auto pixel = [&](double value) { return vertical ? view.VPixel(value) : view.HPixel(value); };
-    for (double k = first - 1; k <= last; ++k) {
-        const double value = k * inc;
+    const int n = static_cast<int>(last - first);
+    for (int i = -1; i <= n; ++i) {
+        const double value = (first + i) * inc;
         if (value >= lo) {
             out.push_back({pixel(value), true, value, TChartView::AxisLabel(value)});
         }

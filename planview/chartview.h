@@ -119,6 +119,9 @@ class TChartView {
     // origin), RecalcAxis, lay out, RecalcAxis again (label widths follow the grid step),
     // lay out.
     void Resize(QSize size);
+    // After a zoom, pan or follow: when the axis labels now need another width, lays the
+    // plot out again and makes the scale equal for it, in two passes as Resize does.
+    void FitLabels();
     // Auto-follow for a boat at (x northing, y easting): scrolls an axis whose middle
     // fifth the boat has left so that it sits at two fifths from the edge it came from.
     // True when an axis moved.

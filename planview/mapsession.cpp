@@ -67,7 +67,10 @@ TRepaint TMapSession::BoatPos(std::int32_t xMillimetres, std::int32_t yMillimetr
     const double x = xMillimetres / 1000.0, y = yMillimetres / 1000.0;
     scene_.Boat()->AddPosition(QStringLiteral("移動体"), y, x);
     hasBoat_ = true;
-    if (autoMove_ && view_.Follow(x, y)) return TRepaint::All;
+    if (autoMove_ && view_.Follow(x, y)) {
+        view_.FitLabels();
+        return TRepaint::All;
+    }
     return TRepaint::Boat;
 }
 
@@ -102,6 +105,7 @@ TRepaint TMapSession::Rebuild() {
 
 TRepaint TMapSession::FitAll() {
     view_.UnDoZoom();
+    view_.FitLabels();
     return TRepaint::All;
 }
 
@@ -171,12 +175,14 @@ void TMapSession::ApplySwitches() {
 TRepaint TMapSession::ZoomIn() {
     view_.ZoomPercent(120);
     view_.RecalcAxis();
+    view_.FitLabels();
     return TRepaint::All;
 }
 
 TRepaint TMapSession::ZoomOut() {
     view_.ZoomPercent(50);
     view_.RecalcAxis();
+    view_.FitLabels();
     return TRepaint::All;
 }
 
@@ -197,6 +203,7 @@ TRepaint TMapSession::ZoomRem() {
     if (view_.CalcZoomPoints(topLeft, bottomRight) == TChartView::ZoomResult::Refused)
         sink_.Warning(ZoomLimitWarning());
     view_.RecalcAxis();
+    view_.FitLabels();
     return TRepaint::All;
 }
 
@@ -293,6 +300,7 @@ TRepaint TMapSession::Move(QPoint pixel) {
         const QPoint d = pixel - lastAt_;
         if (view_.HScale() != 0) view_.ScrollHorizontal(-d.x() / view_.HScale());
         if (view_.VScale() != 0) view_.ScrollVertical(-d.y() / view_.VScale());
+        view_.FitLabels();
         repaint = TRepaint::All;
     }
     if (dragging_ == TButton::Left) repaint = TRepaint::All;
@@ -318,7 +326,9 @@ TMapSession::TRelease TMapSession::Release(TButton button, QPoint pixel) {
     if (button != dragged) return r;
     if (moved) {
         if (button == TButton::Left) {
-            switch (view_.FinishZoomDrag(pressAt_, pixel)) {
+            const TChartView::ZoomResult zoom = view_.FinishZoomDrag(pressAt_, pixel);
+            if (zoom != TChartView::ZoomResult::Refused) view_.FitLabels();
+            switch (zoom) {
                 case TChartView::ZoomResult::Refused:
                     sink_.Warning(ZoomLimitWarning());
                     break;

@@ -120,8 +120,11 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         painter.setClipRect(view.PlotRect(),
                             options.Region.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
         painter.setFont(view.LabelFont());
-        TPainterCanvas canvas(painter);
-        for (const auto& s : scene.Series()) s->Draw(view, canvas);
+        {
+            // The canvas draws its last segments when it goes: still inside the plot's clip.
+            TPainterCanvas canvas(painter);
+            for (const auto& s : scene.Series()) s->Draw(view, canvas);
+        }
         painter.restore();
         return;
     }

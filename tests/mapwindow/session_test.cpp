@@ -2,6 +2,7 @@
 // section of the configuration file.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QTemporaryDir>
 
 #include "fakehost.h"
@@ -309,6 +310,7 @@ TEST(MapSession, DamagedExtentsStillGiveAViewThatCanBeDrawn) {
         {&MapWindowConfig::OY0, &MapWindowConfig::OY1, -1.7e308, 1.7e308, true},
         {&MapWindowConfig::X0, &MapWindowConfig::X1, 5e6, 5e6, false},
         {&MapWindowConfig::Y0, &MapWindowConfig::Y1, 1e300, 1e300, false},
+        {&MapWindowConfig::X0, &MapWindowConfig::X1, 1e20, 1e20 + 1e6, false},
     };
     Fixture fresh;
     for (const Case& k : cases) {
@@ -324,7 +326,41 @@ TEST(MapSession, DamagedExtentsStillGiveAViewThatCanBeDrawn) {
         }
         for (double scale : {v.HScale(), v.VScale()})
             EXPECT_TRUE(std::isfinite(scale) && scale != 0) << k.a << " " << scale;
+        // Axis labels for it come to an end (far from zero: none at all).
+        EXPECT_LE(v.VerticalTicks().size() + v.HorizontalTicks().size(), 2000u) << k.a;
     }
+}
+
+TEST(MapSession, AxisLabelsKeepTheirRoomAsTheViewChanges) {
+    // Zooming out reaches longer numbers, zooming in and fitting all come back to shorter
+    // ones: each time the plot leaves the widest label its room, at equal scale.
+    Fixture f;
+    TChartView& v = f.session->View();
+    const QFontMetrics fm(v.LabelFont());
+    int widths = 0, last = -1;
+    auto check = [&](const std::string& step) {
+        int widest = 0;
+        for (const TAxisTick& t : v.VerticalTicks())
+            if (t.Major) widest = std::max(widest, fm.horizontalAdvance(t.Label));
+        EXPECT_EQ(v.PlotRect().left(), widest + kTickLength + kLabelGap + 1) << step;
+        EXPECT_NEAR(v.HScale() * v.PixelAspectValue() / -v.VScale(), 1.0, 1e-9) << step;
+        widths += widest != last;
+        last = widest;
+    };
+    for (int i = 0; i < 8; ++i) {
+        f.session->ZoomOut();
+        check("zoom out " + std::to_string(i));
+    }
+    const QPoint c = v.PlotRect().center();
+    f.session->Press(B::Right, c);
+    f.session->Move(c + QPoint(300, 200));
+    f.session->Release(B::Right, c + QPoint(300, 200));
+    check("pan");
+    f.session->ZoomIn();
+    check("zoom in");
+    f.session->FitAll();
+    check("fit all");
+    EXPECT_GE(widths, 3);  // the labels did change width on the way
 }
 
 TEST(MapSession, StoredFrameStaysWhereItCanBeSeen) {

@@ -262,6 +262,29 @@ TEST(PaintPlan, FastPathMatchesTheExactPainterWithinOnePixel) {
     }
 }
 
+// Every series stays inside the plot in both ways of painting, also the last segments of a
+// pass: here the planned line corner to corner, with no boat position drawn after it.
+TEST(PaintPlan, NothingReachesPastThePlot) {
+    FilledScene filled(false);
+    const TExtent a = filled.view.Axes();
+    const double d = 100, k = (a.XMax - a.XMin) / (a.YMax - a.YMin);
+    TRulerSeries* ruler = filled.scene.PlannedLine();
+    ruler->SetPoint(0, a.YMin - d, a.XMin - d * k);
+    ruler->SetPoint(1, a.YMax + d, a.XMax + d * k);
+    ruler->Active = true;
+    const QImage bare = Paint(filled.view, TPlanScene({}), TPlanPaintOptions::Mode::Exact);
+    const QRect plot = filled.view.PlotRect();
+    for (const auto mode : {TPlanPaintOptions::Mode::Exact, TPlanPaintOptions::Mode::Fast}) {
+        const QImage img = Paint(filled.view, filled.scene, mode);
+        int past = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                past += !plot.contains(x, y) && img.pixel(x, y) != bare.pixel(x, y);
+        EXPECT_EQ(past, 0) << (mode == TPlanPaintOptions::Mode::Exact ? "exact" : "fast");
+        EXPECT_GT(CountColour(img, qRgb(255, 0, 0)), plot.width() / 2);  // the line is there
+    }
+}
+
 // The raster canvas sets exactly the pixels QPainter sets for a one-pixel line between two
 // pixel points of the image, clipped to a rectangle: short and long, shallow and steep,
 // either way round, on the diagonals, partly outside the clip.
