@@ -58,7 +58,9 @@ QString CutInfo(const TSokusenColl& cuts, int firstRecord, int cut) {
         const TSokusen& prev = cuts.Item(record - 1);
         extra = QString::asprintf("間隔 %f ｍ", std::hypot(r.X - prev.X, r.Y - prev.Y));
     }
-    extra += QStringLiteral("\r\n\n測線 %1\r\nｶｯﾄ  %2").arg(cuts.LineName(record)).arg(cut + 1);
+    // One arg() for both: a % in the line name must not be taken for a place marker.
+    extra += QStringLiteral("\r\n\n測線 %1\r\nｶｯﾄ  %2")
+                 .arg(cuts.LineName(record), QString::number(cut + 1));
     return InfoText(QStringLiteral("収録点 %1").arg(record), r.X, r.Y, extra, std::nullopt);
 }
 

@@ -102,15 +102,15 @@ TEST(InfoTexts, EveryKindExactly) {
     for (int i = 0; i < 4; ++i) {
         r.X = 10 + 3 * i;
         r.Y = 20 + 4 * i;
-        cuts.Add(r, i == 0 ? QStringLiteral("A") : QStringLiteral("B"));
+        cuts.Add(r, i == 0 ? QStringLiteral("A") : QStringLiteral("B%1"));
     }
-    // Cuts 0 and 1 of line "B", which starts at record 1.
+    // Cuts 0 and 1 of line "B%1" (a name is taken as it is), which starts at record 1.
     EXPECT_EQ(CutInfo(cuts, 1, 0),
               QString::fromUtf8(
-                  "収録点 1\r\n\nＸ＝ 13.000000\r\nＹ＝ 24.000000\r\n\r\n\n測線 B\r\nｶｯﾄ  1"));
+                  "収録点 1\r\n\nＸ＝ 13.000000\r\nＹ＝ 24.000000\r\n\r\n\n測線 B%1\r\nｶｯﾄ  1"));
     EXPECT_EQ(CutInfo(cuts, 1, 1),
               QString::fromUtf8("収録点 2\r\n\nＸ＝ 16.000000\r\nＹ＝ 28.000000\r\n"
-                                "間隔 5.000000 ｍ\r\n\n測線 B\r\nｶｯﾄ  2"));
+                                "間隔 5.000000 ｍ\r\n\n測線 B%1\r\nｶｯﾄ  2"));
     EXPECT_EQ(GuideStepText(0, 0, 0, -2),
               QString::fromUtf8("次の点まで\r\n角度 270ﾟ00'00\"\r\n距離 2.000000 ｍ"));
 }
