@@ -391,6 +391,7 @@ void TMainForm::FileClose() {
     ports_->Release();
     ageTimer_->stop();
     ResetReceiverDisplays();
+    pnlBottom->lblInfo->clear();  // a point of the closed job, with its coordinates
     ShowPortState();
     open_ = false;
     actFileOpen->setEnabled(true);
@@ -603,6 +604,10 @@ void TMainForm::ResetReceiverDisplays() {
 
 bool TMainForm::Recording() const {
     return session_->Recorder().Recording();
+}
+
+bool TMainForm::RecordedLineOpen() const {
+    return Recording() && session_->Recorder().HasCut();
 }
 
 void TMainForm::SurveyStart() {

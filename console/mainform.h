@@ -126,6 +126,7 @@ class TMainForm : public QMainWindow, public TMapHost {
 
     // --- Recording ---------------------------------------------------------------------
     bool Recording() const override;
+    bool RecordedLineOpen() const override;
     void SurveyStart();
     void SurveyStop();
     // The 100 ms timer of a line: elapsed time, count-down lamps, sounds.

@@ -179,8 +179,12 @@ TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
     }
     const TRulerRect seg = session_->Guidance().Segment(), ext = session_->Guidance().Extent();
     const int guide = pnlRef->cbxRefPoint->currentIndex() - 1;
+    const int buoy = pnlGuide->cbxRemPoint->currentIndex() - 1;
     PostTo(form, [form, seg, ext] { form->OnRuler(seg, ext); });
     PostTo(form, [form, guide] { form->OnRefPoint(guide); });
+    // The buoy point chosen so far, highlighted and framed by 設標点～移動体 as in the
+    // other windows.
+    PostTo(form, [form, buoy] { form->OnRemPoint(buoy); });
     UpdateMenus();
     UpdateActions();
     return form;

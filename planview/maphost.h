@@ -22,6 +22,9 @@ class TMapHost {
 
     // Recording.
     virtual bool Recording() const = 0;
+    // A line is being recorded and has a cut: the last line of the file is that line, kept
+    // open by a window built now.
+    virtual bool RecordedLineOpen() const = 0;
     virtual void CutCommand() = 0;
 
     // Circle ruler and planned line as the host's fields hold them.

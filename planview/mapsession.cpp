@@ -50,7 +50,7 @@ TMapSession::TMapSession(TMapHost& host, MessageSink& sink, TPlanSources sources
 TMapSession::~TMapSession() = default;
 
 void TMapSession::Build() {
-    scene_.Build(sources_, host_.Recording(), view_);
+    scene_.Build(sources_, host_.RecordedLineOpen(), view_);
     scene_.CreateBoat();
     scene_.Boat()->SetTitle(QStringLiteral("移動体"));
     if (auto* c = scene_.CircleRuler()) c->SetRadius(diameter_ / 2.0);

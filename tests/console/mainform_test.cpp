@@ -565,9 +565,14 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     EXPECT_DOUBLE_EQ(first->Session().Scene().Boat()->LastH(), 3293.889);
     EXPECT_EQ(f.pnlBottom->lblXValue->text(), " -67628.988");
 
+    // A new window shows the buoy point chosen before it came, as the others do.
+    ASSERT_GE(f.pnlGuide->cbxRemPoint->count(), 2);
+    f.pnlGuide->cbxRemPoint->setCurrentIndex(1);
+    ASSERT_TRUE(WaitFor([&] { return first->Session().HighlightedBuoy() == 0; }));
     TMapForm* second = f.CreateMap(-1, false);
     ASSERT_TRUE(WaitFor([&] { return second->Session().MapColour() == navy; }));
     EXPECT_EQ(second->parentWidget()->windowTitle(), QStringLiteral("平面図(2)"));
+    EXPECT_EQ(second->Session().HighlightedBuoy(), 0);
 
     // Zooming goes to the active window only.
     f.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
@@ -695,6 +700,7 @@ TEST_F(MainFormTest, ClosedConsoleLooksClosedAndKeepsTheJobValues) {
     f.tbCircle->edtCircleSize->setText("77");  // typed, not yet confirmed with Return
     f.tbRuler->edtRulerAngle->setText("12.3");
     f.pnlRef->cbxRefPoint->setCurrentIndex(1);
+    f.ShowInfo(QStringLiteral("設標点「設標1」\r\n\nＸ＝ -67000.000000"));
     ASSERT_TRUE(f.tbCircle->edtCircleSize->isEnabled() && f.actNewMap->isEnabled());
 
     f.actFileClose->trigger();
@@ -705,6 +711,7 @@ TEST_F(MainFormTest, ClosedConsoleLooksClosedAndKeepsTheJobValues) {
     EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(kStaleColour));
     EXPECT_EQ(f.pnlGPS->lblGPSTime->text(), "00:00:00");
     EXPECT_EQ(f.pnlGPS->lblGPSQty->text(), QStringLiteral("測位状態:"));
+    EXPECT_EQ(f.pnlBottom->lblInfo->text(), QString());  // no point of the closed job
     for (QWidget* w : {static_cast<QWidget*>(f.tbCircle->edtCircleSize),
                        static_cast<QWidget*>(f.tbRuler->edtRulerAngle),
                        static_cast<QWidget*>(f.tbRuler->edtRulerWidth)})

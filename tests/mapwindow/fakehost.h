@@ -28,6 +28,7 @@ struct FakeHost : TMapHost {
         calls << QStringLiteral("ChangeMark %1 %2 %3").arg(index).arg(name, colour.name());
     }
     bool Recording() const override { return recording; }
+    bool RecordedLineOpen() const override { return recording && lineHasCut; }
     void CutCommand() override { calls << QStringLiteral("Cut"); }
     int CircleDiameter() override { return 50; }
     int RulerAngle() override { return angle; }
@@ -40,7 +41,7 @@ struct FakeHost : TMapHost {
     }
     QSize FreeClientSize() const override { return {900, 600}; }
 
-    bool recording = false;
+    bool recording = false, lineHasCut = true;
     int angle = 0, width = 0;
     QStringList infos, calls;
 };

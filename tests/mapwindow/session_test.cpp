@@ -15,8 +15,9 @@ using namespace tidrun::test;
 namespace {
 
 struct Fixture {
-    explicit Fixture(bool recording = false) {
+    explicit Fixture(bool recording = false, bool lineHasCut = true) {
         host.recording = recording;
+        host.lineHasCut = lineHasCut;
         session = std::make_unique<TMapSession>(host, sink, job.Sources(), [this] { return now; });
         session->View().Resize(QSize(800, 600));
     }
@@ -46,6 +47,16 @@ TEST(MapSession, LinesReplayedInsideAndOutsideARecording) {
         ASSERT_EQ(lines.size(), 2u);
         for (const TChartSeries* s : lines) EXPECT_EQ(s->Colour, kClWhite);
         EXPECT_EQ(f.session->Scene().OpenLine(), nullptr);
+    }
+    {
+        // Recording a line that has no cut yet: the file's last line is an earlier one and
+        // is finished; the new line's first cut starts a line of its own, whatever its name.
+        Fixture f(true, false);
+        EXPECT_EQ(f.session->Scene().OpenLine(), nullptr);
+        f.job.AddCut(1310, 2210, "B");
+        f.session->CutAdded(3);
+        ASSERT_EQ(f.Lines().size(), 3u);
+        EXPECT_EQ(f.session->Scene().OpenLine()->FirstRecord(), 3);
     }
     Fixture f(true);
     ASSERT_EQ(f.Lines().size(), 2u);
