@@ -198,13 +198,25 @@ void TChartView::Resize(QSize size) {
     Layout();
 }
 
-void TChartView::FitLabels() {
+void TChartView::FitLabels(const TExtent& requested) {
     const QRect before = plot_;
     Layout();
     if (plot_ == before) return;
-    RecalcAxis();
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass > 0) Layout();
+        SetAxes(requested);
+        RecalcAxis();
+    }
+}
+
+void TChartView::FitLabelsKeepingScale() {
+    const QRect before = plot_;
+    const double hx = hx_;
     Layout();
-    RecalcAxis();
+    if (plot_ == before || !(hx > 0) || !std::isfinite(hx)) return;
+    // The plot's right edge stays where it was: so does every point at this scale.
+    axes_.YMin = axes_.YMax - plot_.width() / hx;
+    UpdateTransform();
 }
 
 bool TChartView::Follow(double x, double y) {

@@ -119,9 +119,14 @@ class TChartView {
     // origin), RecalcAxis, lay out, RecalcAxis again (label widths follow the grid step),
     // lay out.
     void Resize(QSize size);
-    // After a zoom, pan or follow: when the axis labels now need another width, lays the
-    // plot out again and makes the scale equal for it, in two passes as Resize does.
-    void FitLabels();
+    // After a zoom to the requested extent (undo zoom: the origin): when the axis labels
+    // now need another width, lays the plot out again and makes the requested extent
+    // equal-scale for it, twice as Resize does (the equal scale comes last).
+    void FitLabels(const TExtent& requested);
+    // After a pan or follow: when the axis labels now need another width, lays the plot
+    // out again keeping the scale, the vertical axis and the right end, so that nothing on
+    // the map moves; the left end follows the plot's edge.
+    void FitLabelsKeepingScale();
     // Auto-follow for a boat at (x northing, y easting): scrolls an axis whose middle
     // fifth the boat has left so that it sits at two fifths from the edge it came from.
     // True when an axis moved.

@@ -68,7 +68,7 @@ TRepaint TMapSession::BoatPos(std::int32_t xMillimetres, std::int32_t yMillimetr
     scene_.Boat()->AddPosition(QStringLiteral("移動体"), y, x);
     hasBoat_ = true;
     if (autoMove_ && view_.Follow(x, y)) {
-        view_.FitLabels();
+        view_.FitLabelsKeepingScale();
         return TRepaint::All;
     }
     return TRepaint::Boat;
@@ -105,7 +105,7 @@ TRepaint TMapSession::Rebuild() {
 
 TRepaint TMapSession::FitAll() {
     view_.UnDoZoom();
-    view_.FitLabels();
+    view_.FitLabels(view_.Origin());
     return TRepaint::All;
 }
 
@@ -174,15 +174,17 @@ void TMapSession::ApplySwitches() {
 
 TRepaint TMapSession::ZoomIn() {
     view_.ZoomPercent(120);
+    const TExtent requested = view_.Axes();
     view_.RecalcAxis();
-    view_.FitLabels();
+    view_.FitLabels(requested);
     return TRepaint::All;
 }
 
 TRepaint TMapSession::ZoomOut() {
     view_.ZoomPercent(50);
+    const TExtent requested = view_.Axes();
     view_.RecalcAxis();
-    view_.FitLabels();
+    view_.FitLabels(requested);
     return TRepaint::All;
 }
 
@@ -200,10 +202,11 @@ TRepaint TMapSession::ZoomRem() {
     const double dh = (h1 - h0) / 10, dv = (v1 - v0) / 10;
     const QPointF topLeft = view_.ToPixel(h0 - dh, v1 + dv);
     const QPointF bottomRight = view_.ToPixel(h1 + dh, v0 - dv);
-    if (view_.CalcZoomPoints(topLeft, bottomRight) == TChartView::ZoomResult::Refused)
-        sink_.Warning(ZoomLimitWarning());
+    const bool zoomed =
+        view_.CalcZoomPoints(topLeft, bottomRight) == TChartView::ZoomResult::Zoomed;
+    if (!zoomed) sink_.Warning(ZoomLimitWarning());
     view_.RecalcAxis();
-    view_.FitLabels();
+    if (zoomed) view_.FitLabels({v0 - dv, v1 + dv, h0 - dh, h1 + dh});
     return TRepaint::All;
 }
 
@@ -300,7 +303,7 @@ TRepaint TMapSession::Move(QPoint pixel) {
         const QPoint d = pixel - lastAt_;
         if (view_.HScale() != 0) view_.ScrollHorizontal(-d.x() / view_.HScale());
         if (view_.VScale() != 0) view_.ScrollVertical(-d.y() / view_.VScale());
-        view_.FitLabels();
+        view_.FitLabelsKeepingScale();
         repaint = TRepaint::All;
     }
     if (dragging_ == TButton::Left) repaint = TRepaint::All;
@@ -326,8 +329,12 @@ TMapSession::TRelease TMapSession::Release(TButton button, QPoint pixel) {
     if (button != dragged) return r;
     if (moved) {
         if (button == TButton::Left) {
+            // The dragged rectangle in the world, before the zoom changes the view.
+            const TExtent dragged{view_.VValue(pixel.y()), view_.VValue(pressAt_.y()),
+                                  view_.HValue(pressAt_.x()), view_.HValue(pixel.x())};
             const TChartView::ZoomResult zoom = view_.FinishZoomDrag(pressAt_, pixel);
-            if (zoom != TChartView::ZoomResult::Refused) view_.FitLabels();
+            if (zoom == TChartView::ZoomResult::Zoomed) view_.FitLabels(dragged);
+            if (zoom == TChartView::ZoomResult::Undone) view_.FitLabels(view_.Origin());
             switch (zoom) {
                 case TChartView::ZoomResult::Refused:
                     sink_.Warning(ZoomLimitWarning());

@@ -164,6 +164,19 @@ TEST_F(RecordingTest, RecordsCutsByHandAndByTimeAndLogsTheirSentences) {
     EXPECT_EQ(presets.last(), QStringLiteral("2"));
     f.actSurveyStop->trigger();
     EXPECT_EQ(lineEnds, 1);
+
+    // A map made during a line but before its first cut shows the last line finished; one
+    // made after that cut keeps the new line open.
+    answer = QStringLiteral("測線Ｂ");
+    f.actSurveyStart->trigger();
+    EXPECT_EQ(f.CreateMap(-1, false)->Session().Scene().OpenLine(), nullptr);
+    f.pnlCut->btnCut->click();
+    Fix(5);
+    ASSERT_EQ(cuts.size(), 3);
+    const TLineLineSeries* open = f.CreateMap(-1, false)->Session().Scene().OpenLine();
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->FirstRecord(), 2);
+    f.actSurveyStop->trigger();
     EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
 }
 

@@ -5,6 +5,8 @@
 #include <QFontMetrics>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include "fakehost.h"
 #include "planview/mapsession.h"
 #include "surveydata/config.h"
@@ -342,36 +344,80 @@ TEST(MapSession, DamagedExtentsStillGiveAViewThatCanBeDrawn) {
     }
 }
 
-TEST(MapSession, AxisLabelsKeepTheirRoomAsTheViewChanges) {
-    // Zooming out reaches longer numbers, zooming in and fitting all come back to shorter
-    // ones: each time the plot leaves the widest label its room, at equal scale.
-    Fixture f;
-    TChartView& v = f.session->View();
+static int WidestLabel(const TChartView& v) {
     const QFontMetrics fm(v.LabelFont());
-    int widths = 0, last = -1;
-    auto check = [&](const std::string& step) {
-        int widest = 0;
-        for (const TAxisTick& t : v.VerticalTicks())
-            if (t.Major) widest = std::max(widest, fm.horizontalAdvance(t.Label));
-        EXPECT_EQ(v.PlotRect().left(), widest + kTickLength + kLabelGap + 1) << step;
-        EXPECT_NEAR(v.HScale() * v.PixelAspectValue() / -v.VScale(), 1.0, 1e-9) << step;
-        widths += widest != last;
-        last = widest;
+    int widest = 0;
+    for (const TAxisTick& t : v.VerticalTicks())
+        if (t.Major) widest = std::max(widest, fm.horizontalAdvance(t.Label));
+    return widest;
+}
+
+TEST(MapSession, AxisLabelsKeepTheirRoomAsTheViewChanges) {
+    // Each way of changing the view, from where it changes the widest axis label: the plot
+    // leaves that label its room at equal scale, and a pan or follow keeps the scale.
+    using Step = std::function<void(Fixture&)>;
+    const Step zoomOut = [](Fixture& f) {
+        for (int i = 0; i < 4; ++i) f.session->ZoomOut();
     };
-    for (int i = 0; i < 8; ++i) {
-        f.session->ZoomOut();
-        check("zoom out " + std::to_string(i));
+    struct Case {
+        const char* what;
+        Step prep, step;
+        bool keepsScale;
+    } cases[] = {
+        {"zoom out", {}, zoomOut, false},
+        {"fit all", zoomOut, [](Fixture& f) { f.session->FitAll(); }, false},
+        {"drag zoom", zoomOut,
+         [](Fixture& f) {
+             const QPoint a = f.PixelOf(1450, 1950), b = f.PixelOf(950, 2450);
+             f.session->Press(B::Left, a);
+             f.session->Move(b);
+             f.session->Release(B::Left, b);
+         },
+         false},
+        {"zoom to buoy",
+         [&](Fixture& f) {
+             zoomOut(f);
+             f.session->BoatPos(1300000, 2300000);
+             f.session->RemPoint(0);
+         },
+         [](Fixture& f) { f.session->ZoomRem(); }, false},
+        {"pan",
+         {},
+         [](Fixture& f) {
+             const QPoint a = f.session->View().PlotRect().center();
+             f.session->Press(B::Right, a);
+             f.session->Move(a + QPoint(0, 9000));  // up to the tens of thousands
+             f.session->Release(B::Right, a + QPoint(0, 9000));
+         },
+         true},
+        {"follow", [](Fixture& f) { f.session->SetAutoMove(true); },
+         [](Fixture& f) { f.session->BoatPos(20000000, 2200000); }, true},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        if (c.prep) c.prep(f);
+        const TChartView& v = f.session->View();
+        const int before = WidestLabel(v);
+        const double hx = v.HScale(), vy = v.VScale();
+        c.step(f);
+        const int after = WidestLabel(v);
+        EXPECT_NE(after, before) << c.what;  // the step does reach other label widths
+        EXPECT_EQ(v.PlotRect().left(), after + kTickLength + kLabelGap + 1) << c.what;
+        EXPECT_NEAR(v.HScale() * v.PixelAspectValue() / -v.VScale(), 1.0, 1e-9) << c.what;
+        if (c.keepsScale) {
+            EXPECT_DOUBLE_EQ(v.HScale(), hx) << c.what;
+            EXPECT_DOUBLE_EQ(v.VScale(), vy) << c.what;
+        }
     }
-    const QPoint c = v.PlotRect().center();
-    f.session->Press(B::Right, c);
-    f.session->Move(c + QPoint(300, 200));
-    f.session->Release(B::Right, c + QPoint(300, 200));
-    check("pan");
-    f.session->ZoomIn();
-    check("zoom in");
+    // Fitting all gives the origin for the window's shape, the same each time (here a
+    // narrow window, where the equal scale widens the vertical axis).
+    Fixture f;
+    f.session->View().Resize(QSize(300, 600));
+    zoomOut(f);
     f.session->FitAll();
-    check("fit all");
-    EXPECT_GE(widths, 3);  // the labels did change width on the way
+    const TExtent once = f.session->View().Axes();
+    f.session->FitAll();
+    EXPECT_EQ(f.session->View().Axes(), once);
 }
 
 TEST(MapSession, StoredFrameStaysWhereItCanBeSeen) {
