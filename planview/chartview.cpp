@@ -11,6 +11,12 @@ namespace tidrun {
 namespace {
 
 constexpr double kMinSpan = 1e-10;
+// Axis ends are kept within this many metres of zero, far beyond any plane coordinate, so
+// that spans, scales and the equal-scale correction stay finite whatever a file holds.
+constexpr double kAxisReach = 1e15;
+double WithinReach(double v) {
+    return std::isnan(v) ? 0 : std::clamp(v, -kAxisReach, kAxisReach);
+}
 // The smallest span kept at a value: kMinSpan, or a few steps of the number's precision
 // where that is coarser (far from zero the plain kMinSpan would add nothing).
 double MinSpanAt(double v) {
@@ -88,6 +94,8 @@ void TChartView::SetAxes(const TExtent& e) {
 }
 
 void TChartView::SetVertical(double a, double b) {
+    a = WithinReach(a);
+    b = WithinReach(b);
     axes_.XMin = std::min(a, b);
     axes_.XMax = std::max(a, b);
     if (axes_.XMax - axes_.XMin < kMinSpan) axes_.XMax = axes_.XMin + MinSpanAt(axes_.XMin);
@@ -95,6 +103,8 @@ void TChartView::SetVertical(double a, double b) {
 }
 
 void TChartView::SetHorizontal(double a, double b) {
+    a = WithinReach(a);
+    b = WithinReach(b);
     axes_.YMin = std::min(a, b);
     axes_.YMax = std::max(a, b);
     if (axes_.YMax - axes_.YMin < kMinSpan) axes_.YMax = axes_.YMin + MinSpanAt(axes_.YMin);

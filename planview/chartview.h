@@ -141,6 +141,7 @@ class TChartView {
     // are clamped; the series clip in world values before converting.
     static int RoundPixel(double p) {
         constexpr double lim = 1 << 28;
+        if (std::isnan(p)) return static_cast<int>(lim);  // nowhere near the plot
         const double q = std::clamp(p, -lim, lim) + 0.5;
         const int i = static_cast<int>(q);  // toward zero; one less below zero
         return i - (q < i ? 1 : 0);

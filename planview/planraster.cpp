@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <utility>
 
 #include "planview/chartview.h"
@@ -38,9 +39,11 @@ constexpr SlopeTable kSlopes;
 // The pixels QPainter sets for a one-pixel aliased line between two distinct pixel points,
 // so that both ways of painting agree: walked along the longer axis from its lower end
 // (u), the other coordinate (v) in 16.16 fixed point with the slope truncated, started
-// half a step on when the slope is positive. put(x, y) sets one pixel.
+// half a step on when the slope is positive. put(x, y) sets one pixel. Along the longer
+// axis only the pixels from lo to hi (in x or y, whichever that is) are walked.
 template <class Put>
-inline void WalkLine(int x0, int y0, int x1, int y1, Put put) {
+inline void WalkLine(int x0, int y0, int x1, int y1, Put put, QPoint lo = {INT_MIN, INT_MIN},
+                     QPoint hi = {INT_MAX, INT_MAX}) {
     const bool steep = std::abs(x1 - x0) < std::abs(y1 - y0);
     int u0 = steep ? y0 : x0, u1 = steep ? y1 : x1, v0 = steep ? x0 : y0, v1 = steep ? x1 : y1;
     if (u0 > u1) {
@@ -53,7 +56,11 @@ inline void WalkLine(int x0, int y0, int x1, int y1, Put put) {
                              : std::abs(dv) < 32768                 ? (dv * 65536) / du
                                                     : (std::int64_t(dv) * 65536) / du;
     std::int64_t v = std::int64_t(v0) * 65536 + (inc > 0 ? inc - (inc >> 1) : 0);
-    for (int u = u0; u <= u1; ++u, v += inc) {
+    // Along the longer axis |inc| is at most one pixel (65536): the skip cannot overflow.
+    const int ua = std::max(u0, steep ? lo.y() : lo.x()),
+              ub = std::min(u1, steep ? hi.y() : hi.x());
+    v += inc * (std::int64_t(ua) - u0);
+    for (int u = ua; u <= ub; ++u, v += inc) {
         const int w = static_cast<int>(v >> 16);
         steep ? put(w, u) : put(u, w);
     }
@@ -163,10 +170,13 @@ void TRasterCanvas::DrawLine(int x0, int y0, int x1, int y1, std::uint32_t argb)
     }
     if (inClip(std::min(x0, x1), std::min(y0, y1)) && inClip(std::max(x0, x1), std::max(y0, y1)))
         WalkLine(x0, y0, x1, y1, [&](int x, int y) { bits[y * stride + x] = argb; });
-    else
-        WalkLine(x0, y0, x1, y1, [&](int x, int y) {
-            if (inClip(x, y)) bits[y * stride + x] = argb;
-        });
+    else  // only the part of the walk that can reach the clip: an end may lie far away
+        WalkLine(
+            x0, y0, x1, y1,
+            [&](int x, int y) {
+                if (inClip(x, y)) bits[y * stride + x] = argb;
+            },
+            QPoint(cl, ct), QPoint(cr, cb));
 }
 
 void TRasterCanvas::DrawSteps(const int* xs, const int* ys, int n, std::uint32_t argb) {

@@ -285,6 +285,27 @@ TEST(PaintPlan, NothingReachesPastThePlot) {
     }
 }
 
+// A survey area with absurd coordinates (a damaged file) still gives a view that can be
+// drawn, in both ways of painting, with nothing written outside the image.
+TEST(PaintPlan, AbsurdCoordinatesStillPaint) {
+    for (const double far : {1e200, 1.7e308}) {
+        Job job;
+        job.tansa.Add(far, far, 1, 0, QStringLiteral("A"));
+        job.tansa.Add(-far, -far, 1, 0, QStringLiteral("B"));
+        job.ijo.Add(-67000, 3000, QStringLiteral("B1"), QStringLiteral("n1"));
+        job.AddCut(QStringLiteral("L"), -67000, 3000, 1);
+        job.AddCut(QStringLiteral("L"), -67010, 3010, 2);
+        TPlanScene scene([] { return 0; });
+        TChartView view;
+        view.Resize(QSize(640, 480));
+        scene.Build(job.Sources(), false, view);
+        EXPECT_TRUE(std::isfinite(view.HScale()) && view.HScale() > 0) << far;
+        EXPECT_TRUE(std::isfinite(view.VScale()) && view.VScale() < 0) << far;
+        for (const auto mode : {TPlanPaintOptions::Mode::Exact, TPlanPaintOptions::Mode::Fast})
+            EXPECT_FALSE(Paint(view, scene, mode).isNull()) << far;
+    }
+}
+
 // The raster canvas sets exactly the pixels QPainter sets for a one-pixel line between two
 // pixel points of the image, clipped to a rectangle: short and long, shallow and steep,
 // either way round, on the diagonals, partly outside the clip.
