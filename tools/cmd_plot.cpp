@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QSaveFile>
 
 #include <cstdio>
 #include <memory>
@@ -69,27 +70,34 @@ int RunPlot(const QStringList& argsIn) {
     TPlanPaintOptions options;
     options.Wall = MapColour(job.settings.MapColor);
 
-    bool written = false;
-    if (ext == QLatin1String("png")) {
+    // Written whole to a temporary file that then takes the output's name: a failed write
+    // leaves no truncated file, nor replaces an older good one.
+    QSaveFile file(out);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written && ext == QLatin1String("png")) {
         QImage image(size, QImage::Format_RGB32);
         {
             QPainter p(&image);
             PaintPlan(p, view, scene, options);
         }
-        written = image.save(out, "PNG");
-    } else {
-        QPdfWriter pdf(out);
+        written = image.save(&file, "PNG");
+    } else if (written) {
+        QPdfWriter pdf(&file);
         pdf.setResolution(96);
         pdf.setPageSize(QPageSize(QSizeF(size) * 25.4 / 96, QPageSize::Millimeter));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setTitle(QStringLiteral("平面図"));
         QPainter p;
-        if (p.begin(&pdf)) {
+        written = p.begin(&pdf);
+        if (written) {
             options.Draw = TPlanPaintOptions::Mode::Exact;
             PaintPlan(p, view, scene, options);
             written = p.end();
         }
     }
+    // The PDF writer does not report a failed write, and commit() misses one in the last
+    // buffered bytes: flushed here, the file reports it.
+    written = written && file.flush() && file.error() == QFileDevice::NoError && file.commit();
     if (!written) {
         std::fprintf(stderr, "cannot write %s\n", out.toUtf8().constData());
         return 1;

@@ -11,6 +11,7 @@
 #include "planview/markprops.h"
 #include "platform/gui/nameedit.h"
 #include "platform/messagesink.h"
+#include "surveydata/jobsettings.h"
 
 namespace tidrun {
 
@@ -30,6 +31,7 @@ TfrmHotSpotProp::TfrmHotSpotProp(MessageSink& sink, QWidget* parent)
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     edtName = new QLineEdit(this);
     edtName->setObjectName(QStringLiteral("edtName"));
+    edtName->setMaxLength(kLineNameMax);  // as a line name: the mark file reads it back
     cbxColour = new QComboBox(this);
     cbxColour->setObjectName(QStringLiteral("cbxColour"));
     cbxColour->setIconSize(QSize(32, 14));

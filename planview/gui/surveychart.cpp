@@ -6,8 +6,10 @@
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QRubberBand>
+#include <QSaveFile>
 #include <QScreen>
 
 #include <algorithm>
@@ -127,11 +129,33 @@ void TSurveyChart::PaintPage(QPagedPaintDevice& device, QPainter& painter) const
     painter.restore();
 }
 
+bool TSurveyChart::PrintToPdfFile(const QPrinter& printer) const {
+    // The printer's own file output does not report a failed write (a full disk): the page
+    // goes through a PDF writer on a file that does, and replaces the file only when whole.
+    QSaveFile file(printer.outputFileName());
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    QPdfWriter pdf(&file);
+    pdf.setPageLayout(printer.pageLayout());
+    pdf.setResolution(printer.resolution());
+    pdf.setTitle(printer.docName());
+    pdf.setCreator(printer.creator());
+    QPainter p;
+    if (!p.begin(&pdf)) return false;
+    PaintPage(pdf, p);
+    return p.end() && file.flush() && file.error() == QFileDevice::NoError && file.commit();
+}
+
 bool TSurveyChart::Print(QPrinter& printer, int copies) {
     printer.setDocName(objectName());
     printer.setCopyCount(1);
+    const bool toPdfFile =
+        printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
     bool ok = true;
     for (int i = 0; i < copies; ++i) {
+        if (toPdfFile) {
+            ok = PrintToPdfFile(printer) && ok;
+            continue;
+        }
         QPainter p;
         if (!p.begin(&printer)) {
             ok = false;

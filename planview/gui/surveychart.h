@@ -46,6 +46,8 @@ class TSurveyChart : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    // One copy to the printer's PDF file. False when it could not be written whole.
+    bool PrintToPdfFile(const QPrinter& printer) const;
     static TMapSession::TButton ButtonOf(Qt::MouseButton b);
     TMapSession& session_;
     TPlanLayerCache cache_;

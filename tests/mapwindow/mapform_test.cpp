@@ -18,6 +18,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include "fakehost.h"
 #include "planview/gui/hotspotprop.h"
 #include "planview/gui/mapform.h"
@@ -133,6 +137,27 @@ TEST(MapForm, PrintsThePlanToAPdfFileOneJobPerCopy) {
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page "), 1);
 
+    // A disk that fills up while the file is written (a file-size limit of 4 KB on this
+    // process stands in for it): the print is reported as failed, and no cut-short file
+    // is left.
+    const QString full = OutDir() + "/mapform-print-full.pdf";
+    QFile::remove(full);
+    printer.setOutputFileName(full);
+    {
+        rlimit old{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 4096;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        form.PrintWith(printer, 1);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, handler);
+    }
+    EXPECT_EQ(job.sink.Texts(), QStringList{QStringLiteral("印刷できません")});
+    EXPECT_FALSE(QFile::exists(full));
+    printer.setOutputFileName(pdf);
+
     // Render the page and look for the plan on it.
     const QString gs = QStandardPaths::findExecutable(QStringLiteral("gs"));
     if (gs.isEmpty()) GTEST_SKIP() << "no ghostscript to render the page";
@@ -173,6 +198,19 @@ TEST(HotSpotProp, BasicColoursAndNamesTheMarkFileCanHold) {
     dlg.accept();
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
+
+    // However long a name is pasted, the mark file holds what the dialog gives and reads
+    // it back.
+    dlg.SetName(QString(40000, QChar(0x3042)));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("MARK.DAT"));
+    TMisokuColl marks(sink);
+    marks.Add(-67000, 3000, dlg.Name(), 0xFF00FF);
+    ASSERT_TRUE(marks.Save(path));
+    TMisokuColl reread(sink);
+    ASSERT_TRUE(reread.Load(path));
+    ASSERT_EQ(reread.Count(), 1);
+    EXPECT_EQ(reread.Item(0).Name, dlg.Name());
 }
 
 TEST(MapForm, ClickShowsInformationAfterThePauseAndRightClickOpensTheMenu) {

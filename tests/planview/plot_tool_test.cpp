@@ -6,6 +6,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 namespace {
 
 int RunPlot(const QStringList& args, QByteArray* err = nullptr) {
@@ -58,6 +62,23 @@ TEST(PlotTool, DrawsTheDemoJobToPngAndPdf) {
         QByteArray err;
         EXPECT_EQ(RunPlot(b.args, &err), b.status) << b.args.join(' ').toStdString();
         EXPECT_FALSE(err.isEmpty());
+    }
+
+    // A disk that fills up while the file is written (a file-size limit of 4 KB stands in
+    // for it): an error, and neither a cut-short file nor one in place of the old one.
+    for (const char* name : {"full.png", "full.pdf"}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        QProcess p;
+        p.setChildProcessModifier([] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit r{4096, 4096};
+            ::setrlimit(RLIMIT_FSIZE, &r);
+        });
+        p.start(QStringLiteral(TIDRUN_TOOL_PATH), {QStringLiteral("plot"), demo, path});
+        ASSERT_TRUE(p.waitForFinished(60000)) << name;
+        EXPECT_EQ(p.exitCode(), 1) << name;
+        EXPECT_TRUE(p.readAllStandardError().contains("cannot write")) << name;
+        EXPECT_FALSE(QFile::exists(path)) << name;
     }
 }
 
