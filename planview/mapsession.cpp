@@ -173,15 +173,15 @@ void TMapSession::ApplySwitches() {
 }
 
 TRepaint TMapSession::ZoomIn() {
-    view_.ZoomPercent(120);
-    const TExtent requested = view_.Axes();
-    view_.RecalcAxis();
-    view_.FitLabels(requested);
-    return TRepaint::All;
+    return ZoomPercent(120);
 }
 
 TRepaint TMapSession::ZoomOut() {
-    view_.ZoomPercent(50);
+    return ZoomPercent(50);
+}
+
+TRepaint TMapSession::ZoomPercent(double p) {
+    view_.ZoomPercent(p);
     const TExtent requested = view_.Axes();
     view_.RecalcAxis();
     view_.FitLabels(requested);
@@ -330,19 +330,22 @@ TMapSession::TRelease TMapSession::Release(TButton button, QPoint pixel) {
     if (moved) {
         if (button == TButton::Left) {
             // The dragged rectangle in the world, before the zoom changes the view.
-            const TExtent dragged{view_.VValue(pixel.y()), view_.VValue(pressAt_.y()),
-                                  view_.HValue(pressAt_.x()), view_.HValue(pixel.x())};
-            const TChartView::ZoomResult zoom = view_.FinishZoomDrag(pressAt_, pixel);
-            if (zoom == TChartView::ZoomResult::Zoomed) view_.FitLabels(dragged);
-            if (zoom == TChartView::ZoomResult::Undone) view_.FitLabels(view_.Origin());
-            switch (zoom) {
+            const TExtent rect{view_.VValue(pixel.y()), view_.VValue(pressAt_.y()),
+                               view_.HValue(pressAt_.x()), view_.HValue(pixel.x())};
+            switch (view_.FinishZoomDrag(pressAt_, pixel)) {
                 case TChartView::ZoomResult::Refused:
                     sink_.Warning(ZoomLimitWarning());
                     break;
                 case TChartView::ZoomResult::Ignored:
                     break;
-                default:
+                case TChartView::ZoomResult::Zoomed:
+                    view_.FitLabels(rect);
                     r.what = TRelease::What::Zoomed;
+                    break;
+                case TChartView::ZoomResult::Undone:
+                    view_.FitLabels(view_.Origin());
+                    r.what = TRelease::What::Zoomed;
+                    break;
             }
         } else {
             r.what = TRelease::What::Panned;

@@ -130,6 +130,8 @@ class TMapSession {
     void ApplySwitches();
     void Highlight(TChartSeries* s, int& current, int index, TColour normal);
     void MarkDialogThenAdd(const QString& caption, double x, double y);
+    // Both spans by (p - 100) % at each end, then laid out for the labels.
+    TRepaint ZoomPercent(double p);
     void Join(double fromX, double fromY, bool fromValid, const QString& failure);
     bool ClickedPoint(double& x, double& y) const;
     // Drops the clicked and the pending point when they lie on a series that goes away.

@@ -1,6 +1,7 @@
 // tidrun-tool plot WORKDIR OUT.png|OUT.pdf [--size WxH]: paints the plan a new map window of
 // the job shows (origin extent, the job's map colour, every overlay, recorded lines
 // finished) through the map window's own painting function, to PNG or PDF.
+#include <QBuffer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -8,7 +9,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <memory>
@@ -18,6 +18,7 @@
 #include "planview/paintplan.h"
 #include "planview/planscene.h"
 #include "platform/messagesink.h"
+#include "surveydata/codec.h"
 #include "tools/commands.h"
 #include "tools/jobload.h"
 
@@ -70,19 +71,20 @@ int RunPlot(const QStringList& argsIn) {
     TPlanPaintOptions options;
     options.Wall = MapColour(job.settings.MapColor);
 
-    // Written whole to a temporary file that then takes the output's name: a failed write
-    // leaves no truncated file, nor replaces an older good one.
-    QSaveFile file(out);
-    bool written = file.open(QIODevice::WriteOnly);
+    // Drawn in memory, then written as the job's files are: whole or not at all, so that a
+    // failed write (which the PDF writer would not report) leaves no cut-short file.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    bool written = buffer.open(QIODevice::WriteOnly);
     if (written && ext == QLatin1String("png")) {
         QImage image(size, QImage::Format_RGB32);
         {
             QPainter p(&image);
             PaintPlan(p, view, scene, options);
         }
-        written = image.save(&file, "PNG");
+        written = image.save(&buffer, "PNG");
     } else if (written) {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(&buffer);
         pdf.setResolution(96);
         pdf.setPageSize(QPageSize(QSizeF(size) * 25.4 / 96, QPageSize::Millimeter));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -95,9 +97,7 @@ int RunPlot(const QStringList& argsIn) {
             written = p.end();
         }
     }
-    // The PDF writer does not report a failed write, and commit() misses one in the last
-    // buffered bytes: flushed here, the file reports it.
-    written = written && file.flush() && file.error() == QFileDevice::NoError && file.commit();
+    written = written && WriteFileReplacing(out, bytes) == WriteResult::Ok;
     if (!written) {
         std::fprintf(stderr, "cannot write %s\n", out.toUtf8().constData());
         return 1;

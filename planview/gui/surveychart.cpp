@@ -1,5 +1,6 @@
 #include "planview/gui/surveychart.h"
 
+#include <QBuffer>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -9,10 +10,11 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QRubberBand>
-#include <QSaveFile>
 #include <QScreen>
 
 #include <algorithm>
+
+#include "surveydata/codec.h"
 
 namespace tidrun {
 
@@ -131,18 +133,23 @@ void TSurveyChart::PaintPage(QPagedPaintDevice& device, QPainter& painter) const
 
 bool TSurveyChart::PrintToPdfFile(const QPrinter& printer) const {
     // The printer's own file output does not report a failed write (a full disk): the page
-    // goes through a PDF writer on a file that does, and replaces the file only when whole.
-    QSaveFile file(printer.outputFileName());
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    QPdfWriter pdf(&file);
-    pdf.setPageLayout(printer.pageLayout());
-    pdf.setResolution(printer.resolution());
-    pdf.setTitle(printer.docName());
-    pdf.setCreator(printer.creator());
-    QPainter p;
-    if (!p.begin(&pdf)) return false;
-    PaintPage(pdf, p);
-    return p.end() && file.flush() && file.error() == QFileDevice::NoError && file.commit();
+    // is drawn in memory with the printer's layout, then written as the job's files are,
+    // whole or not at all.
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly)) return false;
+        QPdfWriter pdf(&buffer);
+        pdf.setPageLayout(printer.pageLayout());
+        pdf.setResolution(printer.resolution());
+        pdf.setTitle(printer.docName());
+        pdf.setCreator(printer.creator());
+        QPainter p;
+        if (!p.begin(&pdf)) return false;
+        PaintPage(pdf, p);
+        if (!p.end()) return false;
+    }
+    return WriteFileReplacing(printer.outputFileName(), bytes) == WriteResult::Ok;
 }
 
 bool TSurveyChart::Print(QPrinter& printer, int copies) {
