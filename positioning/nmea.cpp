@@ -1,7 +1,5 @@
 #include "positioning/nmea.h"
 
-#include <QDate>
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -494,13 +492,28 @@ double TNMEA::LongitudeRadians() {
     return r;
 }
 
-QDateTime TNMEA::LocalTime(int datumIndex) const {
-    return QDateTime(QDate::currentDate(), LocalTimeOfDay(datumIndex));
+namespace {
+
+int HourOffsetOf(int datumIndex) {
+    return (datumIndex >= 0 && datumIndex < kDatumCount) ? DatumAt(datumIndex).hourOffset : 0;
+}
+
+}  // namespace
+
+QDateTime TNMEA::LocalTime(int datumIndex, qint64 utcNowMs) const {
+    constexpr qint64 kDayMs = 24 * 3600 * 1000;
+    const qint64 today = utcNowMs - ((utcNowMs % kDayMs) + kDayMs) % kDayMs;  // UTC midnight
+    qint64 fixMs = today + timeMs;
+    if (fixMs - utcNowMs > kDayMs / 2)
+        fixMs -= kDayMs;  // a fix of late yesterday handled just after midnight
+    else if (utcNowMs - fixMs > kDayMs / 2)
+        fixMs += kDayMs;  // the receiver's clock past midnight ahead of the computer's
+    const int offsetSecs = HourOffsetOf(datumIndex) * 3600;
+    return QDateTime::fromMSecsSinceEpoch(fixMs, Qt::OffsetFromUTC, offsetSecs);
 }
 
 QTime TNMEA::LocalTimeOfDay(int datumIndex) const {
-    const int offset =
-        (datumIndex >= 0 && datumIndex < kDatumCount) ? DatumAt(datumIndex).hourOffset : 0;
+    const int offset = HourOffsetOf(datumIndex);
     constexpr std::int32_t kHourMs = 3600 * 1000;
     const std::int32_t hours = (timeMs / kHourMs + offset) % 24;  // the day is not carried over
     return QTime::fromMSecsSinceStartOfDay(hours * kHourMs + timeMs % kHourMs);

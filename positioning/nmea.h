@@ -56,9 +56,12 @@ class TNMEA : public GpsFix {
     double LatitudeRadians();
     double LongitudeRadians();
 
-    // Fix time shifted by the hour offset of a datum-table entry, on today's date
-    // (the day is not carried over).
-    QDateTime LocalTime(int datumIndex) const;
+    // The instant of the fix in the time scale of a datum-table entry (UTC shifted by its
+    // hour offset), the date carried with the time. The sentence gives only the time of day:
+    // the UTC day is the one that puts the fix nearest to utcNowMs, the moment the fix is
+    // handled (milliseconds since the epoch), so a fix of 23:59:59.8 handled at 00:00:00.3
+    // keeps its day. Date and time read in that time scale whatever the computer's zone.
+    QDateTime LocalTime(int datumIndex, qint64 utcNowMs) const;
     // The same time of day without the date (cheap enough for every sentence).
     QTime LocalTimeOfDay(int datumIndex) const;
 

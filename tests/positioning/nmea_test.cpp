@@ -280,14 +280,19 @@ TEST(NmeaAngles, RadiansAndTheirErrorFlag) {
     EXPECT_NEAR(NmeaAngleToRadians(8960.0), std::numbers::pi / 2, 1e-15);  // MTK's 89°60'
 }
 
-TEST(NmeaLocalTime, HourOffsetWithoutCarryingTheDay) {
+// The date goes with the time: 20:15 UTC on 9 December is 05:15 on 10 December in Tokyo.
+TEST(NmeaLocalTime, HourOffsetCarriesTheDate) {
     TNMEA n;
     n.Decode(Sentence("GPGGA,201500.50,3530.0,N,13950.0,E,1,08,0.9,5.4,M,46.9,M,,"));
-    const QDateTime tokyo = n.LocalTime(1);
-    EXPECT_EQ(tokyo.date(), QDate::currentDate());
-    EXPECT_EQ(tokyo.time(), QTime(5, 15, 0, 500));
-    EXPECT_EQ(n.LocalTime(2).time(), QTime(5, 15, 0, 500));
-    EXPECT_EQ(n.LocalTime(0).time(), QTime(20, 15, 0, 500));
+    const qint64 now = QDateTime(QDate(2026, 12, 9), QTime(20, 15, 1), Qt::UTC).toMSecsSinceEpoch();
+    for (const int datum : {1, 2}) {
+        const QDateTime tokyo = n.LocalTime(datum, now);
+        EXPECT_EQ(tokyo.date(), QDate(2026, 12, 10));
+        EXPECT_EQ(tokyo.time(), QTime(5, 15, 0, 500));
+        EXPECT_EQ(tokyo.toMSecsSinceEpoch(), now - 500);
+    }
+    EXPECT_EQ(n.LocalTime(0, now).date(), QDate(2026, 12, 9));
+    EXPECT_EQ(n.LocalTime(0, now).time(), QTime(20, 15, 0, 500));
 }
 
 TEST(PositionRule, OnlyACleanGgaOrGgkWithAFixGivesAPosition) {
