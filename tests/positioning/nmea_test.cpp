@@ -353,6 +353,13 @@ TEST(PositionRule, MissingOrImpossibleCoordinatesAreNoPosition) {
         {"9100.0000", "13950.0000", false, 9100.0, 13950.0},
         {"3600.0000", "18000.0001", false, 3600.0, 18000.0001},
         {"3600.0000", "-18100.0", false, 3600.0, -18100.0},
+        {"-3527.339562", "13957.010617", false, -3527.339562, 13957.010617},  // a sign
+        {"3527.339562", "-13957.010617", false, 3527.339562, -13957.010617},
+        {"-0000.0000", "13950.0000", false, 0.0, 13950.0},
+        {"3575.000000", "13950.0000", false, 3575.0, 13950.0},  // 75 minutes
+        {"3600.0000", "13960.0000", false, 3600.0, 13960.0},
+        {"8960.0000", "00000.0000", false, 8960.0, 0.0},  // MTK's dummy 89°60'
+        {"3559.9999", "13959.9999", true, 3559.9999, 13959.9999},
     };
     for (const auto& c : cases) {
         for (const bool ggk : {false, true}) {
@@ -370,6 +377,37 @@ TEST(PositionRule, MissingOrImpossibleCoordinatesAreNoPosition) {
             TPos pos;
             EXPECT_EQ(ConvertFix(pos, n, 0, 0, 8).valid, c.position) << what;
         }
+    }
+}
+
+// A height that is no number makes no position (it would be recorded as 0); the decoder
+// keeps what it read. A GGA may leave the geoid separation empty.
+TEST(PositionRule, HeightThatIsNoNumberIsNoPosition) {
+    const struct {
+        const char* body;
+        bool position;
+        double altitude, geoidSeparation;
+    } cases[] = {
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,30.0,M,10.0,M,,", true, 30, 10},
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,30.0,M,,M,,", true, 30, 0},
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,nan,M,10.0,M,,", false, 0, 10},
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,,M,10.0,M,,", false, 0, 10},
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,30.0,M,nan,M,,", false, 30, 0},
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,30.0,M,1O.0,M,,", false, 30, 0},
+        {"PTNL,GGK,102939.00,051910,3600.0,N,13950.0,E,3,09,1.9,EHT-6.777,M", true, -6.777, 0},
+        {"PTNL,GGK,102939.00,051910,3600.0,N,13950.0,E,3,09,1.9,EHTnan,M", false, 0, 0},
+        {"PTNL,GGK,102939.00,051910,3600.0,N,13950.0,E,3,09,1.9,EHT,M", false, 0, 0},
+        {"PTNL,GGK,102939.00,051910,3600.0,N,13950.0,E,3,09,1.9,,M", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        TNMEA n;
+        n.Decode(Sentence("GPGGA,123518.00,3500.0,N,13900.0,E,1,08,0.9,30.0,M,10.0,M,,"));
+        n.Decode(Sentence(c.body));
+        EXPECT_EQ(n.errorFlag, 0) << c.body;
+        EXPECT_DOUBLE_EQ(n.altitude, c.altitude) << c.body;
+        EXPECT_DOUBLE_EQ(n.geoidSeparation, c.geoidSeparation) << c.body;
+        TPos pos;
+        EXPECT_EQ(ConvertFix(pos, n, 0, 0, 8).valid, c.position) << c.body;
     }
 }
 

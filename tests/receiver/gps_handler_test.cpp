@@ -173,6 +173,13 @@ TEST_F(ReceiverTest, QualityFollowsEveryChecksumValidPositionSentence) {
         {Gga(21, 2), 2, 2.5, true},
         {GgaBadChecksum(), 2, 2.5, false},
         {Sentence("GPGGA,123522.00,,N,,E,6,08,0.9,10.0,M,39.0,M,1.5,0123"), 6, 1.5, false},
+        // Estimated: the boat moves (it is never recorded, see the recording tests).
+        {Sentence("GPGGA,123523.00,3525.1234,N,13945.6789,E,6,08,0.9,10.0,M,39.0,M,1.5,0123"), 6,
+         1.5, true},
+        {Sentence("GPGGA,123524.00,-3525.1234,N,13945.6789,E,2,08,0.9,10.0,M,39.0,M,3.5,0123"), 2,
+         3.5, false},
+        {Sentence("GPGGA,123525.00,3525.1234,N,13945.6789,E,2,08,0.9,nan,M,39.0,M,4.5,0123"), 2,
+         4.5, false},
     };
     std::size_t expectedPositions = 0;
     for (const auto& step : steps) {
