@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "planview/mapmessages.h"
+#include "positioning/nmea.h"
 #include "surveydata/jobsettings.h"
 
 namespace tidrun {
@@ -18,10 +19,15 @@ TJobSession::TJobSession(MessageSink& sink, TRecorder::Clock clock)
 
 TJobSession::~TJobSession() = default;
 
-void TJobSession::SetLastSentence(double lat, double lon, double alt) {
+void TJobSession::SetLastSentence(double lat, double lon, double alt, bool measured) {
     lastLat_ = lat;
     lastLon_ = lon;
     lastAlt_ = alt;
+    lastMeasured_ = measured;
+}
+
+void TJobSession::SetPositionSentence(const GpsFix& fix) {
+    SetLastSentence(fix.latitude, fix.longitude, fix.height(), IsMeasuredFix(fix));
 }
 
 void TJobSession::SetBuoyIndex(int index) {
@@ -48,6 +54,7 @@ TPositionOutcome TJobSession::Position(double x, double y, double h, const QDate
     fix.lat = lastLat_;
     fix.lon = lastLon_;
     fix.alt = lastAlt_;
+    fix.measured = lastMeasured_;
     fix.time = time;
     fix.DX = offsets_.X;
     fix.DY = offsets_.Y;

@@ -18,6 +18,7 @@ namespace tidrun {
 
 class MessageSink;
 class TJobSettings;
+struct GpsFix;
 
 // Calibration offsets 補正X, 補正Y, 補正H, 補正A (metres).
 struct TOffsets {
@@ -59,8 +60,11 @@ class TJobSession {
     TGuidance& Guidance() { return guidance_; }
     const TGuidance& Guidance() const { return guidance_; }
 
-    // Latitude, longitude and altitude of the last position sentence (kept in each cut).
-    void SetLastSentence(double lat, double lon, double alt);
+    // Latitude, longitude and height of the sentence of the next position (kept in its cut),
+    // and whether it was a measured fix (only such a position is recorded).
+    void SetLastSentence(double lat, double lon, double alt, bool measured = true);
+    // The same from the decoded sentence, GGA or GGK.
+    void SetPositionSentence(const GpsFix& fix);
     // The buoy point to guide to by its index in the buoy-point collection; -1 for none.
     void SetBuoyIndex(int index);
     // The survey area decides the planned line's extent at open.
@@ -88,6 +92,7 @@ class TJobSession {
     TGuidance guidance_;
     TOffsets offsets_;
     double lastLat_ = 0, lastLon_ = 0, lastAlt_ = 0;
+    bool lastMeasured_ = true;
     TPoint2 lastBoat_;
 };
 

@@ -549,17 +549,18 @@ void TMainForm::OnMonitor(const TNMEA& nmea) {
     MonitorTexts t;
     const QTime local = nmea.LocalTimeOfDay(2);
     if (!MonitorTextsFor(nmea, local, t)) return;
-    if (nmea.kind == kKindGGA) {
-        session_->SetLastSentence(nmea.latitude, nmea.longitude,
-                                  nmea.altitude + nmea.geoidSeparation);
-        pnlGPS->ShowPosition(t);
-    } else {
+    if (nmea.kind == kKindRMC)
         pnlGPS->ShowCourse(t);
-    }
+    else
+        pnlGPS->ShowPosition(t);
 }
 
 bool TMainForm::OnPosition(double x, double y, double h, const QDateTime& time) {
     pnlGPS->ToggleData();
+    // The decoder still holds the sentence of this position: its cut keeps that sentence's
+    // latitude, longitude and height, GGA or GGK.
+    const bool measured = gps_ && IsMeasuredFix(gps_->NMEA());
+    if (gps_) session_->SetPositionSentence(gps_->NMEA());
     const TPositionOutcome out = session_->Position(x, y, h, time);
     if (out.cutIndex >= 0) {
         // On disk already: the recording file is synced before the cut is shown.
@@ -573,7 +574,8 @@ bool TMainForm::OnPosition(double x, double y, double h, const QDateTime& time) 
     xText_ = FormatX(out.X);
     yText_ = FormatY(out.Y);
     fixWatch_.Position(clock_());
-    coordColour_ = PositionColour(gps_ ? gps_->Quality() : 0, gps_ ? gps_->DGPSDataSecs() : 0);
+    coordColour_ =
+        PositionColour(gps_ ? gps_->Quality() : 0, gps_ ? gps_->DGPSDataSecs() : 0, measured);
     CheckPositionAge();
 
     emit BoatPos(out.xMm, out.yMm);

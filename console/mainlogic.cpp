@@ -37,7 +37,8 @@ QString InfoLineText(const QString& text) {
     return QStringLiteral("　") + out;
 }
 
-std::uint32_t PositionColour(int quality, double dgpsAgeSecs) {
+std::uint32_t PositionColour(int quality, double dgpsAgeSecs, bool measured) {
+    if (!measured) return kStaleColour;
     if (quality < 2) return 0x008080;
     if (dgpsAgeSecs > 10) return 0xFF0000;
     if (dgpsAgeSecs > 5) return 0x800080;
@@ -66,16 +67,19 @@ ConversionParams ConversionFor(int gpsDatumIndex, int mapDatumIndex, bool newShi
 }
 
 bool MonitorTextsFor(const GpsFix& fix, const QTime& localTime, MonitorTexts& out) {
-    if (fix.kind == kKindGGA) {
+    const bool ggk = fix.kind == kKindGGK;
+    // A GGK with an impossible time was not decoded: its values are the sentence's before.
+    if (fix.kind == kKindGGA || (ggk && fix.errorFlag == 0)) {
         out.time = localTime.toString(QStringLiteral("hh:mm:ss"));
         out.lat = QString::asprintf("緯度:%.6f", fix.latitude);
         out.lon = QString::asprintf("経度:%.6f", fix.longitude);
-        out.alt = QString::asprintf("高度:%.3f", fix.altitude + fix.geoidSeparation);
+        out.alt = QString::asprintf("高度:%.3f", fix.height());
         out.sat = QString::asprintf("衛星数:%d", fix.satellites);
         out.quality = QString::asprintf("測位状態:%d", fix.quality);
         out.dop = QString::asprintf("DOP:%f", fix.dop);
-        out.station = QString::asprintf("基地局ID:%d", fix.stationId);
-        out.age = QString::asprintf("間隔:%.1f", fix.dgpsAge);
+        out.station =
+            ggk ? QStringLiteral("基地局ID:") : QString::asprintf("基地局ID:%d", fix.stationId);
+        out.age = ggk ? QStringLiteral("間隔:") : QString::asprintf("間隔:%.1f", fix.dgpsAge);
         return true;
     }
     if (fix.kind == kKindRMC) {

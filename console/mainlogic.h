@@ -37,9 +37,10 @@ inline QString DisconnectedAppTitle() {
 // The information line: a full-width space, then the text with each CR LF as two spaces.
 QString InfoLineText(const QString& text);
 
-// Background of the coordinate labels, 0xRRGGBB: teal without a differential fix, else by
-// the age of the differential data: red above 10 s, purple above 5 s, blue otherwise.
-std::uint32_t PositionColour(int quality, double dgpsAgeSecs);
+// Background of the coordinate labels, 0xRRGGBB: gray for a position that was not measured
+// (IsMeasuredFix), teal without a differential fix, else by the age of the differential
+// data: red above 10 s, purple above 5 s, blue otherwise.
+std::uint32_t PositionColour(int quality, double dgpsAgeSecs, bool measured);
 constexpr std::uint32_t kStaleColour = 0x808080;  // gray: no position for a while
 
 // Recording mode panel: "%d秒" (自動), "手動", "ALL" (全データ), "？？？" otherwise.
@@ -58,8 +59,9 @@ struct MonitorTexts {
     QString time, lat, lon, alt, sat, quality, dop, station, age;  // position sentences
     QString speed, course;                                         // course sentences
 };
-// Fills the position texts (GGA), or the course texts (RMC); false for other sentences.
-// localTime is the fix time on the local-time entry of the datum table.
+// Fills the position texts (GGA, or a GGK that decoded: the station and the age of the
+// differential data stay empty, as it carries neither), or the course texts (RMC); false for
+// other sentences. localTime is the fix time on the local-time entry of the datum table.
 bool MonitorTextsFor(const GpsFix& fix, const QTime& localTime, MonitorTexts& out);
 
 // Coordinate label text "%11.3f" / "%10.3f".

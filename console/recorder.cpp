@@ -64,6 +64,9 @@ TPositionStep TRecorder::Position(const TFixValues& fix) {
     TPositionStep step;
     if (hasCut_) step.distance = std::hypot(fix.Y - prevY_, fix.X - prevX_);
     if (!recording_) return step;
+    // An estimated, typed or simulated position is no cut; a cut asked for waits for a
+    // measured fix.
+    if (!fix.measured) return step;
     if (hasCut_ && rule_->CutAtPosition(step.distance)) cutRequest_ = true;
     if (!cutRequest_) return step;
 

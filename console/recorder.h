@@ -100,7 +100,8 @@ struct TLamps {
 // One corrected position with what a cut record keeps of it.
 struct TFixValues {
     double X = 0, Y = 0, H = 0;             // corrected plane position and height
-    double lat = 0, lon = 0, alt = 0;       // of the last position sentence
+    double lat = 0, lon = 0, alt = 0;       // of the sentence that made the position
+    bool measured = true;                   // a measured fix: only such a position is a cut
     QDateTime time;                         // fix time
     double DX = 0, DY = 0, DH = 0, DA = 0;  // calibration offsets
 };

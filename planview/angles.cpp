@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
 namespace tidrun {
 
@@ -18,12 +17,13 @@ int DegreesToPacked(double degrees) {
 }
 
 QString AngleText(int packed) {
-    int d = packed / 10000;
-    const int m = std::abs((packed % 10000) / 100);
-    const int s = std::abs(packed % 100);
-    while (d < 0) d += 360;
-    d %= 360;
-    return QString::asprintf("%dﾟ%.2d'%.2d\"", d, m, s);
+    // Into 0..360 as a whole before splitting: -30ﾟ30' is 329ﾟ30', not 330ﾟ30'.
+    constexpr std::int64_t kTurn = 360 * 3600;
+    const std::int64_t signedSeconds = std::int64_t(packed / 10000) * 3600 +
+                                       std::int64_t((packed % 10000) / 100) * 60 + packed % 100;
+    const std::int64_t seconds = (signedSeconds % kTurn + kTurn) % kTurn;
+    return QString::asprintf("%dﾟ%.2d'%.2d\"", int(seconds / 3600), int(seconds / 60 % 60),
+                             int(seconds % 60));
 }
 
 int AzimuthPacked(double x0, double y0, double x1, double y1) {

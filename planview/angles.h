@@ -10,7 +10,7 @@ namespace tidrun {
 double PackedToDegrees(int packed);
 // Decimal degrees to packed DDDMMSS, through ten-thousandths of a degree.
 int DegreesToPacked(double degrees);
-// "%dﾟ%.2d'%.2d\"" of a packed angle, degrees brought into 0..359.
+// "%dﾟ%.2d'%.2d\"" of a packed angle, the whole angle brought into 0..360 first.
 QString AngleText(int packed);
 
 // Azimuth of the way from (x0, y0) to (x1, y1): from north (X) clockwise towards east (Y),

@@ -288,13 +288,12 @@ bool GpsFixToPlane(TPos& pos, TNMEA& fix, int sourceDatum, int targetDatum, int 
         pos.errorFlag = -1;
         return false;
     }
-    return ConvertGeodetic(pos, sourceDatum, targetDatum, zone, phi, lam,
-                           fix.altitude + fix.geoidSeparation, X, Y, h);
+    return ConvertGeodetic(pos, sourceDatum, targetDatum, zone, phi, lam, fix.height(), X, Y, h);
 }
 
 bool YieldsPosition(const GpsFix& fix) {
     return fix.errorFlag == 0 && (fix.kind == kKindGGK || fix.kind == kKindGGA) &&
-           fix.quality >= 1 && fix.coordinatesValid;
+           fix.quality >= 1 && fix.coordinatesValid && fix.heightValid;
 }
 
 FixPosition ConvertFix(TPos& pos, TNMEA& fix, int sourceDatum, int targetDatum, int zone) {

@@ -61,7 +61,8 @@ struct FixPosition {
     double X = 0, Y = 0, h = 0;
 };
 // The position rule, evaluated on the fix as Decode left it (errorFlag 0, kind GGK or GGA,
-// quality >= 1), then the conversion (X, Y, h finite). Used by the receiver and the tool.
+// quality >= 1, coordinates and height that are numbers in their ranges), then the
+// conversion (X, Y, h finite). Used by the receiver and the tool.
 bool YieldsPosition(const GpsFix& fix);  // the rule alone
 FixPosition ConvertFix(TPos& pos, TNMEA& fix, int sourceDatum, int targetDatum, int zone);
 

@@ -147,7 +147,7 @@ void TGPS::HandlePacket(std::string_view packet) {
     const FixPosition fix = ConvertFix(pos_, nmea_, sourceDatum_, targetDatum_, zoneIndex_);
     if (!fix.valid || !OnPosition) return;
     const TPositionEvent position = OnPosition;
-    const QDateTime time = LocalFixTime();
+    const QDateTime time = nmea_.LocalTime(targetDatum_, clock_());
     fixTime_ = time;
     if (!position(fix.X, fix.Y, fix.h, time)) return;
     WriteLog(packet);
@@ -166,17 +166,6 @@ void TGPS::UpdateQuality() {
     }
     quality_ = nmea_.quality;
     dgpsDataSecs_ = nmea_.dgpsAge;
-}
-
-// The decoder's LocalTime: the fix time shifted by the target datum's hour offset, on the
-// local date of this moment.
-QDateTime TGPS::LocalFixTime() {
-    const LocalDay::Date today = today_.At(clock_());
-    constexpr qint64 kDayMs = 24 * 3600 * 1000;
-    const qint64 shift = qint64(DatumAt(targetDatum_).hourOffset) * 3600 * 1000;
-    const qint64 ms = ((nmea_.timeMs + shift) % kDayMs + kDayMs) % kDayMs;
-    return QDateTime(today.date, QTime::fromMSecsSinceStartOfDay(int(ms)), Qt::OffsetFromUTC,
-                     today.utcOffsetSecs);
 }
 
 void TGPS::Forward(const char* data, qsizetype size) {

@@ -7,7 +7,6 @@
 #include "positioning/backgroundsync.h"
 #include "positioning/framer.h"
 #include "positioning/geodesy.h"
-#include "positioning/localday.h"
 #include "positioning/nmea.h"
 
 #include <QByteArray>
@@ -66,9 +65,9 @@ class TGPS : public QObject {
     // matched, whether or not it became a position.
     int Quality() const { return quality_; }
     double DGPSDataSecs() const { return dgpsDataSecs_; }
-    // Local time of the last position handed to OnPosition: the fix time of day shifted by
-    // the target datum's hour offset, on the local date at the moment the fix was handled.
-    // Invalid before the first position.
+    // Time of the last position handed to OnPosition: the fix's instant in the target
+    // datum's time scale (UTC shifted by its hour offset), dated by the clock (TNMEA::
+    // LocalTime). Invalid before the first position.
     const QDateTime& FixTime() const { return fixTime_; }
 
     TLogMode LogMode() const { return logMode_; }
@@ -112,7 +111,6 @@ class TGPS : public QObject {
     void OutputLost();
     void TryReopen();
     void Forward(const char* data, qsizetype size);
-    QDateTime LocalFixTime();
     void UpdateQuality();
     bool OpenLogFile(TLogMode mode);
     void CloseLogFile();
@@ -143,7 +141,6 @@ class TGPS : public QObject {
     QByteArray pending_;
     QTimer reconnect_;
     UtcClock clock_;
-    LocalDay today_;
     QDateTime fixTime_;
     QElapsedTimer syncAge_;    // since the log was last sent to the disk
     TBackgroundSync logSync_;  // the once-a-second sync, off the receiver's thread

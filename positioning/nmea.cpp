@@ -1,7 +1,5 @@
 #include "positioning/nmea.h"
 
-#include <QDate>
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -444,8 +442,11 @@ void TNMEA::DecodeGGA() {
     quality = NmeaInteger(Field(6));
     satellites = NmeaInteger(Field(7));
     dop = NmeaReal(Field(8));
-    altitude = NmeaReal(Field(9));
-    geoidSeparation = NmeaReal(Field(11));
+    // Receivers without a geoid model leave the separation empty; a field that holds
+    // something else than a number ("nan") makes the height unknown.
+    const bool altitudeRead = ReadNmeaReal(Field(9), altitude);
+    const bool separationRead = ReadNmeaReal(Field(11), geoidSeparation);
+    heightValid = altitudeRead && (separationRead || Trim(Field(11)).empty());
     dgpsAge = NmeaReal(Field(13));
     stationId = NmeaInteger(Field(14));
 }
@@ -463,21 +464,39 @@ void TNMEA::DecodeGGK() {
     dop = NmeaReal(Field(10));
     // "EHT36.123": the height follows the three-letter prefix (at most ten characters).
     const std::string_view height = Field(11);
-    altitude = height.size() > 3 ? NmeaReal(height.substr(3, 10)) : 0.0;
+    altitude = 0;
+    heightValid = height.size() > 3 && ReadNmeaReal(height.substr(3, 10), altitude);
     geoidSeparation = 0;
     dgpsAge = 0;
     stationId = 0;
 }
+
+namespace {
+
+// An angle as sent in ddmm.mmmm / dddmm.mmmm: a number, without a sign (the hemisphere has a
+// field of its own), minutes below 60, at most maxDegrees.
+bool IsNmeaAngle(bool read, double value, double maxDegrees) {
+    double degrees = 0;
+    if (!read || std::signbit(value) || !NmeaAngleToDegrees(value, degrees)) return false;
+    const double minutes =
+        value - static_cast<double>(static_cast<std::int64_t>(value) / 100) * 100;
+    return minutes < 60.0 && degrees <= maxDegrees;
+}
+
+}  // namespace
 
 // Latitude and longitude as read (0 when unreadable), and whether both make a place on the
 // earth: an empty field reads as 0, and 0 N 0 E is no fix of ours.
 void TNMEA::ReadCoordinates(std::string_view lat, std::string_view lon) {
     const bool latRead = ReadNmeaReal(lat, latitude);
     const bool lonRead = ReadNmeaReal(lon, longitude);
-    double latDeg = 0, lonDeg = 0;
-    coordinatesValid = latRead && lonRead && NmeaAngleToDegrees(latitude, latDeg) &&
-                       NmeaAngleToDegrees(longitude, lonDeg) && std::fabs(latDeg) <= 90.0 &&
-                       std::fabs(lonDeg) <= 180.0;
+    coordinatesValid =
+        IsNmeaAngle(latRead, latitude, 90.0) && IsNmeaAngle(lonRead, longitude, 180.0);
+}
+
+bool IsMeasuredFix(const GpsFix& fix) {
+    if (fix.quality < 1) return false;
+    return fix.kind != kKindGGA || fix.quality < 6 || fix.quality > 8;
 }
 
 double TNMEA::LatitudeRadians() {
@@ -494,13 +513,28 @@ double TNMEA::LongitudeRadians() {
     return r;
 }
 
-QDateTime TNMEA::LocalTime(int datumIndex) const {
-    return QDateTime(QDate::currentDate(), LocalTimeOfDay(datumIndex));
+namespace {
+
+int HourOffsetOf(int datumIndex) {
+    return (datumIndex >= 0 && datumIndex < kDatumCount) ? DatumAt(datumIndex).hourOffset : 0;
+}
+
+}  // namespace
+
+QDateTime TNMEA::LocalTime(int datumIndex, qint64 utcNowMs) const {
+    constexpr qint64 kDayMs = 24 * 3600 * 1000;
+    const qint64 today = utcNowMs - ((utcNowMs % kDayMs) + kDayMs) % kDayMs;  // UTC midnight
+    qint64 fixMs = today + timeMs;
+    if (fixMs - utcNowMs > kDayMs / 2)
+        fixMs -= kDayMs;  // a fix of late yesterday handled just after midnight
+    else if (utcNowMs - fixMs > kDayMs / 2)
+        fixMs += kDayMs;  // the receiver's clock past midnight ahead of the computer's
+    const int offsetSecs = HourOffsetOf(datumIndex) * 3600;
+    return QDateTime::fromMSecsSinceEpoch(fixMs, Qt::OffsetFromUTC, offsetSecs);
 }
 
 QTime TNMEA::LocalTimeOfDay(int datumIndex) const {
-    const int offset =
-        (datumIndex >= 0 && datumIndex < kDatumCount) ? DatumAt(datumIndex).hourOffset : 0;
+    const int offset = HourOffsetOf(datumIndex);
     constexpr std::int32_t kHourMs = 3600 * 1000;
     const std::int32_t hours = (timeMs / kHourMs + offset) % 24;  // the day is not carried over
     return QTime::fromMSecsSinceStartOfDay(hours * kHourMs + timeMs % kHourMs);

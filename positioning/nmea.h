@@ -32,11 +32,17 @@ struct GpsFix {
     double dop = 0;
     std::int32_t errorFlag = 0;
     // The latitude and longitude of the last GGA or GGK were numbers within 90 and 180
-    // degrees. Empty or unreadable fields still leave 0 in latitude / longitude, which is no
-    // position.
+    // degrees, not negative (the hemisphere is in its own field) and with minutes below 60.
+    // Empty or unreadable fields still leave 0 in latitude / longitude, which is no position.
     bool coordinatesValid = false;
+    // The height of the last GGA or GGK was a number: the GGA altitude (with a geoid
+    // separation that is a number or left empty) or the GGK ellipsoidal height.
+    bool heightValid = false;
 
     QTime time() const { return QTime::fromMSecsSinceStartOfDay(timeMs); }
+    // Ellipsoidal height of the position: GGA altitude + geoid separation; for GGK the
+    // ellipsoidal height itself (its separation is 0).
+    double height() const { return altitude + geoidSeparation; }
 };
 
 class TNMEA : public GpsFix {
@@ -56,9 +62,12 @@ class TNMEA : public GpsFix {
     double LatitudeRadians();
     double LongitudeRadians();
 
-    // Fix time shifted by the hour offset of a datum-table entry, on today's date
-    // (the day is not carried over).
-    QDateTime LocalTime(int datumIndex) const;
+    // The instant of the fix in the time scale of a datum-table entry (UTC shifted by its
+    // hour offset), the date carried with the time. The sentence gives only the time of day:
+    // the UTC day is the one that puts the fix nearest to utcNowMs, the moment the fix is
+    // handled (milliseconds since the epoch), so a fix of 23:59:59.8 handled at 00:00:00.3
+    // keeps its day. Date and time read in that time scale whatever the computer's zone.
+    QDateTime LocalTime(int datumIndex, qint64 utcNowMs) const;
     // The same time of day without the date (cheap enough for every sentence).
     QTime LocalTimeOfDay(int datumIndex) const;
 
@@ -89,6 +98,12 @@ class TNMEA : public GpsFix {
     std::vector<FieldSpan> fields_;
     bool checksumMatched_ = false;
 };
+
+// A fix that was measured: a GGK of quality 1 or more (its own table, where values above 5
+// are network and OmniSTAR fixes), a GGA of quality 1 or more except 6 (estimated, dead
+// reckoning), 7 (manual input) and 8 (simulation). A position that was not measured still
+// moves the boat, but it is never recorded and shows no fix-quality colour.
+bool IsMeasuredFix(const GpsFix& fix);
 
 // NMEA angle (dddmm.mmmm) to decimal degrees; false when it cannot be converted.
 bool NmeaAngleToDegrees(double value, double& degrees);

@@ -207,10 +207,11 @@ TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
         int quality;
         double age;
         QColor colour;
-    } steps[] = {{4, 1.6, QColor(0x0000FF)},
-                 {2, 7.0, QColor(0x800080)},
-                 {4, 12.0, QColor(0xFF0000)},
-                 {1, 30.0, QColor(0x008080)}};
+    } steps[] = {
+        {4, 1.6, QColor(0x0000FF)}, {2, 7.0, QColor(0x800080)}, {4, 12.0, QColor(0xFF0000)},
+        {6, 1.6, QColor(0x808080)},  // estimated: a position, no fix-quality colour
+        {8, 1.6, QColor(0x808080)},  // simulation
+        {1, 30.0, QColor(0x008080)}};
     int sec = 1;
     for (const Step& s : steps) {
         const QString qty = QStringLiteral("測位状態:%1").arg(s.quality);

@@ -30,12 +30,13 @@ TEST(MainLogic, TitlesAndInformationLine) {
 }
 
 TEST(MainLogic, CoordinateColourFollowsQualityThenDifferentialAge) {
-    EXPECT_EQ(PositionColour(0, 0), 0x008080u);
-    EXPECT_EQ(PositionColour(1, 20), 0x008080u);  // no differential fix: age ignored
-    EXPECT_EQ(PositionColour(2, 5), 0x0000FFu);   // 5 s is not above 5
-    EXPECT_EQ(PositionColour(2, 5.1), 0x800080u);
-    EXPECT_EQ(PositionColour(4, 10), 0x800080u);
-    EXPECT_EQ(PositionColour(4, 10.01), 0xFF0000u);
+    EXPECT_EQ(PositionColour(0, 0, true), 0x008080u);
+    EXPECT_EQ(PositionColour(1, 20, true), 0x008080u);  // no differential fix: age ignored
+    EXPECT_EQ(PositionColour(2, 5, true), 0x0000FFu);   // 5 s is not above 5
+    EXPECT_EQ(PositionColour(2, 5.1, true), 0x800080u);
+    EXPECT_EQ(PositionColour(4, 10, true), 0x800080u);
+    EXPECT_EQ(PositionColour(4, 10.01, true), 0xFF0000u);
+    EXPECT_EQ(PositionColour(6, 0, false), 0x808080u);  // not measured: no fix-quality colour
 }
 
 TEST(MainLogic, ModeText) {
@@ -103,10 +104,19 @@ TEST(MainLogic, MonitorTextsOfPositionAndCourseSentences) {
     EXPECT_EQ(r.course, QStringLiteral("方向:12.500000"));
     EXPECT_TRUE(r.lat.isEmpty());
 
-    fix.kind = kKindGGK;  // reaches the position handler, but changes no label
+    // A GGK shows its own values; it carries no station and no differential age.
+    fix.kind = kKindGGK;
+    fix.geoidSeparation = 0;  // as the decoder leaves it: the height is ellipsoidal
     MonitorTexts k;
+    ASSERT_TRUE(MonitorTextsFor(fix, QTime(9, 5, 8), k));
+    EXPECT_EQ(k.time, "09:05:08");
+    EXPECT_EQ(k.lat, QStringLiteral("緯度:3523.424100"));
+    EXPECT_EQ(k.alt, QStringLiteral("高度:3.181"));
+    EXPECT_EQ(k.quality, QStringLiteral("測位状態:4"));
+    EXPECT_EQ(k.station, QStringLiteral("基地局ID:"));
+    EXPECT_EQ(k.age, QStringLiteral("間隔:"));
+    fix.errorFlag = -1;  // an impossible time: decoded no further
     EXPECT_FALSE(MonitorTextsFor(fix, {}, k));
-    EXPECT_TRUE(k.lat.isEmpty());
 }
 
 TEST(MainLogic, MillimetresAreTruncatedTowardZeroAndNeverOverflow) {

@@ -4,6 +4,7 @@
 
 #include "console/gui/coordpanel.h"
 #include "console/gui/cutpanel.h"
+#include "console/gui/gpspanel.h"
 #include "console/gui/guidepanel.h"
 #include "console/gui/led.h"
 #include "console/gui/rulertoolbar.h"
@@ -177,6 +178,84 @@ TEST_F(RecordingTest, RecordsCutsByHandAndByTimeAndLogsTheirSentences) {
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(open->FirstRecord(), 2);
     f.actSurveyStop->trigger();
+    EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
+}
+
+// A cut keeps the latitude, longitude and height of its own sentence, GGA or GGK. A sentence
+// with a signed or impossible coordinate or a height that is no number is no position; an
+// estimated, typed or simulated GGA moves the boat, gray, but is never recorded (a cut asked
+// for waits for a measured fix). The received-data window shows every one as sent.
+TEST_F(RecordingTest, CutsKeepTheirOwnSentenceAndOnlyMeasuredFixesAreRecorded) {
+    TMainForm& f = *form;
+    int moves = 0, cuts = 0;
+    QObject::connect(&f, &TMainForm::BoatPos, [&] { ++moves; });
+    QObject::connect(&f, &TMainForm::CutAdded, [&] { ++cuts; });
+    f.actSurveyStart->trigger();
+    ASSERT_TRUE(f.Recording());
+    const struct {
+        const char* body;  // at 12:36:<row> UTC, shown as 21:36:<row>
+        bool moves, cut;
+        const char *lat, *alt, *quality;  // received-data window
+        std::uint32_t colour;             // of the coordinates, for a position
+        const char* recorded;             // latitude, longitude and height in the file
+    } rows[] = {
+        {"GPGGA,123601.00,3525.1234,N,13945.6789,E,4,08,0.9,10.0,M,39.0,M,1.5,0123", true, true,
+         "3525.123400", "49.000", "4", 0x0000FF, "3525.123400 13945.678900 49.000"},
+        {"PTNL,GGK,123602.00,120826,3525.2234,N,13945.7789,E,3,08,1.2,EHT52.500,M", true, true,
+         "3525.223400", "52.500", "3", 0x0000FF, "3525.223400 13945.778900 52.500"},
+        {"GPGGA,123603.00,-3525.1234,N,13945.6789,E,4,08,0.9,10.0,M,39.0,M,1.5,0123", false, false,
+         "-3525.123400", "49.000", "4", 0, ""},
+        {"GPGGA,123604.00,3575.0000,N,13945.6789,E,4,08,0.9,10.0,M,39.0,M,1.5,0123", false, false,
+         "3575.000000", "49.000", "4", 0, ""},
+        {"GPGGA,123605.00,3525.1234,N,13945.6789,E,4,08,0.9,nan,M,39.0,M,1.5,0123", false, false,
+         "3525.123400", "39.000", "4", 0, ""},
+        {"PTNL,GGK,123606.00,120826,3525.2234,N,13945.7789,E,3,08,1.2,EHTnan,M", false, false,
+         "3525.223400", "0.000", "3", 0, ""},
+        {"GPGGA,123607.00,3525.3234,N,13945.6789,E,6,08,0.9,10.0,M,39.0,M,1.5,0123", true, false,
+         "3525.323400", "49.000", "6", 0x808080, ""},
+        {"GPGGA,123608.00,3525.3234,N,13945.6789,E,7,08,0.9,10.0,M,39.0,M,1.5,0123", true, false,
+         "3525.323400", "49.000", "7", 0x808080, ""},
+        {"GPGGA,123609.00,3525.3234,N,13945.6789,E,8,08,0.9,10.0,M,39.0,M,1.5,0123", true, false,
+         "3525.323400", "49.000", "8", 0x808080, ""},
+        {"PTNL,GGK,123610.00,120826,3525.4234,N,13945.8789,E,6,08,1.2,EHT53.000,M", true, true,
+         "3525.423400", "53.000", "6", 0x0000FF, "3525.423400 13945.878900 53.000"},
+        {"GPGGA,123611.00,3525.5234,N,13945.6789,E,4,08,0.9,11.0,M,39.0,M,1.5,0123", true, true,
+         "3525.523400", "50.000", "4", 0x0000FF, "3525.523400 13945.678900 50.000"},
+    };
+    QByteArray cutSentences;
+    QStringList recorded;
+    int second = 0;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.body);
+        f.pnlCut->btnCut->click();
+        const int movesBefore = moves, cutsBefore = cuts;
+        const QByteArray sentence = test::Sentence(r.body);
+        pty.Write(sentence);
+        const QString time = QStringLiteral("21:36:%1").arg(++second, 2, 10, QLatin1Char('0'));
+        ASSERT_TRUE(WaitFor([&] { return f.pnlGPS->lblGPSTime->text() == time; }));
+        EXPECT_EQ(f.pnlGPS->lblGPSLat->text(), QStringLiteral("緯度:") + r.lat);
+        EXPECT_EQ(f.pnlGPS->lblGPSAlt->text(), QStringLiteral("高度:") + r.alt);
+        EXPECT_EQ(f.pnlGPS->lblGPSQty->text(), QStringLiteral("測位状態:") + r.quality);
+        EXPECT_EQ(moves - movesBefore, r.moves ? 1 : 0);
+        EXPECT_EQ(cuts - cutsBefore, r.cut ? 1 : 0);
+        if (r.moves) {
+            EXPECT_EQ(f.pnlBottom->lblXValue->palette().color(QPalette::Window), QColor(r.colour));
+        }
+        if (r.cut) {
+            cutSentences += Packet(sentence);
+            recorded << QString::fromLatin1(r.recorded);
+        }
+    }
+    f.actSurveyStop->trigger();
+    QStringList lines, inFile;
+    ASSERT_TRUE(ReadCp932Lines(Path("SOKUSEN.DAT"), lines));
+    for (const QString& line : lines) {
+        const QStringList fields = line.split(QLatin1Char(','));
+        ASSERT_EQ(fields.size(), 17) << line.toStdString();
+        inFile << fields[9].trimmed() + ' ' + fields[10].trimmed() + ' ' + fields[11].trimmed();
+    }
+    EXPECT_EQ(inFile.join(" | ").toStdString(), recorded.join(" | ").toStdString());
+    EXPECT_EQ(test::ReadFile(QDir(f.LogDir()).filePath(QStringLiteral("Line1.Log"))), cutSentences);
     EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
 }
 

@@ -19,14 +19,15 @@ namespace tidrun {
 namespace {
 
 // A script of what the crew and the receiver do, and what must follow each step.
-enum class Op { Start, Button, Position, At, Stop };
+// Estimated: a position that was not measured (a GGA of quality 6 to 8).
+enum class Op { Start, Button, Position, Estimated, At, Stop };
 struct Step {
     Op op;
     std::int64_t ms =
         0;  // At: milliseconds since the start of the line (clock is set, then ticked)
     const char* lamps = nullptr;  // At: "210" lamps lit ('-' off), e.g. "2--"
     TSound sound = TSound::None;  // At / Button
-    int cut = -1;                 // Position: expected record index, -1 for none; Stop: 1 line end
+    int cut = -1;  // Position, Estimated: expected record index, -1 for none; Stop: 1 line end
 };
 
 struct Scenario {
@@ -65,8 +66,10 @@ TEST_P(RecorderScenario, FollowsTheScript) {
             case Op::Button:
                 EXPECT_EQ(session.Recorder().RequestCut(), s.sound);
                 break;
-            case Op::Position: {
+            case Op::Position:
+            case Op::Estimated: {
                 x += 1;
+                session.SetLastSentence(3525.1234, 13945.6789, 49, s.op == Op::Position);
                 const TPositionOutcome out = session.Position(x, 2000, 0, QDateTime());
                 EXPECT_EQ(out.cutIndex, s.cut);
                 break;
@@ -157,6 +160,17 @@ const Scenario kScenarios[] = {
       {Op::At, 30000, "---"},
       {Op::Stop, 0, nullptr, TSound::None, 0},
       {Op::Button, 0, nullptr, TSound::None}}},
+    {"positions that were not measured are never cut; a cut asked for waits",
+     2,
+     0,
+     {{Op::Start},
+      {Op::Button, 0, nullptr, TSound::Cut},
+      {Op::Estimated},
+      {Op::Position, 0, nullptr, TSound::None, 0},
+      {Op::Estimated},
+      {Op::Estimated},
+      {Op::Position, 0, nullptr, TSound::None, 1},
+      {Op::Stop, 0, nullptr, TSound::None, 1}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Recorder, RecorderScenario, ::testing::ValuesIn(kScenarios));

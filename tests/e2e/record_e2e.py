@@ -51,6 +51,7 @@ class Gps(threading.Thread):
         raw = (ROOT / "examples/demo/track.nmea").read_bytes()
         self.packets = [p + b"\r" for p in raw.split(b"\r\n") if p.startswith(b"$")]
         self.sent = []  # GGA packets in the order sent
+        self.sent_at = {}  # GGA packet -> when it was sent (seconds since the epoch)
         self.stop = threading.Event()
         self.lock = threading.Lock()
 
@@ -65,6 +66,7 @@ class Gps(threading.Thread):
                 if p.startswith(b"$GPGGA"):
                     with self.lock:
                         self.sent.append(p)
+                        self.sent_at[p] = time.time()
                 if p.startswith(b"$GPRMC"):
                     break
             try:
@@ -161,7 +163,19 @@ def gga_fields(p):
             "alt": float(f[9]) + float(f[11])}
 
 
-def check_recording(build, lines, sent, first_serial, line_no, name):
+def fix_date(hhmmss, at):
+    """The date of a fix of this UTC time of day (world datum) handled at `at`: that of the
+    UTC day which puts the fix nearest to `at`."""
+    secs = int(hhmmss[:2]) * 3600 + int(hhmmss[2:4]) * 60 + int(hhmmss[4:6])
+    t = int(at // 86400) * 86400 + secs
+    if t - at > 43200:
+        t -= 86400
+    elif at - t > 43200:
+        t += 86400
+    return time.strftime("%y/%m/%d", time.gmtime(t))
+
+
+def check_recording(build, lines, sent, sent_at, first_serial, line_no, name):
     """Each recorded line matches the GGA of its time exactly. Returns those GGAs."""
     by_time = {gga_fields(p)["time"][:6]: p for p in sent}
     cut_packets = []
@@ -181,11 +195,11 @@ def check_recording(build, lines, sent, first_serial, line_no, name):
         g = gga_fields(p)
         x, y, h = tool_positions(build, [p])[0]
         dist = 0.0 if prev is None else ((x - prev[0]) ** 2 + (y - prev[1]) ** 2) ** 0.5
-        today = time.strftime("%y/%m/%d")
+        day = fix_date(key, sent_at[p])
         want = ('%5d, %4d, "%s", %4d, %11.3f, %11.3f, %8.3f, %8.3f, %4d, %12.6f, %12.6f, %8.3f, '
                 '"%s %d:%s:%s", %11.3f, %11.3f, %8.3f, %8.3f') % (
                     first_serial + n, line_no, name, n + 1, x, y, h, dist,
-                    int(m.group(9)), g["lat"], g["lon"], g["alt"], today, int(key[:2]),
+                    int(m.group(9)), g["lat"], g["lon"], g["alt"], day, int(key[:2]),
                     key[2:4], key[4:6], 0, 0, 0, 0)
         # The tool prints four decimals: the last of three may round the other way.
         close = all(abs(float(a) - float(b)) <= 0.0011 for a, b in
@@ -230,7 +244,8 @@ def run_auto(build, tmp, display, shots):
     log = (c.job / "Log/Line1.Log").read_bytes() if (c.job / "Log/Line1.Log").exists() else b""
     with gps.lock:
         sent = list(gps.sent)
-    cut_packets = check_recording(build, lines, sent, 1, 1, "1")
+        sent_at = dict(gps.sent_at)
+    cut_packets = check_recording(build, lines, sent, sent_at, 1, 1, "1")
     check(log == b"".join(cut_packets),
           "Line1.Log holds exactly the %d sentences of the cuts" % len(cut_packets))
     if len(lines) >= 3:
@@ -254,6 +269,7 @@ def run_kill(build, tmp, display, shots):
     time.sleep(0.3)
     with gps.lock:
         sent = list(gps.sent)
+        sent_at = dict(gps.sent_at)
     rec = (c.job / "SOKUSEN.DAT").read_bytes()
     lines = rec.split(b"\r\n")
     complete = [ln.decode("cp932") for ln in lines[:-1]]
@@ -261,7 +277,7 @@ def run_kill(build, tmp, display, shots):
     check(len(complete) >= 20, "cuts on disk after the kill: %d" % len(complete))
     check(all(LINE_RE.match(t) for t in complete), "no line torn in the middle of the file")
     log = (c.job / "Log/Line1.Log").read_bytes()
-    cut_packets = check_recording(build, complete, sent, 1, 1, "1")
+    cut_packets = check_recording(build, complete, sent, sent_at, 1, 1, "1")
     # The sentence of the cut being stored when the program died may miss from the log.
     whole = b"".join(cut_packets)
     check(log == whole or log == b"".join(cut_packets[:-1]),

@@ -280,14 +280,19 @@ TEST(NmeaAngles, RadiansAndTheirErrorFlag) {
     EXPECT_NEAR(NmeaAngleToRadians(8960.0), std::numbers::pi / 2, 1e-15);  // MTK's 89°60'
 }
 
-TEST(NmeaLocalTime, HourOffsetWithoutCarryingTheDay) {
+// The date goes with the time: 20:15 UTC on 9 December is 05:15 on 10 December in Tokyo.
+TEST(NmeaLocalTime, HourOffsetCarriesTheDate) {
     TNMEA n;
     n.Decode(Sentence("GPGGA,201500.50,3530.0,N,13950.0,E,1,08,0.9,5.4,M,46.9,M,,"));
-    const QDateTime tokyo = n.LocalTime(1);
-    EXPECT_EQ(tokyo.date(), QDate::currentDate());
-    EXPECT_EQ(tokyo.time(), QTime(5, 15, 0, 500));
-    EXPECT_EQ(n.LocalTime(2).time(), QTime(5, 15, 0, 500));
-    EXPECT_EQ(n.LocalTime(0).time(), QTime(20, 15, 0, 500));
+    const qint64 now = QDateTime(QDate(2026, 12, 9), QTime(20, 15, 1), Qt::UTC).toMSecsSinceEpoch();
+    for (const int datum : {1, 2}) {
+        const QDateTime tokyo = n.LocalTime(datum, now);
+        EXPECT_EQ(tokyo.date(), QDate(2026, 12, 10));
+        EXPECT_EQ(tokyo.time(), QTime(5, 15, 0, 500));
+        EXPECT_EQ(tokyo.toMSecsSinceEpoch(), now - 500);
+    }
+    EXPECT_EQ(n.LocalTime(0, now).date(), QDate(2026, 12, 9));
+    EXPECT_EQ(n.LocalTime(0, now).time(), QTime(20, 15, 0, 500));
 }
 
 TEST(PositionRule, OnlyACleanGgaOrGgkWithAFixGivesAPosition) {
@@ -348,6 +353,13 @@ TEST(PositionRule, MissingOrImpossibleCoordinatesAreNoPosition) {
         {"9100.0000", "13950.0000", false, 9100.0, 13950.0},
         {"3600.0000", "18000.0001", false, 3600.0, 18000.0001},
         {"3600.0000", "-18100.0", false, 3600.0, -18100.0},
+        {"-3527.339562", "13957.010617", false, -3527.339562, 13957.010617},  // a sign
+        {"3527.339562", "-13957.010617", false, 3527.339562, -13957.010617},
+        {"-0000.0000", "13950.0000", false, 0.0, 13950.0},
+        {"3575.000000", "13950.0000", false, 3575.0, 13950.0},  // 75 minutes
+        {"3600.0000", "13960.0000", false, 3600.0, 13960.0},
+        {"8960.0000", "00000.0000", false, 8960.0, 0.0},  // MTK's dummy 89°60'
+        {"3559.9999", "13959.9999", true, 3559.9999, 13959.9999},
     };
     for (const auto& c : cases) {
         for (const bool ggk : {false, true}) {
@@ -365,6 +377,37 @@ TEST(PositionRule, MissingOrImpossibleCoordinatesAreNoPosition) {
             TPos pos;
             EXPECT_EQ(ConvertFix(pos, n, 0, 0, 8).valid, c.position) << what;
         }
+    }
+}
+
+// A height that is no number makes no position (it would be recorded as 0); the decoder
+// keeps what it read. A GGA may leave the geoid separation empty.
+TEST(PositionRule, HeightThatIsNoNumberIsNoPosition) {
+    const struct {
+        const char* body;
+        bool position;
+        double altitude, geoidSeparation;
+    } cases[] = {
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,30.0,M,10.0,M,,", true, 30, 10},
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,30.0,M,,M,,", true, 30, 0},
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,nan,M,10.0,M,,", false, 0, 10},
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,,M,10.0,M,,", false, 0, 10},
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,30.0,M,nan,M,,", false, 30, 0},
+        {"GPGGA,123519.00,3600.0,N,13950.0,E,1,08,0.9,30.0,M,1O.0,M,,", false, 30, 0},
+        {"PTNL,GGK,102939.00,051910,3600.0,N,13950.0,E,3,09,1.9,EHT-6.777,M", true, -6.777, 0},
+        {"PTNL,GGK,102939.00,051910,3600.0,N,13950.0,E,3,09,1.9,EHTnan,M", false, 0, 0},
+        {"PTNL,GGK,102939.00,051910,3600.0,N,13950.0,E,3,09,1.9,EHT,M", false, 0, 0},
+        {"PTNL,GGK,102939.00,051910,3600.0,N,13950.0,E,3,09,1.9,,M", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        TNMEA n;
+        n.Decode(Sentence("GPGGA,123518.00,3500.0,N,13900.0,E,1,08,0.9,30.0,M,10.0,M,,"));
+        n.Decode(Sentence(c.body));
+        EXPECT_EQ(n.errorFlag, 0) << c.body;
+        EXPECT_DOUBLE_EQ(n.altitude, c.altitude) << c.body;
+        EXPECT_DOUBLE_EQ(n.geoidSeparation, c.geoidSeparation) << c.body;
+        TPos pos;
+        EXPECT_EQ(ConvertFix(pos, n, 0, 0, 8).valid, c.position) << c.body;
     }
 }
 

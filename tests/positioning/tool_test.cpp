@@ -162,19 +162,28 @@ TEST(ToolNmea, DamagedInputOptionsAndSeveralFiles) {
     EXPECT_TRUE(h[6].startsWith("-1000000000000000052504760255204420248704468581"));
     EXPECT_EQ(h[12].size(), 302 + 5);  // "-" and 301 digits, then four decimals
 
-    // A fix without coordinates is shown, but is no position.
+    // A fix without coordinates, with a signed one or with a height that is no number is
+    // shown, but is no position, as in the console; an estimated fix still moves the boat.
     const std::string empty =
         test::Sentence("GPGGA,123519.78,,N,,E,1,08,0.9,30.0,M,10.0,M,,") +
-        test::Sentence("GPGGA,123520.78,9100.0,N,13950.0,E,2,08,0.9,30.0,M,10.0,M,,");
+        test::Sentence("GPGGA,123520.78,9100.0,N,13950.0,E,2,08,0.9,30.0,M,10.0,M,,") +
+        test::Sentence("GPGGA,123521.78,-3527.339562,N,13950.0,E,2,08,0.9,30.0,M,10.0,M,,") +
+        test::Sentence("GPGGA,123522.78,3527.3,N,13950.0,E,2,08,0.9,nan,M,10.0,M,,") +
+        test::Sentence("GPGGA,123523.78,3527.3,N,13950.0,E,6,08,0.9,30.0,M,10.0,M,,");
     r = Tool({"nmea"}, QByteArray(empty.data(), static_cast<int>(empty.size())));
     out = Lines(r.out);
-    ASSERT_EQ(out.size(), 3);
+    ASSERT_EQ(out.size(), 6);
+    EXPECT_TRUE(out[3].startsWith("1,0,12:35:21.78,2,8,-3527.339562000,")) << out[3].constData();
+    EXPECT_TRUE(out[3].endsWith(",0,,,"));
+    EXPECT_TRUE(out[4].endsWith(",0,,,")) << out[4].constData();
+    EXPECT_TRUE(out[5].contains(",6,8,3527.300000000,")) << out[5].constData();
+    EXPECT_FALSE(out[5].contains(",0,,,")) << out[5].constData();
     EXPECT_TRUE(out[1].startsWith("1,0,12:35:19.78,1,8,0.000000000,0.000000000,"))
         << out[1].constData();
     EXPECT_TRUE(out[1].endsWith(",0,,,"));
     EXPECT_TRUE(out[2].startsWith("1,0,12:35:20.78,2,8,9100.000000000,13950.000000000,"));
     EXPECT_TRUE(out[2].endsWith(",0,,,"));
-    EXPECT_TRUE(r.err.endsWith("positions 0\n"));
+    EXPECT_TRUE(r.err.endsWith("positions 1\n"));
 
     r = Tool({"nmea", dir.filePath(QStringLiteral("missing.nmea"))});
     EXPECT_EQ(r.exitCode, 1);

@@ -203,6 +203,13 @@ TEST_F(CalibrationRunTest, AveragesAndOffsetsWithoutReference) {
     EXPECT_DOUBLE_EQ(run.OffsetH(), -4);
     run.Start({0, 0, 30, 0}, dir.path(), QDateTime::currentDateTime());
     EXPECT_EQ(run.Count(), 0) << "a new measurement starts from nothing";
+    // Nothing of the first measurement's sums goes into the second one's offsets.
+    run.SetReference(101, 1, 2);
+    run.Tick();
+    ASSERT_TRUE(run.Position(100, -40, 1.5));
+    EXPECT_DOUBLE_EQ(run.OffsetX(), 1);
+    EXPECT_DOUBLE_EQ(run.OffsetY(), 41);
+    EXPECT_DOUBLE_EQ(run.OffsetH(), 0.5);
 }
 
 TEST_F(CalibrationRunTest, ListenerComesBackOnEveryWayOut) {

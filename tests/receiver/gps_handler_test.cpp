@@ -48,7 +48,9 @@ class ReceiverTest : public ::testing::Test {
     QTemporaryDir dir;
     RecordingSink sink;
     FakeLink in, out;
-    TGPS gps{sink};
+    // A minute after the fixes of Gga(), which dates them 8 December 2026.
+    qint64 utcNow = QDateTime(QDate(2026, 12, 8), QTime(12, 36), Qt::UTC).toMSecsSinceEpoch();
+    TGPS gps{sink, nullptr, [this] { return utcNow; }};
     std::vector<std::string> events;
     std::vector<Pos> positions;
     std::vector<QDateTime> times;
@@ -91,8 +93,8 @@ TEST_F(ReceiverTest, PositionIsTheConvertedFixWithLocalTime) {
     EXPECT_DOUBLE_EQ(positions[0].Y, want.Y);
     EXPECT_DOUBLE_EQ(positions[0].h, want.h);
     EXPECT_EQ(times[0].time(), QTime(21, 35, 19, 780));
-    EXPECT_EQ(times[0].date(), QDate::currentDate());
-    EXPECT_EQ(times[0], nmea.LocalTime(1));
+    EXPECT_EQ(times[0].date(), QDate(2026, 12, 8));
+    EXPECT_EQ(times[0], nmea.LocalTime(1, utcNow));
     EXPECT_EQ(gps.Quality(), 1);
     EXPECT_DOUBLE_EQ(gps.DGPSDataSecs(), 2.5);
 
@@ -171,6 +173,13 @@ TEST_F(ReceiverTest, QualityFollowsEveryChecksumValidPositionSentence) {
         {Gga(21, 2), 2, 2.5, true},
         {GgaBadChecksum(), 2, 2.5, false},
         {Sentence("GPGGA,123522.00,,N,,E,6,08,0.9,10.0,M,39.0,M,1.5,0123"), 6, 1.5, false},
+        // Estimated: the boat moves (it is never recorded, see the recording tests).
+        {Sentence("GPGGA,123523.00,3525.1234,N,13945.6789,E,6,08,0.9,10.0,M,39.0,M,1.5,0123"), 6,
+         1.5, true},
+        {Sentence("GPGGA,123524.00,-3525.1234,N,13945.6789,E,2,08,0.9,10.0,M,39.0,M,3.5,0123"), 2,
+         3.5, false},
+        {Sentence("GPGGA,123525.00,3525.1234,N,13945.6789,E,2,08,0.9,nan,M,39.0,M,4.5,0123"), 2,
+         4.5, false},
     };
     std::size_t expectedPositions = 0;
     for (const auto& step : steps) {
@@ -182,40 +191,54 @@ TEST_F(ReceiverTest, QualityFollowsEveryChecksumValidPositionSentence) {
     }
 }
 
-// The date of a fix is the local date at the moment it is handled, also in the first
-// moments of a new day and when the clock is set back.
-TEST(ReceiverFixDate, IsTheLocalDateAtTheMomentOfTheFix) {
-    const qint64 midnight = QDateTime(QDate(2026, 12, 9), QTime(0, 0)).toMSecsSinceEpoch();
+// The date of a fix is the date of its own instant in the datum's time scale (UTC, or UTC
+// + 9 on the Tokyo datum), whatever the computer's time zone: the sentence gives the time
+// of day, the clock the day, also across both midnights and with either clock a little
+// ahead.
+TEST(ReceiverFixDate, IsTheDateOfTheFixInTheDatumsTimeScale) {
+    const TimeZoneScope tokyo("Asia/Tokyo");  // where local and UTC dates differ till 09:00
     qint64 now = 0;
     RecordingSink sink;
     FakeLink in;
     TGPS gps(sink, nullptr, [&] { return now; });
-    gps.SetInputPort(&in, 0, 1, 8);  // Tokyo datum: local fix time is UTC + 9
     std::vector<QDateTime> times;
     gps.OnPosition = [&](double, double, double, const QDateTime& t) {
         times.push_back(t);
         return true;
     };
+    gps.SetInputPort(&in, 0, 0, 8);
     ASSERT_TRUE(gps.Open());
     EXPECT_FALSE(gps.FixTime().isValid());
+    const auto utc = [](int day, int h, int m, int s, int ms) {
+        return QDateTime(QDate(2026, 12, day), QTime(h, m, s, ms), Qt::UTC).toMSecsSinceEpoch();
+    };
     const struct {
-        qint64 at;
+        int datum;
+        const char* fixTime;  // UTC, as sent
+        qint64 handledAt;     // the computer's clock, UTC
         QDate date;
+        QTime time;
     } steps[] = {
-        {midnight - 400, QDate(2026, 12, 8)},
-        {midnight - 1, QDate(2026, 12, 8)},
-        {midnight, QDate(2026, 12, 9)},
-        {midnight + 300, QDate(2026, 12, 9)},
-        {midnight - 200, QDate(2026, 12, 8)},  // the clock set back
-        {midnight + 86399999, QDate(2026, 12, 9)},
-        {midnight + 86400000, QDate(2026, 12, 10)},
+        // World datum: 01:04 JST on 10 December is 16:04 UTC on the 9th.
+        {0, "160410.00", utc(9, 16, 4, 10, 400), QDate(2026, 12, 9), QTime(16, 4, 10)},
+        {0, "235959.80", utc(10, 0, 0, 0, 300), QDate(2026, 12, 9), QTime(23, 59, 59, 800)},
+        {0, "000000.20", utc(9, 23, 59, 59, 900), QDate(2026, 12, 10), QTime(0, 0, 0, 200)},
+        {0, "000000.20", utc(10, 0, 0, 0, 400), QDate(2026, 12, 10), QTime(0, 0, 0, 200)},
+        // Tokyo datum at local midnight (15:00 UTC) and at UTC midnight (09:00 JST).
+        {1, "145959.80", utc(9, 15, 0, 0, 300), QDate(2026, 12, 9), QTime(23, 59, 59, 800)},
+        {2, "150000.20", utc(9, 14, 59, 59, 900), QDate(2026, 12, 10), QTime(0, 0, 0, 200)},
+        {1, "235959.80", utc(10, 0, 0, 0, 300), QDate(2026, 12, 10), QTime(8, 59, 59, 800)},
+        {1, "000000.20", utc(9, 23, 59, 59, 900), QDate(2026, 12, 10), QTime(9, 0, 0, 200)},
     };
     for (const auto& step : steps) {
-        now = step.at;
-        in.Push(Gga(19));
+        gps.SetInputPort(&in, 0, step.datum, 8);
+        now = step.handledAt;
+        in.Push(Sentence(QByteArray("GPGGA,") + step.fixTime +
+                         ",3525.1234,N,13945.6789,E,1,08,0.9,10.0,M,39.0,M,2.5,0123"));
         ASSERT_FALSE(times.empty());
-        EXPECT_EQ(times.back().date(), step.date) << step.at - midnight;
-        EXPECT_EQ(times.back().time(), QTime(21, 35, 19, 780));
+        const QString what = QString::number(step.datum) + " " + step.fixTime;
+        EXPECT_EQ(times.back().date(), step.date) << what.toStdString();
+        EXPECT_EQ(times.back().time(), step.time) << what.toStdString();
         EXPECT_EQ(gps.FixTime(), times.back());
     }
     EXPECT_EQ(times.size(), std::size(steps));

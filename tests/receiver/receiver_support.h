@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -60,6 +61,29 @@ inline QByteArray GgaBadChecksum() {
     s.replace("3525.1234", "3525.9234");
     return s;
 }
+
+// The process's time zone set to tz (as "Asia/Tokyo") for the life of the scope.
+class TimeZoneScope {
+  public:
+    explicit TimeZoneScope(const char* tz)
+        : had_(qEnvironmentVariableIsSet("TZ")), old_(qgetenv("TZ")) {
+        qputenv("TZ", tz);
+        tzset();
+    }
+    ~TimeZoneScope() {
+        if (had_)
+            qputenv("TZ", old_);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+    TimeZoneScope(const TimeZoneScope&) = delete;
+    TimeZoneScope& operator=(const TimeZoneScope&) = delete;
+
+  private:
+    bool had_;
+    QByteArray old_;
+};
 
 // A file's bytes, or "<missing>".
 inline QByteArray ReadFile(const QString& path) {
