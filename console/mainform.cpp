@@ -26,7 +26,6 @@
 #include <cmath>
 
 #include "console/calibratedlg.h"
-#include "console/deferredsink.h"
 #include "console/dialogs/aboutbox.h"
 #include "console/dialogs/linedlgform.h"
 #include "console/dialogs/setupform.h"
@@ -119,7 +118,6 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
         UpdateMenus();
         UpdateActions();
     });
-    gpsSink_ = new TDeferredSink(sink_, this);
     sounds_ = new TSignalSounds(this);
     surveyTimer_ = new QTimer(this);
     surveyTimer_->setInterval(100);
@@ -334,7 +332,9 @@ void TMainForm::ComputeRulerExtent() {
 void TMainForm::OpenPort() {
     // The GPS port and, unless the transfer is "しない", the transfer port; Open opens both
     // or neither.
-    gps_ = new TGPS(*gpsSink_, this);
+    // The receiver reports while it handles a sentence: the sink shows its boxes from the
+    // event loop, after the handler has returned.
+    gps_ = new TGPS(sink_, this);
     ports_->Configure(*gps_, settings_);
     ResetReceiverDisplays();
     connect(gps_, &TGPS::PortLost, this, [this] {

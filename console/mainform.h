@@ -49,7 +49,6 @@ class TNMEA;
 class TSokusenColl;
 class TTansaColl;
 class TSetupForm;
-class TDeferredSink;
 class TCircleToolBar;
 class TCoordPanel;
 class TCutPanel;
@@ -279,7 +278,6 @@ class TMainForm : public QMainWindow, public TMapHost {
     QTimer* surveyTimer_ = nullptr;
 
     QMdiArea* mdiArea_ = nullptr;
-    TDeferredSink* gpsSink_ = nullptr;          // the receiver's messages wait for the loop
     TGPS* gps_ = nullptr;                       // child; exists while a work is open
     std::unique_ptr<TReceiverPorts> ports_;     // the GPS port and the transfer port
     TfrmCalibrateDlg* calibrateDlg_ = nullptr;  // child, reused

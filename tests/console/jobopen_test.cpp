@@ -1,0 +1,95 @@
+// Opening a job through the main window, around its files and its message boxes: the
+// receiver's messages through the one queue of boxes.
+#include "console/mainform.h"
+
+#include "console/gui/rulertoolbar.h"
+#include "platform/gui/messageboxsink.h"
+#include "platform/gui/numericedit.h"
+#include "positioning/gps.h"
+#include "surveydata/codec.h"
+#include "surveydata/config.h"
+#include "surveydata/inifile.h"
+#include "tests/console/jobfiles.h"
+#include "tests/dialogs/gui_helpers.h"
+#include "tests/receiver/receiver_support.h"
+#include "tests/surveydata/testfiles.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace tidrun {
+namespace {
+
+using test::Pty;
+using testing::BoxCloser;
+using testing::WaitFor;
+
+class JobOpenTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(prog.isValid() && work.isValid());
+        ASSERT_TRUE(WriteJobFiles(work.path()));
+        TJobSettings settings;
+        settings.Zone = QStringLiteral("9系");
+        settings.JobName = QStringLiteral("港内測量");
+        NameJobFiles(settings);
+        ASSERT_TRUE(settings.Store(Path("Tidrun.CFG")));
+        ASSERT_TRUE(TIniFile(TidrunIniPath(prog.path()))
+                        .WriteString(QStringLiteral("Ports"), "COM1", pty.SlavePath()));
+    }
+
+    QString Path(const QString& name) const { return QDir(work.path()).filePath(name); }
+    // Opens the work folder, its messages going to `sink`; the settings are taken as
+    // stored unless `settingsShown` answers for the dialog.
+    TMainForm& Open(MessageSink& sink) {
+        form = std::make_unique<TMainForm>(sink, prog.path());
+        AnswerOpenDialogs(*form, work.path(), sink);
+        if (settingsShown)
+            form->SetSettingsRunner(
+                [this](TJobSettings&, const QString&) { return settingsShown(); });
+        form->resize(1200, 800);
+        form->show();
+        form->FileOpen();
+        return *form;
+    }
+    // The entries of the work folder that are the settings file in any letter case.
+    QStringList CfgFiles() const {
+        return QDir(work.path()).entryList({QStringLiteral("tidrun.cfg")}, QDir::Files);
+    }
+
+    QTemporaryDir prog, work;
+    Pty pty;
+    RecordingSink sink;
+    std::function<bool()> settingsShown;
+    std::unique_ptr<TMainForm> form;
+};
+
+// The receiver reports while it handles a sentence: its boxes come from the event loop,
+// never inside the handler, through the one queue, where the same fault again and again
+// makes one box.
+TEST_F(JobOpenTest, ReceiverMessagesWaitForTheEventLoopAndRepeatAsOneBox) {
+    MessageBoxSink boxes;
+    TMainForm& f = Open(boxes);
+    ASSERT_TRUE(f.IsOpen());
+    BoxCloser closer;
+    for (int i = 0; i < 50; ++i) {
+        f.Gps()->SetLogFile(Path("no-such-folder/Line1.Log"));
+        f.Gps()->SetLogMode(TLogMode::lmOn);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+    EXPECT_EQ(f.Gps()->LogMode(), TLogMode::lmOff);
+    ASSERT_TRUE(WaitFor([&] { return !closer.seen.empty() && !boxes.BoxShowing(); }));
+    WaitFor([] { return false; }, 200);  // any box still to come
+    EXPECT_EQ(closer.Texts(), QStringList{QStringLiteral("ログファイル作成/終了エラー")});
+}
+
+}  // namespace
+}  // namespace tidrun
