@@ -34,6 +34,9 @@ int main(int argc, char** argv) {
     };
     QObject::connect(&quitSignals, &tidrun::TQuitSignals::Received, &form, endSession);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, endSession);
+    // The program ends with its main window, whatever other window is still up.
+    QObject::connect(&form, &tidrun::TMainForm::Closed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     {
         tidrun::TSplash splash;
         splash.ShowAndWait(tidrun::TSplash::kShowMs);

@@ -466,8 +466,13 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         FileClose();
     else
         SaveSettings();
+    // What could not be stored is said while this window is still up. A box left for the
+    // event loop would come up after the window has gone, and once it is closed nothing
+    // would end the program: it would run on unseen, holding the single-instance lock.
+    if (!endingSession_) sink_.ShowWaiting();
     delete setupForm_;
     event->accept();
+    emit Closed();
 }
 
 void TMainForm::EndSession() {

@@ -208,6 +208,8 @@ class TMainForm : public QMainWindow, public TMapHost {
     TCoordPanel* pnlBottom;
 
   signals:
+    // The window has accepted its close and said what it had to: the program ends.
+    void Closed();
     // Posted to every map window.
     void BoatPos(std::int32_t xMillimetres, std::int32_t yMillimetres);
     void LineEnd();
