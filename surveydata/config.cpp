@@ -9,6 +9,7 @@
 
 #include "platform/portmap.h"
 #include "surveydata/inifile.h"
+#include "surveydata/windowspath.h"
 
 namespace tidrun {
 
@@ -79,7 +80,7 @@ QString TidrunIniPath(const QString& programDir) {
 }
 
 QString TidrunCfgPath(const QString& workDir) {
-    return QDir(workDir).filePath(QLatin1String(kCfgFileName));
+    return AsWindowsWould(workDir, QLatin1String(kCfgFileName));
 }
 
 QString ReadWorkDir(const QString& iniPath, const QString& programDir) {

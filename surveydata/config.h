@@ -15,7 +15,9 @@ inline constexpr char kCfgFileName[] = "Tidrun.CFG";
 // Tidrun.INI lives in the program folder; where that folder cannot be written, in the
 // user's configuration folder.
 QString TidrunIniPath(const QString& programDir);
-// The work folder's Tidrun.CFG, joined with the platform's separator.
+// The work folder's Tidrun.CFG, joined with the platform's separator. A job written on
+// Windows may hold it in another ASCII letter case ("TIDRUN.CFG"): the file found is the
+// one read and written; where there is none, "Tidrun.CFG".
 QString TidrunCfgPath(const QString& workDir);
 
 // Key "WORKDIR" of the section with the empty name; the program folder by default.

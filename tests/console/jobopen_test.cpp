@@ -1,5 +1,6 @@
 // Opening a job through the main window, around its files and its message boxes: the
-// receiver's messages through the one queue of boxes.
+// settings file in another letter case, and the receiver's messages through the one queue
+// of boxes.
 #include "console/mainform.h"
 
 #include "console/gui/rulertoolbar.h"
@@ -71,6 +72,21 @@ class JobOpenTest : public ::testing::Test {
     std::function<bool()> settingsShown;
     std::unique_ptr<TMainForm> form;
 };
+
+// A job copied from Windows holds TIDRUN.CFG: its settings open the job, and its values go
+// back into that file, no second one beside it.
+TEST_F(JobOpenTest, ASettingsFileInAnotherLetterCaseIsReadAndWrittenBack) {
+    ASSERT_TRUE(QFile::rename(Path("Tidrun.CFG"), Path("TIDRUN.CFG")));
+    TMainForm& f = Open(sink);
+    ASSERT_TRUE(f.IsOpen()) << sink.Texts().join(" | ").toStdString();
+    EXPECT_EQ(f.ConfigPath(), Path("TIDRUN.CFG"));
+    EXPECT_EQ(f.Caption(), QStringLiteral("Tidrun for GPS　港内測量（世界測地系）"));
+    f.tbCircle->edtCircleSize->setValue(7);
+    EXPECT_TRUE(f.close());
+    EXPECT_EQ(CfgFiles(), QStringList{QStringLiteral("TIDRUN.CFG")});
+    EXPECT_EQ(TIniFile(Path("TIDRUN.CFG")).ReadInteger(QStringLiteral("設定"), "円定規(Size)", 0),
+              7);
+}
 
 // The receiver reports while it handles a sentence: its boxes come from the event loop,
 // never inside the handler, through the one queue, where the same fault again and again
