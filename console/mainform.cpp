@@ -227,7 +227,11 @@ bool TMainForm::DoOpen() {
                    QStringLiteral("キャリブレーション出力用フォルダが作成できません"));
         return false;
     }
-    ReadMainConfig();
+    if (!ReadMainConfig()) {
+        // Said before the settings dialog, which then shows the defaults.
+        sink_.Error(CfgUnreadableText(cfgPath_));
+        sink_.ShowWaiting();
+    }
     // The job's tool windows come back before its settings are shown; a cancelled open puts
     // back what was there, so that no empty tool window of a job that did not open stays.
     const QByteArray docksBefore = saveState();
@@ -294,9 +298,9 @@ bool TMainForm::DoOpen() {
     return true;
 }
 
-void TMainForm::ReadMainConfig() {
+bool TMainForm::ReadMainConfig() {
     MainWindowConfig c;
-    c.Load(cfgPath_);
+    const bool complete = c.Load(cfgPath_);
     tbCircle->SetDiameter(c.CircleSize);
     tbRuler->SetAngleText(c.RulerDMS);
     tbRuler->SetWidth(c.RulerWD);
@@ -308,6 +312,7 @@ void TMainForm::ReadMainConfig() {
     session_->SetOffsets({c.HoseiX, c.HoseiY, c.HoseiH, c.HoseiA});
     guideName_ = c.GuidePoint;
     buoyName_ = c.BuoyPoint;
+    return complete;
 }
 
 void TMainForm::LoadJobFiles() {

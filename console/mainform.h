@@ -232,7 +232,8 @@ class TMainForm : public QMainWindow, public TMapHost {
     void InitState();
 
     bool DoOpen();
-    void ReadMainConfig();
+    // False when Tidrun.CFG is there but could not be read.
+    bool ReadMainConfig();
     void SaveSettings();
     void RestoreToolPositions();
     void SaveToolPositions();

@@ -1,6 +1,6 @@
 // Opening a job through the main window, around its files and its message boxes: the
-// settings file in another letter case, and the receiver's messages through the one queue
-// of boxes.
+// settings file in another letter case, one that cannot be read, and the receiver's
+// messages through the one queue of boxes.
 #include "console/mainform.h"
 
 #include "console/gui/rulertoolbar.h"
@@ -86,6 +86,25 @@ TEST_F(JobOpenTest, ASettingsFileInAnotherLetterCaseIsReadAndWrittenBack) {
     EXPECT_EQ(CfgFiles(), QStringList{QStringLiteral("TIDRUN.CFG")});
     EXPECT_EQ(TIniFile(Path("TIDRUN.CFG")).ReadInteger(QStringLiteral("設定"), "円定規(Size)", 0),
               7);
+}
+
+// A settings file that is there but cannot be read is named in a box that comes before the
+// settings dialog.
+TEST_F(JobOpenTest, AnUnreadableSettingsFileIsNamedBeforeTheSettingsDialog) {
+    ASSERT_TRUE(QFile::remove(Path("Tidrun.CFG")));
+    ASSERT_TRUE(QDir().mkdir(Path("Tidrun.CFG")));
+    MessageBoxSink boxes;
+    BoxCloser closer;
+    QStringList beforeDialog;
+    settingsShown = [&] {
+        beforeDialog = closer.Texts();
+        return false;  // cancelled
+    };
+    Open(boxes);
+    EXPECT_EQ(beforeDialog,
+              QStringList{QStringLiteral("ﾌｧｲﾙが読めません\r\nﾌｧｲﾙ名：") + Path("Tidrun.CFG")});
+    WaitFor([] { return false; }, 200);
+    EXPECT_EQ(closer.Texts(), beforeDialog);
 }
 
 // The receiver reports while it handles a sentence: its boxes come from the event loop,
