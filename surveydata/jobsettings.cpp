@@ -35,6 +35,15 @@ bool OfferToCreate(const QString& shown, const QString& path, MessageSink& sink)
     return true;
 }
 
+// A name that is there but is no file (a folder, say) can be neither read nor created:
+// one message naming it. False when the name is free or a file.
+bool ReportNotAFile(const QString& path, MessageSink& sink) {
+    const QFileInfo info(path);
+    if (!(info.exists() || info.isSymLink()) || info.isFile()) return false;
+    sink.Error(QStringLiteral("ﾌｧｲﾙではありません\r\nﾌｧｲﾙ名：") + path);
+    return true;
+}
+
 // Speed chooser index to baud; 0 leaves the port at its own default.
 int BaudOfIndex(int index) {
     return index == 0 ? 4800 : index == 1 ? 9600 : 0;
@@ -192,15 +201,22 @@ bool TJobSettings::Validate(MessageSink& sink) const {
     if (!IjoPath().isEmpty() && !FileExists(Resolve(IjoPath()))) {
         return fail("設標ﾌｧｲﾙが見つかりません");
     }
-    if (SokusenPath().isEmpty()) return fail("収録ﾌｧｲﾙ名を入力して下さい");
-    if (!FileExists(Resolve(SokusenPath())) &&
-        !OfferToCreate(SokusenPath(), Resolve(SokusenPath()), sink)) {
-        return fail("収録ﾌｧｲﾙが見つかりません");
-    }
-    if (MisokuPath().isEmpty()) return fail("マークﾌｧｲﾙ名を入力して下さい");
-    if (!FileExists(Resolve(MisokuPath())) &&
-        !OfferToCreate(MisokuPath(), Resolve(MisokuPath()), sink)) {
-        return fail("マークﾌｧｲﾙが見つかりません");
+    // The recording and mark files may be new: offered for creation where the name is free.
+    struct Written {
+        QString path;
+        const char* noName;
+        const char* notFound;
+    };
+    const Written written[] = {
+        {SokusenPath(), "収録ﾌｧｲﾙ名を入力して下さい", "収録ﾌｧｲﾙが見つかりません"},
+        {MisokuPath(), "マークﾌｧｲﾙ名を入力して下さい", "マークﾌｧｲﾙが見つかりません"},
+    };
+    for (const Written& w : written) {
+        if (w.path.isEmpty()) return fail(w.noName);
+        const QString resolved = Resolve(w.path);
+        if (FileExists(resolved)) continue;
+        if (ReportNotAFile(resolved, sink)) return false;
+        if (!OfferToCreate(w.path, resolved, sink)) return fail(w.notFound);
     }
     if (CutMethodIndex() == 0 && IntervalSeconds() < 10) {
         return fail("自動収録の間隔は10秒以上を指定してください");
