@@ -227,6 +227,10 @@ bool TMainForm::DoOpen() {
                    QStringLiteral("キャリブレーション出力用フォルダが作成できません"));
         return false;
     }
+    // A save cut short by a kill leaves its temporary copy beside the file: gone at the
+    // next open.
+    RemoveLeftoverCopies(cfgPath_);
+    RemoveLeftoverCopies(iniPath);
     if (!ReadMainConfig()) {
         // Said before the settings dialog, which then shows the defaults.
         sink_.Error(CfgUnreadableText(cfgPath_));
@@ -325,7 +329,10 @@ void TMainForm::LoadJobFiles() {
     session_->Ijo().Clear();
     session_->Misoku().Clear();
     if (!settings_.IjoPath().isEmpty()) session_->Ijo().Load(path(settings_.IjoPath()));
-    if (!settings_.MisokuPath().isEmpty()) session_->Misoku().Load(path(settings_.MisokuPath()));
+    if (!settings_.MisokuPath().isEmpty()) {
+        RemoveLeftoverCopies(path(settings_.MisokuPath()));
+        session_->Misoku().Load(path(settings_.MisokuPath()));
+    }
 }
 
 void TMainForm::ComputeRulerExtent() {

@@ -1,6 +1,6 @@
 // Opening a job through the main window, around its files and its message boxes: the
-// settings file in another letter case, one that cannot be read, and the receiver's
-// messages through the one queue of boxes.
+// settings file in another letter case, one that cannot be read, what a killed save left,
+// and the receiver's messages through the one queue of boxes.
 #include "console/mainform.h"
 
 #include "console/gui/rulertoolbar.h"
@@ -105,6 +105,21 @@ TEST_F(JobOpenTest, AnUnreadableSettingsFileIsNamedBeforeTheSettingsDialog) {
               QStringList{QStringLiteral("ﾌｧｲﾙが読めません\r\nﾌｧｲﾙ名：") + Path("Tidrun.CFG")});
     WaitFor([] { return false; }, 200);
     EXPECT_EQ(closer.Texts(), beforeDialog);
+}
+
+// A save cut short by a kill leaves "<file>.XXXXXX" beside the file it replaces: the next
+// open removes those of the files the console writes, and nothing else.
+TEST_F(JobOpenTest, LeftoverCopiesOfCutShortSavesGoAtTheNextOpen) {
+    const QString ini = TidrunIniPath(prog.path());
+    const QStringList gone = {Path("Tidrun.CFG.a1B2c3"), ini + QStringLiteral(".Zz9Yy8"),
+                              Path("MARK.DAT.QwErTy")};
+    const QStringList kept = {Path("KIJUN.DAT.AbCdEf"), Path("Tidrun.CFG.bak"),
+                              Path("Tidrun.CFG.abcdefg"), Path("Tidrun.CFG.ab-def"),
+                              Path("MARK.DAT~")};
+    for (const QString& p : gone + kept) testing::WriteBytes(p, "[設定]\r\n");
+    ASSERT_TRUE(Open(sink).IsOpen()) << sink.Texts().join(" | ").toStdString();
+    for (const QString& p : gone) EXPECT_FALSE(QFileInfo::exists(p)) << p.toStdString();
+    for (const QString& p : kept) EXPECT_TRUE(QFileInfo::exists(p)) << p.toStdString();
 }
 
 // The receiver reports while it handles a sentence: its boxes come from the event loop,
