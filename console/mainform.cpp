@@ -26,7 +26,6 @@
 #include <cmath>
 
 #include "console/calibratedlg.h"
-#include "console/deferredsink.h"
 #include "console/dialogs/aboutbox.h"
 #include "console/dialogs/linedlgform.h"
 #include "console/dialogs/setupform.h"
@@ -119,7 +118,6 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
         UpdateMenus();
         UpdateActions();
     });
-    gpsSink_ = new TDeferredSink(sink_, this);
     sounds_ = new TSignalSounds(this);
     surveyTimer_ = new QTimer(this);
     surveyTimer_->setInterval(100);
@@ -229,7 +227,15 @@ bool TMainForm::DoOpen() {
                    QStringLiteral("キャリブレーション出力用フォルダが作成できません"));
         return false;
     }
-    ReadMainConfig();
+    // A save cut short by a kill leaves its temporary copy beside the file: gone at the
+    // next open.
+    RemoveLeftoverCopies(cfgPath_);
+    RemoveLeftoverCopies(iniPath);
+    if (!ReadMainConfig()) {
+        // Said before the settings dialog, which then shows the defaults.
+        sink_.Error(CfgUnreadableText(cfgPath_));
+        sink_.ShowWaiting();
+    }
     // The job's tool windows come back before its settings are shown; a cancelled open puts
     // back what was there, so that no empty tool window of a job that did not open stays.
     const QByteArray docksBefore = saveState();
@@ -296,9 +302,9 @@ bool TMainForm::DoOpen() {
     return true;
 }
 
-void TMainForm::ReadMainConfig() {
+bool TMainForm::ReadMainConfig() {
     MainWindowConfig c;
-    c.Load(cfgPath_);
+    const bool complete = c.Load(cfgPath_);
     tbCircle->SetDiameter(c.CircleSize);
     tbRuler->SetAngleText(c.RulerDMS);
     tbRuler->SetWidth(c.RulerWD);
@@ -310,6 +316,7 @@ void TMainForm::ReadMainConfig() {
     session_->SetOffsets({c.HoseiX, c.HoseiY, c.HoseiH, c.HoseiA});
     guideName_ = c.GuidePoint;
     buoyName_ = c.BuoyPoint;
+    return complete;
 }
 
 void TMainForm::LoadJobFiles() {
@@ -322,7 +329,10 @@ void TMainForm::LoadJobFiles() {
     session_->Ijo().Clear();
     session_->Misoku().Clear();
     if (!settings_.IjoPath().isEmpty()) session_->Ijo().Load(path(settings_.IjoPath()));
-    if (!settings_.MisokuPath().isEmpty()) session_->Misoku().Load(path(settings_.MisokuPath()));
+    if (!settings_.MisokuPath().isEmpty()) {
+        RemoveLeftoverCopies(path(settings_.MisokuPath()));
+        session_->Misoku().Load(path(settings_.MisokuPath()));
+    }
 }
 
 void TMainForm::ComputeRulerExtent() {
@@ -334,7 +344,9 @@ void TMainForm::ComputeRulerExtent() {
 void TMainForm::OpenPort() {
     // The GPS port and, unless the transfer is "しない", the transfer port; Open opens both
     // or neither.
-    gps_ = new TGPS(*gpsSink_, this);
+    // The receiver reports while it handles a sentence: the sink shows its boxes from the
+    // event loop, after the handler has returned.
+    gps_ = new TGPS(sink_, this);
     ports_->Configure(*gps_, settings_);
     ResetReceiverDisplays();
     connect(gps_, &TGPS::PortLost, this, [this] {
@@ -466,8 +478,13 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         FileClose();
     else
         SaveSettings();
+    // What could not be stored is said while this window is still up. A box left for the
+    // event loop would come up after the window has gone, and once it is closed nothing
+    // would end the program: it would run on unseen, holding the single-instance lock.
+    if (!endingSession_) sink_.ShowWaiting();
     delete setupForm_;
     event->accept();
+    emit Closed();
 }
 
 void TMainForm::EndSession() {

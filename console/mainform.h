@@ -49,7 +49,6 @@ class TNMEA;
 class TSokusenColl;
 class TTansaColl;
 class TSetupForm;
-class TDeferredSink;
 class TCircleToolBar;
 class TCoordPanel;
 class TCutPanel;
@@ -209,6 +208,8 @@ class TMainForm : public QMainWindow, public TMapHost {
     TCoordPanel* pnlBottom;
 
   signals:
+    // The window has accepted its close and said what it had to: the program ends.
+    void Closed();
     // Posted to every map window.
     void BoatPos(std::int32_t xMillimetres, std::int32_t yMillimetres);
     void LineEnd();
@@ -231,7 +232,8 @@ class TMainForm : public QMainWindow, public TMapHost {
     void InitState();
 
     bool DoOpen();
-    void ReadMainConfig();
+    // False when Tidrun.CFG is there but could not be read.
+    bool ReadMainConfig();
     void SaveSettings();
     void RestoreToolPositions();
     void SaveToolPositions();
@@ -279,7 +281,6 @@ class TMainForm : public QMainWindow, public TMapHost {
     QTimer* surveyTimer_ = nullptr;
 
     QMdiArea* mdiArea_ = nullptr;
-    TDeferredSink* gpsSink_ = nullptr;          // the receiver's messages wait for the loop
     TGPS* gps_ = nullptr;                       // child; exists while a work is open
     std::unique_ptr<TReceiverPorts> ports_;     // the GPS port and the transfer port
     TfrmCalibrateDlg* calibrateDlg_ = nullptr;  // child, reused

@@ -27,7 +27,6 @@
 #include <cmath>
 
 #include "console/calibratedlg.h"
-#include "console/deferredsink.h"
 #include "console/dialogs/aboutbox.h"
 #include "console/dialogs/linedlgform.h"
 #include "console/dialogs/setupform.h"

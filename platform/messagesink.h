@@ -19,6 +19,9 @@ class MessageSink {
     virtual void Show(Kind kind, const QString& text) = 0;
     // A Yes/No question; true for Yes. Never called from a data handler.
     virtual bool Confirm(const QString& text) = 0;
+    // Shows every message still waiting now, before returning (a sink that shows each
+    // message at once has none). Never called from a data handler.
+    virtual void ShowWaiting() {}
 
     void Error(const QString& text) { Show(Kind::Error, text); }
     void Warning(const QString& text) { Show(Kind::Warning, text); }

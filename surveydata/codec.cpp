@@ -1,5 +1,6 @@
 #include "surveydata/codec.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -7,10 +8,12 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 
 #if defined(Q_OS_UNIX)
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace tidrun {
@@ -286,6 +289,44 @@ WriteResult WriteFileReplacing(const QString& path, QByteArrayView bytes) {
         return WriteResult::WriteFailed;
     }
     return f.commit() ? WriteResult::Ok : WriteResult::WriteFailed;
+}
+
+namespace {
+
+// The name QSaveFile gives the temporary copy of `name`: the name, a dot and six ASCII
+// letters or digits.
+bool IsTemporaryCopyName(const QString& entry, const QString& name) {
+    constexpr int kRandom = 6;
+    if (entry.size() != name.size() + 1 + kRandom || !entry.startsWith(name) ||
+        entry[name.size()] != QLatin1Char('.'))
+        return false;
+    return std::all_of(entry.end() - kRandom, entry.end(), [](QChar c) {
+        return c.unicode() < 0x80 && std::isalnum(static_cast<unsigned char>(c.unicode()));
+    });
+}
+
+}  // namespace
+
+int RemoveLeftoverCopies(const QString& path) {
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    if (name.isEmpty()) return 0;
+    const QDir dir = info.absoluteDir();
+    int removed = 0;
+    for (const QString& entry :
+         dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
+        if (!IsTemporaryCopyName(entry, name)) continue;
+        const QString copy = dir.filePath(entry);
+#if defined(Q_OS_UNIX)
+        // Only a plain file of this user's: never what a link leads to, nor another's file.
+        struct stat st;
+        if (::lstat(QFile::encodeName(copy).constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+#endif
+        if (QFile::remove(copy)) ++removed;
+    }
+    return removed;
 }
 
 bool WriteCp932LinesAtomic(const QString& path, const QStringList& lines) {

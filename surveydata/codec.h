@@ -44,6 +44,12 @@ ReadResult ReadFileLimited(const QString& path, qint64 maxBytes, QByteArray& byt
 enum class WriteResult { Ok, CannotCreate, WriteFailed };
 WriteResult WriteFileReplacing(const QString& path, QByteArrayView bytes);
 
+// Removes the temporary copies that a WriteFileReplacing of `path` cut short by a kill or a
+// power cut left beside the file: plain files of this user in the file's own folder named
+// "<file name>.XXXXXX" (six ASCII letters or digits), as the writer names them, and nothing
+// else. The file itself was not touched by such a write. Returns how many were removed.
+int RemoveLeftoverCopies(const QString& path);
+
 // Writes the lines, each followed by CR LF, through a temporary file that replaces `path`
 // only when everything was written. False on any failure (the old file is then untouched).
 bool WriteCp932LinesAtomic(const QString& path, const QStringList& lines);

@@ -9,6 +9,7 @@
 
 #include "platform/portmap.h"
 #include "surveydata/inifile.h"
+#include "surveydata/windowspath.h"
 
 namespace tidrun {
 
@@ -21,8 +22,9 @@ using KeyValues = std::vector<std::pair<QString, QString>>;
 class SectionReader {
   public:
     SectionReader(const QString& path, QString section) : section_(std::move(section)) {
-        doc_.Load(path);
+        complete_ = doc_.Load(path);
     }
+    bool Complete() const { return complete_; }
     QString Str(const QString& key, const QString& def) const {
         return doc_.Value(section_, key).value_or(def);
     }
@@ -50,6 +52,7 @@ class SectionReader {
   private:
     TIniDocument doc_;
     QString section_;
+    bool complete_ = true;
 };
 
 QString Real(double v) {
@@ -79,7 +82,11 @@ QString TidrunIniPath(const QString& programDir) {
 }
 
 QString TidrunCfgPath(const QString& workDir) {
-    return QDir(workDir).filePath(QLatin1String(kCfgFileName));
+    return AsWindowsWould(workDir, QLatin1String(kCfgFileName));
+}
+
+QString CfgUnreadableText(const QString& cfgPath) {
+    return QStringLiteral("ﾌｧｲﾙが読めません\r\nﾌｧｲﾙ名：") + cfgPath;
 }
 
 QString ReadWorkDir(const QString& iniPath, const QString& programDir) {
@@ -106,7 +113,7 @@ QString DescribePort(const QString& iniPath, const QString& programDir, const QS
            (t.replay ? QStringLiteral("replay:") + t.path : t.path);
 }
 
-void MainWindowConfig::Load(const QString& cfgPath) {
+bool MainWindowConfig::Load(const QString& cfgPath) {
     const SectionReader r(cfgPath, kSettei);
     CircleSize = r.Int(QStringLiteral("円定規(Size)"), 1);
     RulerDMS = r.Str(QStringLiteral("計画線(DMS)"), QStringLiteral("0"));
@@ -125,6 +132,7 @@ void MainWindowConfig::Load(const QString& cfgPath) {
     HoseiA = r.Real(QStringLiteral("補正A"), 0);
     GuidePoint = r.Str(QStringLiteral("誘導点"), QString());
     BuoyPoint = r.Str(QStringLiteral("設標点"), QString());
+    return r.Complete();
 }
 
 bool MainWindowConfig::Store(const QString& cfgPath) const {

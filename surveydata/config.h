@@ -15,8 +15,12 @@ inline constexpr char kCfgFileName[] = "Tidrun.CFG";
 // Tidrun.INI lives in the program folder; where that folder cannot be written, in the
 // user's configuration folder.
 QString TidrunIniPath(const QString& programDir);
-// The work folder's Tidrun.CFG, joined with the platform's separator.
+// The work folder's Tidrun.CFG, joined with the platform's separator. A job written on
+// Windows may hold it in another ASCII letter case ("TIDRUN.CFG"): the file found is the
+// one read and written; where there is none, "Tidrun.CFG".
 QString TidrunCfgPath(const QString& workDir);
+// "ﾌｧｲﾙが読めません\r\nﾌｧｲﾙ名：<path>": the file exists but could not be read.
+QString CfgUnreadableText(const QString& cfgPath);
 
 // Key "WORKDIR" of the section with the empty name; the program folder by default.
 QString ReadWorkDir(const QString& iniPath, const QString& programDir);
@@ -46,7 +50,8 @@ struct MainWindowConfig {
     QString GuidePoint;                                         // 誘導点
     QString BuoyPoint;                                          // 設標点
 
-    void Load(const QString& cfgPath);
+    // False when the file exists but could not be read completely (the defaults stay).
+    bool Load(const QString& cfgPath);
     // Writes in the order 円定規(Size) .. 設標点. False when the file could not be written.
     bool Store(const QString& cfgPath) const;
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "surveydata/inifile.h"
+#include "surveydata/windowspath.h"
 
 namespace tidrun {
 
@@ -34,6 +35,15 @@ bool OfferToCreate(const QString& shown, const QString& path, MessageSink& sink)
     return true;
 }
 
+// A name that is there but is no file (a folder, say) can be neither read nor created:
+// one message naming it. False when the name is free or a file.
+bool ReportNotAFile(const QString& path, MessageSink& sink) {
+    const QFileInfo info(path);
+    if (!(info.exists() || info.isSymLink()) || info.isFile()) return false;
+    sink.Error(QStringLiteral("ﾌｧｲﾙではありません\r\nﾌｧｲﾙ名：") + path);
+    return true;
+}
+
 // Speed chooser index to baud; 0 leaves the port at its own default.
 int BaudOfIndex(int index) {
     return index == 0 ? 4800 : index == 1 ? 9600 : 0;
@@ -41,47 +51,6 @@ int BaudOfIndex(int index) {
 
 int IndexOf(const QStringList& list, const QString& text) {
     return static_cast<int>(list.indexOf(text));
-}
-
-bool SameIgnoringAsciiCase(const QString& a, const QString& b) {
-    if (a.size() != b.size()) return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= 'A' && x <= 'Z') x += 'a' - 'A';
-        if (y >= 'A' && y <= 'Z') y += 'a' - 'A';
-        if (x != y) return false;
-    }
-    return true;
-}
-
-// A path as Windows would take it: a backslash separates folders, and each name matches
-// an entry that differs in ASCII letter case only (the exact name first, then the first
-// such entry in name order). Names not found stay as written.
-QString AsWindowsWould(const QString& baseDir, const QString& path) {
-    QString p = path;
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    QString dir = QDir::isAbsolutePath(p) || baseDir.isEmpty() ? QString() : baseDir;
-    if (p.startsWith(QLatin1Char('/'))) dir = QStringLiteral("/");
-    const QStringList parts = p.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    for (const QString& part : parts) {
-        QString name = part;
-        const QString exact = dir.isEmpty() ? part : QDir(dir).filePath(part);
-        if (part != QLatin1String(".") && part != QLatin1String("..") &&
-            !QFileInfo::exists(exact)) {
-            const QStringList entries = QDir(dir.isEmpty() ? QStringLiteral(".") : dir)
-                                            .entryList(QDir::AllEntries | QDir::Hidden |
-                                                           QDir::System | QDir::NoDotAndDotDot,
-                                                       QDir::Name);
-            for (const QString& e : entries) {
-                if (SameIgnoringAsciiCase(e, part)) {
-                    name = e;
-                    break;
-                }
-            }
-        }
-        dir = dir.isEmpty() ? name : QDir(dir).filePath(name);
-    }
-    return dir;
 }
 
 }  // namespace
@@ -232,15 +201,22 @@ bool TJobSettings::Validate(MessageSink& sink) const {
     if (!IjoPath().isEmpty() && !FileExists(Resolve(IjoPath()))) {
         return fail("設標ﾌｧｲﾙが見つかりません");
     }
-    if (SokusenPath().isEmpty()) return fail("収録ﾌｧｲﾙ名を入力して下さい");
-    if (!FileExists(Resolve(SokusenPath())) &&
-        !OfferToCreate(SokusenPath(), Resolve(SokusenPath()), sink)) {
-        return fail("収録ﾌｧｲﾙが見つかりません");
-    }
-    if (MisokuPath().isEmpty()) return fail("マークﾌｧｲﾙ名を入力して下さい");
-    if (!FileExists(Resolve(MisokuPath())) &&
-        !OfferToCreate(MisokuPath(), Resolve(MisokuPath()), sink)) {
-        return fail("マークﾌｧｲﾙが見つかりません");
+    // The recording and mark files may be new: offered for creation where the name is free.
+    struct Written {
+        QString path;
+        const char* noName;
+        const char* notFound;
+    };
+    const Written written[] = {
+        {SokusenPath(), "収録ﾌｧｲﾙ名を入力して下さい", "収録ﾌｧｲﾙが見つかりません"},
+        {MisokuPath(), "マークﾌｧｲﾙ名を入力して下さい", "マークﾌｧｲﾙが見つかりません"},
+    };
+    for (const Written& w : written) {
+        if (w.path.isEmpty()) return fail(w.noName);
+        const QString resolved = Resolve(w.path);
+        if (FileExists(resolved)) continue;
+        if (ReportNotAFile(resolved, sink)) return false;
+        if (!OfferToCreate(w.path, resolved, sink)) return fail(w.notFound);
     }
     if (CutMethodIndex() == 0 && IntervalSeconds() < 10) {
         return fail("自動収録の間隔は10秒以上を指定してください");

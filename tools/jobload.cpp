@@ -10,7 +10,7 @@ bool LoadJob(const QString& workDir, TLoadedJob& job,
              const std::function<void(const char*, const TPointColl&, const QString&)>& report) {
     const QString cfgPath = TidrunCfgPath(workDir);
     if (!job.settings.Load(cfgPath)) {
-        job.sink.Error(QStringLiteral("ﾌｧｲﾙが読めません\r\nﾌｧｲﾙ名：") + cfgPath);
+        job.sink.Error(CfgUnreadableText(cfgPath));
         return false;
     }
     // Paths are found exactly as the console finds them.

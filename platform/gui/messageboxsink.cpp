@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QMetaObject>
 
+#include <algorithm>
+
 namespace tidrun {
 
 namespace {
@@ -31,12 +33,23 @@ QString MessageBoxSink::Title() {
 }
 
 void MessageBoxSink::Show(Kind kind, const QString& text) {
+    const Entry entry{kind, text};
+    if (up_ == entry || std::find(queue_.begin(), queue_.end(), entry) != queue_.end()) return;
     if (deferAll_ || handlerDepth_ > 0 || showing_ || !queue_.empty()) {
-        queue_.push_back({kind, text});
+        if (static_cast<int>(queue_.size()) >= kMaxWaiting) return;
+        queue_.push_back(entry);
         ScheduleNext();
         return;
     }
-    RunBox({kind, text});
+    RunBox(entry);
+}
+
+void MessageBoxSink::ShowWaiting() {
+    while (handlerDepth_ == 0 && !showing_ && !queue_.empty()) {
+        const Entry entry = queue_.front();
+        queue_.pop_front();
+        RunBox(entry);
+    }
 }
 
 bool MessageBoxSink::Confirm(const QString& text) {
@@ -71,7 +84,9 @@ void MessageBoxSink::ShowNext() {
 void MessageBoxSink::RunBox(const Entry& entry) {
     QMessageBox box(IconFor(entry.kind), Title(), entry.text, QMessageBox::Ok, window_);
     showing_ = true;
+    up_ = entry;
     box.exec();
+    up_.reset();
     showing_ = false;
     emit boxClosed();
     if (!queue_.empty()) ScheduleNext();

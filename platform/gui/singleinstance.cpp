@@ -1,14 +1,15 @@
 #include "platform/gui/singleinstance.h"
 
 #include <QDir>
-#include <QStandardPaths>
+
+#include "platform/runtimefolder.h"
 
 namespace tidrun {
 
 SingleInstance::SingleInstance(const QString& name, const QString& folder) {
-    QString dir = folder;
-    if (dir.isEmpty()) dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty()) dir = QDir::tempPath();
+    // Never a shared folder such as /tmp: another user could hold the lock there.
+    const QString dir = folder.isEmpty() ? UserRuntimeFolder() : folder;
+    if (dir.isEmpty()) return;
     path_ = QDir(dir).filePath(name + QStringLiteral(".lock"));
     lock_ = std::make_unique<QLockFile>(path_);
     // Never treat a live holder's lock as stale because it is old: the console runs for days.
@@ -21,6 +22,7 @@ SingleInstance::~SingleInstance() {
 
 bool SingleInstance::TryAcquire() {
     if (held_) return true;
+    if (!lock_) return false;
     held_ = lock_->tryLock(0);
     return held_;
 }

@@ -1,6 +1,6 @@
-// One running console per user: a lock file named after the instance name in the runtime
-// folder. A second holder is refused at once; the lock of a program that died is stale and
-// is taken over.
+// One running console per user: a lock file named after the instance name in the user's
+// runtime folder, a folder no other user can write (see UserRuntimeFolder). A second holder
+// is refused at once; the lock of a program that died is stale and is taken over.
 #pragma once
 
 #include <QLockFile>
@@ -14,7 +14,8 @@ class SingleInstance {
   public:
     static QString DefaultName() { return QStringLiteral("Tidrun_Mutex"); }
 
-    // `folder` empty: the user's runtime folder (the temporary folder where there is none).
+    // `folder` empty: the user's runtime folder. Where the user has none, the lock is never
+    // taken.
     explicit SingleInstance(const QString& name = DefaultName(), const QString& folder = {});
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;

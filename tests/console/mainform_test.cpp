@@ -244,19 +244,6 @@ TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
     EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(0x0000FF));
 }
 
-// The receiver reports log errors while it handles a sentence: the box comes afterwards,
-// from the event loop, never inside the handler.
-TEST_F(MainFormTest, ReceiverMessagesWaitForTheEventLoop) {
-    TMainForm& f = OpenWithPty();
-    ASSERT_TRUE(sink.entries.empty());
-    f.Gps()->SetLogFile(QDir(workDir).filePath("no-such-folder/Line1.Log"));
-    f.Gps()->SetLogMode(TLogMode::lmOn);
-    EXPECT_TRUE(sink.entries.empty());
-    ASSERT_TRUE(WaitFor([&] { return !sink.entries.empty(); }));
-    EXPECT_EQ(sink.Texts(), QStringList{QStringLiteral("ログファイル作成/終了エラー")});
-    EXPECT_EQ(f.Gps()->LogMode(), TLogMode::lmOff);
-}
-
 TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
     const QString link = QDir(prog.path()).filePath("ttyGPS");
     pty = std::make_unique<Pty>();

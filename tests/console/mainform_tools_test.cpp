@@ -76,12 +76,7 @@ class MainToolsTest : public ::testing::Test {
     TMainForm& Open() {
         EXPECT_TRUE(settings.Store(Cfg()));
         form = std::make_unique<TMainForm>(sink, prog.path());
-        form->SetFolderChooser(
-            [this](const QString&) -> std::optional<QString> { return workDir; });
-        form->SetSettingsRunner([this](TJobSettings& s, const QString& cfg) {
-            s.Load(cfg);
-            return s.Accept(cfg, sink);
-        });
+        AnswerOpenDialogs(*form, workDir, sink);
         form->resize(1200, 800);
         form->show();
         form->FileOpen();

@@ -42,12 +42,7 @@ class RecordingTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(prog.isValid() && work.isValid());
-        Write("KIJUN.DAT", {QStringLiteral("基準1 -67895.365 3158.766 2.839")});
-        Write("CHOSA.DAT",
-              {QStringLiteral("A1 -68000 3000 1 0"), QStringLiteral("A2 -67000 4000 1 0")});
-        Write("SETUHYO.DAT", {QStringLiteral("設標01 -67563.159 3512.585 灯浮標")});
-        Write("SOKUSEN.DAT", {});
-        Write("MARK.DAT", {});
+        ASSERT_TRUE(WriteJobFiles(work.path()));
         settings.Zone = QStringLiteral("9系");
         settings.CutMethod = QStringLiteral("自動");
         settings.Interval = QStringLiteral("10");
@@ -56,11 +51,7 @@ class RecordingTest : public ::testing::Test {
         ASSERT_TRUE(TIniFile(TidrunIniPath(prog.path()))
                         .WriteString(QStringLiteral("Ports"), "COM1", pty.SlavePath()));
         form = std::make_unique<TMainForm>(sink, prog.path());
-        form->SetFolderChooser([this](const QString&) { return std::optional(work.path()); });
-        form->SetSettingsRunner([this](TJobSettings& s, const QString& cfg) {
-            s.Load(cfg);
-            return s.Accept(cfg, sink);
-        });
+        AnswerOpenDialogs(*form, work.path(), sink);
         form->SetLineNameAsker([this](const QString& preset) -> std::optional<QString> {
             presets << preset;
             return answer;

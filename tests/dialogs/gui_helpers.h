@@ -6,11 +6,14 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace tidrun::testing {
 
@@ -59,5 +62,46 @@ std::unique_ptr<QTimer> OnModal(std::function<void(T*)> act) {
     timer->start();
     return timer;
 }
+
+// Closes every message box that comes up, noting what it showed and what else was open.
+class BoxCloser {
+  public:
+    struct Seen {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+        int boxesOpen;  // visible message boxes at that moment
+    };
+    explicit BoxCloser(QMessageBox::StandardButton answer = QMessageBox::Ok,
+                       std::function<void(QMessageBox*)> beforeClose = {})
+        : answer_(answer), beforeClose_(std::move(beforeClose)) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+        timer_.start();
+    }
+    std::vector<Seen> seen;
+    QStringList Texts() const {
+        QStringList out;
+        for (const Seen& s : seen) out << s.text;
+        return out;
+    }
+
+  private:
+    void Poll() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        int open = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<QMessageBox*>(w) && w->isVisible()) ++open;
+        seen.push_back({box->windowTitle(), box->text(), box->icon(), open});
+        if (beforeClose_) beforeClose_(box);
+        QAbstractButton* button = box->button(answer_);
+        if (!button) button = box->buttons().value(0);
+        button->click();
+    }
+    QTimer timer_;
+    QMessageBox::StandardButton answer_;
+    std::function<void(QMessageBox*)> beforeClose_;
+};
 
 }  // namespace tidrun::testing

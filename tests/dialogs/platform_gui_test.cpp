@@ -25,44 +25,9 @@
 namespace tidrun {
 namespace {
 
+using testing::BoxCloser;
 using testing::OnModal;
 using testing::WaitFor;
-
-// Closes every message box that comes up, noting what it showed and what else was open.
-class BoxCloser {
-  public:
-    struct Seen {
-        QString title;
-        QString text;
-        QMessageBox::Icon icon;
-        int boxesOpen;  // visible message boxes at that moment
-    };
-    explicit BoxCloser(QMessageBox::StandardButton answer = QMessageBox::Ok,
-                       std::function<void(QMessageBox*)> beforeClose = {})
-        : answer_(answer), beforeClose_(std::move(beforeClose)) {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
-        timer_.start();
-    }
-    std::vector<Seen> seen;
-
-  private:
-    void Poll() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) return;
-        int open = 0;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<QMessageBox*>(w) && w->isVisible()) ++open;
-        seen.push_back({box->windowTitle(), box->text(), box->icon(), open});
-        if (beforeClose_) beforeClose_(box);
-        QAbstractButton* button = box->button(answer_);
-        if (!button) button = box->buttons().value(0);
-        button->click();
-    }
-    QTimer timer_;
-    QMessageBox::StandardButton answer_;
-    std::function<void(QMessageBox*)> beforeClose_;
-};
 
 TEST(MessageBoxSinkTest, ShowsBoxesOfEachKindWithTheProgramTitle) {
     MessageBoxSink sink;
@@ -149,6 +114,70 @@ TEST(MessageBoxSinkTest, AHandlerRunningUnderAnOpenBoxQueuesItsMessage) {
     // The second box was not stacked on the first one.
     EXPECT_EQ(modalAfterHandler, QStringLiteral("最初"));
     EXPECT_EQ(closer.seen[1].boxesOpen, 1);
+}
+
+// Every box comes from one queue that a storm of messages cannot fill: a message already up
+// or waiting adds no box, and at most kMaxWaiting boxes wait.
+TEST(MessageBoxSinkTest, RepeatedMessagesAddNoBoxAndTheQueueIsBounded) {
+    const QString write = QStringLiteral("側線ファイル書込エラー");
+    const QString log = QStringLiteral("ログファイル作成/終了エラー");
+    QStringList many;
+    for (int i = 0; i < 200; ++i) many << QStringLiteral("受信エラー %1").arg(i);
+    struct Case {
+        const char* what;
+        std::function<void(MessageBoxSink&)> raise;
+        std::function<void(MessageBoxSink&, const QString& up)> whileUp;
+        QStringList shown;
+    };
+    const Case cases[] = {
+        {"one fault at every position of a line, inside the handler",
+         [&](MessageBoxSink& sink) {
+             for (int i = 0; i < 500; ++i) {
+                 MessageBoxSink::HandlerScope handler(sink);
+                 sink.Error(write);
+             }
+         },
+         {},
+         {write}},
+        {"two faults taking turns",
+         [&](MessageBoxSink& sink) {
+             for (int i = 0; i < 100; ++i) sink.Error(i % 2 ? log : write);
+         },
+         {},
+         {write, log}},
+        {"the fault again while its box is up, then another",
+         [&](MessageBoxSink& sink) { sink.Error(write); },
+         [&](MessageBoxSink& sink, const QString& up) {
+             if (up != write) return;
+             for (int i = 0; i < 50; ++i) sink.Error(write);
+             sink.Error(log);
+         },
+         {write, log}},
+        {"a different text each time",
+         [&](MessageBoxSink& sink) {
+             for (const QString& m : many) sink.Error(m);
+         },
+         {},
+         many.mid(0, MessageBoxSink::kMaxWaiting)},
+    };
+    for (const Case& c : cases) {
+        MessageBoxSink sink;
+        BoxCloser closer(QMessageBox::Ok, [&](QMessageBox* box) {
+            if (c.whileUp) c.whileUp(sink, box->text());
+        });
+        c.raise(sink);
+        EXPECT_LE(sink.Pending(), MessageBoxSink::kMaxWaiting) << c.what;
+        ASSERT_TRUE(WaitFor([&] { return sink.Pending() == 0 && !sink.BoxShowing(); })) << c.what;
+        WaitFor([] { return false; }, 50);  // any box still to come
+        EXPECT_EQ(closer.Texts(), c.shown) << c.what;
+    }
+    // Once seen, the same fault shows again when it comes back.
+    MessageBoxSink sink;
+    BoxCloser closer;
+    sink.Error(write);
+    ASSERT_TRUE(WaitFor([&] { return closer.seen.size() == 1 && !sink.BoxShowing(); }));
+    sink.Error(write);
+    ASSERT_TRUE(WaitFor([&] { return closer.seen.size() == 2; }));
 }
 
 TEST(SingleInstanceTest, ASecondHolderIsRefusedUntilTheFirstLetsGo) {

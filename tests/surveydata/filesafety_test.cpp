@@ -12,7 +12,12 @@
 #include <string>
 #include <vector>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "childprocess.h"
 #include "surveydata/config.h"
@@ -234,6 +239,84 @@ TEST(UnreadableConfig, IsNeverReplaced) {
     const QString asDir = TidrunCfgPath(dir2.path());
     ASSERT_TRUE(QDir().mkdir(asDir));
     EXPECT_FALSE(TIniFile(asDir).WriteString(QStringLiteral("設定"), QStringLiteral("通信"), "x"));
+}
+
+// A save killed in the middle of its write leaves its temporary copy beside the file for
+// good (where the file system cannot make an unnamed temporary file: a share or a stick
+// from Windows; here /proc is hidden from the writer, which then names its copy). What
+// clears such copies at the next open takes that copy, and no other name, no other folder,
+// no link and no file of another user.
+TEST(KilledSave, ItsTemporaryCopyIsRemovedAndNothingElse) {
+    QTemporaryDir dir, outside;
+    const QString name = QStringLiteral("plan.png");
+    const QString saved = dir.filePath(name);
+    const QByteArray before("the plan before");
+    WriteBytes(saved, before);
+    // A fresh tool writes the file and is ended by the kernel half-way (past a file-size
+    // limit, SIGXFSZ), as a kill would end it.
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", "/proc", "tmpfs", 0, nullptr) != 0)
+            ::_exit(77);
+        const rlimit noCore{0, 0}, small{100, 100};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const QByteArray work = QFile::encodeName(outside.path());
+        const QByteArray out = QFile::encodeName(saved);
+        ::execl(TIDRUN_TOOL_PATH, TIDRUN_TOOL_PATH, "plot", work.constData(), out.constData(),
+                "--size", "300x200", static_cast<char*>(nullptr));
+        ::_exit(78);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot hide /proc";
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+    QStringList left = QDir(dir.path()).entryList(QDir::Files);
+    left.removeAll(name);
+    ASSERT_EQ(left.size(), 1) << left.join(' ').toStdString();
+    const QString copy = left.front();
+    ASSERT_TRUE(copy.startsWith(name + '.') && copy.size() == name.size() + 7)
+        << copy.toStdString();
+
+    auto file = [](const QString& p) {
+        WriteBytes(p, "x");
+        return true;
+    };
+    const QString target = outside.filePath("target");
+    file(target);
+    struct Decoy {
+        QString path;
+        std::function<bool(const QString&)> make;  // false: cannot be made here
+    };
+    const Decoy decoys[] = {
+        {dir.filePath(name + ".bak"), file},
+        {dir.filePath(name + ".ABCDEFG"), file},
+        {dir.filePath(name + ".ABC-EF"), file},
+        {dir.filePath(name + "xABCDEF"), file},
+        {dir.filePath(QStringLiteral("PLAN.PNG.ABCDEF")), file},
+        {dir.filePath(QStringLiteral("other.png.ABCDEF")), file},
+        {outside.filePath(name + ".ABCDEF"), file},
+        {dir.filePath(name + ".FOLDER"), [](const QString& p) { return QDir().mkdir(p); }},
+        {dir.filePath(name + ".LINKED"), [&](const QString& p) { return QFile::link(target, p); }},
+        {dir.filePath(name + ".NOBODY"),
+         [&](const QString& p) {
+             // Only root can give a file away.
+             return file(p) && (::chown(QFile::encodeName(p).constData(), 65534, 65534) == 0 ||
+                                !QFile::remove(p));
+         }},
+    };
+    std::vector<QString> made;
+    for (const Decoy& d : decoys)
+        if (d.make(d.path)) made.push_back(d.path);
+    EXPECT_EQ(RemoveLeftoverCopies(saved), 1);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(copy)));
+    for (const QString& p : made)
+        EXPECT_TRUE(QFileInfo::exists(p) || QFileInfo(p).isSymLink()) << p.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(target));
+    EXPECT_EQ(ReadBytes(saved), before);
 }
 
 // A point, recording or configuration file of 2 GB of NUL bytes (a disk image restored

@@ -85,8 +85,12 @@ TEST_F(JobSettingsTest, StoresInItsOrderAndKeepsTheRestOfTheFile) {
 TEST_F(JobSettingsTest, ValidationRunsInOrderWithItsTexts) {
     struct Step {
         std::function<void(TJobSettings&)> change;
-        const char* text;
+        QString text;
     };
+    // A folder where the recording or mark file should be is no file to create.
+    const QString folder = Path("rec.dat.d");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString notAFile = QStringLiteral("ﾌｧｲﾙではありません\r\nﾌｧｲﾙ名：");
     const Step steps[] = {
         {[](TJobSettings& s) { s.TansaFile = "  "; }, "調査区域ﾌｧｲﾙ名を入力して下さい"},
         {[&](TJobSettings& s) { s.TansaFile = Path("none.dat"); }, "調査区域ﾌｧｲﾙが見つかりません"},
@@ -95,6 +99,8 @@ TEST_F(JobSettingsTest, ValidationRunsInOrderWithItsTexts) {
         {[&](TJobSettings& s) { s.IjoFile = Path("none.dat"); }, "設標ﾌｧｲﾙが見つかりません"},
         {[](TJobSettings& s) { s.SokusenFile = ""; }, "収録ﾌｧｲﾙ名を入力して下さい"},
         {[](TJobSettings& s) { s.MisokuFile = " "; }, "マークﾌｧｲﾙ名を入力して下さい"},
+        {[&](TJobSettings& s) { s.SokusenFile = folder; }, notAFile + folder},
+        {[&](TJobSettings& s) { s.MisokuFile = folder; }, notAFile + folder},
         {[](TJobSettings& s) { s.Interval = "9"; }, "自動収録の間隔は10秒以上を指定してください"},
         {[](TJobSettings& s) { s.Interval = "x"; }, "自動収録の間隔は10秒以上を指定してください"},
         // Two faults at once: the first in the order wins.
@@ -108,8 +114,8 @@ TEST_F(JobSettingsTest, ValidationRunsInOrderWithItsTexts) {
         TJobSettings s = Valid();
         step.change(s);
         RecordingSink out;
-        EXPECT_FALSE(s.Validate(out)) << step.text;
-        EXPECT_EQ(out.Texts(), QStringList{QString::fromUtf8(step.text)});
+        EXPECT_FALSE(s.Validate(out)) << step.text.toStdString();
+        EXPECT_EQ(out.Texts(), QStringList{step.text});
         EXPECT_TRUE(out.questions.isEmpty());
     }
     TJobSettings manual = Valid();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -63,9 +64,10 @@ TEST(ToolJob, LoadsTheFilesTheSettingsName) {
     EXPECT_EQ(RunJob(dir.filePath("nowhere")).status, 1);
 }
 
-// A job moved from Windows names its files with backslashes and in any letter case; the
-// tool finds them as the console does (through the same resolution, "sub/.." included,
-// which goes where the symbolic link leads), and leaves the settings as written.
+// A job moved from Windows names its files with backslashes and in any letter case, its
+// settings file too (TIDRUN.CFG); the tool finds them as the console does (through the same
+// resolution, "sub/.." included, which goes where the symbolic link leads), and leaves the
+// settings as written.
 TEST(ToolJob, FindsFilesAsTheConsoleDoes) {
     QTemporaryDir dir, elsewhere;
     const QString work = dir.path();
@@ -80,16 +82,17 @@ TEST(ToolJob, FindsFilesAsTheConsoleDoes) {
     const QByteArray cfg = EncodeCp932(
         QStringLiteral("[設定]\r\n基準=DATA\\KIJUN.DAT\r\n調査=.\\data\\sub\\AREA.DAT\r\n"
                        "収録=REC.dat\r\nマーク=link/../m.dat\r\n"));
-    testing::WriteBytes(dir.filePath("Tidrun.CFG"), cfg);
+    testing::WriteBytes(dir.filePath("TIDRUN.CFG"), cfg);
     TJobSettings settings;
-    ASSERT_TRUE(settings.Load(dir.filePath("Tidrun.CFG")));
+    ASSERT_TRUE(settings.Load(dir.filePath("TIDRUN.CFG")));
     const JobRun r = RunJob(work);
     EXPECT_EQ(r.status, 0) << qPrintable(r.err);
     EXPECT_EQ(r.out, QStringLiteral("基準\t1\t%1\n調査\t2\t%2\n収録\t0\t%3\nマーク\t2\t%4\n")
                          .arg(dir.filePath("data/kijun.dat"), dir.filePath("./data/Sub/Area.dat"),
                               dir.filePath("rec.dat"), dir.filePath("link/../m.dat")));
     EXPECT_EQ(settings.Resolve(settings.MisokuPath()), dir.filePath("link/../m.dat"));
-    EXPECT_EQ(testing::ReadBytes(dir.filePath("Tidrun.CFG")), cfg);
+    EXPECT_EQ(testing::ReadBytes(dir.filePath("TIDRUN.CFG")), cfg);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("Tidrun.CFG")));
 }
 
 // A Tidrun.CFG that cannot be read (a folder, a loop of symbolic links) is named.
