@@ -52,6 +52,7 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
                 painter.drawLine(x, plot.top(), x, plot.bottom());
                 painter.setPen(black);
             }
+            if (t.Label.isEmpty()) continue;  // a grid line between labels
             const int w = fm.horizontalAdvance(t.Label);
             painter.drawText(x - w / 2, plot.bottom() + kTickLength + kLabelGap + fm.ascent(),
                              t.Label);
@@ -69,6 +70,7 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
                 painter.drawLine(plot.left(), y, plot.right(), y);
                 painter.setPen(black);
             }
+            if (t.Label.isEmpty()) continue;
             const int w = fm.horizontalAdvance(t.Label);
             painter.drawText(plot.left() - kTickLength - kLabelGap - w, y + fm.ascent() / 2 - 1,
                              t.Label);
