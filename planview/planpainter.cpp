@@ -124,7 +124,8 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         painter.setFont(view.LabelFont());
         {
             // The canvas draws its last segments when it goes: still inside the plot's clip.
-            TPainterCanvas canvas(painter);
+            TLabelSpace labels(view.WidgetSize());
+            TPainterCanvas canvas(painter, &labels);
             for (const auto& s : scene.Series()) s->Draw(view, canvas);
         }
         painter.restore();
@@ -140,11 +141,14 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
             raster.DrawSeries(*scene.Series()[static_cast<size_t>(i)], view);
         raster.Flush();
     };
-    auto drawLive = [&] {
+    // The live labels yield to the static ones as in one exact pass, also when only a
+    // boat's rectangle is repainted.
+    auto drawLive = [&](const TLabelSpace& statics) {
         painter.setClipRect(view.PlotRect(),
                             options.Region.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
         painter.setFont(view.LabelFont());
-        TPainterCanvas canvas(painter);
+        TLabelSpace labels(view.WidgetSize(), &statics);
+        TPainterCanvas canvas(painter, &labels);
         for (int i = live; i < count; ++i)
             scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
     };
@@ -158,9 +162,10 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         (target->format() == QImage::Format_RGB32 ||
          target->format() == QImage::Format_ARGB32_Premultiplied)) {
         PaintBase(painter, view, options, target);
-        TRasterCanvas raster(*target, view.PlotRect(), view.LabelFont(), &painter);
+        TLabelSpace labels(view.WidgetSize());
+        TRasterCanvas raster(*target, view.PlotRect(), view.LabelFont(), &painter, &labels);
         drawStatics(raster);
-        drawLive();
+        drawLive(labels);
         painter.restore();
         return;
     }
@@ -189,7 +194,8 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
             QPainter bp(&L->base);
             PaintBase(bp, view, options, &L->base);
         }
-        TRasterCanvas raster(L->base, view.PlotRect(), view.LabelFont());
+        L->labels.emplace(size);
+        TRasterCanvas raster(L->base, view.PlotRect(), view.LabelFont(), nullptr, &*L->labels);
         drawStatics(raster);
         L->size = size;
         L->plot = view.PlotRect();
@@ -202,7 +208,7 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
     const QRect all(QPoint(0, 0), view.WidgetSize());
     const QRect area = options.Region.isEmpty() ? all : options.Region & all;
     painter.drawImage(area.topLeft(), L->base, area);
-    drawLive();
+    drawLive(*L->labels);
     painter.restore();
 }
 

@@ -16,7 +16,9 @@ struct Recorder : TCanvas {
     int ellipses = 0;
     void Line(QPoint a, QPoint b, TColour c) override { lines.emplace_back(a, b, c); }
     void Symbol(QPoint p, const TSymbol& s, TColour) override { symbols.emplace_back(p, s.HSize); }
-    void Label(QPoint, const QString& t, const TMarks&) override { labels.push_back(t); }
+    void Label(QPoint, const QString& t, const TMarks&, TLabelRule) override {
+        labels.push_back(t);
+    }
     void Ellipse(const QRectF&, TColour) override { ++ellipses; }
 };
 
