@@ -377,6 +377,34 @@ TEST(PaintPlan, LabelsYieldToEarlierOnesButTheNewestCutShows) {
     }
 }
 
+// The north arrow in both ways of painting: its shaft, its head turned to the left of it
+// and the bar across, yellow, at the plot's top-left corner.
+TEST(PaintPlan, NorthArrowWithItsHeadAndBar) {
+    TChartView view;
+    view.Resize(QSize(400, 300));
+    struct Spot {
+        const char* what;
+        int dx, dy;  // from the plot's top-left corner
+        bool yellow;
+    } spots[] = {
+        {"shaft", 50, 70, true},
+        {"shaft's top", 50, 22, true},
+        {"head, outer stroke", 45, 40, true},
+        {"head, inner stroke", 56, 68, true},
+        {"bar, west end", 32, 95, true},
+        {"bar, east end", 68, 95, true},
+        {"head mirrored", 55, 40, false},
+        {"below the shaft", 50, 126, false},
+    };
+    for (const auto mode : {TPlanPaintOptions::Mode::Exact, TPlanPaintOptions::Mode::Fast}) {
+        const QImage img = Paint(view, TPlanScene({}), mode);
+        const QPoint corner = view.PlotRect().topLeft();
+        for (const Spot& s : spots)
+            EXPECT_EQ(img.pixel(corner + QPoint(s.dx, s.dy)) == qRgb(0xFF, 0xFF, 0x00), s.yellow)
+                << s.what;
+    }
+}
+
 // Every series stays inside the plot in both ways of painting, also the last segments of a
 // pass: here the planned line corner to corner, with no boat position drawn after it.
 TEST(PaintPlan, NothingReachesPastThePlot) {
