@@ -274,6 +274,38 @@ namespace {
 
 constexpr double kTickReach = 1e12;  // tick numbers: far below 2^53, labels far below 2^63
 
+// Every how many grid steps a label is drawn: 1, 2, 5, 10, 20, 50 ... the first at which
+// neighbouring labels keep a character's gap: across, the widest label and a digit's width
+// apart; up, a line of text and another line apart. The grid itself stays at every step.
+double LabelEvery(double first, double last, double inc, double pixelsPerMetre, bool vertical,
+                  const QFont& font) {
+    const QFontMetrics fm(font);
+    const double digit = fm.horizontalAdvance(QLatin1Char('0'));
+    // Label pixels are rounded and a label is centred on its tick by integer halves: a
+    // pixel or two less apart than the exact spacing.
+    constexpr double kRounding = 2;
+    const double perStep = inc * std::abs(pixelsPerMetre);
+    if (!(perStep > 0) || !std::isfinite(perStep)) return 1;
+    for (double decade = 1; decade < kTickReach; decade *= 10) {
+        for (const double m : {1.0, 2.0, 5.0}) {
+            const double every = m * decade;
+            const double spacing = every * perStep;
+            // One label or none in the range meets no other (none: see Ticks).
+            if (every > last - first) return every;
+            if (vertical) {
+                if (spacing >= 2 * fm.height() + kRounding) return every;
+                continue;
+            }
+            if (spacing < 2 * digit + kRounding) continue;  // no label is narrower
+            int widest = 0;
+            for (double k = std::ceil(first / every) * every; k <= last; k += every)
+                widest = std::max(widest, fm.horizontalAdvance(TChartView::AxisLabel(k * inc)));
+            if (spacing >= widest + digit + kRounding) return every;
+        }
+    }
+    return kTickReach;
+}
+
 std::vector<TAxisTick> Ticks(double lo, double hi, double inc, double minorInc, bool vertical,
                              const TChartView& view) {
     std::vector<TAxisTick> out;
@@ -285,11 +317,21 @@ std::vector<TAxisTick> Ticks(double lo, double hi, double inc, double minorInc, 
     if (!(last - first <= 2000) || !(std::abs(first) < kTickReach && std::abs(last) < kTickReach))
         return out;
     auto pixel = [&](double value) { return vertical ? view.VPixel(value) : view.HPixel(value); };
+    const double every = LabelEvery(first, last, inc, vertical ? view.VScale() : view.HScale(),
+                                    vertical, view.LabelFont());
+    // A plot too small for two labels, with no multiple of the label step in it, still
+    // shows one: at its middle grid line.
+    const double only =
+        std::ceil(first / every) * every > last ? std::floor((first + last) / 2) : first - 1;
     const int n = static_cast<int>(last - first);
     for (int i = -1; i <= n; ++i) {
-        const double value = (first + i) * inc;
+        const double step = first + i;
+        const double value = step * inc;
         if (value >= lo) {
-            out.push_back({pixel(value), true, value, TChartView::AxisLabel(value)});
+            // Step numbers are whole and far below 2^53: the remainder is exact.
+            const bool labelled = step == only || std::fmod(step, every) == 0;
+            out.push_back(
+                {pixel(value), true, value, labelled ? TChartView::AxisLabel(value) : QString()});
         }
         if (minorInc > 0) {
             for (int m = 1; m * minorInc < inc - minorInc / 2; ++m) {

@@ -44,6 +44,8 @@ double PixelAspect(QSizeF physicalMm, QSize pixels);
 QString ZoomLimitWarning();  // "拡大の限度を超えています"
 
 // One tick of an axis: its pixel position along the axis, and for major ticks the label.
+// Major ticks carry a grid line each; a label only every so many of them, so that labels
+// keep a character's gap at any zoom (empty between).
 struct TAxisTick {
     double Pixel = 0;
     bool Major = false;

@@ -69,12 +69,14 @@ void TPainterCanvas::Symbol(QPoint p, const TSymbol& s, TColour fill) {
     p_.setBrush(Qt::NoBrush);
 }
 
-void TPainterCanvas::Label(QPoint p, const QString& text, const TMarks& marks) {
+void TPainterCanvas::Label(QPoint p, const QString& text, const TMarks& marks, TLabelRule rule) {
     if (text.isEmpty()) return;
-    FlushLines();
     const QFontMetrics fm(p_.font());
     const int w = fm.horizontalAdvance(text) + 4, h = fm.height() + 2;
     const int top = p.y() - marks.ArrowLength - h;
+    // The frame is drawn one pixel past the box on the right and at the bottom.
+    if (labels_ && !labels_->Place(QRect(p.x() - w / 2, top, w + 1, h + 1), rule)) return;
+    FlushLines();
     if (marks.ArrowLength > 0) {
         p_.setPen(QPen(Rgb(marks.ArrowColour), 0));
         p_.drawLine(p, QPoint(p.x(), p.y() - marks.ArrowLength));

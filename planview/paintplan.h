@@ -33,21 +33,23 @@ class TMoveObjectSeries;
 // The exact canvas: draws through a QPainter (aliased, pens one pixel wide). Runs of
 // segments in one colour go to the painter in one call when the colour changes, something
 // else is drawn, or the canvas ends: the same pixels as one call a segment, without the
-// painter's cost per call.
+// painter's cost per call. Labels take their room in labels (none: every label is drawn).
 class TPainterCanvas : public TCanvas {
   public:
-    explicit TPainterCanvas(QPainter& painter) : p_(painter) {}
+    explicit TPainterCanvas(QPainter& painter, TLabelSpace* labels = nullptr)
+        : p_(painter), labels_(labels) {}
     ~TPainterCanvas() override { FlushLines(); }
     TPainterCanvas(const TPainterCanvas&) = delete;
     TPainterCanvas& operator=(const TPainterCanvas&) = delete;
     void Line(QPoint a, QPoint b, TColour colour) override;
     void Symbol(QPoint p, const TSymbol& symbol, TColour fill) override;
-    void Label(QPoint p, const QString& text, const TMarks& marks) override;
+    void Label(QPoint p, const QString& text, const TMarks& marks, TLabelRule rule) override;
     void Ellipse(const QRectF& pixels, TColour pen) override;
 
   private:
     void FlushLines();
     QPainter& p_;
+    TLabelSpace* labels_;
     std::vector<QLine> lines_;  // waiting, all in lineColour_
     TColour lineColour_ = 0;
 };

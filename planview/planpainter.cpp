@@ -52,6 +52,7 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
                 painter.drawLine(x, plot.top(), x, plot.bottom());
                 painter.setPen(black);
             }
+            if (t.Label.isEmpty()) continue;  // a grid line between labels
             const int w = fm.horizontalAdvance(t.Label);
             painter.drawText(x - w / 2, plot.bottom() + kTickLength + kLabelGap + fm.ascent(),
                              t.Label);
@@ -69,6 +70,7 @@ void TPlanPainter::PaintBase(QPainter& painter, const TChartView& view,
                 painter.drawLine(plot.left(), y, plot.right(), y);
                 painter.setPen(black);
             }
+            if (t.Label.isEmpty()) continue;
             const int w = fm.horizontalAdvance(t.Label);
             painter.drawText(plot.left() - kTickLength - kLabelGap - w, y + fm.ascent() / 2 - 1,
                              t.Label);
@@ -122,7 +124,8 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         painter.setFont(view.LabelFont());
         {
             // The canvas draws its last segments when it goes: still inside the plot's clip.
-            TPainterCanvas canvas(painter);
+            TLabelSpace labels(view.WidgetSize());
+            TPainterCanvas canvas(painter, &labels);
             for (const auto& s : scene.Series()) s->Draw(view, canvas);
         }
         painter.restore();
@@ -138,11 +141,14 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
             raster.DrawSeries(*scene.Series()[static_cast<size_t>(i)], view);
         raster.Flush();
     };
-    auto drawLive = [&] {
+    // The live labels yield to the static ones as in one exact pass, also when only a
+    // boat's rectangle is repainted.
+    auto drawLive = [&](const TLabelSpace& statics) {
         painter.setClipRect(view.PlotRect(),
                             options.Region.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
         painter.setFont(view.LabelFont());
-        TPainterCanvas canvas(painter);
+        TLabelSpace labels(view.WidgetSize(), &statics);
+        TPainterCanvas canvas(painter, &labels);
         for (int i = live; i < count; ++i)
             scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
     };
@@ -156,9 +162,10 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         (target->format() == QImage::Format_RGB32 ||
          target->format() == QImage::Format_ARGB32_Premultiplied)) {
         PaintBase(painter, view, options, target);
-        TRasterCanvas raster(*target, view.PlotRect(), view.LabelFont(), &painter);
+        TLabelSpace labels(view.WidgetSize());
+        TRasterCanvas raster(*target, view.PlotRect(), view.LabelFont(), &painter, &labels);
         drawStatics(raster);
-        drawLive();
+        drawLive(labels);
         painter.restore();
         return;
     }
@@ -187,7 +194,8 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
             QPainter bp(&L->base);
             PaintBase(bp, view, options, &L->base);
         }
-        TRasterCanvas raster(L->base, view.PlotRect(), view.LabelFont());
+        L->labels.emplace(size);
+        TRasterCanvas raster(L->base, view.PlotRect(), view.LabelFont(), nullptr, &*L->labels);
         drawStatics(raster);
         L->size = size;
         L->plot = view.PlotRect();
@@ -200,7 +208,7 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
     const QRect all(QPoint(0, 0), view.WidgetSize());
     const QRect area = options.Region.isEmpty() ? all : options.Region & all;
     painter.drawImage(area.topLeft(), L->base, area);
-    drawLive();
+    drawLive(*L->labels);
     painter.restore();
 }
 

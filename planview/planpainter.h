@@ -5,13 +5,16 @@
 #include <QImage>
 
 #include <cstdint>
+#include <optional>
 
+#include "planview/labelspace.h"
 #include "planview/paintplan.h"
 
 namespace tidrun {
 
 struct TPlanLayerCache::Layers {
     QImage base;  // wall, grid, axes, north arrow and every series below the live ones
+    std::optional<TLabelSpace> labels;  // the room the labels in base take
     TExtent axes;
     QSize size;
     QRect plot;

@@ -129,7 +129,8 @@ __attribute__((target_clones("avx2", "default"))) void Outcodes(const float* h, 
 
 }  // namespace
 
-TRasterCanvas::TRasterCanvas(QImage& image, const QRect& clip, const QFont& font, QPainter* painter)
+TRasterCanvas::TRasterCanvas(QImage& image, const QRect& clip, const QFont& font, QPainter* painter,
+                             TLabelSpace* labels)
     : image_(image),
       bits_(reinterpret_cast<std::uint32_t*>(image.bits())),
       stride_(static_cast<int>(image.bytesPerLine() / 4)),
@@ -137,7 +138,8 @@ TRasterCanvas::TRasterCanvas(QImage& image, const QRect& clip, const QFont& font
       height_(image.height()),
       clip_(clip & image.rect()),
       font_(font),
-      painter_(painter) {}
+      painter_(painter),
+      labels_(labels) {}
 
 template <class F>
 void TRasterCanvas::WithPainter(F&& f) {
@@ -472,12 +474,12 @@ void TRasterCanvas::Symbol(QPoint p, const TSymbol& symbol, TColour fill) {
     Stamp(p, SpriteFor(symbol, fill));
 }
 
-void TRasterCanvas::Label(QPoint p, const QString& text, const TMarks& marks) {
-    queued_.push_back({false, p, {}, text, marks, 0});
+void TRasterCanvas::Label(QPoint p, const QString& text, const TMarks& marks, TLabelRule rule) {
+    queued_.push_back({false, p, {}, text, marks, 0, rule});
 }
 
 void TRasterCanvas::Ellipse(const QRectF& pixels, TColour pen) {
-    queued_.push_back({true, {}, pixels, {}, {}, pen});
+    queued_.push_back({true, {}, pixels, {}, {}, pen, TLabelRule::Always});
 }
 
 void TRasterCanvas::Flush() {
@@ -488,12 +490,12 @@ void TRasterCanvas::Flush() {
 void TRasterCanvas::FlushQueued() {
     if (queued_.empty()) return;
     WithPainter([this](QPainter& p) {
-        TPainterCanvas c(p);
+        TPainterCanvas c(p, labels_);
         for (const Queued& q : queued_) {
             if (q.ellipse)
                 c.Ellipse(q.r, q.colour);
             else
-                c.Label(q.p, q.text, q.marks);
+                c.Label(q.p, q.text, q.marks, q.rule);
         }
     });
     queued_.clear();
@@ -771,13 +773,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
             }
         }
     }
-    if (s.Marks.Visible) {
-        for (int i = 0; i < n; ++i) {
-            const double h = s.H(i), v = s.V(i);
-            if (h >= w.HMin && h <= w.HMax && v >= w.VMin && v <= w.VMax)
-                Label(view.ToPixelRounded(h, v), s.Label(i), s.Marks);
-        }
-    }
+    if (s.Marks.Visible) s.DrawLabels(view, *this, 0, n - 1);
 }
 
 }  // namespace tidrun

@@ -30,11 +30,13 @@ class TRasterCanvas : public TCanvas {
   public:
     // image: RGB32 or ARGB32_Premultiplied; nothing is drawn outside clip. painter: one
     // already active on the image, used for what goes through QPainter (else the canvas
-    // opens its own when needed).
-    TRasterCanvas(QImage& image, const QRect& clip, const QFont& font, QPainter* painter = nullptr);
+    // opens its own when needed). labels: the room the labels of this paint take, as the
+    // exact painter keeps it (none: every label is drawn).
+    TRasterCanvas(QImage& image, const QRect& clip, const QFont& font, QPainter* painter = nullptr,
+                  TLabelSpace* labels = nullptr);
     void Line(QPoint a, QPoint b, TColour colour) override;
     void Symbol(QPoint p, const TSymbol& symbol, TColour fill) override;
-    void Label(QPoint p, const QString& text, const TMarks& marks) override;
+    void Label(QPoint p, const QString& text, const TMarks& marks, TLabelRule rule) override;
     void Ellipse(const QRectF& pixels, TColour pen) override;
     // Draws what was queued and the pending symbols; call before using the image otherwise.
     void Flush();
@@ -101,6 +103,7 @@ class TRasterCanvas : public TCanvas {
     template <class F>
     void WithPainter(F&& f);
     QPainter* painter_;
+    TLabelSpace* labels_;
     // Centres of the pending stamps of one sprite: one bit per pixel, rows of seenWords_
     // words; rows seenTop_..seenBottom_, words seenLeft_..seenRight_ may hold set bits.
     std::vector<std::uint64_t> seen_;
@@ -125,6 +128,7 @@ class TRasterCanvas : public TCanvas {
         QString text;
         TMarks marks;
         TColour colour;
+        TLabelRule rule;
     };
     std::vector<Queued> queued_;
     // For each short step (|dx|, |dy| <= kStep) the pixels strictly between its ends, as

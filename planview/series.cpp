@@ -107,8 +107,7 @@ class SafeWalk {
         if (!lines) {  // symbols only: each point's in order, as the walk below gives them
             if (s_.Symbol.Visible)
                 for (int i = first; i <= last; ++i) PointSymbol(i);
-            if (s_.Marks.Visible)
-                for (int i = first; i <= last; ++i) PointLabel(i);
+            if (s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
             return;
         }
         for (int i = first; i <= last; ++i) {
@@ -134,8 +133,7 @@ class SafeWalk {
             prevV_ = s_.V(i);
             prevColour_ = s_.PointColour(i);
         }
-        if (s_.Marks.Visible)
-            for (int i = first; i <= last; ++i) PointLabel(i);
+        if (s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
     }
 
   private:
@@ -156,8 +154,7 @@ class SafeWalk {
             }
             Remember(i);
         }
-        if (s_.Marks.Visible)
-            for (int i = first; i <= last; ++i) PointLabel(i);
+        if (s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
     }
 
     void Remember(int i) {
@@ -184,13 +181,6 @@ class SafeWalk {
         canvas_.Symbol(view_.ToPixelRounded(h, v), s_.Symbol, fill);
     }
 
-    void PointLabel(int i) {
-        if (s_.PointColour(i) == kClNone) return;
-        const double h = s_.H(i), v = s_.V(i);
-        if (!Inside(h, v, w_)) return;
-        canvas_.Label(view_.ToPixelRounded(h, v), s_.Label(i), s_.Marks);
-    }
-
     const S& s_;
     const TChartView& view_;
     TCanvas& canvas_;
@@ -215,6 +205,19 @@ void Walk(const S& s, const TChartView& view, TCanvas& canvas, int first, int la
 }
 
 }  // namespace
+
+void TChartSeries::DrawLabels(const TChartView& view, TCanvas& canvas, int first, int last) const {
+    const TClipWindow w = WindowOf(view);
+    auto label = [&](int i, TLabelRule rule) {
+        if (PointColour(i) == kClNone) return;
+        const double h = H(i), v = V(i);
+        if (Inside(h, v, w)) canvas.Label(view.ToPixelRounded(h, v), Label(i), Marks, rule);
+    };
+    // The newest cut's number is the one the crew looks for: it never yields.
+    const bool newest = kind_ == TSeriesKind::LineLine && last == Count() - 1 && last >= first;
+    if (newest) label(last, TLabelRule::Always);
+    for (int i = first; i <= (newest ? last - 1 : last); ++i) label(i, TLabelRule::Yield);
+}
 
 void TChartSeries::Draw(const TChartView& view, TCanvas& canvas, int first, int last) const {
     Walk(*this, view, canvas, first, last);

@@ -16,6 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "planview/labelspace.h"
+
 namespace tidrun {
 
 class TChartView;
@@ -56,7 +58,8 @@ class TCanvas {
     virtual void Line(QPoint a, QPoint b, TColour colour) = 0;
     // A symbol centred at p; fill already resolved to a colour.
     virtual void Symbol(QPoint p, const TSymbol& symbol, TColour fill) = 0;
-    virtual void Label(QPoint p, const QString& text, const TMarks& marks) = 0;
+    // A label above p; the canvas leaves it out where the rule lets it yield to another.
+    virtual void Label(QPoint p, const QString& text, const TMarks& marks, TLabelRule rule) = 0;
     virtual void Ellipse(const QRectF& pixels, TColour pen) = 0;
 };
 
@@ -108,6 +111,9 @@ class TChartSeries {
 
     // Draws points first..last (all when last < 0) through the series' base.
     virtual void Draw(const TChartView& view, TCanvas& canvas, int first = 0, int last = -1) const;
+    // The labels of points first..last inside the window. A recorded line's last cut comes
+    // first and always; the others yield to the labels drawn before them.
+    void DrawLabels(const TChartView& view, TCanvas& canvas, int first, int last) const;
 
     // Grows with every change of the points; with the style fields it tells a cached
     // picture that the series changed (StateKey).

@@ -4,7 +4,8 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config
       qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
       libgtest-dev libgmock-dev libbenchmark-dev
-      xvfb xauth xdotool fonts-noto-cjk qt6-translations-l10n python3)
+      xvfb xauth xdotool fonts-noto-cjk qt6-translations-l10n python3
+      ghostscript)
 if [ "${1:-}" = "--bench" ]; then
   pkgs+=(libproj-dev gpsd-clients python3-pandas clang)
 fi

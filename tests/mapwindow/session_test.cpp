@@ -8,7 +8,9 @@
 #include <functional>
 
 #include "fakehost.h"
+#include "planview/angles.h"
 #include "planview/mapsession.h"
+#include "planview/plannedline.h"
 #include "surveydata/config.h"
 
 using namespace tidrun;
@@ -83,8 +85,38 @@ TEST(MapSession, MouseRules) {
         int dragPx;   // movement before the release, pixels in both directions
         W what;
         TPopupKind popup;
+        int guide = -1;              // the highlighted guide point (a reference point)
+        const char* info = nullptr;  // how the information text ends
     } cases[] = {
-        {"left on a mark", B::Left, 1150, 2250, 0, W::Info, {}},
+        {"left on a mark", B::Left, 1150, 2250, 0, W::Info, {}, -1, "\r\nＹ＝ 2250.000000"},
+        {"left on a buoy, guide point K1 south of it",
+         B::Left,
+         1200,
+         2100,
+         0,
+         W::Info,
+         {},
+         0,
+         "( n1 )\r\n\n誘導点「K1」から\r\n0ﾟ00'00\"\r\n100.000000 ｍ"},
+        {"left on a mark, guide point K1",
+         B::Left,
+         1150,
+         2250,
+         0,
+         W::Info,
+         {},
+         0,
+         "\r\n\n誘導点「K1」から\r\n71ﾟ33'54\"\r\n158.113883 ｍ"},
+        {"left on a buoy, no guide point", B::Left, 1250, 2350, 0, W::Info, {}, -1, "( n2 )"},
+        {"left on a reference point: never from the guide",
+         B::Left,
+         1300,
+         2300,
+         0,
+         W::Info,
+         {},
+         0,
+         "Ｚ＝ 6.000000"},
         {"left drag from a mark", B::Left, 1150, 2250, 3, W::Nothing, {}},
         {"left on empty area", B::Left, 1350, 2050, 0, W::Nothing, {}},
         {"right on a buoy", B::Right, 1200, 2100, 0, W::Popup, TPopupKind::Buoy},
@@ -96,6 +128,7 @@ TEST(MapSession, MouseRules) {
     };
     for (const Case& c : cases) {
         Fixture f;
+        f.session->RefPoint(c.guide);
         const QPoint at = f.PixelOf(c.x, c.y);
         f.session->Press(c.button, at);
         if (c.dragPx) f.session->Move(at + QPoint(c.dragPx, c.dragPx));
@@ -107,7 +140,9 @@ TEST(MapSession, MouseRules) {
         EXPECT_EQ(f.session->Pressed(), B::None) << c.name;
         if (r.what == W::Info) {
             f.session->ShowPendingInfo();
-            EXPECT_EQ(f.host.infos.size(), 1) << c.name;
+            ASSERT_EQ(f.host.infos.size(), 1) << c.name;
+            EXPECT_TRUE(f.host.infos[0].endsWith(QString::fromUtf8(c.info)))
+                << c.name << ": " << f.host.infos[0].toStdString();
         }
     }
     // The pause before a left click's text: a press meanwhile does not change its point.
@@ -204,12 +239,27 @@ TEST(MapSession, PopupCommandsReachTheHost) {
 TEST(MapSession, HighlightsRulerAndZoomToBuoy) {
     Fixture f;
     const TChartSeries* buoys = f.session->Scene().Buoys();
-    f.session->RemPoint(0);
-    f.session->RemPoint(1);
-    EXPECT_EQ(buoys->PointColour(0), kClLime);
-    EXPECT_EQ(buoys->PointColour(1), kClRed);
-    f.session->RemPoint(7);  // outside: only the previous one goes back
-    EXPECT_EQ(buoys->PointColour(1), kClLime);
+    const TChartSeries* refs = f.session->Scene().Reference();
+    // Each message highlights the point of its own series red; the one before gets its
+    // colour back, and the other series keeps its own.
+    struct Highlight {
+        TRepaint (TMapSession::*message)(int);
+        const TChartSeries *own, *other;
+        TColour normal;
+    } highlights[] = {{&TMapSession::RemPoint, buoys, refs, kClLime},
+                      {&TMapSession::RefPoint, refs, buoys, kClAqua}};
+    for (const Highlight& h : highlights) {
+        (f.session.get()->*h.message)(0);
+        (f.session.get()->*h.message)(1);
+        EXPECT_EQ(h.own->DrawColour(0), h.normal) << h.own->Title.toStdString();
+        EXPECT_EQ(h.own->DrawColour(1), kClRed) << h.own->Title.toStdString();
+        for (int i = 0; i < h.other->Count(); ++i)
+            EXPECT_EQ(h.other->DrawColour(i), h.other->Colour) << h.own->Title.toStdString();
+        (f.session.get()->*h.message)(7);  // outside: only the previous one goes back
+        EXPECT_EQ(h.own->DrawColour(1), h.normal) << h.own->Title.toStdString();
+    }
+    f.session->RefPoint(1);
+    EXPECT_EQ(f.session->HighlightedGuide(), 1);
 
     // Zoom to boat and buoy needs both.
     const TExtent before = f.session->View().Axes();
@@ -222,19 +272,47 @@ TEST(MapSession, HighlightsRulerAndZoomToBuoy) {
     EXPECT_LT(a.YMax - a.YMin, before.YMax - before.YMin);
     EXPECT_LE(a.YMin, 2150 - 20 + 1e-6);
     EXPECT_GE(a.YMax, 2350 + 20 - 1e-6);
+    // Boat and buoy under a metre apart: the warning, and the view stays.
+    f.session->BoatPos(1250400, 2350400);
+    EXPECT_TRUE(f.sink.Texts().isEmpty());
+    EXPECT_EQ(f.session->ZoomRem(), TRepaint::All);
+    EXPECT_EQ(f.sink.Texts(), QStringList{QStringLiteral("拡大の限度を超えています")});
+    EXPECT_EQ(f.session->View().Axes(), a);
 
-    // The planned line and its offsets follow the switch and the host's width.
-    f.host.width = 10;
-    f.session->Ruler({1000, 2200, 1400, 2200}, {1000, 2000, 1400, 2400});
-    EXPECT_FALSE(f.session->Scene().PlannedLine()->Active);
-    f.session->SetPlannedLine(true);
-    EXPECT_TRUE(f.session->Scene().LeftLine()->Active);
-    EXPECT_DOUBLE_EQ(f.session->Scene().LeftLine()->H(0), 2190);
-    EXPECT_DOUBLE_EQ(f.session->Scene().RightLine()->H(1), 2210);
-    f.host.width = 0;
-    f.session->Ruler({1000, 2200, 1400, 2200}, {1000, 2000, 1400, 2400});
-    EXPECT_TRUE(f.session->Scene().PlannedLine()->Active);
-    EXPECT_FALSE(f.session->Scene().LeftLine()->Active);
+    // The planned line and its offsets follow the switch, the host's width and its packed
+    // angle (45.3 typed is 45 degrees 30 minutes).
+    struct Ruler {
+        int packed, width;
+        bool on, offsets;
+    } rulers[] = {
+        {0, 10, false, false},      {0, 10, true, true},      {453000, 10, true, true},
+        {453000, 10, false, false}, {900000, 25, true, true}, {453000, 0, true, false},
+    };
+    const TRulerRect extent{1000, 2000, 1400, 2400};
+    const TPlanScene& scene = f.session->Scene();
+    for (const Ruler& r : rulers) {
+        const QString what =
+            QStringLiteral("%1 width %2 switch %3").arg(r.packed).arg(r.width).arg(r.on);
+        f.host.angle = r.packed;
+        f.host.width = r.width;
+        f.session->SetPlannedLine(r.on);
+        const double degrees = PackedToDegrees(r.packed);
+        f.session->Ruler(PlannedLineSegment(1200, 2200, degrees, extent, 0), extent);
+        EXPECT_EQ(scene.PlannedLine()->Active, r.on) << what.toStdString();
+        EXPECT_EQ(scene.LeftLine()->Active, r.offsets) << what.toStdString();
+        EXPECT_EQ(scene.RightLine()->Active, r.offsets) << what.toStdString();
+        if (!r.offsets) continue;
+        // Both offset lines run at the planned line's azimuth, width metres to either side.
+        const double a = degrees * M_PI / 180;
+        for (const auto& [line, side] : {std::pair{scene.LeftLine(), -1}, {scene.RightLine(), 1}}) {
+            const double dy = line->H(1) - line->H(0), dx = line->V(1) - line->V(0);
+            EXPECT_NEAR(std::sin(a) * dx - std::cos(a) * dy, 0, 1e-6 * std::hypot(dx, dy))
+                << what.toStdString();
+            const double across =
+                std::cos(a) * (line->H(0) - 2200) - std::sin(a) * (line->V(0) - 1200);
+            EXPECT_NEAR(across, side * r.width, 1e-6) << what.toStdString();
+        }
+    }
 }
 
 TEST(MapSession, WindowStateRoundTripThroughTheConfigurationFile) {

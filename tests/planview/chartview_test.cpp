@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+#include <QStringList>
+
 namespace tidrun {
 namespace {
 
@@ -67,6 +70,73 @@ TEST(ChartView, GridStepFollowsMetresPerPixel) {
     fine.RecalcAxis();
     EXPECT_EQ(fine.Increment(), 1);
     EXPECT_EQ(fine.MinorCount(), 0);
+}
+
+// Labels are drawn only every so many grid lines, so that neighbouring labels, as the
+// painter places them, keep a character's gap (a digit across, a line of text up), while
+// the grid stays at its step and the labels no sparser than the 1-2-5 steps need.
+TEST(ChartView, AxisLabelsKeepACharactersGapAtEveryZoom) {
+    struct Case {
+        const char* what;
+        int w, h;
+        double metresPerPixel, easting, northing;
+    } cases[] = {
+        {"0.0295 m/pixel near easting -123,000", 1600, 900, 0.0295, -123000, -67000},
+        {"0.02 m/pixel: every metre, 50 pixels apart", 1600, 900, 0.02, 3500, -67000},
+        {"0.3 m/pixel: the 50 m grid is labelled at every line", 800, 600, 0.3, 3500, -67000},
+        {"200 m/pixel: the coarsest grid, 25 pixels apart", 800, 600, 200, -150000, 60000},
+    };
+    for (const Case& c : cases) {
+        TChartView v = PlotView(
+            c.w, c.h,
+            {c.northing - c.h * c.metresPerPixel / 2, c.northing + c.h * c.metresPerPixel / 2,
+             c.easting - c.w * c.metresPerPixel / 2, c.easting + c.w * c.metresPerPixel / 2});
+        v.RecalcAxis();
+        const QFontMetrics fm(v.LabelFont());
+        const int digit = fm.horizontalAdvance(QLatin1Char('0'));
+        for (const bool vertical : {false, true}) {
+            const auto ticks = vertical ? v.VerticalTicks() : v.HorizontalTicks();
+            std::vector<TAxisTick> major, labelled;
+            for (const TAxisTick& t : ticks)
+                if (t.Major) major.push_back(t);
+            for (const TAxisTick& t : major)
+                if (!t.Label.isEmpty()) labelled.push_back(t);
+            const char* axis = vertical ? " (vertical)" : " (horizontal)";
+            ASSERT_GE(labelled.size(), 3u) << c.what << axis;
+            for (size_t i = 1; i < major.size(); ++i)  // the grid keeps its step
+                EXPECT_DOUBLE_EQ(major[i].Value - major[i - 1].Value, v.Increment()) << c.what;
+            for (const TAxisTick& t : labelled)
+                EXPECT_EQ(t.Label, TChartView::AxisLabel(t.Value)) << c.what;
+            int need = 0;  // the spacing two neighbours need
+            for (size_t i = 1; i < labelled.size(); ++i) {
+                const TAxisTick &a = labelled[i - 1], &b = labelled[i];
+                if (vertical) {  // as the painter sets the text: baseline at y + ascent/2 - 1
+                    const int topA = qRound(a.Pixel) + fm.ascent() / 2 - 1 - fm.ascent();
+                    const int topB = qRound(b.Pixel) + fm.ascent() / 2 - 1 - fm.ascent();
+                    EXPECT_GE(topA - (topB + fm.height()), fm.height()) << c.what << axis;
+                    need = 2 * fm.height();
+                } else {  // centred on its tick
+                    const int wa = fm.horizontalAdvance(a.Label),
+                              wb = fm.horizontalAdvance(b.Label);
+                    const int rightA = qRound(a.Pixel) - wa / 2 + wa;
+                    const int leftB = qRound(b.Pixel) - wb / 2;
+                    EXPECT_GE(leftB - rightA, digit) << c.what << " " << a.Label.toStdString();
+                    need = std::max(need, std::max(wa, wb) + digit);
+                }
+            }
+            const double spacing = std::abs(labelled[1].Pixel - labelled[0].Pixel);
+            const double step = labelled[1].Value - labelled[0].Value;
+            EXPECT_TRUE(step == v.Increment() || spacing <= 2.5 * (need + 2))
+                << c.what << axis << ": labels every " << step << " m, " << spacing << " px";
+        }
+    }
+    // A plot too narrow for two labels, no multiple of ten grid steps in it, keeps one.
+    TChartView narrow = PlotView(85, 300, {0, 60000, -246000, -229000});  // 200 m/pixel
+    narrow.RecalcAxis();
+    QStringList shown;
+    for (const TAxisTick& t : narrow.HorizontalTicks())
+        if (!t.Label.isEmpty()) shown << t.Label;
+    EXPECT_EQ(shown, QStringList{QStringLiteral("-240,000")});
 }
 
 TEST(ChartView, ZoomRectangleRulesAndUndo) {

@@ -7,10 +7,13 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+#include <functional>
 #include <random>
 
 #include "planview/chartview.h"
 #include "planview/cutstore.h"
+#include "planview/labelspace.h"
 #include "planview/paintplan.h"
 #include "planview/planraster.h"
 #include "platform/messagesink.h"
@@ -259,6 +262,146 @@ TEST(PaintPlan, FastPathMatchesTheExactPainterWithinOnePixel) {
         EXPECT_EQ(FarPixels(exact, fast, bare), 0) << c.what;
         EXPECT_GT(CountColour(exact, qRgb(255, 255, 255)), 500) << c.what;
         EXPECT_GT(CountColour(exact, qRgb(0, 255, 0)), 100) << c.what;
+    }
+}
+
+// Labels of one paint never overlap: each yields to those drawn before it, but a recorded
+// line's newest cut keeps its number. Both ways of painting draw the same labels.
+TEST(PaintPlan, LabelsYieldToEarlierOnesButTheNewestCutShows) {
+    struct Case {
+        const char* what;
+        bool recording;
+        QSize size;
+        std::function<void(Job&)> fill;
+        std::function<void(TPlanScene&)> show;  // the labels switched on
+    } cases[] = {
+        {"77 cuts a metre apart, the newest under a mark's name, another mark amid them", true,
+         QSize(800, 600),
+         [](Job& job) {
+             job.tansa.Add(4800, 1800, 1, 0, QStringLiteral("A"));
+             job.tansa.Add(5200, 2300, 1, 0, QStringLiteral("B"));
+             for (int i = 0; i < 77; ++i) job.AddCut(QStringLiteral("L"), 5000, 2000 + i, i + 1);
+             job.misoku.Add(5000, 2076, QStringLiteral("M1"), 0x0000FF);
+             job.misoku.Add(5000, 2040, QStringLiteral("M2"), 0x0000FF);  // cuts yield to it
+         },
+         [](TPlanScene& scene) { scene.Marks()->Marks.Visible = true; }},
+        {"finished lines with their cut numbers shown", false, QSize(640, 480),
+         [](Job& job) { FillJob(job); },
+         [](TPlanScene& scene) {
+             for (const auto& s : scene.Series())
+                 if (s->Kind() == TSeriesKind::LineLine) {
+                     s->Colour = kClYellow;
+                     s->Marks.Visible = true;
+                 }
+         }},
+        {"reference, buoy and mark names at 800 x 600", false, QSize(800, 600),
+         [](Job& job) { FillJob(job); },
+         [](TPlanScene& scene) {
+             scene.Reference()->Marks.Visible = true;
+             scene.Buoys()->Marks.Visible = true;
+             scene.Marks()->Marks.Visible = true;
+         }},
+    };
+    constexpr QRgb kLabelFill = qRgb(0xFF, 0xFF, 0xE1);
+    for (const Case& c : cases) {
+        Job job;
+        c.fill(job);
+        TPlanScene scene([] { return 0; });
+        TChartView view;
+        view.Resize(c.size);
+        scene.Build(job.Sources(), c.recording, view);
+        scene.CreateBoat();
+        c.show(scene);
+        scene.Touch();
+
+        // The labels as one exact pass places them.
+        TLabelSpace space(view.WidgetSize());
+        {
+            QImage scratch(view.WidgetSize(), QImage::Format_RGB32);
+            QPainter p(&scratch);
+            p.setFont(view.LabelFont());
+            TPainterCanvas canvas(p, &space);
+            for (const auto& s : scene.Series()) s->Draw(view, canvas);
+        }
+        const std::vector<QRect>& boxes = space.Taken();
+        // Just above each labelled line's newest cut: inside its label.
+        std::vector<QPoint> newest;
+        int labelled = 0;
+        for (const auto& s : scene.Series()) {
+            if (!s->Marks.Visible || !s->Active) continue;
+            labelled += s->Count();
+            const int last = s->Count() - 1;
+            const TExtent a = view.Axes();
+            if (s->Kind() == TSeriesKind::LineLine && last >= 0 && s->H(last) >= a.YMin &&
+                s->H(last) <= a.YMax && s->V(last) >= a.XMin && s->V(last) <= a.XMax)
+                newest.push_back(view.ToPixelRounded(s->H(last), s->V(last)) -
+                                 QPoint(0, s->Marks.ArrowLength + 1));
+        }
+        auto isNewest = [&](const QRect& b) {
+            return std::any_of(newest.begin(), newest.end(),
+                               [&](QPoint p) { return b.contains(p); });
+        };
+        EXPECT_GE(boxes.size(), 5u) << c.what;
+        EXPECT_LT(boxes.size(), static_cast<size_t>(labelled)) << c.what << ": some yield";
+        for (const QPoint p : newest)
+            EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(),
+                                    [&](const QRect& b) { return b.contains(p); }))
+                << c.what << ": the newest cut's number at " << p.x() << "," << p.y();
+        for (size_t i = 0; i < boxes.size(); ++i)
+            for (size_t j = i + 1; j < boxes.size(); ++j)
+                if (!isNewest(boxes[i]) && !isNewest(boxes[j])) {
+                    EXPECT_FALSE(boxes[i].intersects(boxes[j])) << c.what << ": " << i << ", " << j;
+                }
+
+        // Both painters draw these labels and no others.
+        TPlanLayerCache cache;
+        int exactFill = -1;
+        for (const QImage& img : {Paint(view, scene, TPlanPaintOptions::Mode::Exact),
+                                  Paint(view, scene, TPlanPaintOptions::Mode::Fast),
+                                  Paint(view, scene, TPlanPaintOptions::Mode::Fast, &cache)}) {
+            int fill = 0, stray = 0;
+            for (int y = 0; y < img.height(); ++y) {
+                const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+                for (int x = 0; x < img.width(); ++x) {
+                    if ((row[x] | 0xFF000000u) != kLabelFill) continue;
+                    ++fill;
+                    stray += std::none_of(boxes.begin(), boxes.end(),
+                                          [&](const QRect& b) { return b.contains(x, y); });
+                }
+            }
+            if (exactFill < 0) exactFill = fill;
+            EXPECT_GT(fill, 100) << c.what;
+            EXPECT_EQ(fill, exactFill) << c.what;
+            EXPECT_EQ(stray, 0) << c.what;
+        }
+    }
+}
+
+// The north arrow in both ways of painting: its shaft, its head turned to the left of it
+// and the bar across, yellow, at the plot's top-left corner.
+TEST(PaintPlan, NorthArrowWithItsHeadAndBar) {
+    TChartView view;
+    view.Resize(QSize(400, 300));
+    struct Spot {
+        const char* what;
+        int dx, dy;  // from the plot's top-left corner
+        bool yellow;
+    } spots[] = {
+        {"shaft", 50, 70, true},
+        {"shaft's top", 50, 22, true},
+        {"head, outer stroke", 45, 40, true},
+        {"head, inner stroke", 56, 68, true},
+        {"bar, west end", 32, 95, true},
+        {"bar, east end", 68, 95, true},
+        {"head mirrored", 55, 40, false},
+        {"below the shaft", 50, 126, false},
+    };
+    for (const auto mode : {TPlanPaintOptions::Mode::Exact, TPlanPaintOptions::Mode::Fast}) {
+        const QImage img = Paint(view, TPlanScene({}), mode);
+        const QPoint corner = view.PlotRect().topLeft();
+        for (const Spot& s : spots)
+            EXPECT_EQ(img.pixel(corner + QPoint(s.dx, s.dy)) == qRgb(0xFF, 0xFF, 0x00), s.yellow)
+                << s.what;
     }
 }
 

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "planview/chartview.h"
+#include "planview/cutstore.h"
+
+#include <memory>
 
 namespace tidrun {
 namespace {
@@ -14,10 +17,16 @@ struct Recorder : TCanvas {
     std::vector<std::pair<QPoint, int>> symbols;  // centre, half-size
     std::vector<QString> labels;
     int ellipses = 0;
+    QRectF ellipse;
     void Line(QPoint a, QPoint b, TColour c) override { lines.emplace_back(a, b, c); }
     void Symbol(QPoint p, const TSymbol& s, TColour) override { symbols.emplace_back(p, s.HSize); }
-    void Label(QPoint, const QString& t, const TMarks&) override { labels.push_back(t); }
-    void Ellipse(const QRectF&, TColour) override { ++ellipses; }
+    void Label(QPoint, const QString& t, const TMarks&, TLabelRule) override {
+        labels.push_back(t);
+    }
+    void Ellipse(const QRectF& r, TColour) override {
+        ++ellipses;
+        ellipse = r;
+    }
 };
 
 // 0..100 m both ways on 100 x 100 pixels: pixel x = h, pixel y = 100 - v.
@@ -26,6 +35,111 @@ TChartView View100() {
     v.SetPlotRect(QRect(0, 0, 100, 100));
     v.SetAxes({0, 100, 0, 100});
     return v;
+}
+
+// What each kind looks like: title, colours, base, symbol, labels and cursor.
+TEST(Series, EveryKindHasItsTitleColoursSymbolAndLabels) {
+    const TCutStore store;
+    auto fastLine = [&store] {
+        auto s = std::make_unique<TLineLineSeries>(7, store, nullptr);
+        s->SetFast(true);
+        return s;
+    };
+    using S = TSymbolStyle;
+    using B = TSeriesBase;
+    struct Case {
+        std::unique_ptr<TChartSeries> series;
+        const char* title;
+        B base;
+        TColour colour;
+        TSymbol symbol;  // style, sizes and colours only where it is visible
+        TMarks marks;
+        bool hand;
+    } cases[] = {
+        {std::make_unique<TMoveObjectSeries>(nullptr),
+         "移動体",
+         B::Point,
+         kClRed,
+         {true, S::Circle, 5, 5, kClAqua, kClRed},
+         {false, 8, kClBlack},
+         true},
+        {std::make_unique<TRegionLineSeries>(12),
+         "区域12",
+         B::FastLine,
+         kClLime,
+         {},
+         {false, 0, kClBlack},
+         true},
+        {std::make_unique<TGuideLineSeries>(),
+         "誘導線",
+         B::Line,
+         kClRed,
+         {true, S::Cross, 4, 4, kClBlack, kClDefault},
+         {false, 8, kClBlack},
+         true},
+        {std::make_unique<TLineLineSeries>(7, store, nullptr),
+         "7",
+         B::Line,
+         kClYellow,
+         {true, S::DiagCross, 3, 3, kClBlack, kClDefault},
+         {true, 0, kClBlack},
+         true},
+        {fastLine(), "7", B::FastLine, kClWhite, {}, {false, 0, kClBlack}, false},
+        {std::make_unique<TOriginSeries>(),
+         "基準点",
+         B::Point,
+         kClAqua,
+         {true, S::Circle, 4, 4, kClBlack, kClDefault},
+         {false, 8, kClBlack},
+         true},
+        {std::make_unique<TRulerSeries>(),
+         "計画線",
+         B::Line,
+         kClRed,
+         {},
+         {false, 8, kClBlack},
+         true},
+        {std::make_unique<TMeasureSeries>(),
+         "円定規",
+         B::Bubble,
+         kClAqua,
+         {true, S::Circle, 0, 0, kClAqua, kClNone},
+         {false, 8, kClBlack},
+         false},
+        {std::make_unique<THotSpotSeries>(),
+         "未測点",
+         B::Point,
+         kClFuchsia,
+         {true, S::Triangle, 4, 4, kClBlack, kClDefault},
+         {false, 8, kClBlack},
+         true},
+        {std::make_unique<TRemPointSeries>(),
+         "異常点",
+         B::Point,
+         kClLime,
+         {true, S::Square, 4, 4, kClBlack, kClDefault},
+         {false, 8, kClBlack},
+         true},
+    };
+    for (const Case& c : cases) {
+        const TChartSeries& s = *c.series;
+        const QString title = QString::fromUtf8(c.title);
+        EXPECT_EQ(s.Title, title);
+        EXPECT_EQ(s.Base(), c.base) << c.title;
+        EXPECT_EQ(s.Colour, c.colour) << c.title;
+        EXPECT_EQ(s.Symbol.Visible, c.symbol.Visible) << c.title;
+        if (c.symbol.Visible) {
+            EXPECT_EQ(s.Symbol.Style, c.symbol.Style) << c.title;
+            EXPECT_EQ(s.Symbol.HSize, c.symbol.HSize) << c.title;
+            EXPECT_EQ(s.Symbol.VSize, c.symbol.VSize) << c.title;
+            EXPECT_EQ(s.Symbol.Pen, c.symbol.Pen) << c.title;
+            EXPECT_EQ(s.Symbol.Fill, c.symbol.Fill) << c.title;
+        }
+        EXPECT_EQ(s.Marks.Visible, c.marks.Visible) << c.title;
+        EXPECT_EQ(s.Marks.ArrowLength, c.marks.ArrowLength) << c.title;
+        EXPECT_EQ(s.Marks.ArrowColour, c.marks.ArrowColour) << c.title;
+        EXPECT_EQ(s.HandCursor, c.hand) << c.title;
+    }
 }
 
 TEST(Series, ClippingKeepsFarPointsOutOfThePainter) {
@@ -119,6 +233,45 @@ TEST(Series, BoatTrailSizesAndExpiry) {
     now += 15000;
     boat.RemoveOldPoints();
     EXPECT_EQ(boat.Count(), 0);
+
+    // Each new position trims the trail itself: one a second for a minute keeps 16.
+    for (int i = 0; i < 60; ++i, now += 1000) boat.AddPosition(QStringLiteral("移動体"), i, 20);
+    EXPECT_EQ(boat.Count(), 16);
+    EXPECT_EQ(boat.H(0), 44);
+}
+
+// The circle ruler is round on the glass: the equal scale follows the screen's pixel
+// aspect, taken from its physical size.
+TEST(Series, CircleRulerIsRoundOnTheScreen) {
+    struct Case {
+        QSizeF mm;
+        QSize pixels;
+        double aspect;
+    } cases[] = {
+        {{400, 300}, {1600, 900}, 0.75},  // pixels 0.25 mm wide and 0.333 mm high
+        {{300, 300}, {1000, 2000}, 2.0},
+        {{520, 290}, {1920, 1080}, (520.0 / 1920) / (290.0 / 1080)},
+        {{0, 0}, {1024, 768}, 1.0},  // no physical size reported: square pixels
+    };
+    for (const Case& c : cases) {
+        const double k = PixelAspect(c.mm, c.pixels);
+        EXPECT_NEAR(k, c.aspect, 1e-12) << c.mm.width() << "x" << c.mm.height();
+        TChartView view;
+        view.SetPlotRect(QRect(0, 0, 400, 300));
+        view.SetAxes({0, 100, 0, 100});
+        view.SetPixelAspect(k);
+        view.RecalcAxis();
+        TMeasureSeries m;
+        m.SetCentre(50, 50);
+        m.SetRadius(20);
+        Recorder r;
+        m.Draw(view, r);
+        ASSERT_EQ(r.ellipses, 1);
+        const double hPitch = c.mm.isEmpty() ? 1 : c.mm.width() / c.pixels.width();
+        const double vPitch = c.mm.isEmpty() ? 1 : c.mm.height() / c.pixels.height();
+        EXPECT_NEAR(r.ellipse.width() * hPitch / (r.ellipse.height() * vPitch), 1.0, 1e-9)
+            << c.mm.width() << "x" << c.mm.height();
+    }
 }
 
 TEST(Series, CircleRulerOnlyWhenSmallerThanTheView) {
