@@ -71,6 +71,8 @@ class TGPS : public QObject {
     const QDateTime& FixTime() const { return fixTime_; }
 
     TLogMode LogMode() const { return logMode_; }
+    // A log file is never opened through a symbolic link (nor a pipe without a reader):
+    // such a name is reported as a file that cannot be created.
     void SetLogMode(TLogMode mode);
     QString LogFile() const { return logFile_; }
     void SetLogFile(const QString& name);
