@@ -299,6 +299,7 @@ void TGPS::WriteLog(std::string_view text) {
         CloseLogFile();
         logMode_ = TLogMode::lmOff;
         sink_.Error(kLogWriteError);
+        emit LogWriteFailed();
     }
 }
 

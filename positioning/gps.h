@@ -106,6 +106,9 @@ class TGPS : public QObject {
     void PortLost();
     // Bytes arrive again after PortLost.
     void DataFlowing();
+    // A write to the open log failed: reported once, the log switched off. Whoever logs a
+    // line must end it, so that no cut is taken whose sentence goes nowhere.
+    void LogWriteFailed();
 
   private:
     void BytesArrived(const QByteArray& data);

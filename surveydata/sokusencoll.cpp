@@ -24,6 +24,13 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr qint64 kMinLineBytes = 160;
 constexpr qint64 kMaxReserve = 2 << 20;
 
+const QString kWriteError = QStringLiteral("側線ファイル書込エラー");
+
+// The write error naming the file: for a file that could not be opened.
+QString WriteErrorNaming(const QString& fileName) {
+    return kWriteError + QStringLiteral("\r\nﾌｧｲﾙ名：") + fileName;
+}
+
 // Reads 1 to maxDigits decimal digits at p.
 bool ReadNumber(const char*& p, const char* end, int maxDigits, int& value) {
     int v = 0, n = 0;
@@ -251,6 +258,9 @@ std::int64_t TSokusenColl::BeginLine() {
     file_->file.setFileName(FileName());
     if (file_->file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
         RepairEnd(file_->file);
+    } else {
+        file_.reset();
+        sink_.Error(WriteErrorNaming(FileName()));
     }
     nextSerial_ = items_.empty() ? 1 : std::int64_t{items_.back().Serial} + 1;
     currentLineNo_ = items_.empty() ? 1 : std::int64_t{items_.back().LineNo} + 1;
@@ -261,10 +271,11 @@ std::int64_t TSokusenColl::BeginLine() {
 
 int TSokusenColl::AddCut(const TCutInput& cut) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    if (nextSerial_ > kMax || currentLineNo_ > kMax || nextCutNo_ > kMax) {
-        sink_.Error(QStringLiteral("側線ファイル書込エラー"));
+    if (!file_ || nextSerial_ > kMax || currentLineNo_ > kMax || nextCutNo_ > kMax) {
+        sink_.Error(kWriteError);
         return -1;
     }
+    QFile& f = file_->file;
     TSokusen r;
     r.Serial = static_cast<std::int32_t>(nextSerial_);
     r.LineNo = static_cast<std::int32_t>(currentLineNo_);
@@ -282,22 +293,24 @@ int TSokusenColl::AddCut(const TCutInput& cut) {
     r.DY = cut.DY;
     r.DH = cut.DH;
     r.DA = cut.DA;
+    const size_t namesBefore = names_.size();
     r.NameIndex = InternName(cut.LineName);
     items_.push_back(r);
     const int index = Count() - 1;
 
     QByteArray bytes = EncodeCp932(FormatLine(index));
     bytes += "\r\n";
-    bool written = false;
-    if (file_ && file_->file.isOpen()) {
-        QFile& f = file_->file;
-        const qint64 before = f.size();
-        written = f.write(bytes) == bytes.size() && SyncToDisk(f);
+    const qint64 before = f.size();
+    if (f.write(bytes) != bytes.size() || !SyncToDisk(f)) {
         // A line that reached the file only in part (a full disk) would glue the next cut
-        // to it: the file goes back to where it was.
-        if (!written && f.size() > before) f.resize(before);
+        // to it: the file goes back to where it was, and the record goes again.
+        if (f.size() > before) f.resize(before);
+        items_.pop_back();
+        if (names_.size() > namesBefore) names_.pop_back();
+        lastNameBytes_ = names_.empty() ? QByteArray() : EncodeCp932(names_.back());
+        sink_.Error(kWriteError);
+        return -1;
     }
-    if (!written) sink_.Error(QStringLiteral("側線ファイル書込エラー"));
 
     ++nextSerial_;
     ++nextCutNo_;

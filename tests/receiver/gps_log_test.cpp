@@ -118,6 +118,11 @@ TEST_F(GpsLogTest, WriteFailureIsReportedOnceAndSwitchesTheLogOff) {
     int positions = 0;
     gps.OnPosition = [&](double, double, double, const QDateTime&) { return ++positions > 0; };
     ASSERT_TRUE(gps.Open());
+    int failures = 0;
+    QObject::connect(&gps, &TGPS::LogWriteFailed, [&] {
+        ++failures;
+        EXPECT_EQ(positions, 1);  // at once, before the next sentence
+    });
     gps.SetLogFile("/dev/full");  // opens, but every write fails: a full disk
     gps.SetLogMode(TLogMode::lmAppend);
     ASSERT_EQ(gps.LogMode(), TLogMode::lmAppend);
@@ -125,6 +130,7 @@ TEST_F(GpsLogTest, WriteFailureIsReportedOnceAndSwitchesTheLogOff) {
     EXPECT_EQ(positions, 2);
     EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
     EXPECT_EQ(sink.Texts(), QStringList({kWriteError}));
+    EXPECT_EQ(failures, 1);  // the line that logs there ends
 }
 
 // Another user of the computer may plant a symbolic link, or a pipe, where a log is about
