@@ -9,6 +9,7 @@
 #include "surveydata/codec.h"
 
 #if defined(Q_OS_UNIX)
+#include <sys/stat.h>
 #include <unistd.h>
 #elif defined(Q_OS_WIN)
 #include <io.h>
@@ -26,7 +27,7 @@ constexpr qint64 kMaxReserve = 2 << 20;
 
 const QString kWriteError = QStringLiteral("側線ファイル書込エラー");
 
-// The write error naming the file: for a file that could not be opened.
+// The write error naming the file: for a file that could not be opened or was replaced.
 QString WriteErrorNaming(const QString& fileName) {
     return kWriteError + QStringLiteral("\r\nﾌｧｲﾙ名：") + fileName;
 }
@@ -79,6 +80,23 @@ void RepairEnd(QFile& file) {
     if (size == 0 || c == '\n') return;
     const QByteArray end = c == '\r' ? QByteArray("\n") : QByteArray("\r\n");
     if (file.seek(size) && file.write(end) == end.size()) SyncToDisk(file);
+}
+
+// Whether the open file is still the file at its path (same device and inode): one that
+// was deleted, or that another file was renamed over (as sync tools and editors save), would
+// take cuts that nobody reads again.
+bool StillAtPath(QFile& file, const QString& path) {
+#if defined(Q_OS_UNIX)
+    struct stat open = {};
+    struct stat atPath = {};
+    return ::fstat(file.handle(), &open) == 0 &&
+           ::stat(QFile::encodeName(path).constData(), &atPath) == 0 &&
+           open.st_dev == atPath.st_dev && open.st_ino == atPath.st_ino;
+#else
+    (void)file;
+    (void)path;
+    return true;  // an open file can be neither deleted nor replaced there
+#endif
 }
 
 bool SyncToDisk(QFile& file) {
@@ -276,6 +294,10 @@ int TSokusenColl::AddCut(const TCutInput& cut) {
         return -1;
     }
     QFile& f = file_->file;
+    if (!StillAtPath(f, FileName())) {
+        sink_.Error(WriteErrorNaming(FileName()));
+        return -1;
+    }
     TSokusen r;
     r.Serial = static_cast<std::int32_t>(nextSerial_);
     r.LineNo = static_cast<std::int32_t>(currentLineNo_);

@@ -71,9 +71,14 @@ class TSokusenColl : public TPointColl {
     // returning. Returns the index of the new record, or -1 when the cut was not stored:
     // - a write error: "側線ファイル書込エラー"; the part of the line that was written is
     //   taken off the file again;
+    // - the open file is no longer the file at its path (deleted, or another file renamed
+    //   over it): "側線ファイル書込エラー" with the file's name; nothing is written;
     // - its serial, line or cut number would pass the largest 32-bit number.
     // A cut that was not stored leaves no record and the counters where they were, so the
-    // records held are those that reached the disk and numbering continues from them.
+    // records held are those that reached the disk and numbering continues from them. After
+    // the file was deleted or replaced, the records held stay (each was on disk when it was
+    // written) and the next line numbers on from them; the next open reads what is at the
+    // path.
     int AddCut(const TCutInput& cut);
     // Closes the file; true when a cut was written since BeginLine.
     bool EndLine();

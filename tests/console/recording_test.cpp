@@ -318,6 +318,7 @@ TEST_F(AllDataRecordingTest, ACutThatCannotBeStoredEndsTheLineWithOneMessage) {
         return QDir(f.LogDir()).filePath(QStringLiteral("Line%1.Log").arg(line));
     };
     std::unique_ptr<FileSizeLimit> limit;
+    QByteArray saved;
     bool asOtherUser = false;
 
     struct Row {
@@ -337,6 +338,18 @@ TEST_F(AllDataRecordingTest, ACutThatCannotBeStoredEndsTheLineWithOneMessage) {
              return true;
          },
          [&](int) { limit.reset(); }},
+        {"recording file deleted", 2, 2, true, named,
+         [&](int) {
+             saved = test::ReadFile(rec);
+             return QFile::remove(rec);
+         },
+         [&](int) { testing::WriteBytes(rec, saved); }},  // put back from a copy
+        {"another file renamed over the recording file", 2, 2, true, named,
+         [&](int) {
+             testing::WriteBytes(rec + ".new", test::ReadFile(rec));
+             return ::rename(QFile::encodeName(rec + ".new"), QFile::encodeName(rec)) == 0;
+         },
+         [](int) {}},
         {"line log on a full disk", 0, 1, false, QStringLiteral("ログファイル書込エラー"),
          [&](int line) {  // a device that fails every write as a full disk does
              return ::mknod(QFile::encodeName(logOf(line)), S_IFCHR | 0600, makedev(1, 7)) == 0;
