@@ -62,6 +62,8 @@ TPositionOutcome TJobSession::Position(double x, double y, double h, const QDate
     fix.DA = offsets_.A;
     const TPositionStep step = recorder_.Position(fix);
     out.cutIndex = step.cutIndex;
+    out.lineEnded = step.lineEnded;
+    out.lineHadCut = step.lineHadCut;
     out.distance = step.distance;
     out.recording = recorder_.Recording();
     out.guide = guidance_.Update(lastBoat_, {out.X, out.Y});
@@ -80,7 +82,7 @@ QString TJobSession::StartProblem(const TJobSettings& settings) {
     return missing.mid(1) + QStringLiteral("が正しく設定されていません。");
 }
 
-int TJobSession::StartLine(const QString& lineName) {
+std::optional<int> TJobSession::StartLine(const QString& lineName) {
     lastBoat_ = {};
     return recorder_.Start(lineName);
 }

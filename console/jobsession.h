@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "console/guidance.h"
 #include "console/recorder.h"
@@ -29,6 +30,10 @@ struct TPositionOutcome {
     double X = 0, Y = 0, H = 0;  // corrected
     std::int32_t xMm = 0, yMm = 0;
     int cutIndex = -1;  // record index of a cut taken here, -1 for none
+    // The cut due here could not be stored: the line has ended (with the writer's one
+    // message); lineHadCut: it got a cut before, which the maps finish.
+    bool lineEnded = false;
+    bool lineHadCut = false;
     bool recording = false;
     double distance = 0;  // from the previous cut (shown while recording)
     TGuideView guide;
@@ -76,7 +81,8 @@ class TJobSession {
 
     // Recording. StartProblem: the warning shown instead of starting, empty when none.
     static QString StartProblem(const TJobSettings& settings);
-    int StartLine(const QString& lineName);
+    // The new line's number, or nothing when it cannot be stored (reported).
+    std::optional<int> StartLine(const QString& lineName);
     // The per-line log of the running line in logDir.
     QString LineLogPath(const QString& logDir) const;
     bool StopLine() { return recorder_.Stop(); }

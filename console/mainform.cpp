@@ -359,6 +359,10 @@ void TMainForm::OpenPort() {
         SetAppTitle(QString());
         ShowPortState();
     });
+    // A line log that fails ends its line at once, as a cut that cannot be stored does.
+    connect(gps_, &TGPS::LogWriteFailed, this, [this] {
+        if (Recording()) LineEnded(session_->StopLine());
+    });
     if (gps_->Open()) {
         gps_->OnMonitor = [this](const TNMEA& nmea) { OnMonitor(nmea); };
         gps_->OnPosition = [this](double x, double y, double h, const QDateTime& t) {
@@ -579,6 +583,8 @@ bool TMainForm::OnPosition(double x, double y, double h, const QDateTime& time) 
     const bool measured = gps_ && IsMeasuredFix(gps_->NMEA());
     if (gps_) session_->SetPositionSentence(gps_->NMEA());
     const TPositionOutcome out = session_->Position(x, y, h, time);
+    // A cut that could not be stored has ended the line (with one message).
+    if (out.lineEnded) LineEnded(out.lineHadCut);
     if (out.cutIndex >= 0) {
         // On disk already: the recording file is synced before the cut is shown.
         emit CutAdded(out.cutIndex);
@@ -640,14 +646,23 @@ void TMainForm::SurveyStart() {
     activateWindow();
     if (!name) return;
     SetAppTitle(QStringLiteral("準備中..."));
-    session_->StartLine(*name);
-    pnlCut->SetRecording(true);
-    surveyTimer_->start();
-    if (gps_) {
+    // A recording file or a line log that cannot be opened is said now; no line starts.
+    bool started = session_->StartLine(*name).has_value();
+    if (started && gps_) {
         // The sentences of the line's cuts; an older log of the same number is emptied.
         gps_->SetLogFile(session_->LineLogPath(logDir_));
         gps_->SetLogMode(TLogMode::lmOn);
+        if (gps_->LogMode() != TLogMode::lmOn) {
+            session_->StopLine();
+            started = false;
+        }
     }
+    if (!started) {
+        SetAppTitle(IdleAppTitle());
+        return;
+    }
+    pnlCut->SetRecording(true);
+    surveyTimer_->start();
     actFileClose->setEnabled(false);
     UpdateMenus();
     SetAppTitle(QStringLiteral("計測中"));
@@ -656,8 +671,11 @@ void TMainForm::SurveyStart() {
 void TMainForm::SurveyStop() {
     if (!Recording()) return;
     SetAppTitle(QStringLiteral("終了..."));
+    LineEnded(session_->StopLine());
+}
+
+void TMainForm::LineEnded(bool anyCut) {
     surveyTimer_->stop();
-    const bool anyCut = session_->StopLine();
     pnlCut->SetRecording(false);
     if (anyCut) emit LineEnd();
     if (gps_) gps_->SetLogMode(TLogMode::lmOff);

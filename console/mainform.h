@@ -241,6 +241,9 @@ class TMainForm : public QMainWindow, public TMapHost {
     void ComputeRulerExtent();
     void OpenPort();
     void SetAppTitle(const QString& title);
+    // After the recorder ended the line (終了, or a cut that could not be stored): the
+    // displays go idle, the maps finish a line that got a cut, the line log is closed.
+    void LineEnded(bool anyCut);
     void SetCaption(const QString& caption);
     void ShowPortState();
 

@@ -48,16 +48,17 @@ QString TRecorder::DefaultLineName() const {
     return QString::number(static_cast<qint64>(writer_.LastLineNo()) + 1);
 }
 
-int TRecorder::Start(const QString& lineName) {
+std::optional<int> TRecorder::Start(const QString& lineName) {
     lineName_ = lineName;
     cutTimer_ = clock_();
     hasCut_ = false;
     prevX_ = prevY_ = 0;
     cutRequest_ = false;
     lamps_ = {};
-    recording_ = true;
-    lineNo_ = writer_.BeginLine();
-    return lineNo_;
+    const std::optional<int> lineNo = writer_.BeginLine();
+    recording_ = lineNo.has_value();
+    lineNo_ = lineNo.value_or(0);
+    return lineNo;
 }
 
 TPositionStep TRecorder::Position(const TFixValues& fix) {
@@ -86,7 +87,15 @@ TPositionStep TRecorder::Position(const TFixValues& fix) {
     cut.H = fix.H;
     cut.Y = fix.Y;
     cut.X = fix.X;
-    step.cutIndex = writer_.Write(cut);
+    const int index = writer_.Write(cut);
+    if (index < 0) {
+        // Not stored (the writer said so): the line ends here, so that no later cut is
+        // taken that the file would not hold either.
+        step.lineEnded = true;
+        step.lineHadCut = Stop();
+        return step;
+    }
+    step.cutIndex = index;
     lamps_ = {};
     cutTimer_ = now;
     prevX_ = fix.X;

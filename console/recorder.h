@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "surveydata/sokusencoll.h"
 
@@ -59,14 +60,16 @@ class TAllDataCutRule : public TCutRule {
 std::unique_ptr<TCutRule> MakeCutRule(int cutMethodIndex, int intervalSecs);
 
 // Where cuts go. The job's recording file numbers lines and records; a writer of further
-// data per cut (a companion file) would follow its numbering.
+// data per cut (a companion file) would follow its numbering. A writer reports its own
+// failures (one message each); the recorder then ends the line.
 class TCutWriter {
   public:
     virtual ~TCutWriter() = default;
     virtual int LastLineNo() const = 0;
-    // Opens a new line; returns its number.
-    virtual int BeginLine() = 0;
-    // Stores the cut (on disk before returning); returns the index of its record.
+    // Opens a new line; returns its number, or nothing when the line cannot be stored.
+    virtual std::optional<int> BeginLine() = 0;
+    // Stores the cut (on disk before returning); returns the index of its record, or -1
+    // when it was not stored (nothing of it is kept).
     virtual int Write(const TCutInput& cut) = 0;
     // Closes the line; true when it got at least one cut.
     virtual bool EndLine() = 0;
@@ -78,8 +81,10 @@ class TRecordingFileWriter : public TCutWriter {
     explicit TRecordingFileWriter(TSokusenColl& lines) : lines_(lines) {}
     int LastLineNo() const override { return lines_.LineNo(); }
     // A number past the 32-bit range is held at its top; the collection refuses such a cut.
-    int BeginLine() override {
-        return static_cast<int>(std::min<std::int64_t>(lines_.BeginLine(), INT32_MAX));
+    std::optional<int> BeginLine() override {
+        const std::int64_t n = lines_.BeginLine();
+        if (!lines_.Recording()) return std::nullopt;
+        return static_cast<int>(std::min<std::int64_t>(n, INT32_MAX));
     }
     int Write(const TCutInput& cut) override { return lines_.AddCut(cut); }
     bool EndLine() override { return lines_.EndLine(); }
@@ -109,6 +114,10 @@ struct TFixValues {
 struct TPositionStep {
     int cutIndex = -1;    // record index of the cut taken here, -1 for none
     double distance = 0;  // from the previous cut, 0 before the first
+    // The cut due here could not be stored: the line has ended (as Stop ends it), and
+    // lineHadCut says whether it got a cut before (the maps then finish it).
+    bool lineEnded = false;
+    bool lineHadCut = false;
 };
 
 struct TTickStep {
@@ -127,8 +136,9 @@ class TRecorder {
     bool Recording() const { return recording_; }
     // The line-name dialog's preset: the next line number.
     QString DefaultLineName() const;
-    // Starts a line after the name was confirmed; returns its number.
-    int Start(const QString& lineName);
+    // Starts a line after the name was confirmed; returns its number, or nothing when the
+    // line cannot be stored (the writer said why; not recording).
+    std::optional<int> Start(const QString& lineName);
     // The recording step at a position.
     TPositionStep Position(const TFixValues& fix);
     // The 100 ms timer.

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
 #endif
@@ -211,11 +212,27 @@ void TGPS::TryReopen() {
 
 bool TGPS::OpenLogFile(TLogMode mode) {
     log_.setFileName(logFile_);
+    const bool append = mode == TLogMode::lmAppend;
     // Binary: sentences keep their carriage returns exactly. Append creates a missing file.
-    const QIODevice::OpenMode how =
-        QIODevice::WriteOnly |
-        (mode == TLogMode::lmAppend ? QIODevice::Append : QIODevice::Truncate);
-    return log_.open(how);
+#ifdef Q_OS_UNIX
+    // Not through a symbolic link: one planted in the log folder by another user would have
+    // a file elsewhere emptied and overwritten. Not blocking on a pipe that nobody reads.
+    // O_APPEND keeps every write at the end, whatever the device's idea of its position.
+    const int fd = ::open(
+        QFile::encodeName(logFile_).constData(),
+        O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (append ? O_APPEND : O_TRUNC),
+        0666);
+    if (fd < 0) return false;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 ||
+        !log_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#else
+    return log_.open(QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate));
+#endif
 }
 
 void TGPS::CloseLogFile() {
@@ -282,6 +299,7 @@ void TGPS::WriteLog(std::string_view text) {
         CloseLogFile();
         logMode_ = TLogMode::lmOff;
         sink_.Error(kLogWriteError);
+        emit LogWriteFailed();
     }
 }
 

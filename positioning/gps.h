@@ -71,6 +71,8 @@ class TGPS : public QObject {
     const QDateTime& FixTime() const { return fixTime_; }
 
     TLogMode LogMode() const { return logMode_; }
+    // A log file is never opened through a symbolic link (nor a pipe without a reader):
+    // such a name is reported as a file that cannot be created.
     void SetLogMode(TLogMode mode);
     QString LogFile() const { return logFile_; }
     void SetLogFile(const QString& name);
@@ -104,6 +106,9 @@ class TGPS : public QObject {
     void PortLost();
     // Bytes arrive again after PortLost.
     void DataFlowing();
+    // A write to the open log failed: reported once, the log switched off. Whoever logs a
+    // line must end it, so that no cut is taken whose sentence goes nowhere.
+    void LogWriteFailed();
 
   private:
     void BytesArrived(const QByteArray& data);

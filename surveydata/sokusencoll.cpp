@@ -9,6 +9,7 @@
 #include "surveydata/codec.h"
 
 #if defined(Q_OS_UNIX)
+#include <sys/stat.h>
 #include <unistd.h>
 #elif defined(Q_OS_WIN)
 #include <io.h>
@@ -23,6 +24,13 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 // regrowth of the record array on a large file without touching memory that stays unused.
 constexpr qint64 kMinLineBytes = 160;
 constexpr qint64 kMaxReserve = 2 << 20;
+
+const QString kWriteError = QStringLiteral("側線ファイル書込エラー");
+
+// The write error naming the file: for a file that could not be opened or was replaced.
+QString WriteErrorNaming(const QString& fileName) {
+    return kWriteError + QStringLiteral("\r\nﾌｧｲﾙ名：") + fileName;
+}
 
 // Reads 1 to maxDigits decimal digits at p.
 bool ReadNumber(const char*& p, const char* end, int maxDigits, int& value) {
@@ -72,6 +80,23 @@ void RepairEnd(QFile& file) {
     if (size == 0 || c == '\n') return;
     const QByteArray end = c == '\r' ? QByteArray("\n") : QByteArray("\r\n");
     if (file.seek(size) && file.write(end) == end.size()) SyncToDisk(file);
+}
+
+// Whether the open file is still the file at its path (same device and inode): one that
+// was deleted, or that another file was renamed over (as sync tools and editors save), would
+// take cuts that nobody reads again.
+bool StillAtPath(QFile& file, const QString& path) {
+#if defined(Q_OS_UNIX)
+    struct stat open = {};
+    struct stat atPath = {};
+    return ::fstat(file.handle(), &open) == 0 &&
+           ::stat(QFile::encodeName(path).constData(), &atPath) == 0 &&
+           open.st_dev == atPath.st_dev && open.st_ino == atPath.st_ino;
+#else
+    (void)file;
+    (void)path;
+    return true;  // an open file can be neither deleted nor replaced there
+#endif
 }
 
 bool SyncToDisk(QFile& file) {
@@ -251,6 +276,9 @@ std::int64_t TSokusenColl::BeginLine() {
     file_->file.setFileName(FileName());
     if (file_->file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
         RepairEnd(file_->file);
+    } else {
+        file_.reset();
+        sink_.Error(WriteErrorNaming(FileName()));
     }
     nextSerial_ = items_.empty() ? 1 : std::int64_t{items_.back().Serial} + 1;
     currentLineNo_ = items_.empty() ? 1 : std::int64_t{items_.back().LineNo} + 1;
@@ -261,8 +289,13 @@ std::int64_t TSokusenColl::BeginLine() {
 
 int TSokusenColl::AddCut(const TCutInput& cut) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    if (nextSerial_ > kMax || currentLineNo_ > kMax || nextCutNo_ > kMax) {
-        sink_.Error(QStringLiteral("側線ファイル書込エラー"));
+    if (!file_ || nextSerial_ > kMax || currentLineNo_ > kMax || nextCutNo_ > kMax) {
+        sink_.Error(kWriteError);
+        return -1;
+    }
+    QFile& f = file_->file;
+    if (!StillAtPath(f, FileName())) {
+        sink_.Error(WriteErrorNaming(FileName()));
         return -1;
     }
     TSokusen r;
@@ -282,22 +315,24 @@ int TSokusenColl::AddCut(const TCutInput& cut) {
     r.DY = cut.DY;
     r.DH = cut.DH;
     r.DA = cut.DA;
+    const size_t namesBefore = names_.size();
     r.NameIndex = InternName(cut.LineName);
     items_.push_back(r);
     const int index = Count() - 1;
 
     QByteArray bytes = EncodeCp932(FormatLine(index));
     bytes += "\r\n";
-    bool written = false;
-    if (file_ && file_->file.isOpen()) {
-        QFile& f = file_->file;
-        const qint64 before = f.size();
-        written = f.write(bytes) == bytes.size() && SyncToDisk(f);
+    const qint64 before = f.size();
+    if (f.write(bytes) != bytes.size() || !SyncToDisk(f)) {
         // A line that reached the file only in part (a full disk) would glue the next cut
-        // to it: the file goes back to where it was.
-        if (!written && f.size() > before) f.resize(before);
+        // to it: the file goes back to where it was, and the record goes again.
+        if (f.size() > before) f.resize(before);
+        items_.pop_back();
+        if (names_.size() > namesBefore) names_.pop_back();
+        lastNameBytes_ = names_.empty() ? QByteArray() : EncodeCp932(names_.back());
+        sink_.Error(kWriteError);
+        return -1;
     }
-    if (!written) sink_.Error(QStringLiteral("側線ファイル書込エラー"));
 
     ++nextSerial_;
     ++nextCutNo_;

@@ -63,13 +63,22 @@ class TSokusenColl : public TPointColl {
 
     // Opens the recording file for appending (a torn last line gets its line end first, so
     // the next cut starts on a line of its own; a final DOS end-of-file byte is taken off)
-    // and starts a new line number. Returns it.
+    // and starts a new line number. Returns it. A file that cannot be opened for appending
+    // is reported ("側線ファイル書込エラー" with its name) and no line is open (Recording()
+    // stays false).
     std::int64_t BeginLine();
     // Stores a cut and writes its line; the line is flushed and synced to disk before
-    // returning. On a write error reports "側線ファイル書込エラー" and takes the part of the
-    // line that was written off the file again; the record stays and the counters advance.
-    // Returns the index of the new record, or -1 when its serial, line or cut number would
-    // pass the largest 32-bit number (reported as a write error; nothing is stored).
+    // returning. Returns the index of the new record, or -1 when the cut was not stored:
+    // - a write error: "側線ファイル書込エラー"; the part of the line that was written is
+    //   taken off the file again;
+    // - the open file is no longer the file at its path (deleted, or another file renamed
+    //   over it): "側線ファイル書込エラー" with the file's name; nothing is written;
+    // - its serial, line or cut number would pass the largest 32-bit number.
+    // A cut that was not stored leaves no record and the counters where they were, so the
+    // records held are those that reached the disk and numbering continues from them. After
+    // the file was deleted or replaced, the records held stay (each was on disk when it was
+    // written) and the next line numbers on from them; the next open reads what is at the
+    // path.
     int AddCut(const TCutInput& cut);
     // Closes the file; true when a cut was written since BeginLine.
     bool EndLine();

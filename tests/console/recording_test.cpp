@@ -16,11 +16,13 @@
 #include "tests/console/jobfiles.h"
 #include "tests/dialogs/gui_helpers.h"
 #include "tests/receiver/receiver_support.h"
+#include "tests/surveydata/testfiles.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -28,7 +30,15 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <functional>
+#include <iostream>
 #include <memory>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace tidrun {
 namespace {
@@ -44,7 +54,7 @@ class RecordingTest : public ::testing::Test {
         ASSERT_TRUE(prog.isValid() && work.isValid());
         ASSERT_TRUE(WriteJobFiles(work.path()));
         settings.Zone = QStringLiteral("9系");
-        settings.CutMethod = QStringLiteral("自動");
+        settings.CutMethod = cutMethod;
         settings.Interval = QStringLiteral("10");
         NameJobFiles(settings);
         ASSERT_TRUE(settings.Store(Path("Tidrun.CFG")));
@@ -68,6 +78,12 @@ class RecordingTest : public ::testing::Test {
     void Write(const QString& name, const QStringList& lines) {
         ASSERT_TRUE(WriteCp932LinesAtomic(Path(name), lines));
     }
+    // Counts what the main window sends the map windows.
+    void WatchSignals() {
+        QObject::connect(form.get(), &TMainForm::BoatPos, [this] { ++handled; });
+        QObject::connect(form.get(), &TMainForm::CutAdded, [this](int index) { cuts << index; });
+        QObject::connect(form.get(), &TMainForm::LineEnd, [this] { ++lineEnds; });
+    }
     // Sends a fix and waits until the main window has handled it.
     void Fix(int sec) {
         const int before = ++fixes;
@@ -77,6 +93,7 @@ class RecordingTest : public ::testing::Test {
 
     QTemporaryDir prog, work;
     Pty pty;
+    QString cutMethod = QStringLiteral("自動");
     TJobSettings settings;
     RecordingSink sink;
     std::unique_ptr<TMainForm> form;
@@ -84,15 +101,13 @@ class RecordingTest : public ::testing::Test {
     QStringList presets;
     qint64 now = 5000;
     int fixes = 0, handled = 0;
+    QList<int> cuts;  // record indexes of CutAdded
+    int lineEnds = 0;
 };
 
 TEST_F(RecordingTest, RecordsCutsByHandAndByTimeAndLogsTheirSentences) {
     TMainForm& f = *form;
-    QObject::connect(&f, &TMainForm::BoatPos, [this] { ++handled; });
-    QList<int> cuts;
-    int lineEnds = 0;
-    QObject::connect(&f, &TMainForm::CutAdded, [&](int index) { cuts << index; });
-    QObject::connect(&f, &TMainForm::LineEnd, [&] { ++lineEnds; });
+    WatchSignals();
     f.actSurveyStart->trigger();
     ASSERT_TRUE(f.Recording());
     EXPECT_EQ(presets, QStringList{QStringLiteral("1")});
@@ -247,6 +262,198 @@ TEST_F(RecordingTest, CutsKeepTheirOwnSentenceAndOnlyMeasuredFixesAreRecorded) {
     }
     EXPECT_EQ(inFile.join(" | ").toStdString(), recorded.join(" | ").toStdString());
     EXPECT_EQ(test::ReadFile(QDir(f.LogDir()).filePath(QStringLiteral("Line1.Log"))), cutSentences);
+    EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
+}
+
+// 全データ: every position after the first cut is one, as in the 5 Hz lines of a survey day.
+class AllDataRecordingTest : public RecordingTest {
+  protected:
+    AllDataRecordingTest() { cutMethod = QStringLiteral("全データ"); }
+};
+
+// A file-size limit for this process for the life of the scope: a file written past it fails
+// as on a full disk.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(qint64 bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit r{static_cast<rlim_t>(bytes), old_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &r);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+
+  private:
+    rlimit old_{};
+    void (*oldSignal_)(int) = SIG_DFL;
+};
+
+// "serial,line,cut" of every line of the recording file, blank-separated.
+std::string RecordNumbers(const QString& path) {
+    QStringList lines, out;
+    if (!ReadCp932Lines(path, lines)) return "<unreadable>";
+    for (const QString& l : lines) {
+        const QStringList f = l.split(QLatin1Char(','));
+        out << (f.size() < 4 ? l : f[0].trimmed() + ',' + f[1].trimmed() + ',' + f[3].trimmed());
+    }
+    return out.join(' ').toStdString();
+}
+
+// What can go wrong with the files of a line on board, and what the crew must see: one
+// message; at F3 no line at all; during a line the line ended as 終了 ends it; nothing
+// counted or shown that the recording file at its path does not hold; the next line
+// numbered on from the last cut on disk, on a line of its own.
+TEST_F(AllDataRecordingTest, ACutThatCannotBeStoredEndsTheLineWithOneMessage) {
+    TMainForm& f = *form;
+    WatchSignals();
+    const QString rec = Path("SOKUSEN.DAT");
+    const QString named = QStringLiteral("側線ファイル書込エラー\r\nﾌｧｲﾙ名：") + rec;
+    const QString outside = Path("outside.txt");
+    ASSERT_TRUE(WriteCp932LinesAtomic(outside, {QStringLiteral("not a log")}));
+    const QByteArray outsideBytes = test::ReadFile(outside);
+    auto logOf = [&](int line) {
+        return QDir(f.LogDir()).filePath(QStringLiteral("Line%1.Log").arg(line));
+    };
+    std::unique_ptr<FileSizeLimit> limit;
+    QByteArray saved;
+    bool asOtherUser = false;
+
+    struct Row {
+        const char* what;
+        int faultAfter;   // good cuts of the line before the fault; 0: before F3
+        int stored;       // cuts of the line in the file in the end (-1: no line starts)
+        bool logChecked;  // the line log holds the sentences of the stored cuts
+        QString message;
+        std::function<bool(int line)> fault;  // false: cannot be made here
+        std::function<void(int line)> mend;
+    };
+    const Row rows[] = {
+        {"full disk", 2, 3, true, QStringLiteral("側線ファイル書込エラー"),
+         [&](int) {
+             // Room for one more cut and half of the next.
+             limit = std::make_unique<FileSizeLimit>(QFileInfo(rec).size() + 300);
+             return true;
+         },
+         [&](int) { limit.reset(); }},
+        {"recording file deleted", 2, 2, true, named,
+         [&](int) {
+             saved = test::ReadFile(rec);
+             return QFile::remove(rec);
+         },
+         [&](int) { testing::WriteBytes(rec, saved); }},  // put back from a copy
+        {"another file renamed over the recording file", 2, 2, true, named,
+         [&](int) {
+             testing::WriteBytes(rec + ".new", test::ReadFile(rec));
+             return ::rename(QFile::encodeName(rec + ".new"), QFile::encodeName(rec)) == 0;
+         },
+         [](int) {}},
+        {"line log on a full disk", 0, 1, false, QStringLiteral("ログファイル書込エラー"),
+         [&](int line) {  // a device that fails every write as a full disk does
+             return ::mknod(QFile::encodeName(logOf(line)), S_IFCHR | 0600, makedev(1, 7)) == 0;
+         },
+         [&](int line) { QFile::remove(logOf(line)); }},
+        {"read-only recording file at F3", 0, -1, false, named,
+         [&](int) {
+             asOtherUser = ::geteuid() == 0;  // root would write it all the same
+             ::chmod(QFile::encodeName(work.path()), 0755);
+             return ::chmod(QFile::encodeName(rec), 0444) == 0;
+         },
+         [&](int) {
+             asOtherUser = false;
+             ::chmod(QFile::encodeName(rec), 0644);
+             ::chmod(QFile::encodeName(work.path()), 0700);
+         }},
+        {"line log a symbolic link at F3", 0, -1, false,
+         QStringLiteral("ログファイル作成/終了エラー"),
+         [&](int line) { return QFile::link(outside, logOf(line)); },
+         [&](int line) { QFile::remove(logOf(line)); }},
+    };
+
+    QStringList expected;  // serial, line, cut of every record on disk
+    int serial = 0, line = 0, sec = 0;
+    auto fix = [&]() -> QByteArray {
+        sec = (sec + 1) % 60;
+        Fix(sec);
+        return Packet(Gga(sec, 4));
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const int next = line + 1;  // the line the fault is made for
+        bool faulted = false;
+        if (r.faultAfter == 0) {
+            if (!r.fault(next)) {
+                std::cout << "not tried here: " << r.what << "\n";
+                continue;
+            }
+            faulted = true;
+        }
+        {
+            const uid_t euid = ::geteuid();
+            if (asOtherUser) {
+                ASSERT_EQ(::seteuid(65534), 0);
+            }
+            f.actSurveyStart->trigger();
+            if (asOtherUser) {
+                ASSERT_EQ(::seteuid(euid), 0);
+            }
+        }
+        EXPECT_EQ(presets.last(), QString::number(next));
+        EXPECT_EQ(f.Recording(), r.stored >= 0);  // a line that cannot be stored never starts
+        const int cutsBefore = int(cuts.size()), endsBefore = lineEnds;
+        QByteArray logged;
+        int stored = 0;
+        if (f.Recording()) {
+            ++line;
+            f.pnlCut->btnCut->click();
+            for (int i = 0; i < 8 && f.Recording(); ++i) {
+                if (!faulted && stored == r.faultAfter) {
+                    ASSERT_TRUE(r.fault(next));
+                    faulted = true;
+                }
+                const qsizetype before = cuts.size();
+                const QByteArray packet = fix();
+                if (cuts.size() > before) {
+                    logged += packet;
+                    expected << QStringLiteral("%1,%2,%3").arg(++serial).arg(line).arg(++stored);
+                }
+            }
+            EXPECT_FALSE(f.Recording());
+            for (int i = 0; i < 3; ++i) fix();  // once ended, nothing more is taken
+        }
+        QCoreApplication::processEvents();  // the receiver's messages come from the loop
+        EXPECT_EQ(sink.Texts().join(" | ").toStdString(), r.message.toStdString());
+        sink.entries.clear();
+        EXPECT_EQ(stored, std::max(r.stored, 0));
+        EXPECT_EQ(f.AppTitle(), QStringLiteral("Tidrun Zzz"));
+        EXPECT_TRUE(f.actSurveyStart->isEnabled());
+        EXPECT_TRUE(f.actFileClose->isEnabled());
+        EXPECT_FALSE(f.pnlCut->btnCut->isEnabled());
+        EXPECT_EQ(lineEnds - endsBefore, stored > 0 ? 1 : 0);
+        EXPECT_EQ(cuts.size() - cutsBefore, stored);
+        EXPECT_EQ(f.pnlCut->lblCutSEQ->text(), QStringLiteral("前測点 %1").arg(serial));
+        if (r.logChecked) {
+            EXPECT_EQ(test::ReadFile(logOf(next)), logged);
+        }
+        r.mend(next);
+        EXPECT_EQ(RecordNumbers(rec), expected.join(' ').toStdString());
+        EXPECT_EQ(test::ReadFile(outside), outsideBytes);
+    }
+
+    // Once the files take writes again, the next line follows the last cut on disk.
+    f.actSurveyStart->trigger();
+    ASSERT_TRUE(f.Recording());
+    f.pnlCut->btnCut->click();
+    QByteArray logged = fix();
+    logged += fix();
+    f.actSurveyStop->trigger();
+    expected << QStringLiteral("%1,%2,1").arg(serial + 1).arg(line + 1)
+             << QStringLiteral("%1,%2,2").arg(serial + 2).arg(line + 1);
+    EXPECT_EQ(RecordNumbers(rec), expected.join(' ').toStdString());
+    EXPECT_EQ(test::ReadFile(logOf(line + 1)), logged);
+    EXPECT_FALSE(test::ReadFile(rec).contains("\r\n\r\n"));
     EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
 }
 

@@ -200,17 +200,35 @@ TEST(JobSession, CutRecordCarriesTheFixOffsetsAndTimes) {
     EXPECT_EQ(session.StartLine(QStringLiteral("測線A")), 8);
     EXPECT_EQ(session.LineLogPath(QStringLiteral("/job/Log")),
               QDir(QStringLiteral("/job/Log")).filePath(QStringLiteral("Line8.Log")));
-    session.Recorder().RequestCut();
-    now += 12345;
+    // Distance and 間隔 run from the previous cut, not from the previous position nor from
+    // the line's first cut.
+    struct Move {
+        std::uint32_t ms;  // after the previous row
+        double x, y;
+        bool cut;
+        double distance;  // shown from the previous cut
+    };
+    const Move moves[] = {
+        {12345, -100.0, 200.0, true, 0.0},
+        {1000, -94.0, 208.0, false, 10.0},
+        {2000, -91.0, 212.0, true, 15.0},  // 5 m from the position before
+        {4000, -88.0, 216.0, true, 5.0},
+    };
     const QDateTime t(QDate(2026, 12, 8), QTime(10, 11, 12));
-    const TPositionOutcome a = session.Position(-100.0, 200.0, 30.0, t);
-    EXPECT_EQ(a.cutIndex, 1);
-    EXPECT_EQ(a.xMm, -99500);
-    EXPECT_EQ(a.yMm, 199750);
-    session.Recorder().RequestCut();
-    now += 3000;
-    const TPositionOutcome b = session.Position(-97.0, 204.0, 30.0, t.addSecs(3));
-    EXPECT_DOUBLE_EQ(b.distance, 5.0);
+    std::uint32_t elapsed = 0;
+    for (const Move& m : moves) {
+        if (m.cut) session.Recorder().RequestCut();
+        now += m.ms;
+        elapsed += m.ms;
+        const TPositionOutcome out = session.Position(m.x, m.y, 30.0, t.addMSecs(elapsed - 12345));
+        EXPECT_EQ(out.cutIndex >= 0, m.cut) << m.x;
+        EXPECT_DOUBLE_EQ(out.distance, m.distance) << m.x;
+        if (&m == &moves[0]) {
+            EXPECT_EQ(out.cutIndex, 1);
+            EXPECT_EQ(out.xMm, -99500);
+            EXPECT_EQ(out.yMm, 199750);
+        }
+    }
 
     const QStringList lines = DecodeCp932([&] {
                                   QFile in(path);
@@ -218,13 +236,17 @@ TEST(JobSession, CutRecordCarriesTheFixOffsetsAndTimes) {
                                   return in.readAll();
                               }())
                                   .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3);
+    ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[1],
               QStringLiteral("    2,    8, \"測線A\",    1,     -99.500,     199.750,   29.000,    "
                              "0.000,   12,  3539.123456, 13945.654321,   41.500, \"26/12/08 "
                              "10:11:12\",       0.500,      -0.250,    1.000,    2.000"));
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral(
-        "    3,    8, \"測線A\",    2,     -96.500,     203.750,   29.000,    5.000,    3,")));
+        "    3,    8, \"測線A\",    2,     -90.500,     211.750,   29.000,   15.000,    3,")))
+        << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral(
+        "    4,    8, \"測線A\",    3,     -87.500,     215.750,   29.000,    5.000,    4,")))
+        << lines[3].toStdString();
     EXPECT_TRUE(session.StopLine());
     EXPECT_TRUE(sink.entries.empty());
 }

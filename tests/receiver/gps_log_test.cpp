@@ -2,12 +2,17 @@
 #include "positioning/gps.h"
 
 #include "platform/messagesink.h"
+#include "positioning/calibrationrun.h"
 #include "receiver_support.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+
+#include <sys/stat.h>
 
 namespace tidrun {
 namespace {
@@ -113,6 +118,11 @@ TEST_F(GpsLogTest, WriteFailureIsReportedOnceAndSwitchesTheLogOff) {
     int positions = 0;
     gps.OnPosition = [&](double, double, double, const QDateTime&) { return ++positions > 0; };
     ASSERT_TRUE(gps.Open());
+    int failures = 0;
+    QObject::connect(&gps, &TGPS::LogWriteFailed, [&] {
+        ++failures;
+        EXPECT_EQ(positions, 1);  // at once, before the next sentence
+    });
     gps.SetLogFile("/dev/full");  // opens, but every write fails: a full disk
     gps.SetLogMode(TLogMode::lmAppend);
     ASSERT_EQ(gps.LogMode(), TLogMode::lmAppend);
@@ -120,6 +130,62 @@ TEST_F(GpsLogTest, WriteFailureIsReportedOnceAndSwitchesTheLogOff) {
     EXPECT_EQ(positions, 2);
     EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
     EXPECT_EQ(sink.Texts(), QStringList({kWriteError}));
+    EXPECT_EQ(failures, 1);  // the line that logs there ends
+}
+
+// Another user of the computer may plant a symbolic link, or a pipe, where a log is about
+// to be made: the log is refused with its error, and nothing outside the job is touched.
+TEST_F(GpsLogTest, ALogIsNeverOpenedThroughALinkNorWaitsForAPipe) {
+    const QString outside = Path("outside.txt"), nowhere = Path("nowhere.txt");
+    const QDateTime started(QDate(2026, 12, 7), QTime(15, 30));
+    struct Way {
+        const char* what;
+        QString path;
+        std::function<void()> start;
+    };
+    const Way ways[] = {
+        {"line log", Path("Line3.Log"),
+         [&] {
+             gps.SetLogFile(Path("Line3.Log"));
+             gps.SetLogMode(TLogMode::lmOn);
+         }},
+        {"GPS log appended", Path("GPS.LOG"),
+         [&] {
+             gps.SetLogFile(Path("GPS.LOG"));
+             gps.SetLogMode(TLogMode::lmAppend);
+         }},
+        {"calibration log", TCalibrationRun::LogFileName(dir.path(), started),
+         [&] {
+             TCalibrationRun run(&gps, [] { return qint64(0); });
+             run.Start(TCalibrationTimes{0, 1, 0, 0}, dir.path(), started);
+             EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
+         }},
+    };
+    struct Plant {
+        const char* what;
+        std::function<bool(const QString& at)> make;
+    };
+    const Plant plants[] = {
+        {"link to a file", [&](const QString& at) { return QFile::link(outside, at); }},
+        {"link to no file", [&](const QString& at) { return QFile::link(nowhere, at); }},
+        {"pipe nobody reads",
+         [](const QString& at) { return ::mkfifo(QFile::encodeName(at), 0600) == 0; }},
+    };
+    for (const Way& w : ways) {
+        for (const Plant& p : plants) {
+            SCOPED_TRACE(std::string(w.what) + ", " + p.what);
+            Put(outside, "someone else's file");
+            QFile::remove(w.path);
+            ASSERT_TRUE(p.make(w.path));
+            sink.entries.clear();
+            w.start();
+            EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
+            EXPECT_EQ(sink.Texts(), QStringList{kOpenError});
+            EXPECT_EQ(ReadFile(outside), "someone else's file");
+            EXPECT_FALSE(QFile::exists(nowhere));
+            gps.SetLogMode(TLogMode::lmOff);
+        }
+    }
 }
 
 }  // namespace

@@ -129,9 +129,11 @@ std::vector<FullDiskCase> FullDiskCases() {
          [](const QString& path, RecordingSink& sink, ChildChecks& c) {
              TSokusenColl coll(sink);
              c.Check(coll.Load(path), "the recording file does not load");
+             const int before = coll.Count();
              coll.BeginLine();
-             coll.AddCut(SomeCut());
-             coll.EndLine();
+             c.Check(coll.AddCut(SomeCut()) == -1 && coll.Count() == before,
+                     "a cut that did not reach the disk is kept");
+             c.Check(!coll.EndLine(), "the line counts a cut that did not reach the disk");
              c.Check(sink.Texts() == QStringList{QStringLiteral("側線ファイル書込エラー")},
                      "no write error box: " + sink.Texts().join('|').toStdString());
          }},

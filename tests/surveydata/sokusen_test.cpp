@@ -261,18 +261,20 @@ TEST_F(SokusenTest, NumbersAtTheThirtyTwoBitLimit) {
     EXPECT_EQ(coll.Count(), 1);
 }
 
-TEST_F(SokusenTest, WriteErrorIsReportedAndCountersStillAdvance) {
+// A recording file that cannot be opened is said at the start of the line, naming it; no
+// line is open and no cut is kept.
+TEST_F(SokusenTest, AFileThatCannotBeOpenedIsReportedAtTheStartAndKeepsNoCut) {
     TSokusenColl coll(sink);
-    EXPECT_FALSE(coll.Load(Path("missing/rec.dat")));
+    const QString path = Path("missing/rec.dat");
+    EXPECT_FALSE(coll.Load(path));
     sink.entries.clear();
     coll.BeginLine();
-    coll.AddCut(Cut("a", 1, 1));
-    const int i = coll.AddCut(Cut("a", 2, 2));
-    EXPECT_EQ(sink.Texts(), QStringList(2, QStringLiteral("側線ファイル書込エラー")));
-    EXPECT_EQ(coll.Count(), 2);
-    EXPECT_EQ(coll.Item(i).Serial, 2);
-    EXPECT_EQ(coll.Item(i).CutNo, 2);
-    EXPECT_TRUE(coll.EndLine());
+    EXPECT_FALSE(coll.Recording());
+    EXPECT_EQ(sink.Texts(),
+              QStringList{QStringLiteral("側線ファイル書込エラー\r\nﾌｧｲﾙ名：") + path});
+    EXPECT_EQ(coll.AddCut(Cut("a", 1, 1)), -1);
+    EXPECT_EQ(coll.Count(), 0);
+    EXPECT_FALSE(coll.EndLine());
 }
 
 TEST_F(SokusenTest, LineNamesAreSharedWithinALine) {
