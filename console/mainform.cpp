@@ -60,9 +60,6 @@ namespace tidrun {
 
 namespace {
 
-const QString kToolSection = QStringLiteral("ツールバー");
-const QString kToolKey = QStringLiteral("State");
-
 // The hourglass for the duration of a scope, restored whatever happens.
 struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -166,7 +163,7 @@ void TMainForm::InitState() {
     actFileOpen->setEnabled(true);
     actFileClose->setEnabled(false);
     pnlBottom->lblInfo->clear();
-    pnlBottom->SetDate(DateLabelText(QDate::currentDate()));
+    lblDate->setText(DateLabelText(QDate::currentDate()));
     ResetReceiverDisplays();
     UpdateMenus();
     UpdateActions();
@@ -268,11 +265,11 @@ bool TMainForm::DoOpen() {
     actFileClose->setEnabled(true);
 
     if (savedMapCount_ < 1) {
-        for (QDockWidget* d : {ToolWinRem, ToolWinGPS, ToolWinCut}) {
-            removeDockWidget(d);
-            addDockWidget(Qt::RightDockWidgetArea, d);
-            d->show();
-        }
+        ShowDefaultToolWindows();
+        // The planned line goes on with this window: its toolbar row and the tool windows
+        // are in place before the window takes two thirds of the room.
+        tbRuler->show();
+        layout()->activate();
         TMapForm* first = CreateMap(-1, true);
         // The planned line goes on in this window even before the frame has activated it.
         mdiArea_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
@@ -418,32 +415,29 @@ bool TMainForm::PortConnected() const {
 }
 
 void TMainForm::ShowPortState() {
-    if (gps_ && gps_->IsOpen() && !gps_->IsConnected()) {
-        const QString source = ports_->GpsPort() ? ports_->GpsPort()->Source() : QString();
-        QString text = QStringLiteral("%1 が切断されました（再接続中）").arg(settings_.Port);
-        if (!source.isEmpty())
-            text += QLatin1Char('\n') +
-                    pnlGPS->lblPortState->fontMetrics().elidedText(source, Qt::ElideMiddle, 220);
+    // The lost port by its name and where it leads.
+    QStringList lines, sources;
+    auto lost = [&](const QString& text, const SerialLink* port) {
+        const QString source = port ? port->Source() : QString();
+        lines << text;
+        if (!source.isEmpty()) {
+            lines << pnlGPS->lblPortState->fontMetrics().elidedText(source, Qt::ElideMiddle, 220);
+            sources << source;
+        }
+    };
+    const bool open = gps_ && gps_->IsOpen();
+    if (open && !gps_->IsConnected())
+        lost(QStringLiteral("%1 が切断されました（再接続中）").arg(settings_.Port),
+             ports_->GpsPort());
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (text != pnlGPS->lblPortState->text()) {
         pnlGPS->lblPortState->setText(text);
-        pnlGPS->lblPortState->setToolTip(source);
-        pnlGPS->lblPortState->show();
-    } else if (!pnlGPS->lblPortState->isHidden()) {
-        pnlGPS->lblPortState->clear();
-        pnlGPS->lblPortState->hide();
-        // Once the layout has taken in the hidden text.
+        pnlGPS->lblPortState->setToolTip(sources.join(QLatin1Char('\n')));
+        pnlGPS->lblPortState->setVisible(!text.isEmpty());
+        // The window takes the text's room, or gives it back, once its layout has it.
         QTimer::singleShot(0, this, [this] { FitDockToContent(ToolWinGPS); });
     }
     CheckPositionAge();
-}
-
-void TMainForm::FitDockToContent(QDockWidget* dock) {
-    // A dock keeps the height a longer text once gave it; give the room back.
-    if (dock->isHidden()) return;
-    if (QLayout* l = dock->widget()->layout()) l->activate();
-    if (dock->isFloating())
-        dock->adjustSize();
-    else
-        resizeDocks({dock}, {dock->sizeHint().height()}, Qt::Vertical);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -528,18 +522,6 @@ void TMainForm::SaveSettings() {
         sink_.Error(QStringLiteral("設定ファイルに書込できません\r\nﾌｧｲﾙ名：") + cfgPath_);
     }
     SaveToolPositions();
-}
-
-void TMainForm::RestoreToolPositions() {
-    const QString text = TIniFile(cfgPath_).ReadString(kToolSection, kToolKey, {});
-    if (text.isEmpty()) return;
-    restoreState(QByteArray::fromBase64(text.toLatin1()));
-    RenumberDocks();
-}
-
-void TMainForm::SaveToolPositions() {
-    TIniFile(cfgPath_).WriteString(kToolSection, kToolKey,
-                                   QString::fromLatin1(saveState().toBase64()));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -702,64 +684,6 @@ void TMainForm::UpdateActions() {
         actMapRapidMode->setChecked(m->RapidMode());
     }
     RenumberDocks();
-}
-
-void TMainForm::RenumberDocks() {
-    // The circle-ruler toolbar follows 円定規, the planned-line toolbar and panel follow
-    // 計画線; in between the user may show or hide them through the tools menu.
-    const bool compass = actCompass->isChecked(), ruler = actRuler->isChecked();
-    if (compass != lastCompassCheck_) tbCircle->setVisible(compass);
-    if (ruler != lastRulerCheck_) {
-        tbRuler->setVisible(ruler);
-        pnlBottom->SetRulerShown(ruler);
-    }
-    lastCompassCheck_ = compass;
-    lastRulerCheck_ = ruler;
-}
-
-void TMainForm::SyncToolChecks() {
-    actTBCircle->setChecked(!tbCircle->isHidden());
-    actTBRuler->setChecked(!tbRuler->isHidden());
-    ActTBRef->setChecked(!ToolWinRef->isHidden());
-    actTWGPS->setChecked(!ToolWinGPS->isHidden());
-    actTWCut->setChecked(!ToolWinCut->isHidden());
-    actTBRem->setChecked(!ToolWinRem->isHidden());
-}
-
-QMenu* TMainForm::createPopupMenu() {
-    SyncToolChecks();
-    auto* menu = new QMenu(this);
-    for (QAction* a : {actTBCircle, actTBRuler, ActTBRef, actTWGPS, actTWCut, actTBRem})
-        menu->addAction(a);
-    menu->addSeparator();
-    menu->addAction(actTBAlign);
-    return menu;
-}
-
-void TMainForm::ToggleDock(QDockWidget* dock, QWidget* focus) {
-    const bool show = dock->isHidden();
-    dock->setVisible(show);
-    if (show && focus) focus->setFocus();
-    RenumberDocks();
-    UpdateMenus();
-}
-
-void TMainForm::AlignTools() {
-    for (QToolBar* t : std::initializer_list<QToolBar*>{tbStandard, tbOperate, tbCircle, tbRuler}) {
-        const bool shown = !t->isHidden();
-        removeToolBar(t);
-        addToolBar(Qt::TopToolBarArea, t);
-        t->setVisible(shown);
-    }
-    for (QDockWidget* d : {ToolWinRef, ToolWinRem, ToolWinGPS, ToolWinCut}) {
-        const bool shown = !d->isHidden();
-        d->setFloating(false);
-        removeDockWidget(d);
-        addDockWidget(Qt::RightDockWidgetArea, d);
-        d->setVisible(shown);
-    }
-    RenumberDocks();
-    UpdateMenus();
 }
 
 }  // namespace tidrun
