@@ -250,6 +250,7 @@ bool TMainForm::DoOpen() {
     }
 
     LoadJobFiles();
+    ResetJobDisplays();
 
     QStringList refNames, buoyNames;
     for (const TKijun& k : session_->Kijun().Items()) refNames << k.Name;
@@ -288,7 +289,7 @@ bool TMainForm::DoOpen() {
 
     OpenPort();
 
-    if (session_->Sokusen().Count() > 0) pnlCut->ShowLastCut(CutPanelTexts(session_->Sokusen()));
+    pnlCut->ShowLastCut(CutPanelTexts(session_->Sokusen()));
     jobLoaded_ = true;
     return true;
 }
@@ -388,6 +389,7 @@ void TMainForm::FileClose() {
     ports_->Release();
     ageTimer_->stop();
     ResetReceiverDisplays();
+    ResetJobDisplays();
     pnlBottom->lblInfo->clear();  // a point of the closed job, with its coordinates
     ShowPortState();
     open_ = false;
@@ -568,6 +570,15 @@ void TMainForm::CheckPositionAge() {
         CoordinateViewFor(fixWatch_, lost, xText_, yText_, coordColour_, clock_());
     pnlBottom->SetCoordinateLook(v.colour, v.stale);
     pnlBottom->ShowCoordinates(v.x, v.y);
+}
+
+void TMainForm::ResetJobDisplays() {
+    // The guidance and the last cut of a closed job: the design-time texts until the open
+    // job has its own.
+    session_->Guidance().ResetCompass();
+    pnlGuide->Reset();
+    pnlCut->Reset();
+    pnlBottom->ShowRuler(0, true);
 }
 
 void TMainForm::ResetReceiverDisplays() {

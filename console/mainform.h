@@ -254,6 +254,7 @@ class TMainForm : public QMainWindow, public TMapHost {
     void PrintActiveMap();
     void ToggleDock(QDockWidget* dock, QWidget* focus);
     void ResetReceiverDisplays();
+    void ResetJobDisplays();
     void FitDockToContent(QDockWidget* dock);
     // The tool windows docked at the right get the heights their contents ask for, as far
     // as the window's height allows.

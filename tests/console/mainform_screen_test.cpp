@@ -39,6 +39,41 @@ TEST_F(MainFormTest, FitsA1024By768ScreenWithEverythingShown) {
         EXPECT_GE(t->width(), t->sizeHint().width()) << t->objectName().toStdString();
 }
 
+// Opening a job shows its own values or the design-time texts, never the last job's: the
+// guidance to a buoy point and the last cut of the job closed before.
+TEST_F(MainFormTest, AnOpenedJobShowsNothingOfTheJobClosedBefore) {
+    WriteLines("SOKUSEN.DAT",
+               {QStringLiteral("1, 1, \"A\", 1, -67500.000, 3500.000, 1.000, 0.0, 0, 3523.42, "
+                               "13952.16, 35.0, \"26/12/08 09:30:00\", 0, 0, 0, 0")});
+    TMainForm& f = OpenWithPty();
+    ASSERT_TRUE(f.IsOpen());
+    f.pnlGuide->cbxRemPoint->setCurrentIndex(1);  // 設標01
+    pty->Write(Gga(0, 4, 1.0));
+    ASSERT_TRUE(WaitFor([&] { return f.pnlGuide->lblDeltaXValue->text() != DeltaText(0); }));
+    ASSERT_NE(f.pnlCut->lblCutSEQ->text(), QStringLiteral("前測点 0"));
+    f.actFileClose->trigger();
+    ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
+
+    // The next job has no recorded line and no buoy point of that name.
+    WriteLines("SOKUSEN.DAT", {});
+    WriteLines("SETUHYO.DAT", {QStringLiteral("設標99 -67563.159 3512.585 灯浮標")});
+    f.FileOpen();
+    ASSERT_TRUE(f.IsOpen());
+    EXPECT_EQ(f.pnlGuide->cbxRemPoint->currentText(), QStringLiteral("(なし)"));
+    const TGuidePanel freshGuide;
+    const TCutPanel freshCut;
+    const auto texts = [](const QWidget& panel) {
+        QStringList out;
+        for (const QLabel* l : panel.findChildren<QLabel*>())
+            if (l->objectName() != QStringLiteral("pnlMode"))  // the job's own cut method
+                out << l->objectName() + '=' + l->text() + (l->isHidden() ? "(hidden)" : "");
+        return out.join(QStringLiteral(" | "));
+    };
+    EXPECT_EQ(texts(*f.pnlGuide), texts(freshGuide));
+    EXPECT_EQ(texts(*f.pnlCut), texts(freshCut));
+    EXPECT_EQ(f.pnlBottom->lblRulerDist->text(), RulerDistanceText(0));
+}
+
 // A job whose file keeps map windows but no layout of the tool windows opens with the
 // default layout: 設標, 受信ﾃﾞｰﾀ and 収録 shown, and the 収録 menu with them.
 TEST_F(MainFormTest, AMissingToolLayoutIsTheDefaultLayout) {
