@@ -342,7 +342,16 @@ void TMainForm::OpenPort() {
     });
     connect(gps_, &TGPS::DataFlowing, this, [this] {
         fixWatch_.Connected(clock_());
-        SetAppTitle(QString());
+        SetAppTitle(gps_->IsOutputConnected() ? QString() : OutputLostAppTitle(settings_.OutPort));
+        ShowPortState();
+    });
+    // The transfer port's loss is shown as the GPS port's is, the GPS port's first.
+    connect(gps_, &TGPS::OutputPortLost, this, [this] {
+        if (gps_->IsConnected()) SetAppTitle(OutputLostAppTitle(settings_.OutPort));
+        ShowPortState();
+    });
+    connect(gps_, &TGPS::OutputPortBack, this, [this] {
+        if (gps_->IsConnected()) SetAppTitle(QString());
         ShowPortState();
     });
     if (gps_->Open()) {
@@ -417,7 +426,7 @@ bool TMainForm::PortConnected() const {
 }
 
 void TMainForm::ShowPortState() {
-    // The lost port by its name and where it leads.
+    // Each lost port by its name and where it leads, the GPS port first.
     QStringList lines, sources;
     auto lost = [&](const QString& text, const SerialLink* port) {
         const QString source = port ? port->Source() : QString();
@@ -431,6 +440,9 @@ void TMainForm::ShowPortState() {
     if (open && !gps_->IsConnected())
         lost(QStringLiteral("%1 が切断されました（再接続中）").arg(settings_.Port),
              ports_->GpsPort());
+    if (open && !gps_->IsOutputConnected())
+        lost(QStringLiteral("転送 %1 が切断されました（再接続中）").arg(settings_.OutPort),
+             ports_->OutPort());
     const QString text = lines.join(QLatin1Char('\n'));
     if (text != pnlGPS->lblPortState->text()) {
         pnlGPS->lblPortState->setText(text);

@@ -61,6 +61,8 @@ class TGPS : public QObject {
     bool IsOpen() const { return enabled_; }
     // False from PortLost until data flows again.
     bool IsConnected() const { return !lost_; }
+    // False from OutputPortLost until OutputPortBack.
+    bool IsOutputConnected() const { return !outputLost_; }
 
     // Quality indicator and age of differential data of the last GGA or GGK whose checksum
     // matched, whether or not it became a position.
@@ -105,6 +107,10 @@ class TGPS : public QObject {
     void PortLost();
     // Bytes arrive again after PortLost.
     void DataFlowing();
+    // The open output port failed; it is reopened with the input port's period.
+    void OutputPortLost();
+    // The output port is open again after OutputPortLost.
+    void OutputPortBack();
 
   private:
     void BytesArrived(const QByteArray& data);

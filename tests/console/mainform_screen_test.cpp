@@ -96,5 +96,41 @@ TEST_F(MainFormTest, AMissingToolLayoutIsTheDefaultLayout) {
     EXPECT_TRUE(f.menuSurvey->menuAction()->isVisible());
 }
 
+// Losing the transfer port is shown as losing the GPS port is: the caption's state and the
+// received-data window name it, until it is back.
+TEST_F(MainFormTest, ALostTransferPortIsShownUntilItIsBack) {
+    settings.OutMethod = QStringLiteral("受信データ");
+    settings.OutPort = QStringLiteral("COM2");
+    ASSERT_TRUE(settings.Store(Cfg()));
+    const QString link = QDir(prog.path()).filePath("ttyOut");
+    auto out = std::make_unique<test::Pty>();
+    ASSERT_TRUE(QFile::link(out->SlavePath(), link));
+    ASSERT_TRUE(TIniFile(Ini()).WriteString(QStringLiteral("Ports"), "COM2", link));
+    TMainForm& f = OpenWithPty();
+    ASSERT_TRUE(f.PortConnected());
+    f.Gps()->SetReconnectInterval(100);
+    pty->Write(Gga(0, 4, 1.0));
+    ASSERT_TRUE(WaitFor([&] { return out->ReadAvailable().contains("GPGGA"); }));
+    ASSERT_EQ(f.AppTitle(), QString());
+
+    out.reset();  // unplugged
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(WaitFor([&] { return f.AppTitle() == QStringLiteral("転送 COM2 未接続"); }));
+    EXPECT_TRUE(f.windowTitle().startsWith(QStringLiteral("転送 COM2 未接続 — ")));
+    EXPECT_FALSE(f.pnlGPS->lblPortState->isHidden());
+    EXPECT_TRUE(f.pnlGPS->lblPortState->text().startsWith(
+        QStringLiteral("転送 COM2 が切断されました（再接続中）\n")));
+    EXPECT_TRUE(f.pnlGPS->lblPortState->toolTip().contains(link));
+    EXPECT_TRUE(f.PortConnected());  // the receiver goes on
+
+    out = std::make_unique<test::Pty>();
+    ASSERT_TRUE(QFile::link(out->SlavePath(), link));
+    ASSERT_TRUE(WaitFor([&] { return f.AppTitle().isEmpty(); }));
+    EXPECT_TRUE(f.pnlGPS->lblPortState->isHidden());
+    pty->Write(Gga(1, 4, 1.0));
+    EXPECT_TRUE(WaitFor([&] { return out->ReadAvailable().contains("GPGGA"); }));
+    EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
+}
+
 }  // namespace
 }  // namespace tidrun
