@@ -143,9 +143,10 @@ TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
     QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     // The frame takes that size before it is first shown, maximised or not, so that
-    // restoring a maximised window brings it back at that size. Where it goes is left to
-    // the workspace, which places it over as little of the other windows as it can.
+    // restoring a maximised window brings it back at that size; a new one starts at the
+    // top left of the workspace, not where the workspace would find room.
     sub->resize(size);
+    if (savedIndex < 0) sub->move(0, 0);
     TrackRestoredGeometry(sub);
     sub->setWindowTitle(QStringLiteral("平面図(%1)").arg(mapCounter_));
     const auto q = Qt::QueuedConnection;

@@ -96,6 +96,34 @@ TEST_F(MainFormTest, AMissingToolLayoutIsTheDefaultLayout) {
     EXPECT_TRUE(f.menuSurvey->menuAction()->isVisible());
 }
 
+// A map window made by 平面図 (F2) starts at the top left of the workspace, and is stored
+// there: beside a maximised window and beside one the user put at the top left.
+TEST_F(MainFormTest, ANewMapWindowStartsAtTheTopLeft) {
+    for (const bool firstMaximised : {true, false}) {
+        SCOPED_TRACE(firstMaximised ? "first maximised" : "first at the top left");
+        TMainForm& f = OpenWithPty();
+        ASSERT_EQ(f.MapForms().size(), 1);
+        auto* first = qobject_cast<QMdiSubWindow*>(f.MapForms()[0]->parentWidget());
+        if (!firstMaximised) {
+            first->showNormal();
+            first->setGeometry(0, 0, 400, 300);
+        }
+        f.actNewMap->trigger();
+        ASSERT_EQ(f.MapForms().size(), 2);
+        EXPECT_EQ(RestoredGeometry(f.MapForms()[1]->parentWidget()).topLeft(), QPoint(0, 0));
+        f.actFileClose->trigger();
+        ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
+        for (int i = 0; i < 2; ++i) {
+            MapWindowConfig c;
+            c.Load(Cfg(), i);
+            EXPECT_EQ(QPoint(c.Left, c.Top), QPoint(0, 0)) << i;
+        }
+        form.reset();
+        ASSERT_TRUE(QFile::remove(Cfg()));
+        ASSERT_TRUE(settings.Store(Cfg()));
+    }
+}
+
 // Losing the transfer port is shown as losing the GPS port is: the caption's state and the
 // received-data window name it, until it is back.
 TEST_F(MainFormTest, ALostTransferPortIsShownUntilItIsBack) {
