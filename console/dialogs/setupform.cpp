@@ -581,9 +581,17 @@ void TSetupForm::FillDeviceChooser(QComboBox* devices, const QString& portName) 
         listed = listed || d.path == mapped;
     }
     if (!listed) {
-        const bool replay = mapped.startsWith(kReplayPrefix, Qt::CaseInsensitive);
-        devices->addItem(replay ? mapped : mapped + QStringLiteral("（接続されていません）"),
-                         mapped);
+        // A replay file as it is; a device path the system does not list (a pseudo-terminal,
+        // a link to a device) by whether it is there.
+        QString text = mapped;
+        if (!mapped.startsWith(kReplayPrefix, Qt::CaseInsensitive)) {
+            const std::optional<PortDevice> d = ProbePortDevice(mapped);
+            if (!d)
+                text += QStringLiteral("（接続されていません）");
+            else if (!d->accessible)
+                text += QStringLiteral("（権限なし）");
+        }
+        devices->addItem(text, mapped);
     }
     devices->addItem(QStringLiteral("再生ファイル..."), kChooseReplay);
     devices->setCurrentIndex(std::max(0, devices->findData(mapped)));

@@ -21,6 +21,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pty.h>
+#include <unistd.h>
+
 namespace tidrun {
 namespace {
 
@@ -509,10 +512,25 @@ TEST_F(SetupFormTest, DeviceChooserKeepsTheChoiceInThePortsSection) {
     ASSERT_FALSE(devices->isHidden());
     EXPECT_EQ(devices->currentText(), QStringLiteral("既定（/dev/ttyS0）"));
     EXPECT_EQ(devices->itemText(devices->count() - 1), QStringLiteral("再生ファイル..."));
-    // A mapped device that is not plugged in is shown as such.
+    // A mapped device that is not plugged in is shown as such; one the system does not list
+    // but that is there (a pseudo-terminal) by its path.
     form.cbxOutPort->setCurrentText(QStringLiteral("COM2"));
     EXPECT_EQ(form.cbxOutPortDevice->currentText(),
               QStringLiteral("/dev/ttyGone9（接続されていません）"));
+    {
+        int master = -1, slave = -1;
+        char name[256] = {};
+        ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+        const QString pts = QString::fromLocal8Bit(name);
+        ASSERT_TRUE(TIniFile(ini).WriteString("Ports", "COM3", pts));
+        form.Load(cfg);
+        form.cbxOutPort->setCurrentText(QStringLiteral("COM3"));
+        EXPECT_EQ(form.cbxOutPortDevice->currentText(), pts);
+        ::close(slave);
+        ::close(master);
+        ASSERT_TRUE(TIniFile(ini).WriteString("Ports", "COM3", QString()));
+        form.Load(cfg);
+    }
 
     // A replay file: cancelled first (nothing changes), then chosen.
     QString chosen;
