@@ -236,9 +236,9 @@ void TMainForm::ShowInfo(const QString& text) {
     pnlBottom->ShowInfo(text);
 }
 
-// The map windows are told after every change, saved or not: the collection has changed
-// even when writing its file failed (that error is shown), and a window's mark i must stay
-// the collection's mark i, or the next change would reach the wrong mark.
+// The map windows are told after every change, saved or not: they show what the collection
+// holds, which is what the mark file holds (a change that could not be stored is undone),
+// and a window's mark i must stay the collection's mark i.
 void TMainForm::AddMark(const QString& name, const QColor& colour, double x, double y) {
     session_->Misoku().AddAndSave(x, y, name, ColourToNumber(colour));
     emit MisokuChanged();

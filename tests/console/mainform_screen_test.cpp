@@ -8,7 +8,10 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <functional>
+
 #include "console/guidance.h"
+#include "planview/series.h"
 #include "surveydata/inifile.h"
 
 namespace tidrun {
@@ -158,6 +161,59 @@ TEST_F(MainFormTest, ALostTransferPortIsShownUntilItIsBack) {
     pty->Write(Gga(1, 4, 1.0));
     EXPECT_TRUE(WaitFor([&] { return out->ReadAvailable().contains("GPGGA"); }));
     EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
+}
+
+// The map shows the marks the mark file holds: an added, changed or deleted mark that could
+// not be stored (here a folder stands where the file was; a read-only file in a folder of
+// its own is refused the same way) is reported once and undone, on the map too.
+TEST_F(MainFormTest, AMarkThatCouldNotBeStoredIsNotShown) {
+    TMainForm& f = OpenWithPty();
+    ASSERT_EQ(f.MapForms().size(), 1);
+    const QString markFile = QDir(workDir).filePath("MARK.DAT");
+    const auto shown = [&] {
+        QStringList names;
+        const THotSpotSeries* marks = f.MapForms()[0]->Session().Scene().Marks();
+        for (int i = 0; marks && i < marks->Count(); ++i) names << marks->Label(i);
+        return names;
+    };
+    const auto held = [&] {
+        QStringList names;
+        for (const TMisoku& m : f.Misoku().Items())
+            names << m.Name + ' ' + QString::number(m.Number);
+        return names;
+    };
+    const QStringList before = held();
+    ASSERT_EQ(before, QStringList{QStringLiteral("障害物 1")});
+    const struct {
+        const char* what;
+        std::function<void()> edit;
+    } cases[] = {
+        {"add", [&] { f.AddMark(QStringLiteral("浅所"), Qt::red, -67000, 3500); }},
+        {"change", [&] { f.ChangeMark(0, QStringLiteral("変更"), Qt::blue); }},
+        {"delete", [&] { f.DeleteMark(0); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(QFile::remove(markFile));
+        ASSERT_TRUE(QDir().mkdir(markFile));
+        sink.entries.clear();
+        c.edit();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(sink.entries.size(), 1u) << sink.Texts().join(" | ").toStdString();
+        EXPECT_EQ(held(), before);
+        EXPECT_EQ(shown(), QStringList{QStringLiteral("障害物")});
+        ASSERT_TRUE(QDir().rmdir(markFile));
+        WriteLines("MARK.DAT", {QStringLiteral("-67396.604   3875.884 障害物 1")});
+    }
+    // Stored, the mark is on the map and in the file.
+    sink.entries.clear();
+    f.AddMark(QStringLiteral("浅所"), Qt::red, -67000, 3500);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(sink.entries.empty());
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("障害物"), QStringLiteral("浅所")}));
+    QStringList lines;
+    ASSERT_TRUE(ReadCp932Lines(markFile, lines));
+    EXPECT_EQ(lines.size(), 2);
 }
 
 }  // namespace

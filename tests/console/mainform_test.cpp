@@ -468,14 +468,15 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     EXPECT_EQ(reread.Item(1).Number, 0x0000FF);  // red as the Windows colour value
 
     // A mark file that cannot be written (a folder stands in its place): the error is
-    // shown, and the windows still follow the collection, so that a window's mark i stays
-    // the collection's mark i for the next change.
+    // shown, the delete is undone, and the windows still follow the collection (which is
+    // what the file holds), so that a window's mark i stays the collection's mark i.
     ASSERT_TRUE(QFile::remove(QDir(workDir).filePath("MARK.DAT")));
     ASSERT_TRUE(QDir(workDir).mkdir("MARK.DAT"));
     f.DeleteMark(0);
-    ASSERT_TRUE(WaitFor([&] { return second->Session().Scene().Marks()->Count() == 1; }));
-    EXPECT_EQ(first->Session().Scene().Marks()->Count(), 1);
-    EXPECT_EQ(first->Session().Scene().Marks()->Label(0), QStringLiteral("新しい印"));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(WaitFor([&] { return second->Session().Scene().Marks()->Count() == 2; }));
+    EXPECT_EQ(first->Session().Scene().Marks()->Count(), 2);
+    EXPECT_EQ(first->Session().Scene().Marks()->Label(1), QStringLiteral("新しい印"));
     EXPECT_EQ(sink.entries.size(), 1u) << sink.Texts().join(" | ").toStdString();
     sink.entries.clear();
 
