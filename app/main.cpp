@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "console/dialogs/splash.h"
+#include "console/gui/programicon.h"
 #include "console/mainform.h"
 #include "platform/gui/messageboxsink.h"
 #include "platform/gui/singleinstance.h"
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tidrun for GPS"));
     QApplication::setApplicationVersion(QStringLiteral(TIDRUN_VERSION));
     tidrun::InstallJapaneseQtTranslations(app);
+    // Every window of the program shows its own icon, the splash and the boxes too.
+    QApplication::setWindowIcon(tidrun::ProgramIcon());
 
     // A second start ends at once and silently.
     tidrun::SingleInstance instance;

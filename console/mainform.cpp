@@ -37,6 +37,7 @@
 #include "console/gui/gpspanel.h"
 #include "console/gui/guidepanel.h"
 #include "console/gui/led.h"
+#include "console/gui/programicon.h"
 #include "console/gui/rulertoolbar.h"
 #include "console/gui/signalsounds.h"
 #include "console/jobsession.h"
@@ -80,6 +81,8 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
           sink, [this] { return static_cast<std::uint32_t>(clock_()); })) {
     qRegisterMetaType<tidrun::TRulerRect>();
     setObjectName(QStringLiteral("MainForm"));
+    // Its windows (the map windows, the tool windows, the dialogs) take it from here.
+    setWindowIcon(ProgramIcon());
     SetCaption(BaseTitle());
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     elapsed_.start();

@@ -3,6 +3,7 @@
 #include "tests/console/mainform_fixture.h"
 
 #include <QDockWidget>
+#include <QImage>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -10,6 +11,7 @@
 
 #include <functional>
 
+#include "console/formhelp.h"
 #include "console/guidance.h"
 #include "planview/series.h"
 #include "surveydata/inifile.h"
@@ -214,6 +216,32 @@ TEST_F(MainFormTest, AMarkThatCouldNotBeStoredIsNotShown) {
     QStringList lines;
     ASSERT_TRUE(ReadCp932Lines(markFile, lines));
     EXPECT_EQ(lines.size(), 2);
+}
+
+// Every window of the console shows the program's own icon, not the toolkit's logo: the main
+// window, a map window and the help window.
+TEST_F(MainFormTest, WindowsShowTheProgramsIcon) {
+    TMainForm& f = OpenWithPty();
+    ASSERT_EQ(f.MapForms().size(), 1);
+    f.actHelpSokuryo->trigger();
+    const QImage own(QStringLiteral(":/icons/tidrun-16.png"));
+    ASSERT_FALSE(own.isNull());
+    const auto pixels = [](const QImage& image) {  // the opaque ones (edges round)
+        QList<QRgb> out;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                out << (qAlpha(image.pixel(x, y)) == 255 ? image.pixel(x, y) : 0);
+        return out;
+    };
+    const std::pair<const char*, QWidget*> windows[] = {
+        {"main window", &f},
+        {"map window", f.MapForms()[0]->parentWidget()},
+        {"help window", f.findChild<TFormHelp*>()},
+    };
+    for (const auto& [what, w] : windows) {
+        ASSERT_NE(w, nullptr) << what;
+        EXPECT_EQ(pixels(w->windowIcon().pixmap(16).toImage()), pixels(own)) << what;
+    }
 }
 
 }  // namespace
