@@ -87,8 +87,16 @@ TEST_F(SetupFormTest, AFreshWorkFolderShowsTheDefaultsOnTheFourPages) {
     EXPECT_TRUE(form.rbOutNone->isChecked());
     EXPECT_EQ(form.cbxInterval->currentText(), QStringLiteral("30"));
     EXPECT_TRUE(form.rbShiftNew->isChecked());
-    EXPECT_EQ(form.cbxMapColor->currentText(), QStringLiteral("Teal"));
-    EXPECT_EQ(form.cbxMapColor->count(), 16);
+    EXPECT_EQ(form.cbxMapColor->currentText(), QStringLiteral("青緑"));
+    // The colours by their Japanese names, each kept in the file by its own name.
+    QStringList shown, kept;
+    for (int i = 0; i < form.cbxMapColor->count(); ++i) {
+        shown << form.cbxMapColor->itemText(i);
+        kept << form.cbxMapColor->itemData(i).toString();
+    }
+    EXPECT_EQ(shown.join(' '), QStringLiteral("黒 栗色 緑 オリーブ 濃紺 紫 青緑 灰色 銀色 赤 "
+                                              "黄緑 黄 青 赤紫 水色 白"));
+    EXPECT_EQ(kept, TJobSettings::ColorChoices());
     EXPECT_EQ(form.edtJobName->maxLength(), 34);
     EXPECT_EQ(form.rbCutAll->text(), QStringLiteral("全データ"));
     EXPECT_EQ(form.rbOutData->text(), QStringLiteral("受信データ"));
@@ -114,7 +122,7 @@ TEST_F(SetupFormTest, OkStoresEveryControlUnderItsKeyAndTheNextOpenShowsThem) {
     form.cbxOutPort->setCurrentText(QStringLiteral("COM4"));
     form.cbxOutSpeed->setCurrentText(QStringLiteral("9600"));
     form.edtOutText->setText(QStringLiteral("CUT"));
-    form.cbxMapColor->setCurrentText(QStringLiteral("Navy"));
+    form.cbxMapColor->setCurrentText(QStringLiteral("濃紺"));
     ASSERT_TRUE(PressOk(form)) << sink.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(sink.entries.empty());
 
@@ -151,7 +159,7 @@ TEST_F(SetupFormTest, OkStoresEveryControlUnderItsKeyAndTheNextOpenShowsThem) {
     EXPECT_TRUE(again.rbShiftOld->isChecked());
     EXPECT_TRUE(again.rbCutManual->isChecked());
     EXPECT_TRUE(again.rbOutText->isChecked());
-    EXPECT_EQ(again.cbxMapColor->currentText(), QStringLiteral("Navy"));
+    EXPECT_EQ(again.cbxMapColor->currentText(), QStringLiteral("濃紺"));
     EXPECT_EQ(again.cbxPort->currentText(), QStringLiteral("COM3"));
     // Unchanged survey area on the second OK.
     ASSERT_TRUE(PressOk(again));
