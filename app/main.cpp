@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "console/dialogs/splash.h"
+#include "console/gui/programicon.h"
 #include "console/mainform.h"
 #include "platform/gui/messageboxsink.h"
 #include "platform/gui/singleinstance.h"
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tidrun for GPS"));
     QApplication::setApplicationVersion(QStringLiteral(TIDRUN_VERSION));
     tidrun::InstallJapaneseQtTranslations(app);
+    // Every window of the program shows its own icon, the splash and the boxes too.
+    QApplication::setWindowIcon(tidrun::ProgramIcon());
 
     if (runtime.isEmpty()) {
         // No folder of this user's alone for the lock (not even in the home folder): a lock

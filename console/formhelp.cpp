@@ -70,7 +70,8 @@ void TFormHelp::Fill(THelpKind kind, const QString& actionCaption) {
 }
 
 // A line reached from the keyboard shows its link word selected; Return or Space carries
-// out that link.
+// out that link. The label runs a link clicked with the mouse only where no text is
+// selected, so a press first clears that mark.
 bool TFormHelp::eventFilter(QObject* watched, QEvent* event) {
     auto* label = qobject_cast<QLabel*>(watched);
     const auto it = std::find(lines_.begin(), lines_.end(), label);
@@ -79,7 +80,9 @@ bool TFormHelp::eventFilter(QObject* watched, QEvent* event) {
     const auto link = std::find_if(segments.begin(), segments.end(),
                                    [](const THelpSegment& s) { return s.link > 0; });
     if (link == segments.end()) return QWidget::eventFilter(watched, event);
-    if (event->type() == QEvent::FocusIn) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        label->setSelection(0, 0);
+    } else if (event->type() == QEvent::FocusIn) {
         int start = 0;
         for (auto s = segments.begin(); s != link; ++s) start += int(s->text.size());
         label->setSelection(start, int(link->text.size()));

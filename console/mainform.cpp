@@ -36,6 +36,7 @@
 #include "console/gui/gpspanel.h"
 #include "console/gui/guidepanel.h"
 #include "console/gui/led.h"
+#include "console/gui/programicon.h"
 #include "console/gui/rulertoolbar.h"
 #include "console/gui/signalsounds.h"
 #include "console/jobsession.h"
@@ -59,9 +60,6 @@ namespace tidrun {
 
 namespace {
 
-const QString kToolSection = QStringLiteral("ツールバー");
-const QString kToolKey = QStringLiteral("State");
-
 // The hourglass for the duration of a scope, restored whatever happens.
 struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -82,6 +80,8 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
           sink, [this] { return static_cast<std::uint32_t>(clock_()); })) {
     qRegisterMetaType<tidrun::TRulerRect>();
     setObjectName(QStringLiteral("MainForm"));
+    // Its windows (the map windows, the tool windows, the dialogs) take it from here.
+    setWindowIcon(ProgramIcon());
     SetCaption(BaseTitle());
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     elapsed_.start();
@@ -164,7 +164,7 @@ void TMainForm::InitState() {
     actFileOpen->setEnabled(true);
     actFileClose->setEnabled(false);
     pnlBottom->lblInfo->clear();
-    pnlBottom->SetDate(DateLabelText(QDate::currentDate()));
+    lblDate->setText(DateLabelText(QDate::currentDate()));
     ResetReceiverDisplays();
     UpdateMenus();
     UpdateActions();
@@ -259,6 +259,7 @@ bool TMainForm::DoOpen() {
     }
 
     LoadJobFiles();
+    ResetJobDisplays();
 
     QStringList refNames, buoyNames;
     for (const TKijun& k : session_->Kijun().Items()) refNames << k.Name;
@@ -274,11 +275,11 @@ bool TMainForm::DoOpen() {
     actFileClose->setEnabled(true);
 
     if (savedMapCount_ < 1) {
-        for (QDockWidget* d : {ToolWinRem, ToolWinGPS, ToolWinCut}) {
-            removeDockWidget(d);
-            addDockWidget(Qt::RightDockWidgetArea, d);
-            d->show();
-        }
+        ShowDefaultToolWindows();
+        // The planned line goes on with this window: its toolbar row and the tool windows
+        // are in place before the window takes two thirds of the room.
+        tbRuler->show();
+        layout()->activate();
         TMapForm* first = CreateMap(-1, true);
         // The planned line goes on in this window even before the frame has activated it.
         mdiArea_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
@@ -297,7 +298,7 @@ bool TMainForm::DoOpen() {
 
     OpenPort();
 
-    if (session_->Sokusen().Count() > 0) pnlCut->ShowLastCut(CutPanelTexts(session_->Sokusen()));
+    pnlCut->ShowLastCut(CutPanelTexts(session_->Sokusen()));
     jobLoaded_ = true;
     return true;
 }
@@ -356,7 +357,16 @@ void TMainForm::OpenPort() {
     });
     connect(gps_, &TGPS::DataFlowing, this, [this] {
         fixWatch_.Connected(clock_());
-        SetAppTitle(QString());
+        SetAppTitle(gps_->IsOutputConnected() ? QString() : OutputLostAppTitle(settings_.OutPort));
+        ShowPortState();
+    });
+    // The transfer port's loss is shown as the GPS port's is, the GPS port's first.
+    connect(gps_, &TGPS::OutputPortLost, this, [this] {
+        if (gps_->IsConnected()) SetAppTitle(OutputLostAppTitle(settings_.OutPort));
+        ShowPortState();
+    });
+    connect(gps_, &TGPS::OutputPortBack, this, [this] {
+        if (gps_->IsConnected()) SetAppTitle(QString());
         ShowPortState();
     });
     // A line log that fails ends its line at once, as a cut that cannot be stored does.
@@ -407,6 +417,7 @@ void TMainForm::FileClose() {
     ports_->Release();
     ageTimer_->stop();
     ResetReceiverDisplays();
+    ResetJobDisplays();
     pnlBottom->lblInfo->clear();  // a point of the closed job, with its coordinates
     ShowPortState();
     open_ = false;
@@ -434,32 +445,32 @@ bool TMainForm::PortConnected() const {
 }
 
 void TMainForm::ShowPortState() {
-    if (gps_ && gps_->IsOpen() && !gps_->IsConnected()) {
-        const QString source = ports_->GpsPort() ? ports_->GpsPort()->Source() : QString();
-        QString text = QStringLiteral("%1 が切断されました（再接続中）").arg(settings_.Port);
-        if (!source.isEmpty())
-            text += QLatin1Char('\n') +
-                    pnlGPS->lblPortState->fontMetrics().elidedText(source, Qt::ElideMiddle, 220);
+    // Each lost port by its name and where it leads, the GPS port first.
+    QStringList lines, sources;
+    auto lost = [&](const QString& text, const SerialLink* port) {
+        const QString source = port ? port->Source() : QString();
+        lines << text;
+        if (!source.isEmpty()) {
+            lines << pnlGPS->lblPortState->fontMetrics().elidedText(source, Qt::ElideMiddle, 220);
+            sources << source;
+        }
+    };
+    const bool open = gps_ && gps_->IsOpen();
+    if (open && !gps_->IsConnected())
+        lost(QStringLiteral("%1 が切断されました（再接続中）").arg(settings_.Port),
+             ports_->GpsPort());
+    if (open && !gps_->IsOutputConnected())
+        lost(QStringLiteral("転送 %1 が切断されました（再接続中）").arg(settings_.OutPort),
+             ports_->OutPort());
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (text != pnlGPS->lblPortState->text()) {
         pnlGPS->lblPortState->setText(text);
-        pnlGPS->lblPortState->setToolTip(source);
-        pnlGPS->lblPortState->show();
-    } else if (!pnlGPS->lblPortState->isHidden()) {
-        pnlGPS->lblPortState->clear();
-        pnlGPS->lblPortState->hide();
-        // Once the layout has taken in the hidden text.
+        pnlGPS->lblPortState->setToolTip(sources.join(QLatin1Char('\n')));
+        pnlGPS->lblPortState->setVisible(!text.isEmpty());
+        // The window takes the text's room, or gives it back, once its layout has it.
         QTimer::singleShot(0, this, [this] { FitDockToContent(ToolWinGPS); });
     }
     CheckPositionAge();
-}
-
-void TMainForm::FitDockToContent(QDockWidget* dock) {
-    // A dock keeps the height a longer text once gave it; give the room back.
-    if (dock->isHidden()) return;
-    if (QLayout* l = dock->widget()->layout()) l->activate();
-    if (dock->isFloating())
-        dock->adjustSize();
-    else
-        resizeDocks({dock}, {dock->sizeHint().height()}, Qt::Vertical);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -551,18 +562,6 @@ void TMainForm::SaveSettings() {
     SaveToolPositions();
 }
 
-void TMainForm::RestoreToolPositions() {
-    const QString text = TIniFile(cfgPath_).ReadString(kToolSection, kToolKey, {});
-    if (text.isEmpty()) return;
-    restoreState(QByteArray::fromBase64(text.toLatin1()));
-    RenumberDocks();
-}
-
-void TMainForm::SaveToolPositions() {
-    TIniFile(cfgPath_).WriteString(kToolSection, kToolKey,
-                                   QString::fromLatin1(saveState().toBase64()));
-}
-
 // ---------------------------------------------------------------------------------------
 // Receiver events
 
@@ -611,6 +610,15 @@ void TMainForm::CheckPositionAge() {
         CoordinateViewFor(fixWatch_, lost, xText_, yText_, coordColour_, clock_());
     pnlBottom->SetCoordinateLook(v.colour, v.stale);
     pnlBottom->ShowCoordinates(v.x, v.y);
+}
+
+void TMainForm::ResetJobDisplays() {
+    // The guidance and the last cut of a closed job: the design-time texts until the open
+    // job has its own.
+    session_->Guidance().ResetCompass();
+    pnlGuide->Reset();
+    pnlCut->Reset();
+    pnlBottom->ShowRuler(0, true);
 }
 
 void TMainForm::ResetReceiverDisplays() {
@@ -739,64 +747,6 @@ void TMainForm::UpdateActions() {
         actMapRapidMode->setChecked(m->RapidMode());
     }
     RenumberDocks();
-}
-
-void TMainForm::RenumberDocks() {
-    // The circle-ruler toolbar follows 円定規, the planned-line toolbar and panel follow
-    // 計画線; in between the user may show or hide them through the tools menu.
-    const bool compass = actCompass->isChecked(), ruler = actRuler->isChecked();
-    if (compass != lastCompassCheck_) tbCircle->setVisible(compass);
-    if (ruler != lastRulerCheck_) {
-        tbRuler->setVisible(ruler);
-        pnlBottom->SetRulerShown(ruler);
-    }
-    lastCompassCheck_ = compass;
-    lastRulerCheck_ = ruler;
-}
-
-void TMainForm::SyncToolChecks() {
-    actTBCircle->setChecked(!tbCircle->isHidden());
-    actTBRuler->setChecked(!tbRuler->isHidden());
-    ActTBRef->setChecked(!ToolWinRef->isHidden());
-    actTWGPS->setChecked(!ToolWinGPS->isHidden());
-    actTWCut->setChecked(!ToolWinCut->isHidden());
-    actTBRem->setChecked(!ToolWinRem->isHidden());
-}
-
-QMenu* TMainForm::createPopupMenu() {
-    SyncToolChecks();
-    auto* menu = new QMenu(this);
-    for (QAction* a : {actTBCircle, actTBRuler, ActTBRef, actTWGPS, actTWCut, actTBRem})
-        menu->addAction(a);
-    menu->addSeparator();
-    menu->addAction(actTBAlign);
-    return menu;
-}
-
-void TMainForm::ToggleDock(QDockWidget* dock, QWidget* focus) {
-    const bool show = dock->isHidden();
-    dock->setVisible(show);
-    if (show && focus) focus->setFocus();
-    RenumberDocks();
-    UpdateMenus();
-}
-
-void TMainForm::AlignTools() {
-    for (QToolBar* t : std::initializer_list<QToolBar*>{tbStandard, tbOperate, tbCircle, tbRuler}) {
-        const bool shown = !t->isHidden();
-        removeToolBar(t);
-        addToolBar(Qt::TopToolBarArea, t);
-        t->setVisible(shown);
-    }
-    for (QDockWidget* d : {ToolWinRef, ToolWinRem, ToolWinGPS, ToolWinCut}) {
-        const bool shown = !d->isHidden();
-        d->setFloating(false);
-        removeDockWidget(d);
-        addDockWidget(Qt::RightDockWidgetArea, d);
-        d->setVisible(shown);
-    }
-    RenumberDocks();
-    UpdateMenus();
 }
 
 }  // namespace tidrun

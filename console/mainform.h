@@ -206,6 +206,7 @@ class TMainForm : public QMainWindow, public TMapHost {
     TRefPanel* pnlRef;
     TGpsPanel* pnlGPS;
     TCoordPanel* pnlBottom;
+    QLabel* lblDate;  // in the status bar, beside the hints
 
   signals:
     // The window has accepted its close and said what it had to: the program ends.
@@ -236,6 +237,8 @@ class TMainForm : public QMainWindow, public TMapHost {
     bool ReadMainConfig();
     void SaveSettings();
     void RestoreToolPositions();
+    // 設標, 受信ﾃﾞｰﾀ and 収録 shown at the right.
+    void ShowDefaultToolWindows();
     void SaveToolPositions();
     void LoadJobFiles();
     void ComputeRulerExtent();
@@ -256,7 +259,11 @@ class TMainForm : public QMainWindow, public TMapHost {
     void PrintActiveMap();
     void ToggleDock(QDockWidget* dock, QWidget* focus);
     void ResetReceiverDisplays();
+    void ResetJobDisplays();
     void FitDockToContent(QDockWidget* dock);
+    // The tool windows docked at the right get the heights their contents ask for, as far
+    // as the window's height allows.
+    void BalanceToolWindows();
     // The calibration dialog with the job's offsets; OK replaces them.
     void Calibrate();
     // The work-procedure window filled for the procedure of a help action, and its links.

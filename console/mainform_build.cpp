@@ -18,6 +18,8 @@
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -275,7 +277,10 @@ void TMainForm::CreateCentral() {
     pnlBottom = new TCoordPanel(central);
     v->addWidget(pnlBottom);
     setCentralWidget(central);
-    statusBar();
+    // The date at the bottom right, where it leaves the coordinates their room.
+    lblDate = new QLabel(this);
+    lblDate->setObjectName(QStringLiteral("lblDate"));
+    statusBar()->addPermanentWidget(lblDate);
 }
 
 void TMainForm::CreateToolBars() {
@@ -314,6 +319,9 @@ void TMainForm::CreateToolBars() {
         tbOperate->addAction(a);
     addToolBar(Qt::TopToolBarArea, tbOperate);
 
+    // The circle-ruler and planned-line bars wrap to a row of their own, so that each row
+    // fits a screen 1024 pixels wide.
+    addToolBarBreak(Qt::TopToolBarArea);
     tbCircle = new TCircleToolBar(sink_, this);
     connect(tbCircle, &TCircleToolBar::DiameterChanged, this, &TMainForm::CircleSize);
     addToolBar(Qt::TopToolBarArea, tbCircle);
@@ -331,7 +339,19 @@ void TMainForm::CreateToolWindows() {
     auto makeDock = [this](const char* name, QAction* action, QWidget* content) {
         auto* d = new QDockWidget(action->text(), this);
         d->setObjectName(QLatin1String(name));
-        d->setWidget(content);
+        // Where the screen is too low for every tool window at its full height, a tool
+        // window keeps a few lines and scrolls; its width stays the content's.
+        auto* scroll = new QScrollArea(d);
+        scroll->setObjectName(QLatin1String(name) + QStringLiteral("Scroll"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        scroll->setWidget(content);
+        scroll->setMinimumSize(
+            content->minimumSizeHint().width() + scroll->verticalScrollBar()->sizeHint().width(),
+            4 * content->fontMetrics().lineSpacing());
+        d->setWidget(scroll);
         d->setAllowedAreas(Qt::AllDockWidgetAreas);
         addDockWidget(Qt::RightDockWidgetArea, d);
         d->hide();

@@ -142,9 +142,10 @@ TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
     QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     // The frame takes that size before it is first shown, maximised or not, so that
-    // restoring a maximised window brings it back at that size. Where it goes is left to
-    // the workspace, which places it over as little of the other windows as it can.
+    // restoring a maximised window brings it back at that size; a new one starts at the
+    // top left of the workspace, not where the workspace would find room.
     sub->resize(size);
+    if (savedIndex < 0) sub->move(0, 0);
     TrackRestoredGeometry(sub);
     sub->setWindowTitle(QStringLiteral("平面図(%1)").arg(mapCounter_));
     const auto q = Qt::QueuedConnection;
@@ -234,9 +235,9 @@ void TMainForm::ShowInfo(const QString& text) {
     pnlBottom->ShowInfo(text);
 }
 
-// The map windows are told after every change, saved or not: the collection has changed
-// even when writing its file failed (that error is shown), and a window's mark i must stay
-// the collection's mark i, or the next change would reach the wrong mark.
+// The map windows are told after every change, saved or not: they show what the collection
+// holds, which is what the mark file holds (a change that could not be stored is undone),
+// and a window's mark i must stay the collection's mark i.
 void TMainForm::AddMark(const QString& name, const QColor& colour, double x, double y) {
     session_->Misoku().AddAndSave(x, y, name, ColourToNumber(colour));
     emit MisokuChanged();

@@ -33,6 +33,10 @@ inline QString IdleAppTitle() {
 inline QString DisconnectedAppTitle() {
     return QStringLiteral("未接続");
 }
+// The transfer port (named as in the settings, "COM2") is lost.
+inline QString OutputLostAppTitle(const QString& outPort) {
+    return QStringLiteral("転送 %1 未接続").arg(outPort);
+}
 
 // The information line: a full-width space, then the text with each CR LF as two spaces.
 QString InfoLineText(const QString& text);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "planview/markprops.h"
 #include "planview/planpainter.h"
 #include "planview/planscene.h"
 
@@ -97,17 +98,8 @@ void TPainterCanvas::Ellipse(const QRectF& pixels, TColour pen) {
 }
 
 QColor MapColour(const QString& name) {
-    static const struct {
-        const char* name;
-        QRgb rgb;
-    } colours[] = {
-        {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
-        {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
-        {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},     {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
-        {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF}};
-    for (const auto& c : colours)
-        if (name.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0) return QColor(c.rgb);
-    return QColor(0x008080);
+    const TBasicColour* c = BasicColourNamed(name);
+    return QColor(c ? c->rgb : qRgb(0x00, 0x80, 0x80));
 }
 
 void PaintNorthArrow(QPainter& painter, const QRect& plot) {

@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,6 +41,29 @@ QList<PortDevice> PresentPortDevices() {
     std::sort(out.begin(), out.end(),
               [](const PortDevice& a, const PortDevice& b) { return a.path < b.path; });
     return out;
+}
+
+std::optional<PortDevice> ProbePortDevice(const QString& path) {
+    if (path.isEmpty()) return std::nullopt;
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0 || !S_ISCHR(st.st_mode)) return std::nullopt;
+    // Opened without waiting for a carrier and without becoming its controlling terminal;
+    // a serial line with no device behind it fails here.
+    const int fd = ::open(name.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != EACCES && errno != EPERM) return std::nullopt;
+        return PortDevice{path, path, false};
+    }
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    if (!terminal) return std::nullopt;
+    return PortDevice{path, path, true};
+#else
+    if (!QFileInfo::exists(path)) return std::nullopt;
+    return PortDevice{path, path, true};
+#endif
 }
 
 QString PortDeviceText(const QString& path, const QString& description,

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace tidrun {
 
 struct PortDevice {
@@ -16,6 +18,11 @@ struct PortDevice {
 
 // Every serial device the system reports, by path.
 QList<PortDevice> PresentPortDevices();
+
+// A device path the system does not list (a pseudo-terminal, a link such as
+// /dev/serial/by-id/...): a terminal device that is there, by its path (text = path), also
+// when this user may not open it; nothing when it is not there or is no terminal.
+std::optional<PortDevice> ProbePortDevice(const QString& path);
 
 // "<path> — <description> (<maker>)", leaving out what is unknown.
 QString PortDeviceText(const QString& path, const QString& description,

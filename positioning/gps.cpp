@@ -188,7 +188,10 @@ void TGPS::InputLost() {
 
 void TGPS::OutputLost() {
     if (!enabled_ || !forwardOn_) return;
-    outputLost_ = true;
+    if (!outputLost_) {
+        outputLost_ = true;
+        emit OutputPortLost();
+    }
     if (!reconnect_.isActive()) reconnect_.start();
 }
 
@@ -200,10 +203,12 @@ void TGPS::TryReopen() {
     bool waiting = false;
     if (input_ && !input_->IsOpen() && !input_->Open()) waiting = true;
     if (outputLost_ && output_) {
-        if (output_->IsOpen() || output_->Open())
+        if (output_->IsOpen() || output_->Open()) {
             outputLost_ = false;
-        else
+            emit OutputPortBack();
+        } else {
             waiting = true;
+        }
     }
     if (!waiting) reconnect_.stop();
 }

@@ -60,6 +60,8 @@ class TGPS : public QObject {
     bool IsOpen() const { return enabled_; }
     // False from PortLost until data flows again.
     bool IsConnected() const { return !lost_; }
+    // False from OutputPortLost until OutputPortBack.
+    bool IsOutputConnected() const { return !outputLost_; }
 
     // Quality indicator and age of differential data of the last GGA or GGK whose checksum
     // matched, whether or not it became a position.
@@ -109,6 +111,10 @@ class TGPS : public QObject {
     // A write to the open log failed: reported once, the log switched off. Whoever logs a
     // line must end it, so that no cut is taken whose sentence goes nowhere.
     void LogWriteFailed();
+    // The open output port failed; it is reopened with the input port's period.
+    void OutputPortLost();
+    // The output port is open again after OutputPortLost.
+    void OutputPortBack();
 
   private:
     void BytesArrived(const QByteArray& data);

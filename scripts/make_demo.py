@@ -97,10 +97,13 @@ def make_points(rng):
         x, y = to_plane(lat, lon)
         note = notes[i % len(notes)]
         buoys.append(("設標%02d %.3f %.3f %s" % (i + 1, x, y, note)).rstrip())
+    # A mark's number is its colour as a Windows colour value (0x00BBGGRR), one of the basic
+    # colours the mark dialog offers: red, yellow, fuchsia and white stand out on the teal map.
     marks = []
-    for i, name in enumerate(["障害物", "浅所", "作業船", "目標"]):
+    for i, (name, colour) in enumerate([("障害物", 0x0000FF), ("浅所", 0x00FFFF),
+                                        ("作業船", 0xFF00FF), ("目標", 0xFFFFFF)]):
         x, y = to_plane(35.3925 + 0.0030 * i, 139.8760 + 0.0015 * i)
-        marks.append("%10.3f %10.3f %s %d" % (x, y, name, i + 1))
+        marks.append("%10.3f %10.3f %s %d" % (x, y, name, colour))
     area = []
     for r, corners in enumerate(REGIONS, start=1):
         for k, (lat, lon) in enumerate(corners):

@@ -397,7 +397,9 @@ bool TMisokuColl::AddAndSave(double x, double y, const QString& name, int number
         return false;
     }
     Add(x, y, name, number);
-    return Save();
+    if (Save()) return true;
+    items_.pop_back();  // the collection stays what the file holds
+    return false;
 }
 
 bool TMisokuColl::ChangeAndSave(int index, const QString& name, int number) {
@@ -406,9 +408,13 @@ bool TMisokuColl::ChangeAndSave(int index, const QString& name, int number) {
         return false;
     }
     if (index < 0 || index >= Count()) return false;
-    items_[static_cast<size_t>(index)].Name = NormalizeName(name);
-    items_[static_cast<size_t>(index)].Number = number;
-    return Save();
+    TMisoku& m = items_[static_cast<size_t>(index)];
+    const TMisoku before = m;
+    m.Name = NormalizeName(name);
+    m.Number = number;
+    if (Save()) return true;
+    items_[static_cast<size_t>(index)] = before;
+    return false;
 }
 
 bool TMisokuColl::DeleteAndSave(int index) {
@@ -417,8 +423,11 @@ bool TMisokuColl::DeleteAndSave(int index) {
         return false;
     }
     if (index < 0 || index >= Count()) return false;
+    const TMisoku before = items_[static_cast<size_t>(index)];
     Delete(index);
-    return Save();
+    if (Save()) return true;
+    items_.insert(items_.begin() + index, before);
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -159,7 +159,8 @@ class TMisokuColl : public TPointCollOf<TMisoku> {
     // The main window's edits of marks: each changes the collection and saves the file.
     // When the mark file was not read completely they change nothing and report
     // "マークファイルの読込に失敗したため保存できません\r\nﾌｧｲﾙ名：%s"; false then, or when
-    // the save failed (the change stays in memory).
+    // the save failed (reported by Save; the change is undone, so that the collection
+    // holds what the file holds).
     bool AddAndSave(double x, double y, const QString& name, int number);
     bool ChangeAndSave(int index, const QString& name, int number);
     bool DeleteAndSave(int index);

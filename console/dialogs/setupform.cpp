@@ -1,5 +1,6 @@
 #include "console/dialogs/setupform.h"
 
+#include "planview/markprops.h"
 #include "platform/messagesink.h"
 #include "platform/portdevices.h"
 #include "platform/portmap.h"
@@ -69,18 +70,6 @@ void SetRadio(QButtonGroup* group, const QString& text) {
 QString RadioText(const QButtonGroup* group, const QString& loaded) {
     const QAbstractButton* b = group->checkedButton();
     return b ? b->text() : loaded;
-}
-
-QColor NamedColor(const QString& name) {
-    // The sixteen-colour palette, by the names kept in the configuration.
-    static const std::pair<const char*, QRgb> table[] = {
-        {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
-        {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
-        {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},     {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
-        {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF}};
-    for (const auto& [n, rgb] : table)
-        if (name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0) return QColor(rgb);
-    return QColor(Qt::transparent);
 }
 
 QIcon Swatch(const QColor& color) {
@@ -326,8 +315,12 @@ QWidget* TSetupForm::BuildOtherPage() {
     cbxMapColor = new QComboBox(page);
     cbxMapColor->setObjectName(QStringLiteral("cbxMapColor"));
     cbxMapColor->setMaxVisibleItems(16);
-    for (const QString& name : TJobSettings::ColorChoices())
-        cbxMapColor->addItem(Swatch(NamedColor(name)), name);
+    // Shown by their Japanese names; the file keeps the names it always had.
+    for (const QString& name : TJobSettings::ColorChoices()) {
+        const TBasicColour* c = BasicColourNamed(name);
+        cbxMapColor->addItem(Swatch(c ? QColor(c->rgb) : QColor(Qt::transparent)),
+                             c ? QString::fromUtf8(c->shown) : name, name);
+    }
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("平面図の色"), cbxMapColor);
@@ -433,7 +426,7 @@ void TSetupForm::SettingsToControls() {
     SetChoice(cbxOutPort, s.OutPort);
     SetChoice(cbxOutSpeed, s.OutSpeed);
     edtOutText->setText(s.OutText);
-    const int color = cbxMapColor->findText(s.MapColor, Qt::MatchFixedString);
+    const int color = cbxMapColor->findData(s.MapColor, Qt::UserRole, Qt::MatchFixedString);
     cbxMapColor->setCurrentIndex(color);
     UpdateEnabling();
     UpdatePortTargets();
@@ -459,7 +452,8 @@ void TSetupForm::ControlsToSettings() {
     s.OutPort = ChoiceText(cbxOutPort, s.OutPort);
     s.OutSpeed = ChoiceText(cbxOutSpeed, s.OutSpeed);
     s.OutText = edtOutText->text();
-    s.MapColor = ChoiceText(cbxMapColor, s.MapColor);
+    s.MapColor =
+        cbxMapColor->currentIndex() < 0 ? s.MapColor : cbxMapColor->currentData().toString();
 }
 
 void TSetupForm::UpdateEnabling() {
@@ -581,9 +575,17 @@ void TSetupForm::FillDeviceChooser(QComboBox* devices, const QString& portName) 
         listed = listed || d.path == mapped;
     }
     if (!listed) {
-        const bool replay = mapped.startsWith(kReplayPrefix, Qt::CaseInsensitive);
-        devices->addItem(replay ? mapped : mapped + QStringLiteral("（接続されていません）"),
-                         mapped);
+        // A replay file as it is; a device path the system does not list (a pseudo-terminal,
+        // a link to a device) by whether it is there.
+        QString text = mapped;
+        if (!mapped.startsWith(kReplayPrefix, Qt::CaseInsensitive)) {
+            const std::optional<PortDevice> d = ProbePortDevice(mapped);
+            if (!d)
+                text += QStringLiteral("（接続されていません）");
+            else if (!d->accessible)
+                text += QStringLiteral("（権限なし）");
+        }
+        devices->addItem(text, mapped);
     }
     devices->addItem(QStringLiteral("再生ファイル..."), kChooseReplay);
     devices->setCurrentIndex(std::max(0, devices->findData(mapped)));

@@ -14,7 +14,6 @@ TCoordPanel::TCoordPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pnlBottom"));
     auto* h = new QHBoxLayout(this);
     h->setContentsMargins(4, 2, 4, 2);
-    lblDate = MakeLabel(this, "lblDate");
     auto* xTitle = MakeLabel(this, "lblXTitle", QStringLiteral("Ｘ"));
     lblXValue = MakeLabel(this, "lblXValue");
     auto* yTitle = MakeLabel(this, "lblYTitle", QStringLiteral("Ｙ"));
@@ -51,8 +50,6 @@ TCoordPanel::TCoordPanel(QWidget* parent) : QWidget(parent) {
     lblInfo->setText(QStringLiteral("点\n点\n点"));
     lblInfo->setMinimumHeight(lblInfo->sizeHint().height());
     lblInfo->clear();
-    h->addWidget(lblDate);
-    h->addSpacing(8);
     h->addWidget(xTitle);
     h->addWidget(lblXValue);
     h->addWidget(yTitle);
@@ -65,10 +62,6 @@ TCoordPanel::TCoordPanel(QWidget* parent) : QWidget(parent) {
 void TCoordPanel::Reset() {
     ShowCoordinates(FormatX(0), FormatY(0));
     ShowRuler(0, true);
-}
-
-void TCoordPanel::SetDate(const QString& text) {
-    lblDate->setText(text);
 }
 
 void TCoordPanel::ShowCoordinates(const QString& x, const QString& y) {

@@ -1,6 +1,5 @@
-// The bottom panel of the main window: the date, the boat's corrected coordinates coloured
-// by the fix, the planned-line panel (distance from the line with its arrow) and the
-// information line.
+// The bottom panel of the main window: the boat's corrected coordinates coloured by the fix, the
+// planned-line panel (distance from the line with its arrow) and the information line.
 #pragma once
 
 #include <QWidget>
@@ -16,7 +15,6 @@ class TCoordPanel : public QWidget {
   public:
     explicit TCoordPanel(QWidget* parent = nullptr);
 
-    void SetDate(const QString& text);
     // Texts of the two coordinate labels, and their look: background 0xRRGGBB, pale text
     // when the position is old.
     void ShowCoordinates(const QString& x, const QString& y);
@@ -29,7 +27,7 @@ class TCoordPanel : public QWidget {
     // The design-time texts of the coordinates and the planned-line panel.
     void Reset();
 
-    QLabel *lblDate, *lblXValue, *lblYValue, *lblInfo;
+    QLabel *lblXValue, *lblYValue, *lblInfo;
     QWidget* pnlRuler;
     QLabel *lblRulerDist, *imgRulerLeft, *imgRulerRight;
 };

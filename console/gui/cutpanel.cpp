@@ -69,6 +69,10 @@ TCutPanel::TCutPanel(QWidget* parent) : QWidget(parent) {
     cg->setRowStretch(10, 1);
 
     SetRecording(false);
+    Reset();
+}
+
+void TCutPanel::Reset() {
     ShowLastCut(TCutPanelTexts{QStringLiteral("前測点 0"), QStringLiteral("測線  ｶｯﾄ 0"),
                                QString::asprintf("Ｘ＝%11.3f", 0.0),
                                QString::asprintf("Ｙ＝%11.3f", 0.0),

@@ -30,6 +30,8 @@ class TCutPanel : public QWidget {
     void ShowElapsed(std::uint32_t seconds);
     void ShowDistance(double metres);
     void ShowLastCut(const TCutPanelTexts& texts);
+    // The design-time texts of the last cut.
+    void Reset();
 
     QPushButton *btnSurveyStart, *btnSurveyStop, *btnCut;
     QLabel *pnlMode, *lblDurationTitle, *lblDuration, *lblDistTitle, *lblDist;

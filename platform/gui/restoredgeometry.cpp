@@ -17,6 +17,7 @@ class RestoredGeometryTracker : public QObject {
     explicit RestoredGeometryTracker(QWidget* widget) : QObject(widget), widget_(widget) {
         setObjectName(QStringLiteral("restoredGeometryTracker"));
         normal_ = widget->geometry();
+        stateNormal_ = IsNormal(widget);
         widget->installEventFilter(this);
     }
     QRect Normal() const { return normal_; }
@@ -24,11 +25,13 @@ class RestoredGeometryTracker : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != widget_) return false;
         // Only what the user sees counts: an MDI frame passes through other geometries
-        // while hidden on its way to or from the maximised state.
-        if (watched == widget_ &&
-            (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
-            widget_->isVisible() && IsNormal(widget_))
+        // while hidden on its way to or from the maximised state, and a maximised one
+        // drops that state for the moment its workspace resizes it.
+        if (event->type() == QEvent::WindowStateChange) stateNormal_ = IsNormal(widget_);
+        if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+            widget_->isVisible() && stateNormal_ && IsNormal(widget_))
             normal_ = widget_->geometry();
         return false;
     }
@@ -36,6 +39,7 @@ class RestoredGeometryTracker : public QObject {
   private:
     QWidget* widget_;
     QRect normal_;
+    bool stateNormal_ = true;  // as the last change of the window state left it
 };
 
 RestoredGeometryTracker* TrackerOf(const QWidget* widget) {

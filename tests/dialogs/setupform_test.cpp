@@ -21,6 +21,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pty.h>
+#include <unistd.h>
+
 namespace tidrun {
 namespace {
 
@@ -84,8 +87,16 @@ TEST_F(SetupFormTest, AFreshWorkFolderShowsTheDefaultsOnTheFourPages) {
     EXPECT_TRUE(form.rbOutNone->isChecked());
     EXPECT_EQ(form.cbxInterval->currentText(), QStringLiteral("30"));
     EXPECT_TRUE(form.rbShiftNew->isChecked());
-    EXPECT_EQ(form.cbxMapColor->currentText(), QStringLiteral("Teal"));
-    EXPECT_EQ(form.cbxMapColor->count(), 16);
+    EXPECT_EQ(form.cbxMapColor->currentText(), QStringLiteral("青緑"));
+    // The colours by their Japanese names, each kept in the file by its own name.
+    QStringList shown, kept;
+    for (int i = 0; i < form.cbxMapColor->count(); ++i) {
+        shown << form.cbxMapColor->itemText(i);
+        kept << form.cbxMapColor->itemData(i).toString();
+    }
+    EXPECT_EQ(shown.join(' '), QStringLiteral("黒 栗色 緑 オリーブ 濃紺 紫 青緑 灰色 銀色 赤 "
+                                              "黄緑 黄 青 赤紫 水色 白"));
+    EXPECT_EQ(kept, TJobSettings::ColorChoices());
     EXPECT_EQ(form.edtJobName->maxLength(), 34);
     EXPECT_EQ(form.rbCutAll->text(), QStringLiteral("全データ"));
     EXPECT_EQ(form.rbOutData->text(), QStringLiteral("受信データ"));
@@ -111,7 +122,7 @@ TEST_F(SetupFormTest, OkStoresEveryControlUnderItsKeyAndTheNextOpenShowsThem) {
     form.cbxOutPort->setCurrentText(QStringLiteral("COM4"));
     form.cbxOutSpeed->setCurrentText(QStringLiteral("9600"));
     form.edtOutText->setText(QStringLiteral("CUT"));
-    form.cbxMapColor->setCurrentText(QStringLiteral("Navy"));
+    form.cbxMapColor->setCurrentText(QStringLiteral("濃紺"));
     ASSERT_TRUE(PressOk(form)) << sink.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(sink.entries.empty());
 
@@ -148,7 +159,7 @@ TEST_F(SetupFormTest, OkStoresEveryControlUnderItsKeyAndTheNextOpenShowsThem) {
     EXPECT_TRUE(again.rbShiftOld->isChecked());
     EXPECT_TRUE(again.rbCutManual->isChecked());
     EXPECT_TRUE(again.rbOutText->isChecked());
-    EXPECT_EQ(again.cbxMapColor->currentText(), QStringLiteral("Navy"));
+    EXPECT_EQ(again.cbxMapColor->currentText(), QStringLiteral("濃紺"));
     EXPECT_EQ(again.cbxPort->currentText(), QStringLiteral("COM3"));
     // Unchanged survey area on the second OK.
     ASSERT_TRUE(PressOk(again));
@@ -509,10 +520,25 @@ TEST_F(SetupFormTest, DeviceChooserKeepsTheChoiceInThePortsSection) {
     ASSERT_FALSE(devices->isHidden());
     EXPECT_EQ(devices->currentText(), QStringLiteral("既定（/dev/ttyS0）"));
     EXPECT_EQ(devices->itemText(devices->count() - 1), QStringLiteral("再生ファイル..."));
-    // A mapped device that is not plugged in is shown as such.
+    // A mapped device that is not plugged in is shown as such; one the system does not list
+    // but that is there (a pseudo-terminal) by its path.
     form.cbxOutPort->setCurrentText(QStringLiteral("COM2"));
     EXPECT_EQ(form.cbxOutPortDevice->currentText(),
               QStringLiteral("/dev/ttyGone9（接続されていません）"));
+    {
+        int master = -1, slave = -1;
+        char name[256] = {};
+        ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+        const QString pts = QString::fromLocal8Bit(name);
+        ASSERT_TRUE(TIniFile(ini).WriteString("Ports", "COM3", pts));
+        form.Load(cfg);
+        form.cbxOutPort->setCurrentText(QStringLiteral("COM3"));
+        EXPECT_EQ(form.cbxOutPortDevice->currentText(), pts);
+        ::close(slave);
+        ::close(master);
+        ASSERT_TRUE(TIniFile(ini).WriteString("Ports", "COM3", QString()));
+        form.Load(cfg);
+    }
 
     // A replay file: cancelled first (nothing changes), then chosen.
     QString chosen;

@@ -20,6 +20,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include "fakehost.h"
@@ -95,6 +96,14 @@ TEST(MapForm, ShowsTheDemoJobAndTheBoat) {
     EXPECT_GT(CountColour(before, 0x00FF00, plot), 200);  // survey area outline and buoys
     EXPECT_GT(CountColour(before, 0xFFFFFF, plot), 40);   // the finished lines
     EXPECT_GT(CountColour(before, 0xFFFF00, plot), 100);  // the north arrow
+    // The demo's marks in colours of the mark dialog, none black; the fuchsia one drawn.
+    for (const TMisoku& m : job.misoku.Items()) {
+        const QRgb c = qRgb(0, 0, 0) | MarkNumberToColour(m.Number);
+        EXPECT_NE(c, qRgb(0, 0, 0)) << m.Name.toStdString();
+        EXPECT_NE(std::find(BasicColours().begin(), BasicColours().end(), c), BasicColours().end())
+            << m.Name.toStdString();
+    }
+    EXPECT_GT(CountColour(before, 0xFF00FF, plot), 10);
 
     // A fix: the boat appears at its position and nowhere else changes.
     const double bx = -67300, by = 3900;

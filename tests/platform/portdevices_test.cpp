@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +29,42 @@ TEST(PortDevices, DeviceTextNamesPathDescriptionAndMaker) {
         EXPECT_EQ(PortDeviceText("/dev/ttyUSB0", QString::fromUtf8(c.description),
                                  QString::fromUtf8(c.maker)),
                   QString::fromUtf8(c.want));
+}
+
+// A mapped path the system does not list is there when it is a terminal that opens: a
+// pseudo-terminal as a GPS simulator gives one, or a link to it (as /dev/serial/by-id/...).
+TEST(PortDevices, MappedTerminalThatOpensIsPresent) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    const QString pts = QString::fromLocal8Bit(name);
+    ASSERT_TRUE(QFile::link(pts, dir.filePath("ttyGPS")));
+    QFile plain(dir.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const struct {
+        QString path;
+        bool present;
+    } cases[] = {
+        {pts, true},
+        {dir.filePath("ttyGPS"), true},
+        {dir.filePath("ttyNone"), false},
+        {dir.filePath("plain"), false},
+        {dir.path(), false},
+        {QString(), false},
+    };
+    for (const auto& c : cases) {
+        const std::optional<PortDevice> d = ProbePortDevice(c.path);
+        EXPECT_EQ(d.has_value(), c.present) << c.path.toStdString();
+        if (d) {
+            EXPECT_EQ(*d, (PortDevice{c.path, c.path, true}));
+        }
+    }
+    ::close(slave);
+    ::close(master);
+    EXPECT_FALSE(ProbePortDevice(dir.filePath("ttyGPS")).has_value()) << "the other end gone";
 }
 
 // A real device node would need a real receiver; a file with the same permission bits is
