@@ -43,6 +43,7 @@
 #include "console/gui/signalsounds.h"
 #include "console/jobsession.h"
 #include "console/transfer.h"
+#include "console/userguide.h"
 #include "planview/angles.h"
 #include "planview/cutstore.h"
 #include "planview/gui/mapform.h"
@@ -254,6 +255,8 @@ void TMainForm::CreateMenus() {
     menuHelp->addAction(actHelpSokuryo);
     menuHelp->addAction(actHelpSetuhyo);
     menuHelp->addSeparator();
+    connect(menuHelp->addAction(QStringLiteral("取扱説明書")), &QAction::triggered, this,
+            [this] { OpenUserGuide(sink_, programDir_); });
     menuHelp->addAction(actAbout);
     // Shortcuts stay live while a menu is hidden (収録 follows its tool window).
     addActions({actFileOpen, actFileClose, actNewMap, actSurveyStart, actSurveyStop, actMapZoomRem,

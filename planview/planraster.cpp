@@ -84,11 +84,22 @@ inline unsigned LongStep(int ax, int ay, int bx, int by) {
     return (static_cast<unsigned>(bx - ax + 1) > 2u) | (static_cast<unsigned>(by - ay + 1) > 2u);
 }
 
+// An AVX2 clone beside the plain loop, chosen as the program loads, where the compiler
+// and target can: x86-64 with the loader's indirect functions (glibc). GCC knows the
+// attribute on other processors too but refuses it there, clang refuses it off x86.
+#if defined(__has_attribute) && defined(__x86_64__) && defined(__GLIBC__)
+#if __has_attribute(target_clones)
+#define TIDRUN_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+#ifndef TIDRUN_AVX2_CLONES
+#define TIDRUN_AVX2_CLONES
+#endif
+
 // Offsets to pixels, truncated (positive inside the window): eight at a time where the
 // processor can.
-__attribute__((target_clones("avx2", "default"))) void ToPixels(const float* h, const float* v,
-                                                                int n, float hx, float hc, float vy,
-                                                                float vc, int* xs, int* ys) {
+TIDRUN_AVX2_CLONES void ToPixels(const float* h, const float* v, int n, float hx, float hc,
+                                 float vy, float vc, int* xs, int* ys) {
     for (int j = 0; j < n; ++j) {
         xs[j] = static_cast<int>(hx * h[j] + hc);
         ys[j] = static_cast<int>(vy * v[j] + vc);
@@ -96,8 +107,7 @@ __attribute__((target_clones("avx2", "default"))) void ToPixels(const float* h, 
 }
 
 // The box of n > 0 pixels.
-__attribute__((target_clones("avx2", "default"))) QRect PixelBox(const int* xs, const int* ys,
-                                                                 int n) {
+TIDRUN_AVX2_CLONES QRect PixelBox(const int* xs, const int* ys, int n) {
     int xa = xs[0], xb = xs[0], ya = ys[0], yb = ys[0];
     for (int i = 1; i < n; ++i) {
         xa = std::min(xa, xs[i]);
@@ -116,10 +126,8 @@ bool Spread(int n, const QRect& box) {
 
 // Where each point (offsets from the store's origin) lies against the window, given in
 // the same offsets: one bit per side, 0 inside. Sixteen at a time where the processor can.
-__attribute__((target_clones("avx2", "default"))) void Outcodes(const float* h, const float* v,
-                                                                int n, double hLo, double hHi,
-                                                                double vLo, double vHi,
-                                                                std::uint8_t* oc) {
+TIDRUN_AVX2_CLONES void Outcodes(const float* h, const float* v, int n, double hLo, double hHi,
+                                 double vLo, double vHi, std::uint8_t* oc) {
     for (int j = 0; j < n; ++j) {
         const double a = h[j], b = v[j];
         oc[j] =

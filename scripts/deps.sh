@@ -5,9 +5,12 @@ pkgs=(cmake ninja-build g++ pkg-config
       qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       xvfb xauth xdotool fonts-noto-cjk qt6-translations-l10n python3
-      ghostscript)
+      ghostscript lintian desktop-file-utils python3-markdown man-db dpkg-dev file)
 if [ "${1:-}" = "--bench" ]; then
   pkgs+=(libproj-dev gpsd-clients python3-pandas clang)
+fi
+if [ "${1:-}" = "--ci" ]; then  # the format check and the fuzz targets
+  pkgs+=(clang clang-format git)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

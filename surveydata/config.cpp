@@ -67,11 +67,19 @@ QString Bool(bool v) {
 
 }  // namespace
 
+QString InstalledDataDir(const QString& programDir) {
+    const QString data =
+        QDir::cleanPath(QDir(programDir).filePath(QStringLiteral("../share/tidrun")));
+    return QFileInfo(data).isDir() ? data : QString();
+}
+
 QString TidrunIniPath(const QString& programDir) {
     const QString inProgramDir = QDir(programDir).filePath(QLatin1String(kIniFileName));
     const QFileInfo file(inProgramDir);
     const QFileInfo dir(programDir);
-    if (file.exists() ? file.isWritable() : (dir.isDir() && dir.isWritable())) {
+    // An installed program's folder is the system's, even for a user (root) who may write it.
+    if (InstalledDataDir(programDir).isEmpty() &&
+        (file.exists() ? file.isWritable() : (dir.isDir() && dir.isWritable()))) {
         return inProgramDir;
     }
     const QString config =
@@ -90,7 +98,10 @@ QString CfgUnreadableText(const QString& cfgPath) {
 }
 
 QString ReadWorkDir(const QString& iniPath, const QString& programDir) {
-    return TIniFile(iniPath).ReadString(QString(), QStringLiteral("WORKDIR"), programDir);
+    // A program folder that does not hold Tidrun.INI is no place for a job: the home folder.
+    const bool beside = QFileInfo(iniPath).absoluteDir() == QDir(programDir);
+    return TIniFile(iniPath).ReadString(QString(), QStringLiteral("WORKDIR"),
+                                        beside ? programDir : QDir::homePath());
 }
 
 bool WriteWorkDir(const QString& iniPath, const QString& workDir) {

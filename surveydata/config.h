@@ -12,8 +12,11 @@ namespace tidrun {
 inline constexpr char kIniFileName[] = "Tidrun.INI";
 inline constexpr char kCfgFileName[] = "Tidrun.CFG";
 
-// Tidrun.INI lives in the program folder; where that folder cannot be written, in the
-// user's configuration folder.
+// The data folder of an installed program (<prefix>/bin/tidrun beside <prefix>/share/tidrun,
+// which holds the demo job and the sounds); empty for a program run from its build.
+QString InstalledDataDir(const QString& programDir);
+// Tidrun.INI lives in the program folder; where that folder cannot be written or the
+// program is installed, in the user's configuration folder (~/.config/tidrun).
 QString TidrunIniPath(const QString& programDir);
 // The work folder's Tidrun.CFG, joined with the platform's separator. A job written on
 // Windows may hold it in another ASCII letter case ("TIDRUN.CFG"): the file found is the
@@ -22,7 +25,8 @@ QString TidrunCfgPath(const QString& workDir);
 // "ﾌｧｲﾙが読めません\r\nﾌｧｲﾙ名：<path>": the file exists but could not be read.
 QString CfgUnreadableText(const QString& cfgPath);
 
-// Key "WORKDIR" of the section with the empty name; the program folder by default.
+// Key "WORKDIR" of the section with the empty name; by default the program folder, or the
+// home folder where Tidrun.INI does not lie in the program folder.
 QString ReadWorkDir(const QString& iniPath, const QString& programDir);
 bool WriteWorkDir(const QString& iniPath, const QString& workDir);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -308,6 +309,39 @@ TEST(Config, WorkFolderAndPortMapping) {
     EXPECT_EQ(ResolvePort(ini, programDir, "COM3").path, "/dev/ttyS2");
     EXPECT_EQ(DescribePort(ini, programDir, "COM1"), QStringLiteral("COM1 → /dev/ttyUSB0"));
     EXPECT_EQ(ReadWorkDir(ini, programDir), "/data/job");  // [] kept beside [Ports]
+}
+
+// An installed program (<prefix>/bin beside <prefix>/share/tidrun) keeps Tidrun.INI in the
+// user's configuration folder and offers the home folder for a job, even where its own
+// folder may be written (as by root); run from its build, both stay in the program folder.
+TEST(Config, AnInstalledProgramKeepsItsIniInTheUsersFolder) {
+    QTemporaryDir root;
+    const QString home = root.filePath("home"), config = root.filePath("config");
+    ASSERT_TRUE(QDir().mkpath(home) && QDir().mkpath(root.filePath("usr/bin")) &&
+                QDir().mkpath(root.filePath("usr/share/tidrun")) &&
+                QDir().mkpath(root.filePath("build/app")));
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    struct Row {
+        const char* programDir;
+        QString ini, workDir, data;
+    } rows[] = {
+        {"usr/bin", QDir(config).filePath("tidrun/Tidrun.INI"), home,
+         root.filePath("usr/share/tidrun")},
+        {"build/app", root.filePath("build/app/Tidrun.INI"), root.filePath("build/app"), {}},
+    };
+    for (const Row& row : rows) {
+        const QString programDir = root.filePath(row.programDir);
+        const QString ini = TidrunIniPath(programDir);
+        EXPECT_EQ(ini.toStdString(), row.ini.toStdString());
+        EXPECT_EQ(ReadWorkDir(ini, programDir).toStdString(), row.workDir.toStdString());
+        EXPECT_EQ(InstalledDataDir(programDir).toStdString(), row.data.toStdString());
+        EXPECT_TRUE(WriteWorkDir(ini, "/data/job")) << row.programDir;
+        EXPECT_TRUE(QFileInfo::exists(row.ini)) << row.programDir;
+    }
+    qputenv("HOME", oldHome);
+    oldConfig.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 }  // namespace
