@@ -80,6 +80,10 @@ void TMainForm::ShowDefaultToolWindows() {
 }
 
 void TMainForm::SaveToolPositions() {
+    // The layout may not yet have taken in a toolbar shown or hidden a moment ago (a second
+    // row of toolbars): the stored heights of the tool windows are those of the window as
+    // it now is.
+    if (QLayout* l = layout()) l->activate();
     TIniFile(cfgPath_).WriteString(kToolSection, kToolKey,
                                    QString::fromLatin1(saveState().toBase64()));
 }
