@@ -1,6 +1,7 @@
 #include "console/transfer.h"
 
 #include "platform/portmap.h"
+#include "positioning/fixpacing.h"
 #include "positioning/gps.h"
 #include "surveydata/codec.h"
 #include "surveydata/config.h"
@@ -31,7 +32,8 @@ TReceiverPorts::~TReceiverPorts() = default;
 
 std::unique_ptr<SerialLink> TReceiverPorts::MakeLink(const QString& portName, int baud) const {
     const PortTarget target = ResolvePort(iniPath_, programDir_, portName);
-    std::unique_ptr<SerialLink> link(MakeSerialLink(target.replay, target.path, nullptr));
+    std::unique_ptr<SerialLink> link(
+        MakeSerialLink(target.replay, target.path, std::make_unique<TFixTimePacing>(), nullptr));
     if (baud > 0) link->SetBaudRate(baud);
     return link;
 }

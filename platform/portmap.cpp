@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <utility>
+
 namespace tidrun {
 
 int PortNumber(const QString& portName) {
@@ -31,14 +33,17 @@ QString PortSource(const QString& portName, const QString& mapped, const QString
 #endif
 }
 
-SerialLink* MakeSerialLink(bool replay, const QString& path, QObject* parent) {
-    if (replay) return new ReplayLink(path, parent);
+SerialLink* MakeSerialLink(bool replay, const QString& path, std::unique_ptr<ReplayPacing> pacing,
+                           QObject* parent) {
+    if (replay) return new ReplayLink(path, std::move(pacing), parent);
     return new SerialPortLink(path, parent);
 }
 
-SerialLink* MakeSerialLink(const QString& source, QObject* parent) {
+SerialLink* MakeSerialLink(const QString& source, std::unique_ptr<ReplayPacing> pacing,
+                           QObject* parent) {
     const bool replay = source.startsWith(kReplayPrefix, Qt::CaseInsensitive);
-    return MakeSerialLink(replay, replay ? source.mid(kReplayPrefix.size()) : source, parent);
+    return MakeSerialLink(replay, replay ? source.mid(kReplayPrefix.size()) : source,
+                          std::move(pacing), parent);
 }
 
 }  // namespace tidrun

@@ -3,10 +3,13 @@
 
 #include <QString>
 
+#include <memory>
+
 class QObject;
 
 namespace tidrun {
 
+class ReplayPacing;
 class SerialLink;
 
 inline constexpr QLatin1StringView kReplayPrefix{"replay:"};
@@ -20,9 +23,12 @@ QString PortSource(const QString& portName, const QString& mapped, const QString
 // The port number n of "COMn" (case-insensitive), 0 when the name is no such name.
 int PortNumber(const QString& portName);
 
-// Makes the link for a source as PortSource returns it, owned by parent.
-SerialLink* MakeSerialLink(const QString& source, QObject* parent);
+// Makes the link for a source as PortSource returns it, owned by parent. A replay source is
+// paced by pacing (a device link drops it).
+SerialLink* MakeSerialLink(const QString& source, std::unique_ptr<ReplayPacing> pacing,
+                           QObject* parent);
 // The same for a source given as a replay flag and a device or file path.
-SerialLink* MakeSerialLink(bool replay, const QString& path, QObject* parent);
+SerialLink* MakeSerialLink(bool replay, const QString& path, std::unique_ptr<ReplayPacing> pacing,
+                           QObject* parent);
 
 }  // namespace tidrun
