@@ -31,9 +31,10 @@ TReceiverPorts::TReceiverPorts(QString iniPath, QString programDir)
 TReceiverPorts::~TReceiverPorts() = default;
 
 std::unique_ptr<SerialLink> TReceiverPorts::MakeLink(const QString& portName, int baud) const {
-    const PortTarget target = ResolvePort(iniPath_, programDir_, portName);
+    const PortTarget target =
+        ResolvePort(portName, ReadPortMapping(iniPath_, portName), programDir_);
     std::unique_ptr<SerialLink> link(
-        MakeSerialLink(target.replay, target.path, std::make_unique<TFixTimePacing>(), nullptr));
+        MakeSerialLink(target, std::make_unique<TFixTimePacing>(), nullptr));
     if (baud > 0) link->SetBaudRate(baud);
     return link;
 }

@@ -156,17 +156,27 @@ TEST(PortMapTest, NamesMapToDevicesAndReplaySources) {
     EXPECT_EQ(PortNumber("COM-1"), 0);
     EXPECT_EQ(PortNumber("COMx"), 0);
 
+    // Split into kind and path, and described as the settings dialog shows it.
+    const PortTarget device = ResolvePort("COM2", "/dev/ttyUSB0", program);
+    EXPECT_FALSE(device.replay);
+    EXPECT_EQ(device.path, "/dev/ttyUSB0");
+    const PortTarget track = ResolvePort("COM1", "replay:track.nmea", program);
+    EXPECT_TRUE(track.replay);
+    EXPECT_EQ(track.path, "/opt/tidrun/track.nmea");
+    EXPECT_EQ(DescribePort("COM1", "replay:track.nmea", program),
+              QStringLiteral("COM1 → replay:/opt/tidrun/track.nmea"));
+    EXPECT_EQ(DescribePort("COM3", "", program), QStringLiteral("COM3 → /dev/ttyS2"));
+
     QObject parent;
-    SerialLink* serial =
-        MakeSerialLink("/dev/ttyUSB0", std::make_unique<TFixTimePacing>(), &parent);
-    SerialLink* replay =
-        MakeSerialLink("replay:/srv/t.nmea", std::make_unique<TFixTimePacing>(), &parent);
+    SerialLink* serial = MakeSerialLink(device, std::make_unique<TFixTimePacing>(), &parent);
+    SerialLink* replay = MakeSerialLink(ResolvePort("COM1", "replay:/srv/t.nmea", program),
+                                        std::make_unique<TFixTimePacing>(), &parent);
     EXPECT_NE(qobject_cast<SerialPortLink*>(serial), nullptr);
     EXPECT_EQ(serial->Source(), "/dev/ttyUSB0");
     EXPECT_NE(qobject_cast<ReplayLink*>(replay), nullptr);
     EXPECT_EQ(replay->Source(), "replay:/srv/t.nmea");
     EXPECT_EQ(replay->parent(), &parent);
-    EXPECT_FALSE(MakeSerialLink("replay:", nullptr, &parent)->Open());
+    EXPECT_FALSE(MakeSerialLink(ResolvePort("COM1", "replay:", program), nullptr, &parent)->Open());
 }
 
 }  // namespace
