@@ -146,8 +146,9 @@ TMainForm::~TMainForm() {
 TSetupForm* TMainForm::SetupForm() {
     if (!setupForm_) {
         setupForm_ = new TSetupForm(sink_, this);
-        setupForm_->SetPortDescriber(
-            [this](const QString& port) { return DescribePort(IniPath(), programDir_, port); });
+        setupForm_->SetPortDescriber([this](const QString& port) {
+            return DescribePort(port, ReadPortMapping(IniPath(), port), programDir_);
+        });
         setupForm_->SetPortsFile(IniPath(), programDir_);
     }
     return setupForm_;
@@ -383,7 +384,8 @@ void TMainForm::OpenPort() {
         ageTimer_->start();
     } else {
         // A device that is there but not ours to open: say which and what to do.
-        const PortTarget target = ResolvePort(IniPath(), programDir_, settings_.Port);
+        const PortTarget target =
+            ResolvePort(settings_.Port, ReadPortMapping(IniPath(), settings_.Port), programDir_);
         const QString why = target.replay ? QString() : PortPermissionProblem(target.path);
         sink_.Error(why.isEmpty() ? QStringLiteral("接続エラー")
                                   : QStringLiteral("接続エラー\r\n\n") + why);

@@ -1,6 +1,7 @@
 #include "console/transfer.h"
 
 #include "platform/portmap.h"
+#include "positioning/fixpacing.h"
 #include "positioning/gps.h"
 #include "surveydata/codec.h"
 #include "surveydata/config.h"
@@ -30,8 +31,10 @@ TReceiverPorts::TReceiverPorts(QString iniPath, QString programDir)
 TReceiverPorts::~TReceiverPorts() = default;
 
 std::unique_ptr<SerialLink> TReceiverPorts::MakeLink(const QString& portName, int baud) const {
-    const PortTarget target = ResolvePort(iniPath_, programDir_, portName);
-    std::unique_ptr<SerialLink> link(MakeSerialLink(target.replay, target.path, nullptr));
+    const PortTarget target =
+        ResolvePort(portName, ReadPortMapping(iniPath_, portName), programDir_);
+    std::unique_ptr<SerialLink> link(
+        MakeSerialLink(target, std::make_unique<TFixTimePacing>(), nullptr));
     if (baud > 0) link->SetBaudRate(baud);
     return link;
 }

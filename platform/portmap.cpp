@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <utility>
+
 namespace tidrun {
 
 int PortNumber(const QString& portName) {
@@ -31,14 +33,23 @@ QString PortSource(const QString& portName, const QString& mapped, const QString
 #endif
 }
 
-SerialLink* MakeSerialLink(bool replay, const QString& path, QObject* parent) {
-    if (replay) return new ReplayLink(path, parent);
-    return new SerialPortLink(path, parent);
+PortTarget ResolvePort(const QString& portName, const QString& mapped,
+                       const QString& programFolder) {
+    const QString source = PortSource(portName, mapped, programFolder);
+    PortTarget t;
+    t.replay = source.startsWith(kReplayPrefix, Qt::CaseInsensitive);
+    t.path = t.replay ? source.mid(kReplayPrefix.size()) : source;
+    return t;
 }
 
-SerialLink* MakeSerialLink(const QString& source, QObject* parent) {
-    const bool replay = source.startsWith(kReplayPrefix, Qt::CaseInsensitive);
-    return MakeSerialLink(replay, replay ? source.mid(kReplayPrefix.size()) : source, parent);
+QString DescribePort(const QString& portName, const QString& mapped, const QString& programFolder) {
+    return portName + QStringLiteral(" → ") + PortSource(portName, mapped, programFolder);
+}
+
+SerialLink* MakeSerialLink(const PortTarget& target, std::unique_ptr<ReplayPacing> pacing,
+                           QObject* parent) {
+    if (target.replay) return new ReplayLink(target.path, std::move(pacing), parent);
+    return new SerialPortLink(target.path, parent);
 }
 
 }  // namespace tidrun

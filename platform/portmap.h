@@ -3,10 +3,13 @@
 
 #include <QString>
 
+#include <memory>
+
 class QObject;
 
 namespace tidrun {
 
+class ReplayPacing;
 class SerialLink;
 
 inline constexpr QLatin1StringView kReplayPrefix{"replay:"};
@@ -20,9 +23,21 @@ QString PortSource(const QString& portName, const QString& mapped, const QString
 // The port number n of "COMn" (case-insensitive), 0 when the name is no such name.
 int PortNumber(const QString& portName);
 
-// Makes the link for a source as PortSource returns it, owned by parent.
-SerialLink* MakeSerialLink(const QString& source, QObject* parent);
-// The same for a source given as a replay flag and a device or file path.
-SerialLink* MakeSerialLink(bool replay, const QString& path, QObject* parent);
+// Where a port name leads, split into its kind and path.
+struct PortTarget {
+    bool replay = false;
+    QString path;  // device name, or the absolute path of the replay file
+};
+// The target of the source PortSource gives for the same arguments.
+PortTarget ResolvePort(const QString& portName, const QString& mapped,
+                       const QString& programFolder);
+// The text the settings dialog shows beside a port chooser, e.g. "COM1 → /dev/ttyUSB0" or
+// "COM2 → replay:/opt/tidrun/track.nmea".
+QString DescribePort(const QString& portName, const QString& mapped, const QString& programFolder);
+
+// Makes the link for a target, owned by parent. A replay is paced by pacing (a device link
+// drops it).
+SerialLink* MakeSerialLink(const PortTarget& target, std::unique_ptr<ReplayPacing> pacing,
+                           QObject* parent);
 
 }  // namespace tidrun

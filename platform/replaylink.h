@@ -1,30 +1,44 @@
-// SerialLink that plays a recorded NMEA file as if it arrived on a port: the bytes come in
-// steps, one position sentence (GGA or GGK) per step, paced by the time fields of those
-// sentences (at most 2 s between two), and the file starts again at its end. The file is
-// read as it plays, a step at a time, so its size does not matter.
+// SerialLink that plays a recorded file as if it arrived on a port: the bytes come in steps,
+// one fix per step, paced by the fix times in the file (at most 2 s between two), and the
+// file starts again at its end. The file is read as it plays, a step at a time, so its size
+// does not matter. Where the fixes are and what time they carry is told by a pacing hook,
+// so that the link knows nothing of the sentences it plays.
 #pragma once
 
 #include "platform/seriallink.h"
-#include "positioning/framer.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 class QIODevice;
 
 namespace tidrun {
 
-// Cuts a replay file into steps while reading it. A step runs through the carriage return of
-// the next position sentence; without one it ends at the end of the file, or after
-// kMaxStepBytes (a file with no fixes, or no sentences at all, still plays in bounded pieces).
+// Finds the fixes a replay is paced by. Fed the file's bytes in order, one at a time, it
+// returns the fix's time of day in milliseconds for the byte that ends a fix.
+class ReplayPacing {
+  public:
+    virtual ~ReplayPacing() = default;
+    virtual std::optional<int> Feed(char c) = 0;
+    // The file is read again from its beginning.
+    virtual void Restart() = 0;
+};
+
+// Cuts a replay file into steps while reading it. A step runs through the byte that ends the
+// next fix; without one it ends at the end of the file, or after kMaxStepBytes (a file with
+// no fixes, or no sentences at all, still plays in bounded pieces). Without a pacing hook
+// there are no fixes.
 class ReplayCutter {
   public:
     static constexpr qsizetype kMaxStepBytes = 64 * 1024;
     static constexpr int kMaxStepMs = 2000;
     static constexpr int kDefaultStepMs = 1000;
+
+    explicit ReplayCutter(std::unique_ptr<ReplayPacing> pacing);
 
     struct Step {
         QByteArray bytes;  // empty at the end of the file
@@ -37,7 +51,7 @@ class ReplayCutter {
 
   private:
     static constexpr qsizetype kReadPiece = 4096;
-    SentenceFramer framer_;
+    std::unique_ptr<ReplayPacing> pacing_;
     QByteArray read_;  // read from the file, not yet in a step
     qsizetype readAt_ = 0;
     std::optional<int> lastFixMs_;
@@ -50,7 +64,8 @@ class ReplayLink : public SerialLink {
     // Pause before the file starts again when its own times give no step.
     static constexpr int kDefaultStepMs = ReplayCutter::kDefaultStepMs;
 
-    explicit ReplayLink(const QString& file, QObject* parent = nullptr);
+    ReplayLink(const QString& file, std::unique_ptr<ReplayPacing> pacing,
+               QObject* parent = nullptr);
 
     void SetBaudRate(int) override {}
     void SetStandardLineSettings() override {}

@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/portmap.h"
 #include "surveydata/inifile.h"
 #include "surveydata/windowspath.h"
 
@@ -108,20 +107,8 @@ bool WriteWorkDir(const QString& iniPath, const QString& workDir) {
     return TIniFile(iniPath).WriteString(QString(), QStringLiteral("WORKDIR"), workDir);
 }
 
-PortTarget ResolvePort(const QString& iniPath, const QString& programDir, const QString& portName) {
-    const QString mapped =
-        TIniFile(iniPath).ReadString(QStringLiteral("Ports"), portName, QString());
-    const QString source = PortSource(portName, mapped, programDir);
-    PortTarget t;
-    t.replay = source.startsWith(kReplayPrefix, Qt::CaseInsensitive);
-    t.path = t.replay ? source.mid(kReplayPrefix.size()) : source;
-    return t;
-}
-
-QString DescribePort(const QString& iniPath, const QString& programDir, const QString& portName) {
-    const PortTarget t = ResolvePort(iniPath, programDir, portName);
-    return portName + QStringLiteral(" → ") +
-           (t.replay ? QStringLiteral("replay:") + t.path : t.path);
+QString ReadPortMapping(const QString& iniPath, const QString& portName) {
+    return TIniFile(iniPath).ReadString(QStringLiteral("Ports"), portName, QString());
 }
 
 bool MainWindowConfig::Load(const QString& cfgPath) {

@@ -30,16 +30,11 @@ QString CfgUnreadableText(const QString& cfgPath);
 QString ReadWorkDir(const QString& iniPath, const QString& programDir);
 bool WriteWorkDir(const QString& iniPath, const QString& workDir);
 
-// Where a port name ("COM1".."COM8") leads. [Ports] may map it to a device
-// ("COM1=/dev/ttyUSB0") or to a replay source ("COM1=replay:track.nmea", a relative path
-// taken from the program folder). Unmapped: /dev/ttyS<n-1> on Linux, the name on Windows.
-struct PortTarget {
-    bool replay = false;
-    QString path;  // device name, or the absolute path of the replay file
-};
-PortTarget ResolvePort(const QString& iniPath, const QString& programDir, const QString& portName);
-// The text the settings dialog shows beside a port chooser, e.g. "COM1 → /dev/ttyUSB0".
-QString DescribePort(const QString& iniPath, const QString& programDir, const QString& portName);
+// The value of a port name ("COM1".."COM8") in section [Ports]: a device
+// ("COM1=/dev/ttyUSB0") or a replay source ("COM1=replay:track.nmea", a relative path taken
+// from the program folder); empty when the name is not mapped. ResolvePort of the platform
+// says where the name then leads.
+QString ReadPortMapping(const QString& iniPath, const QString& portName);
 
 // [設定] keys of the main window, read at open and written when the main window closes.
 struct MainWindowConfig {

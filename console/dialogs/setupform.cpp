@@ -475,8 +475,7 @@ void TSetupForm::UpdatePortTargets() {
         if (combo->currentIndex() < 0) return QString();
         if (!portsIni_.isEmpty()) {
             const QString name = combo->currentText();
-            return name + QStringLiteral(" → ") +
-                   PortSource(name, portMap_.value(name), programDir_);
+            return DescribePort(name, portMap_.value(name), programDir_);
         }
         if (!describePort_) return QString();
         return describePort_(combo->currentText());

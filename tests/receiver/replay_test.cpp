@@ -3,6 +3,7 @@
 #include "platform/portmap.h"
 #include "platform/replaylink.h"
 #include "platform/serialportlink.h"
+#include "positioning/fixpacing.h"
 #include "positioning/gps.h"
 
 #include "platform/messagesink.h"
@@ -34,7 +35,7 @@ TEST(ReplayLinkTest, StepsFollowTheFixTimesWithAtMostTwoSeconds) {
     QByteArray content = "# header\n" + a + Rmc() + b + c + ggk + d + e + Rmc();
     QBuffer file(&content);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    ReplayCutter cutter;
+    ReplayCutter cutter(std::make_unique<TFixTimePacing>());
     std::vector<QByteArray> steps;
     std::vector<int> delays;
     for (auto s = cutter.Next(file); !s.bytes.isEmpty(); s = cutter.Next(file)) {
@@ -57,7 +58,7 @@ TEST(ReplayLinkTest, StepsFollowTheFixTimesWithAtMostTwoSeconds) {
     QByteArray junk(3 * ReplayCutter::kMaxStepBytes + 5, '\0');
     QBuffer junkFile(&junk);
     ASSERT_TRUE(junkFile.open(QIODevice::ReadOnly));
-    ReplayCutter junkCutter;
+    ReplayCutter junkCutter(std::make_unique<TFixTimePacing>());
     std::vector<std::pair<qsizetype, int>> pieces;
     for (auto s = junkCutter.Next(junkFile); !s.bytes.isEmpty(); s = junkCutter.Next(junkFile))
         pieces.emplace_back(s.bytes.size(), s.delayMs);
@@ -71,7 +72,7 @@ TEST(ReplayLinkTest, StepsFollowTheFixTimesWithAtMostTwoSeconds) {
 // Only a regular file is a replay source; a large one is read as it plays, not at once.
 TEST(ReplayLinkTest, EndlessOrHugeSourcesAreRefusedOrReadInPieces) {
     for (const char* device : {"/dev/zero", "/dev/null", "/tmp"}) {
-        ReplayLink link(QString::fromLatin1(device));
+        ReplayLink link(QString::fromLatin1(device), std::make_unique<TFixTimePacing>());
         EXPECT_FALSE(link.Open()) << device;
         EXPECT_FALSE(link.IsOpen()) << device;
         EXPECT_TRUE(link.ErrorText().contains(QLatin1String(device))) << device;
@@ -85,7 +86,7 @@ TEST(ReplayLinkTest, EndlessOrHugeSourcesAreRefusedOrReadInPieces) {
         f.write(GgaAt("120000.00"));
         ASSERT_TRUE(f.resize(512LL << 20));  // sparse: NUL bytes that take no disk
     }
-    ReplayLink link(path);
+    ReplayLink link(path, std::make_unique<TFixTimePacing>());
     std::vector<qsizetype> chunks;
     QObject::connect(&link, &SerialLink::BytesReceived,
                      [&](const QByteArray& d) { chunks.push_back(d.size()); });
@@ -106,7 +107,7 @@ TEST(ReplayLinkTest, PlaysThroughTheReceiverAndLoops) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(content);
     }
-    ReplayLink link(path);
+    ReplayLink link(path, std::make_unique<TFixTimePacing>());
     QByteArray received;
     QObject::connect(&link, &SerialLink::BytesReceived,
                      [&](const QByteArray& d) { received += d; });
@@ -133,7 +134,7 @@ TEST(ReplayLinkTest, PlaysThroughTheReceiverAndLoops) {
 }
 
 TEST(ReplayLinkTest, MissingFileDoesNotOpen) {
-    ReplayLink link(QStringLiteral("/nonexistent/track.nmea"));
+    ReplayLink link(QStringLiteral("/nonexistent/track.nmea"), std::make_unique<TFixTimePacing>());
     EXPECT_FALSE(link.Open());
     EXPECT_FALSE(link.IsOpen());
     EXPECT_FALSE(link.ErrorText().isEmpty());
@@ -155,15 +156,27 @@ TEST(PortMapTest, NamesMapToDevicesAndReplaySources) {
     EXPECT_EQ(PortNumber("COM-1"), 0);
     EXPECT_EQ(PortNumber("COMx"), 0);
 
+    // Split into kind and path, and described as the settings dialog shows it.
+    const PortTarget device = ResolvePort("COM2", "/dev/ttyUSB0", program);
+    EXPECT_FALSE(device.replay);
+    EXPECT_EQ(device.path, "/dev/ttyUSB0");
+    const PortTarget track = ResolvePort("COM1", "replay:track.nmea", program);
+    EXPECT_TRUE(track.replay);
+    EXPECT_EQ(track.path, "/opt/tidrun/track.nmea");
+    EXPECT_EQ(DescribePort("COM1", "replay:track.nmea", program),
+              QStringLiteral("COM1 → replay:/opt/tidrun/track.nmea"));
+    EXPECT_EQ(DescribePort("COM3", "", program), QStringLiteral("COM3 → /dev/ttyS2"));
+
     QObject parent;
-    SerialLink* serial = MakeSerialLink("/dev/ttyUSB0", &parent);
-    SerialLink* replay = MakeSerialLink("replay:/srv/t.nmea", &parent);
+    SerialLink* serial = MakeSerialLink(device, std::make_unique<TFixTimePacing>(), &parent);
+    SerialLink* replay = MakeSerialLink(ResolvePort("COM1", "replay:/srv/t.nmea", program),
+                                        std::make_unique<TFixTimePacing>(), &parent);
     EXPECT_NE(qobject_cast<SerialPortLink*>(serial), nullptr);
     EXPECT_EQ(serial->Source(), "/dev/ttyUSB0");
     EXPECT_NE(qobject_cast<ReplayLink*>(replay), nullptr);
     EXPECT_EQ(replay->Source(), "replay:/srv/t.nmea");
     EXPECT_EQ(replay->parent(), &parent);
-    EXPECT_FALSE(MakeSerialLink("replay:", &parent)->Open());
+    EXPECT_FALSE(MakeSerialLink(ResolvePort("COM1", "replay:", program), nullptr, &parent)->Open());
 }
 
 }  // namespace
