@@ -3,7 +3,7 @@
 # folder and the settings as a newcomer would (Return, Return), lets the replayed track
 # run for a while and saves a screenshot of the screen.
 # Usage: scripts/screenshot.sh [OUT.png] [SECONDS]   (default <build>/screenshot.png, 12 s;
-#        build folder build/, or $BUILD)
+#        build folder build/, or $BUILD; screen size $SCREEN, default 1600x1000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -25,7 +25,7 @@ prepare_demo_job "$root/$build/app" "$job"
 mkdir -p "$(dirname "$out")"
 runtime=$(mktemp -d)  # own single-instance lock, apart from a console the user runs
 export TIDRUN_SHOT_OUT=$(realpath -m "$out") TIDRUN_SHOT_WAIT=$wait_s TIDRUN_PROG="$root/$build/app/tidrun"
-XDG_RUNTIME_DIR=$runtime xvfb-run -a -s "-screen 0 1600x1000x24" bash -c '
+XDG_RUNTIME_DIR=$runtime xvfb-run -a -s "-screen 0 ${SCREEN:-1600x1000}x24" bash -c '
   set -u
   "$TIDRUN_PROG" & pid=$!
   sleep 5                       # splash (2 s), then the folder chooser
