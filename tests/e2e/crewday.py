@@ -425,7 +425,8 @@ def run_day(build, tmp, x, shots):
     gps.start()
     if not c.open_job():
         return
-    check(c.title().startswith("Tidrun for GPS　東京湾 深浅測量（デモ）（世界測地系）"),
+    # The caption, with the state in front once data flows (a slow build reads it later).
+    check(re.match(r"^(?:[^—]+ — )?Tidrun for GPS　東京湾 深浅測量（デモ）（世界測地系）", c.title()),
           "the demo job's title")
     check(wait_for(lambda: len(gps.snapshot()[0]) >= 6, 20) is not None, "the GPS sends")
 
