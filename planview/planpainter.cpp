@@ -183,20 +183,38 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
     std::uint64_t seriesKey = 0;
     for (int i = 0; i < live; ++i)
         seriesKey = seriesKey * 1000003u + scene.Series()[static_cast<size_t>(i)]->StateKey();
-    const bool valid = !L->base.isNull() && L->size == view.WidgetSize() &&
+    // On a high-density screen the static picture is kept at the device's resolution and
+    // drawn by the exact painter: outlines one device pixel, labels as smooth as the
+    // widgets' text, symbols at their size on screen.
+    const qreal ratio = device ? device->devicePixelRatioF() : 1.0;
+    const bool valid = !L->base.isNull() && L->ratio == ratio && L->size == view.WidgetSize() &&
                        L->plot == view.PlotRect() && L->axes == view.Axes() &&
                        L->sceneRevision == scene.Revision() && L->seriesKey == seriesKey &&
                        L->wall == wall && L->axesShown == options.Axes;
     if (!valid) {
         const QSize size = view.WidgetSize();
-        L->base = QImage(size, QImage::Format_RGB32);
-        {
-            QPainter bp(&L->base);
-            PaintBase(bp, view, options, &L->base);
-        }
         L->labels.emplace(size);
-        TRasterCanvas raster(L->base, view.PlotRect(), view.LabelFont(), nullptr, &*L->labels);
-        drawStatics(raster);
+        if (ratio == 1.0) {
+            L->base = QImage(size, QImage::Format_RGB32);
+            {
+                QPainter bp(&L->base);
+                PaintBase(bp, view, options, &L->base);
+            }
+            TRasterCanvas raster(L->base, view.PlotRect(), view.LabelFont(), nullptr, &*L->labels);
+            drawStatics(raster);
+        } else {
+            L->base = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
+            L->base.setDevicePixelRatio(ratio);
+            QPainter bp(&L->base);
+            bp.setRenderHint(QPainter::Antialiasing, false);
+            PaintBase(bp, view, options);
+            bp.setClipRect(view.PlotRect());
+            bp.setFont(view.LabelFont());
+            TPainterCanvas canvas(bp, &*L->labels);
+            for (int i = 0; i < live; ++i)
+                scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
+        }
+        L->ratio = ratio;
         L->size = size;
         L->plot = view.PlotRect();
         L->axes = view.Axes();
@@ -207,7 +225,8 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
     }
     const QRect all(QPoint(0, 0), view.WidgetSize());
     const QRect area = options.Region.isEmpty() ? all : options.Region & all;
-    painter.drawImage(area.topLeft(), L->base, area);
+    const QRectF source(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio);
+    painter.drawImage(QRectF(area), L->base, source);
     drawLive(*L->labels);
     painter.restore();
 }

@@ -20,6 +20,7 @@ struct TPlanLayerCache::Layers {
     QRect plot;
     std::uint64_t sceneRevision = 0;
     std::uint64_t seriesKey = 0;  // StateKey of every series in the static picture
+    qreal ratio = 1.0;            // device pixels per pixel of the view
     QRgb wall = 0;
     bool axesShown = true;
 };

@@ -228,40 +228,67 @@ struct FilledScene {
     }
 };
 
+// A target of the view's size on a screen of the given density.
+QImage Screen(const TChartView& view, qreal ratio) {
+    QImage img((QSizeF(view.WidgetSize()) * ratio).toSize(), QImage::Format_RGB32);
+    img.setDevicePixelRatio(ratio);
+    return img;
+}
+
+// Both painters agree on a normal screen and on one of twice the density, where the
+// cached picture is kept at the device's resolution: the frame stays one device pixel.
 TEST(PaintPlan, FastPathMatchesTheExactPainterWithinOnePixel) {
-    FilledScene filled(true);
-    TPlanScene& scene = filled.scene;
-    TChartView& view = filled.view;
-    for (int i = 0; i < 6; ++i) scene.Boat()->AddPosition({}, 2000 + 10 * i, 5000);
-    scene.Buoys()->SetPointColour(3, kClRed);
-    struct Case {
-        const char* what;
-        bool rapid, zoom;
-    } cases[] = {{"normal, whole", false, false},
-                 {"rapid, whole", true, false},
-                 {"normal, zoomed (clipping)", false, true},
-                 {"normal, zoomed again (steps of several pixels, symbols apart)", false, true},
-                 {"rapid, zoomed in as before (the steps alone)", true, false}};
-    for (const Case& c : cases) {
-        scene.SetRapid(c.rapid);
-        if (c.zoom) {
-            const QRect p = view.PlotRect();
-            ASSERT_EQ(view.CalcZoomPoints(p.center() - QPoint(90, 60), p.center() + QPoint(90, 60)),
-                      TChartView::ZoomResult::Zoomed);
+    for (const qreal ratio : {1.0, 2.0}) {
+        FilledScene filled(true);
+        TPlanScene& scene = filled.scene;
+        TChartView& view = filled.view;
+        for (int i = 0; i < 6; ++i) scene.Boat()->AddPosition({}, 2000 + 10 * i, 5000);
+        const auto paint = [&](const TPlanScene& sc, TPlanPaintOptions::Mode mode,
+                               TPlanLayerCache* cache = nullptr) {
+            return Paint(view, sc, mode, cache, Screen(view, ratio));
+        };
+        scene.Buoys()->SetPointColour(3, kClRed);
+        struct Case {
+            const char* what;
+            bool rapid, zoom;
+        } cases[] = {{"normal, whole", false, false},
+                     {"rapid, whole", true, false},
+                     {"normal, zoomed (clipping)", false, true},
+                     {"normal, zoomed again (steps of several pixels, symbols apart)", false, true},
+                     {"rapid, zoomed in as before (the steps alone)", true, false}};
+        for (const Case& c : cases) {
+            scene.SetRapid(c.rapid);
+            if (c.zoom) {
+                const QRect p = view.PlotRect();
+                ASSERT_EQ(
+                    view.CalcZoomPoints(p.center() - QPoint(90, 60), p.center() + QPoint(90, 60)),
+                    TChartView::ZoomResult::Zoomed);
+            }
+            const QImage exact = paint(scene, TPlanPaintOptions::Mode::Exact);
+            TPlanLayerCache shown;
+            const QImage fast = paint(scene, TPlanPaintOptions::Mode::Fast, &shown);
+            const QImage direct = paint(scene, TPlanPaintOptions::Mode::Fast);
+            const QImage bare = paint(TPlanScene({}), TPlanPaintOptions::Mode::Exact);
+            // The bare chart (wall, dotted grid, axes, frame) is the same pixel for pixel, drawn
+            // into the image directly or into the cached layer.
+            TPlanLayerCache cache;
+            EXPECT_EQ(paint(TPlanScene({}), TPlanPaintOptions::Mode::Fast), bare) << c.what;
+            EXPECT_EQ(paint(TPlanScene({}), TPlanPaintOptions::Mode::Fast, &cache), bare) << c.what;
+            for (const QImage* f : {&fast, &direct}) {
+                EXPECT_EQ(FarPixels(*f, exact, bare), 0) << c.what << " at " << ratio;
+                EXPECT_EQ(FarPixels(exact, *f, bare), 0) << c.what << " at " << ratio;
+            }
+            EXPECT_GT(CountColour(exact, qRgb(255, 255, 255)), 500) << c.what;
+            EXPECT_GT(CountColour(exact, qRgb(0, 255, 0)), 100) << c.what;
+            // The frame's top edge, crossed down the middle of the plot: one device pixel.
+            const QRect plot = view.PlotRect();
+            const int x = qRound(plot.center().x() * ratio) + 1;
+            int ink = 0;
+            for (int y = qRound((plot.top() - 3) * ratio); y < qRound((plot.top() + 1) * ratio);
+                 ++y)
+                ink += fast.pixel(x, y) == qRgb(0, 0, 0);
+            EXPECT_EQ(ink, 1) << c.what << " at " << ratio;
         }
-        const QImage exact = Paint(view, scene, TPlanPaintOptions::Mode::Exact);
-        const QImage fast = Paint(view, scene, TPlanPaintOptions::Mode::Fast);
-        const QImage bare = Paint(view, TPlanScene({}), TPlanPaintOptions::Mode::Exact);
-        // The bare chart (wall, dotted grid, axes, frame) is the same pixel for pixel, drawn
-        // into the image directly or into the cached layer.
-        TPlanLayerCache cache;
-        EXPECT_EQ(Paint(view, TPlanScene({}), TPlanPaintOptions::Mode::Fast), bare) << c.what;
-        EXPECT_EQ(Paint(view, TPlanScene({}), TPlanPaintOptions::Mode::Fast, &cache), bare)
-            << c.what;
-        EXPECT_EQ(FarPixels(fast, exact, bare), 0) << c.what;
-        EXPECT_EQ(FarPixels(exact, fast, bare), 0) << c.what;
-        EXPECT_GT(CountColour(exact, qRgb(255, 255, 255)), 500) << c.what;
-        EXPECT_GT(CountColour(exact, qRgb(0, 255, 0)), 100) << c.what;
     }
 }
 
