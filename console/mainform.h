@@ -15,8 +15,8 @@
 #include <memory>
 #include <optional>
 
+#include "console/fixview.h"
 #include "console/jobsession.h"
-#include "console/mainlogic.h"
 #include "planview/maphost.h"
 #include "planview/mapmessages.h"
 #include "surveydata/config.h"

@@ -32,7 +32,6 @@
 #include "console/dialogs/aboutbox.h"
 #include "console/dialogs/linedlgform.h"
 #include "console/dialogs/setupform.h"
-#include "console/displayrules.h"
 #include "console/formhelp.h"
 #include "console/gui/coordpanel.h"
 #include "console/gui/cutpanel.h"

@@ -5,8 +5,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+#include "console/fixview.h"
 #include "console/guidance.h"
-#include "console/mainlogic.h"
+#include "console/statustexts.h"
 
 namespace tidrun {
 

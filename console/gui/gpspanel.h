@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "console/mainlogic.h"
+#include "console/fixview.h"
 
 class QLabel;
 

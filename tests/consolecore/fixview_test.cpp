@@ -1,5 +1,5 @@
-// The main window's rules that need no window.
-#include "console/mainlogic.h"
+// What the console shows of the receiver's positions, decided without a window.
+#include "console/fixview.h"
 #include "planview/mapmessages.h"
 #include "positioning/nmea.h"
 
@@ -11,25 +11,7 @@
 namespace tidrun {
 namespace {
 
-TEST(MainLogic, DateAndTimeFormats) {
-    EXPECT_EQ(FormatShortDate(QDate(2026, 1, 5)), "26/01/05");
-    EXPECT_EQ(FormatShortTime(QTime(7, 3, 9)), "7:03:09");
-    EXPECT_EQ(FormatShortDateTime(QDateTime(QDate(2026, 12, 8), QTime(23, 59, 0))),
-              "26/12/08 23:59:00");
-    // The date label names the weekday in Japanese and ends with a full-width space.
-    EXPECT_EQ(DateLabelText(QDate(2026, 12, 8)), QStringLiteral("2026年12月8日(火)　"));
-    EXPECT_EQ(DateLabelText(QDate(2027, 1, 3)), QStringLiteral("2027年1月3日(日)　"));
-}
-
-TEST(MainLogic, TitlesAndInformationLine) {
-    EXPECT_EQ(JobTitle(QStringLiteral("  東京湾 測量 "), QStringLiteral("世界測地系")),
-              QStringLiteral("Tidrun for GPS　東京湾 測量（世界測地系）"));
-    EXPECT_EQ(InfoLineText(QStringLiteral("基準点「A」\r\n\nＸ＝ 1.0\r\nＹ＝ 2.0")),
-              QStringLiteral("　基準点「A」  \nＸ＝ 1.0  Ｙ＝ 2.0"));
-    EXPECT_EQ(InfoLineText({}), QStringLiteral("　"));
-}
-
-TEST(MainLogic, CoordinateColourFollowsQualityThenDifferentialAge) {
+TEST(FixView, CoordinateColourFollowsQualityThenDifferentialAge) {
     EXPECT_EQ(PositionColour(0, 0, true), 0x008080u);
     EXPECT_EQ(PositionColour(1, 20, true), 0x008080u);  // no differential fix: age ignored
     EXPECT_EQ(PositionColour(2, 5, true), 0x0000FFu);   // 5 s is not above 5
@@ -39,15 +21,8 @@ TEST(MainLogic, CoordinateColourFollowsQualityThenDifferentialAge) {
     EXPECT_EQ(PositionColour(6, 0, false), 0x808080u);  // not measured: no fix-quality colour
 }
 
-TEST(MainLogic, ModeText) {
-    EXPECT_EQ(RecordingModeText(0, 30), QStringLiteral("30秒"));
-    EXPECT_EQ(RecordingModeText(1, 30), QStringLiteral("手動"));
-    EXPECT_EQ(RecordingModeText(2, 30), QStringLiteral("ALL"));
-    EXPECT_EQ(RecordingModeText(-1, 30), QStringLiteral("？？？"));
-}
-
 // Source datum, target datum and zone as the receiver gets them.
-TEST(MainLogic, ConversionParameters) {
+TEST(FixView, ConversionParameters) {
     struct Case {
         int gps, map;
         bool newShift;
@@ -70,7 +45,7 @@ TEST(MainLogic, ConversionParameters) {
     }
 }
 
-TEST(MainLogic, MonitorTextsOfPositionAndCourseSentences) {
+TEST(FixView, MonitorTextsOfPositionAndCourseSentences) {
     GpsFix fix;
     fix.kind = kKindGGA;
     fix.latitude = 3523.4241;
@@ -119,7 +94,7 @@ TEST(MainLogic, MonitorTextsOfPositionAndCourseSentences) {
     EXPECT_FALSE(MonitorTextsFor(fix, {}, k));
 }
 
-TEST(MainLogic, MillimetresAreTruncatedTowardZeroAndNeverOverflow) {
+TEST(FixView, MillimetresAreTruncatedTowardZeroAndNeverOverflow) {
     EXPECT_EQ(ToMillimetres(-67629.9879), -67629987);
     EXPECT_EQ(ToMillimetres(3294.8899), 3294889);
     EXPECT_EQ(ToMillimetres(-0.0009), 0);
@@ -128,7 +103,7 @@ TEST(MainLogic, MillimetresAreTruncatedTowardZeroAndNeverOverflow) {
     EXPECT_EQ(ToMillimetres(std::nan("")), 0);
 }
 
-TEST(MainLogic, CoordinateTextsAndAge) {
+TEST(FixView, CoordinateTextsAndAge) {
     EXPECT_EQ(FormatX(-67629.98765), " -67629.988");
     EXPECT_EQ(FormatX(12.3456), "     12.346");
     EXPECT_EQ(FormatY(3294.889), "  3294.889");
@@ -137,7 +112,7 @@ TEST(MainLogic, CoordinateTextsAndAge) {
     EXPECT_EQ(AgeSuffix(7300000), QStringLiteral("（2時間前）"));
 }
 
-TEST(MainLogic, FixWatchGoesStaleOnlyWhileConnected) {
+TEST(FixView, FixWatchGoesStaleOnlyWhileConnected) {
     TFixWatch w;
     EXPECT_FALSE(w.Stale(100000));  // not connected: never stale
     w.Connected(1000);
@@ -149,6 +124,59 @@ TEST(MainLogic, FixWatchGoesStaleOnlyWhileConnected) {
     EXPECT_EQ(w.Age(9500), 4500);
     w.Disconnected();  // a lost port is reported as such, not as an old position
     EXPECT_FALSE(w.Stale(20000));
+}
+
+// The coordinate labels through a job's life: only a position of this job's live receiver,
+// younger than the limit, has a live colour.
+TEST(FixView, CoordinatesAreLiveOnlyWhileFreshPositionsFlow) {
+    const QString x = FormatX(-67629.988), y = FormatY(3294.890);
+    const QString nx = DesignXText() + QStringLiteral(" （測位なし）");
+    const QString ny = DesignYText() + QStringLiteral(" （測位なし）");
+    enum Step { kConnect, kPosition, kLose, kNone };
+    struct Case {
+        const char* what;
+        Step step;      // what happens at 10 s
+        qint64 readAt;  // ms
+        bool lost;
+        CoordinateView want;
+    } cases[] = {
+        {"never opened", kNone, 60000, false, {DesignXText(), DesignYText(), kStaleColour, true}},
+        {"connected, silent 3 s",
+         kConnect,
+         13000,
+         false,
+         {DesignXText(), DesignYText(), kStaleColour, true}},
+        {"connected, no fix 4 s", kConnect, 14000, false, {nx, ny, kStaleColour, true}},
+        {"lost before any fix", kConnect, 10500, true, {nx, ny, kStaleColour, true}},
+        {"fresh fix", kPosition, 12900, false, {x, y, 0x0000FF, false}},
+        {"fix 5 s old",
+         kPosition,
+         15000,
+         false,
+         {x + " （5秒前）", y + " （5秒前）", kStaleColour, true}},
+        {"fix 2 min old",
+         kPosition,
+         130000,
+         false,
+         {x + " （2分前）", y + " （2分前）", kStaleColour, true}},
+        {"port lost after a fix",
+         kLose,
+         11000,
+         true,
+         {x + " （1秒前）", y + " （1秒前）", kStaleColour, true}},
+    };
+    for (const Case& c : cases) {
+        TFixWatch w;
+        QString lx, ly;
+        if (c.step != kNone) w.Connected(10000);
+        if (c.step == kPosition || c.step == kLose) {
+            w.Position(10000);
+            lx = x;
+            ly = y;
+        }
+        if (c.lost) w.Disconnected();
+        EXPECT_EQ(CoordinateViewFor(w, c.lost, lx, ly, 0x0000FF, c.readAt), c.want) << c.what;
+    }
 }
 
 }  // namespace

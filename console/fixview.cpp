@@ -1,41 +1,8 @@
-#include "console/mainlogic.h"
+#include "console/fixview.h"
 
 #include "positioning/nmea.h"
 
 namespace tidrun {
-
-QString FormatShortDate(const QDate& date) {
-    return date.toString(QStringLiteral("yy/MM/dd"));
-}
-
-QString FormatShortTime(const QTime& time) {
-    return time.toString(QStringLiteral("H:mm:ss"));
-}
-
-QString FormatShortDateTime(const QDateTime& dateTime) {
-    return FormatShortDate(dateTime.date()) + QLatin1Char(' ') + FormatShortTime(dateTime.time());
-}
-
-QString DateLabelText(const QDate& date) {
-    static const char16_t* const kDays[] = {u"月", u"火", u"水", u"木", u"金", u"土", u"日"};
-    if (!date.isValid()) return QStringLiteral("　");
-    return QStringLiteral("%1年%2月%3日(%4)　")
-        .arg(date.year())
-        .arg(date.month())
-        .arg(date.day())
-        .arg(QString::fromUtf16(kDays[date.dayOfWeek() - 1]));
-}
-
-QString JobTitle(const QString& jobName, const QString& mapDatumText) {
-    return BaseTitle() + QStringLiteral("　") + jobName.trimmed() + QStringLiteral("（") +
-           mapDatumText + QStringLiteral("）");
-}
-
-QString InfoLineText(const QString& text) {
-    QString out = text;
-    out.replace(QStringLiteral("\r\n"), QStringLiteral("  "));
-    return QStringLiteral("　") + out;
-}
 
 std::uint32_t PositionColour(int quality, double dgpsAgeSecs, bool measured) {
     if (!measured) return kStaleColour;
@@ -43,19 +10,6 @@ std::uint32_t PositionColour(int quality, double dgpsAgeSecs, bool measured) {
     if (dgpsAgeSecs > 10) return 0xFF0000;
     if (dgpsAgeSecs > 5) return 0x800080;
     return 0x0000FF;
-}
-
-QString RecordingModeText(int cutMethod, int intervalSecs) {
-    switch (cutMethod) {
-        case 0:
-            return QStringLiteral("%1秒").arg(intervalSecs);
-        case 1:
-            return QStringLiteral("手動");
-        case 2:
-            return QStringLiteral("ALL");
-        default:
-            return QStringLiteral("？？？");
-    }
 }
 
 ConversionParams ConversionFor(int gpsDatumIndex, int mapDatumIndex, bool newShift, int zoneIndex) {
@@ -102,6 +56,34 @@ QString AgeSuffix(qint64 ageMs) {
     if (secs < 60) return QStringLiteral("（%1秒前）").arg(secs);
     if (secs < 3600) return QStringLiteral("（%1分前）").arg(secs / 60);
     return QStringLiteral("（%1時間前）").arg(secs / 3600);
+}
+
+CoordinateView CoordinateViewFor(const TFixWatch& watch, bool portLost, const QString& lastX,
+                                 const QString& lastY, std::uint32_t liveColour, qint64 nowMs) {
+    const bool hasPosition = watch.HasPosition() && !lastX.isEmpty() && !lastY.isEmpty();
+    const bool silent = watch.Stale(nowMs) || portLost;
+    CoordinateView v;
+    if (!hasPosition) {
+        v.x = DesignXText();
+        v.y = DesignYText();
+        if (silent) {
+            v.x += QStringLiteral(" （測位なし）");
+            v.y += QStringLiteral(" （測位なし）");
+        }
+        return v;
+    }
+    v.x = lastX;
+    v.y = lastY;
+    if (!silent) {
+        v.colour = liveColour;
+        v.stale = false;
+        return v;
+    }
+    const QString suffix = QStringLiteral(" ") + AgeSuffix(watch.Age(nowMs));
+    v.x += suffix;
+    v.y += suffix;
+    v.colour = kStaleColour;
+    return v;
 }
 
 }  // namespace tidrun

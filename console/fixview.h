@@ -1,9 +1,8 @@
-// The main window's rules that need no window: display formats, colours, titles, the
-// conversion parameters handed to the receiver, and the watch over the position flow.
+// What the console shows of the receiver's positions, decided without a window: the texts
+// of the received-data labels, the coordinate labels and their colour, the watch over the
+// flow of positions, and the conversion parameters handed to the receiver.
 #pragma once
 
-#include <QDate>
-#include <QDateTime>
 #include <QString>
 #include <QTime>
 
@@ -14,41 +13,11 @@ namespace tidrun {
 
 struct GpsFix;
 
-// Program-wide short date "yy/MM/dd" and short time "H:mm:ss".
-QString FormatShortDate(const QDate& date);
-QString FormatShortTime(const QTime& time);
-QString FormatShortDateTime(const QDateTime& dateTime);
-// The date label: "2026年12月8日(火)" followed by a full-width space.
-QString DateLabelText(const QDate& date);
-
-// Window caption of an open job: "Tidrun for GPS　<job>（<map datum>）".
-QString JobTitle(const QString& jobName, const QString& mapDatumText);
-inline QString BaseTitle() {
-    return QStringLiteral("Tidrun for GPS");
-}
-// Application (taskbar) titles.
-inline QString IdleAppTitle() {
-    return QStringLiteral("Tidrun Zzz");
-}
-inline QString DisconnectedAppTitle() {
-    return QStringLiteral("未接続");
-}
-// The transfer port (named as in the settings, "COM2") is lost.
-inline QString OutputLostAppTitle(const QString& outPort) {
-    return QStringLiteral("転送 %1 未接続").arg(outPort);
-}
-
-// The information line: a full-width space, then the text with each CR LF as two spaces.
-QString InfoLineText(const QString& text);
-
 // Background of the coordinate labels, 0xRRGGBB: gray for a position that was not measured
 // (IsMeasuredFix), teal without a differential fix, else by the age of the differential
 // data: red above 10 s, purple above 5 s, blue otherwise.
 std::uint32_t PositionColour(int quality, double dgpsAgeSecs, bool measured);
 constexpr std::uint32_t kStaleColour = 0x808080;  // gray: no position for a while
-
-// Recording mode panel: "%d秒" (自動), "手動", "ALL" (全データ), "？？？" otherwise.
-QString RecordingModeText(int cutMethod, int intervalSecs);
 
 // Datum-table indexes and zone handed to the receiver.
 struct ConversionParams {
@@ -96,5 +65,31 @@ class TFixWatch {
     qint64 since_ = 0;
     std::optional<qint64> last_;
 };
+
+// Coordinate labels before any position of the open job ("design-time" texts).
+inline QString DesignXText() {
+    return QStringLiteral("        0.000");
+}
+inline QString DesignYText() {
+    return QStringLiteral("       0.000");
+}
+// Gray, as an old position: no live colour for what is not a live position.
+constexpr std::uint32_t kDesignColour = 0x808080;
+
+struct CoordinateView {
+    QString x, y;
+    std::uint32_t colour = kDesignColour;
+    bool stale = true;  // gray: the texts are not a live position
+    bool operator==(const CoordinateView&) const = default;
+};
+
+// The coordinate labels. watch follows the open job's receiver (reset at open and close);
+// portLost: the port was open and went away; lastX/lastY and liveColour belong to the last
+// position of this job (empty texts when none came). A position older than the stale limit,
+// or one left from before the port was lost, is shown gray with its age; with no position
+// at all the design texts stay gray, with "（測位なし）" once the receiver has been silent
+// past the limit or is lost.
+CoordinateView CoordinateViewFor(const TFixWatch& watch, bool portLost, const QString& lastX,
+                                 const QString& lastY, std::uint32_t liveColour, qint64 nowMs);
 
 }  // namespace tidrun
