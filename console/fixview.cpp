@@ -12,14 +12,6 @@ std::uint32_t PositionColour(int quality, double dgpsAgeSecs, bool measured) {
     return 0x0000FF;
 }
 
-ConversionParams ConversionFor(int gpsDatumIndex, int mapDatumIndex, bool newShift, int zoneIndex) {
-    ConversionParams p;
-    p.shiftMode = mapDatumIndex == 1 ? (newShift ? 1 : 2) : 0;
-    if (gpsDatumIndex == 1) p.gpsDatumMode = mapDatumIndex != 0 ? p.shiftMode : 1;
-    p.zone = (zoneIndex >= 0 && zoneIndex <= 17) ? zoneIndex : 18;
-    return p;
-}
-
 bool MonitorTextsFor(const GpsFix& fix, const QTime& localTime, MonitorTexts& out) {
     const bool ggk = fix.kind == kKindGGK;
     // A GGK with an impossible time was not decoded: its values are the sentence's before.

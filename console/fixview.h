@@ -1,6 +1,6 @@
 // What the console shows of the receiver's positions, decided without a window: the texts
 // of the received-data labels, the coordinate labels and their colour, the watch over the
-// flow of positions, and the conversion parameters handed to the receiver.
+// flow of positions.
 #pragma once
 
 #include <QString>
@@ -18,14 +18,6 @@ struct GpsFix;
 // data: red above 10 s, purple above 5 s, blue otherwise.
 std::uint32_t PositionColour(int quality, double dgpsAgeSecs, bool measured);
 constexpr std::uint32_t kStaleColour = 0x808080;  // gray: no position for a while
-
-// Datum-table indexes and zone handed to the receiver.
-struct ConversionParams {
-    int gpsDatumMode = 0;  // source datum
-    int shiftMode = 0;     // target (map) datum
-    int zone = 0;          // 0..18
-};
-ConversionParams ConversionFor(int gpsDatumIndex, int mapDatumIndex, bool newShift, int zoneIndex);
 
 // Texts of the received-data labels after one sentence.
 struct MonitorTexts {

@@ -87,19 +87,4 @@ void TGpsPanel::ToggleData() {
     LedData->Toggle();
 }
 
-void TGpsPanel::SetDatumText(const QString& text) {
-    lblCOM->setText(text);
-}
-
-void TGpsPanel::ShowPortLost(const QString& text, const QString& hint) {
-    lblPortState->setText(text);
-    lblPortState->setToolTip(hint);
-    lblPortState->show();
-}
-
-void TGpsPanel::HidePortState() {
-    lblPortState->clear();
-    lblPortState->hide();
-}
-
 }  // namespace tidrun

@@ -22,10 +22,6 @@ class TGpsPanel : public QWidget {
     void ShowCourse(const MonitorTexts& t);
     // The data lamp changes at every position.
     void ToggleData();
-    void SetDatumText(const QString& text);
-    // A lost port: its message (may hold a line break) and the full source as hint.
-    void ShowPortLost(const QString& text, const QString& hint);
-    void HidePortState();
     // The design-time texts.
     void Reset();
 

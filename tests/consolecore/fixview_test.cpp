@@ -21,30 +21,6 @@ TEST(FixView, CoordinateColourFollowsQualityThenDifferentialAge) {
     EXPECT_EQ(PositionColour(6, 0, false), 0x808080u);  // not measured: no fix-quality colour
 }
 
-// Source datum, target datum and zone as the receiver gets them.
-TEST(FixView, ConversionParameters) {
-    struct Case {
-        int gps, map;
-        bool newShift;
-        int zone;
-        ConversionParams want;
-    } cases[] = {
-        {0, 0, true, 8, {0, 0, 8}},   // WGS84 onto the world datum
-        {0, 1, true, 8, {0, 1, 8}},   // onto the old datum, new parameters
-        {0, 1, false, 8, {0, 2, 8}},  // old parameters
-        {1, 0, true, 8, {1, 0, 8}},   // Bessel positions onto the world datum
-        {1, 1, false, 8, {2, 2, 8}},  // Bessel positions stay on the old datum
-        {0, 0, true, 17, {0, 0, 17}}, {0, 0, true, 18, {0, 0, 18}},  // "19系" and anything unknown
-        {0, 0, true, -1, {0, 0, 18}}, {5, 0, true, 0, {0, 0, 0}},
-    };
-    for (const Case& c : cases) {
-        const ConversionParams p = ConversionFor(c.gps, c.map, c.newShift, c.zone);
-        EXPECT_EQ(p.gpsDatumMode, c.want.gpsDatumMode) << c.gps << " " << c.map;
-        EXPECT_EQ(p.shiftMode, c.want.shiftMode) << c.gps << " " << c.map;
-        EXPECT_EQ(p.zone, c.want.zone) << c.zone;
-    }
-}
-
 TEST(FixView, MonitorTextsOfPositionAndCourseSentences) {
     GpsFix fix;
     fix.kind = kKindGGA;
