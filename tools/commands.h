@@ -8,6 +8,7 @@ namespace tidrun::tool {
 int RunConvert(const QStringList& args);
 int RunNmea(const QStringList& args);
 int RunJob(const QStringList& args);
+int RunSoundings(const QStringList& args);
 // Needs a QGuiApplication (see main).
 int RunPlot(const QStringList& args);
 

@@ -16,8 +16,9 @@ void Usage() {
     std::fputs(
         "usage:\n"
         "  tidrun-tool convert --zone Z --src S --dst D   < lat lon h lines\n"
-        "  tidrun-tool nmea [--zone Z --src S --dst D] [FILE|-]...\n"
+        "  tidrun-tool nmea [--zone Z --src S --dst D --draft M] [FILE|-]...\n"
         "  tidrun-tool job WORKDIR\n"
+        "  tidrun-tool soundings WORKDIR\n"
 #ifdef TIDRUN_TOOL_PLOT
         "  tidrun-tool plot WORKDIR OUT.png|OUT.pdf [--size WxH]\n"
 #endif
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("convert")) return tidrun::tool::RunConvert(args);
     if (command == QLatin1String("nmea")) return tidrun::tool::RunNmea(args);
     if (command == QLatin1String("job")) return tidrun::tool::RunJob(args);
+    if (command == QLatin1String("soundings")) return tidrun::tool::RunSoundings(args);
     Usage();
     return 2;
 }

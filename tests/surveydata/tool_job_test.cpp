@@ -6,7 +6,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "surveydata/depthfile.h"
 #include "surveydata/jobsettings.h"
+#include "surveydata/sokusencoll.h"
 
 #include "testfiles.h"
 
@@ -106,6 +108,42 @@ TEST(ToolJob, UnreadableSettingsAreNamed) {
         EXPECT_EQ(r.err, QStringLiteral("ﾌｧｲﾙが読めません / ﾌｧｲﾙ名：") + cfg + "\n");
         EXPECT_EQ(r.out, "");
     }
+}
+
+TEST(ToolSoundings, CutsWithADepthJoinedBySerial) {
+    QTemporaryDir dir;
+    WriteSjis(dir.filePath("Tidrun.CFG"), QStringLiteral("[設定]\r\n収録=収録.txt\r\n"));
+    const QString rec = dir.filePath(QStringLiteral("収録.txt"));
+    WriteSjis(rec, "");
+    RecordingSink sink;
+    TSokusenColl cuts(sink);
+    ASSERT_TRUE(cuts.Load(rec));
+    cuts.BeginLine();
+    TDepthWriter depth;
+    ASSERT_TRUE(depth.Open(rec));
+    const double depths[] = {8.456, -1, 9.1};
+    for (int i = 0; i < 3; ++i) {
+        TCutInput c;
+        c.LineName = QStringLiteral("測線 1");
+        c.X = -67600.5 + i;
+        c.Y = 3300.25;
+        c.Time = QDateTime(QDate(2026, 12, 10), QTime(9, 0, i));
+        ASSERT_GE(cuts.AddCut(c), 0);
+        TDepthRow row{cuts.Serial(), cuts.LineNo(), cuts.CutNo(), c.LineName, c.X, c.Y, {}, 0,
+                      c.Time,        c.Time};
+        if (depths[i] >= 0) row.depth = depths[i];
+        ASSERT_TRUE(depth.Append(row));
+    }
+    cuts.EndLine();
+    depth.Close();
+    QProcess p;
+    p.start(QStringLiteral(TIDRUN_TOOL_PATH), {"soundings", dir.path()});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()),
+              QStringLiteral("X,Y,depth,line,cut,serial\n"
+                             "-67600.500,3300.250,8.46,\"測線 1\",1,1\n"
+                             "-67598.500,3300.250,9.10,\"測線 1\",3,3\n"));
 }
 
 }  // namespace
