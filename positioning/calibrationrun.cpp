@@ -122,8 +122,8 @@ TCalibrationRun::Progress TCalibrationRun::Tick() {
     return p;
 }
 
-bool TCalibrationRun::Position(double x, double y, double h) {
-    if (!sampleDue_) return false;
+bool TCalibrationRun::Position(double x, double y, double h, bool measured) {
+    if (!sampleDue_ || !measured) return false;
     ++count_;
     sumX_ += x;
     sumY_ += y;

@@ -90,8 +90,10 @@ class TCalibrationRun {
 
     // One uncorrected position from the receiver. When a sample is due it is taken: counted,
     // summed, averaged, the offsets derived and its numbers written to the log; returns
-    // true (the receiver then logs the sentence after them).
-    bool Position(double x, double y, double h);
+    // true (the receiver then logs the sentence after them). A position that was not
+    // measured (IsMeasuredFix: an estimated or simulated GGA) is never a sample; the sample
+    // stays due.
+    bool Position(double x, double y, double h, bool measured);
 
     bool Running() const { return running_; }
     bool SampleDue() const { return sampleDue_; }

@@ -332,7 +332,7 @@ bool TfrmCalibrateDlg::Position(double x, double y, double h) {
     lblGpsX->setText(TCalibrationRun::FormatValue(x));
     lblGpsY->setText(TCalibrationRun::FormatValue(y));
     lblGpsH->setText(TCalibrationRun::FormatValue(h));
-    if (!run_->Position(x, y, h)) return false;
+    if (!run_->Position(x, y, h, gps_ && IsMeasuredFix(gps_->NMEA()))) return false;
     lblAvgX->setText(TCalibrationRun::FormatValue(run_->AverageX()));
     lblAvgY->setText(TCalibrationRun::FormatValue(run_->AverageY()));
     lblAvgH->setText(TCalibrationRun::FormatValue(run_->AverageH()));

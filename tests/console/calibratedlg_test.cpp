@@ -164,6 +164,7 @@ TEST_F(CalibrateDlgTest, MeasurementThroughThePortIntoTheLog) {
     const QList<QByteArray> sentences = {Gga(11), Gga(12), Gga(13)};
     for (int i = 0; i < 3; ++i) {
         WaitTick(QStringLiteral("0:0:%1( %2 )").arg(i).arg(i));
+        Send(Gga(20 + i, 6 + i));  // estimated, manual, simulated: shown, never sampled
         Send(sentences[i]);
         Send(Gga(40 + i));  // within the same second: shown, not sampled
         nowMs += 1000;

@@ -138,7 +138,7 @@ TEST_F(CalibrationRunTest, SamplesByWholeTickSecondsIntoTheLog) {
         run.SetReference(100, 200, 10);
         TPositionListenerScope scope(gps, [&](double x, double y, double h, const QDateTime&) {
             got.insert(got.end(), {x, y, h});
-            return run.Position(x, y, h);
+            return run.Position(x, y, h, true);
         });
         const QDateTime started(QDate(2026, 12, 7), QTime(15, 30));
         run.Start(sc.times, dir.path(), started);
@@ -189,9 +189,11 @@ TEST_F(CalibrationRunTest, AveragesAndOffsetsWithoutReference) {
     run.Start({0, 0, 30, 0}, dir.path(), QDateTime::currentDateTime());
     const double xs[][3] = {{1, -10, 5}, {2, -20, 7}, {6, -60, 0}};
     for (const auto& p : xs) {
-        EXPECT_FALSE(run.Position(p[0], p[1], p[2])) << "no tick yet";
+        EXPECT_FALSE(run.Position(p[0], p[1], p[2], true)) << "no tick yet";
         run.Tick();
-        EXPECT_TRUE(run.Position(p[0], p[1], p[2]));
+        EXPECT_FALSE(run.Position(99, 99, 99, false)) << "a position not measured";
+        EXPECT_TRUE(run.SampleDue());
+        EXPECT_TRUE(run.Position(p[0], p[1], p[2], true));
         nowMs += 1000;
     }
     EXPECT_EQ(run.Count(), 3);
@@ -206,7 +208,7 @@ TEST_F(CalibrationRunTest, AveragesAndOffsetsWithoutReference) {
     // Nothing of the first measurement's sums goes into the second one's offsets.
     run.SetReference(101, 1, 2);
     run.Tick();
-    ASSERT_TRUE(run.Position(100, -40, 1.5));
+    ASSERT_TRUE(run.Position(100, -40, 1.5, true));
     EXPECT_DOUBLE_EQ(run.OffsetX(), 1);
     EXPECT_DOUBLE_EQ(run.OffsetY(), 41);
     EXPECT_DOUBLE_EQ(run.OffsetH(), 0.5);
