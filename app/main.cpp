@@ -6,9 +6,9 @@
 #include <QMetaObject>
 #include <QScreen>
 
-#include "console/dialogs/splash.h"
+#include "console/gui/dialogs/splash.h"
+#include "console/gui/mainform.h"
 #include "console/gui/programicon.h"
-#include "console/mainform.h"
 #include "platform/gui/messageboxsink.h"
 #include "platform/gui/singleinstance.h"
 #include "platform/gui/translations.h"

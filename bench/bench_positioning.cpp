@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "positioning/depth.h"
 #include "positioning/geodesy.h"
 #include "positioning/nmea.h"
 
@@ -242,6 +243,28 @@ void BM_Decode_RMC(benchmark::State& s) {
 BENCHMARK(BM_Decode_GGA);
 BENCHMARK(BM_Decode_GGK);
 BENCHMARK(BM_Decode_RMC);
+
+// A sounder's DPT with offset, as most send it: depth and offset varying, a checksum.
+void BM_Decode_DPT(benchmark::State& state) {
+    std::vector<std::string> sentences;
+    char body[64];
+    for (int i = 0; i < 16; ++i) {
+        std::snprintf(body, sizeof body, "SDDPT,%.2f,0.60,100", 8.4 + i * 0.07);
+        sentences.push_back(WithChecksum(body));
+    }
+    if (!DecodeDepth(sentences[0], 0.5)) {
+        std::fprintf(stderr, "benchmark sentence does not decode: %s\n", sentences[0].c_str());
+        std::abort();
+    }
+    std::size_t i = 0;
+    for (auto _ : state) {
+        auto r = DecodeDepth(sentences[i], 0.5);
+        i = (i + 1) & 15;
+        benchmark::DoNotOptimize(r);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Decode_DPT);
 
 }  // namespace
 

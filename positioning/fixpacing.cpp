@@ -56,4 +56,13 @@ std::optional<int> TFixTimePacing::Feed(char c) {
     return fixMs;
 }
 
+std::optional<int> TSentenceRatePacing::Feed(char c) {
+    std::optional<int> at;
+    framer_.Feed(std::string_view(&c, 1), [&](std::string_view) {
+        constexpr long long kDayMs = 24LL * 3600 * 1000;
+        at = static_cast<int>(count_++ * stepMs_ % kDayMs);
+    });
+    return at;
+}
+
 }  // namespace tidrun

@@ -144,6 +144,7 @@ bool TJobSettings::Load(const QString& cfgPath) {
     const auto shift = doc.Value(kSettei, QStringLiteral("変換新"));
     ShiftNew = shift ? TIniFile::ParseBool(*shift).value_or(true) : true;
     MapColor = doc.Value(kColor, kMapColorKey).value_or(QStringLiteral("Teal"));
+    LoadExtension(doc);
     loadedTansa_ = TansaPath();
     surveyAreaChanged_ = false;
     baseDir_ = QFileInfo(cfgPath).absolutePath();
@@ -174,6 +175,7 @@ bool TJobSettings::Store(const QString& cfgPath) const {
     };
     for (const auto& [key, value] : kv) doc.SetValue(kSettei, QString::fromUtf8(key), value);
     doc.SetValue(kColor, kMapColorKey, MapColor);
+    StoreExtension(doc);
     return doc.Save(cfgPath);
 }
 
@@ -221,7 +223,7 @@ bool TJobSettings::Validate(MessageSink& sink) const {
     if (CutMethodIndex() == 0 && IntervalSeconds() < 10) {
         return fail("自動収録の間隔は10秒以上を指定してください");
     }
-    return true;
+    return ValidateExtension(sink);
 }
 
 bool TJobSettings::Accept(const QString& cfgPath, MessageSink& sink) {

@@ -35,16 +35,25 @@ class TJobSettings {
     bool ShiftNew = true;                             // 変換新
     // [Color]
     QString MapColor = QStringLiteral("Teal");  // 平面図
+    // [拡張]: the program's own section, which a job's other readers pass over. Written only
+    // when it is there already or a value differs from its default, so that a job that
+    // never used these keeps its file as it was.
+    QString DepthSource = QStringLiteral("しない");  // 測深入力: しない, 転送通信, COM1..COM8
+    QString DepthSpeed = QStringLiteral("4800");  // 測深速度
+    QString Draft = QStringLiteral("0.00");       // 喫水, metres
+    QString CutDistance = QStringLiteral("0");    // 距離間隔, metres; above 0 cuts by distance
+    bool RawLog = false;                          // 時刻付きログ
 
-    static const QStringList& PortChoices();       // "COM1".."COM8"
-    static const QStringList& SpeedChoices();      // "4800", "9600"
-    static const QStringList& GpsDatumChoices();   // "WGS84", "旧日本(ﾍﾞｯｾﾙ)"
-    static const QStringList& CutMethodChoices();  // "自動", "手動", "全データ"
-    static const QStringList& MapDatumChoices();   // "世界測地系", "旧日本測地系"
-    static const QStringList& ZoneChoices();       // "1系".."19系"
-    static const QStringList& OutMethodChoices();  // "しない", "受信データ", "文字"
-    static const QStringList& IntervalChoices();   // "10", "15", "30", "60"
-    static const QStringList& ColorChoices();      // the 16 colour names, "Black".."White"
+    static const QStringList& PortChoices();         // "COM1".."COM8"
+    static const QStringList& SpeedChoices();        // "4800", "9600"
+    static const QStringList& GpsDatumChoices();     // "WGS84", "旧日本(ﾍﾞｯｾﾙ)"
+    static const QStringList& CutMethodChoices();    // "自動", "手動", "全データ"
+    static const QStringList& MapDatumChoices();     // "世界測地系", "旧日本測地系"
+    static const QStringList& ZoneChoices();         // "1系".."19系"
+    static const QStringList& OutMethodChoices();    // "しない", "受信データ", "文字"
+    static const QStringList& IntervalChoices();     // "10", "15", "30", "60"
+    static const QStringList& ColorChoices();        // the 16 colour names, "Black".."White"
+    static const QStringList& DepthSourceChoices();  // "しない", "転送通信", "COM1".."COM8"
     static constexpr int kJobNameMax = 34;
     static constexpr int kIntervalMaxChars = 4;
 
@@ -108,10 +117,26 @@ class TJobSettings {
     int SourceDatum() const;
     // Interval in seconds; an unreadable interval counts as 0.
     int IntervalSeconds() const;
+    // Where depth comes from: 0 nowhere, 1 the transfer port, 2.. a port of its own
+    // (DepthPortNumber, DepthBaud); -1 when the text is not a choice.
+    int DepthSourceIndex() const;
+    int DepthPortNumber() const { return DepthSourceIndex() >= 2 ? DepthSourceIndex() - 1 : 0; }
+    int DepthBaud() const;
+    // Draft and distance interval in metres; an unreadable value counts as 0.
+    double DraftMetres() const;
+    double CutDistanceMetres() const;
+    // The recording method in effect: 0 自動, 1 手動, 2 全データ as 収録方法 says, or 3 距離
+    // whenever the distance interval is above 0.
+    int EffectiveCutMethod() const;
     // The transfer text trimmed, with "\r" appended.
     QString TransferText() const;
 
   private:
+    void LoadExtension(const class TIniDocument& doc);
+    void StoreExtension(class TIniDocument& doc) const;
+    // The checks of the [拡張] values; false after one error shown.
+    bool ValidateExtension(MessageSink& sink) const;
+
     QString baseDir_;
     QString loadedTansa_;
     bool surveyAreaChanged_ = false;

@@ -1,5 +1,5 @@
 // tidrun-tool nmea: frames and decodes NMEA captures as the receiver does and writes one CSV
-// line per sentence.
+// line per sentence; an echo sounder's depth sentences fill the last column.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "positioning/depth.h"
 #include "positioning/fixedformat.h"
 #include "positioning/framer.h"
 #include "positioning/geodesy.h"
@@ -40,13 +41,16 @@ struct Row {
     double latitude, longitude, altitude, geoidSeparation, dgpsAge, speed, course, dop;
     bool position;
     double X, Y, h;
+    bool hasDepth;  // a depth sentence with a bottom
+    double depth;   // below the surface, metres
 };
 
 // Decodes and converts sentences in order (the decoder carries its state from one sentence
 // to the next) and collects their rows in batches.
 class NmeaDecoder {
   public:
-    NmeaDecoder(int src, int dst, int zoneIndex) : src_(src), dst_(dst), zone_(zoneIndex) {}
+    NmeaDecoder(int src, int dst, int zoneIndex, double draft)
+        : src_(src), dst_(dst), zone_(zoneIndex), draft_(draft) {}
 
     void Sentence(std::string_view packet, std::vector<Row>& rows) {
         nmea_.Decode(packet);
@@ -90,6 +94,14 @@ class NmeaDecoder {
         r.Y = fp.Y;
         r.h = fp.h;
         if (fp.valid) ++counts_.positions;
+        r.hasDepth = false;
+        r.depth = 0;
+        if (r.kind == kKindOther) {
+            if (const auto d = DecodeDepth(packet, draft_); d && d->hasBottom) {
+                r.hasDepth = true;
+                r.depth = d->belowSurface;
+            }
+        }
         rows.push_back(r);
     }
 
@@ -97,6 +109,7 @@ class NmeaDecoder {
 
   private:
     int src_, dst_, zone_;
+    double draft_;
     TNMEA nmea_;
     TPos pos_;
     Counts counts_;
@@ -110,7 +123,7 @@ class CsvFormatter {
     void Header() {
         out_.Append(
             "kind,errorFlag,time,quality,satellites,latitude,longitude,altitude,geoidSeparation,"
-            "dgpsAge,stationId,speed,course,dop,position,X,Y,h\n");
+            "dgpsAge,stationId,speed,course,dop,position,X,Y,h,depth\n");
     }
 
     void Line(const Row& r) {
@@ -147,6 +160,8 @@ class CsvFormatter {
             std::memcpy(p, "0,,,", 4);
             p += 4;
         }
+        *p++ = ',';
+        if (r.hasDepth) p = FormatFixed(p, r.depth, 2);
         *p++ = '\n';
         out_.Commit(p);
     }
@@ -252,9 +267,19 @@ class FormatThread {
 
 int RunNmea(const QStringList& args) {
     int zone = 9, src = 0, dst = 0;
+    double draft = 0;
     QStringList files;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        if (a == QLatin1String("--draft")) {
+            bool ok = false;
+            if (i + 1 < args.size()) draft = args[++i].toDouble(&ok);
+            if (!ok || draft < 0 || draft > 9.99) {
+                std::fprintf(stderr, "tidrun-tool nmea: --draft needs metres, 0 to 9.99\n");
+                return 2;
+            }
+            continue;
+        }
         int* target = a == QLatin1String("--zone")  ? &zone
                       : a == QLatin1String("--src") ? &src
                       : a == QLatin1String("--dst") ? &dst
@@ -285,7 +310,7 @@ int RunNmea(const QStringList& args) {
     if (files.isEmpty()) files << QStringLiteral("-");
 
     OutBuffer out(STDOUT_FILENO);
-    NmeaDecoder decoder(src, dst, zone - 1);
+    NmeaDecoder decoder(src, dst, zone - 1, draft);
     FormatThread formatting(out);
     std::vector<Row> rows;
     rows.reserve(FormatThread::kBatch);

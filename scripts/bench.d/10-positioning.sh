@@ -41,6 +41,7 @@ line("convert_same_datum_ns_per_point", ns_per_item("BM_Convert_0_0"), "ns",
 line("decode_gga_ns", ns_per_item("BM_Decode_GGA"), "ns")
 line("decode_ggk_ns", ns_per_item("BM_Decode_GGK"), "ns")
 line("decode_rmc_ns", ns_per_item("BM_Decode_RMC"), "ns")
+line("decode_dpt_ns", ns_per_item("BM_Decode_DPT"), "ns")
 
 def best_of(cmd, stdin_path=None, repeats=3):
     best = None

@@ -1,6 +1,6 @@
 // The calibration dialog on the offscreen platform, fed by a receiver on a real
 // pseudo-terminal, with its log read back from the disk.
-#include "console/calibratedlg.h"
+#include "console/gui/calibratedlg.h"
 
 #include "platform/gui/numericedit.h"
 #include "platform/messagesink.h"

@@ -1,5 +1,5 @@
 // The work-procedure help window on the offscreen platform, driven by keyboard and mouse.
-#include "console/formhelp.h"
+#include "console/gui/formhelp.h"
 
 #include "tests/dialogs/gui_helpers.h"
 

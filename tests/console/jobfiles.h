@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "console/mainform.h"
+#include "console/gui/mainform.h"
 #include "platform/messagesink.h"
 #include "surveydata/codec.h"
 #include "surveydata/jobsettings.h"

@@ -1,7 +1,7 @@
 // Opening a job through the main window, around its files and its message boxes: the
 // settings file in another letter case, one that cannot be read, what a killed save left,
 // and the receiver's messages through the one queue of boxes.
-#include "console/mainform.h"
+#include "console/gui/mainform.h"
 
 #include "console/gui/rulertoolbar.h"
 #include "platform/gui/messageboxsink.h"

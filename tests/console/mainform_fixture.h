@@ -3,7 +3,7 @@
 // main window's test files.
 #pragma once
 
-#include "console/mainform.h"
+#include "console/gui/mainform.h"
 
 #include "console/gui/coordpanel.h"
 #include "console/gui/cutpanel.h"
@@ -11,7 +11,7 @@
 #include "console/gui/guidepanel.h"
 #include "console/gui/rulertoolbar.h"
 
-#include "console/dialogs/setupform.h"
+#include "console/gui/dialogs/setupform.h"
 #include "planview/gui/mapform.h"
 #include "platform/gui/numericedit.h"
 #include "platform/gui/restoredgeometry.h"

@@ -11,7 +11,7 @@
 
 #include <functional>
 
-#include "console/formhelp.h"
+#include "console/gui/formhelp.h"
 #include "console/guidance.h"
 #include "planview/series.h"
 #include "surveydata/inifile.h"

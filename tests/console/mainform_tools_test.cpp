@@ -1,12 +1,12 @@
 // Calibration, transfer and the work-procedure help through the main window: a work folder
 // on disk, the receiver and the transfer target on pseudo-terminals, the real widgets on
 // the offscreen platform.
-#include "console/calibratedlg.h"
-#include "console/formhelp.h"
+#include "console/gui/calibratedlg.h"
 #include "console/gui/coordpanel.h"
 #include "console/gui/cutpanel.h"
+#include "console/gui/formhelp.h"
+#include "console/gui/mainform.h"
 #include "console/jobsession.h"
-#include "console/mainform.h"
 
 #include "planview/gui/mapform.h"
 #include "platform/gui/numericedit.h"

@@ -1,6 +1,6 @@
 // Recording and guidance through the main window, with the GPS on a real pseudo-terminal
 // and the job's files on disk.
-#include "console/mainform.h"
+#include "console/gui/mainform.h"
 
 #include "console/gui/coordpanel.h"
 #include "console/gui/cutpanel.h"

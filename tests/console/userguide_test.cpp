@@ -1,6 +1,6 @@
 // ヘルプ → 取扱説明書: the guide's HTML beside the program's folder, as the build and the
 // package lay it out, handed to the system's browser; a missing guide said once.
-#include "console/mainform.h"
+#include "console/gui/mainform.h"
 
 #include <QAction>
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
 // The line-name dialog, the about box and the splash screen.
-#include "console/dialogs/aboutbox.h"
-#include "console/dialogs/linedlgform.h"
-#include "console/dialogs/splash.h"
+#include "console/gui/dialogs/aboutbox.h"
+#include "console/gui/dialogs/linedlgform.h"
+#include "console/gui/dialogs/splash.h"
 #include "platform/messagesink.h"
 #include "tests/dialogs/gui_helpers.h"
 

@@ -1,9 +1,9 @@
 // Renders every dialog to PNG files for review when TIDRUN_DIALOG_SHOTS names a folder;
 // otherwise only checks that each renders.
-#include "console/dialogs/aboutbox.h"
-#include "console/dialogs/linedlgform.h"
-#include "console/dialogs/setupform.h"
-#include "console/dialogs/splash.h"
+#include "console/gui/dialogs/aboutbox.h"
+#include "console/gui/dialogs/linedlgform.h"
+#include "console/gui/dialogs/setupform.h"
+#include "console/gui/dialogs/splash.h"
 #include "platform/gui/numericedit.h"
 #include "platform/messagesink.h"
 

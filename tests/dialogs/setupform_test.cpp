@@ -1,6 +1,6 @@
 // The settings dialog driven as a user would: controls filled, OK and Cancel pressed, the
 // keys read back from Tidrun.CFG through the INI layer.
-#include "console/dialogs/setupform.h"
+#include "console/gui/dialogs/setupform.h"
 #include "platform/messagesink.h"
 #include "surveydata/inifile.h"
 #include "tests/dialogs/gui_helpers.h"

@@ -96,16 +96,31 @@ TEST(ToolNmea, RealCaptureSummaryAndColumns) {
     ASSERT_EQ(out.size(), 245);
     EXPECT_EQ(out[0],
               "kind,errorFlag,time,quality,satellites,latitude,longitude,altitude,geoidSeparation,"
-              "dgpsAge,stationId,speed,course,dop,position,X,Y,h");
+              "dgpsAge,stationId,speed,course,dop,position,X,Y,h,depth");
     const QList<QByteArray> gga = out[1].split(',');
-    ASSERT_EQ(gga.size(), 18);
+    ASSERT_EQ(gga.size(), 19);
     EXPECT_EQ(gga.mid(0, 15),
               QList<QByteArray>({"1", "0", "13:28:19.60", "2", "10", "4134.497954590",
                                  "9345.034314080", "278.1610", "-31.4420", "6.6000", "133",
                                  "0.0000", "0.0000", "0.9000", "1"}));
     EXPECT_EQ(gga[17], "246.7190");  // altitude + geoid separation on the world datum
     const QList<QByteArray> rmc = out[2].split(',');
-    EXPECT_EQ(rmc.mid(11, 7), QList<QByteArray>({"0.1480", "124.8880", "0.9000", "0", "", "", ""}));
+    EXPECT_EQ(rmc.mid(11, 8),
+              QList<QByteArray>({"0.1480", "124.8880", "0.9000", "0", "", "", "", ""}));
+}
+
+TEST(ToolNmea, SounderSentencesFillTheDepthColumn) {
+    const std::string bytes = test::Sentence("SDDBT,,f,12.50,M,,F") +
+                              test::Sentence("SDDPT,8.40,0.60") + test::Sentence("SDDPT,,0.60") +
+                              "$SDDBS,,f,7.25,M,,F\r\n";  // no checksum: taken
+    const Result r = Tool({"nmea", "--draft", "0.45"}, QByteArray::fromStdString(bytes));
+    EXPECT_EQ(r.exitCode, 0);
+    const QList<QByteArray> out = Lines(r.out);
+    ASSERT_EQ(out.size(), 5);
+    QList<QByteArray> depths;
+    for (qsizetype i = 1; i < out.size(); ++i) depths << out[i].split(',').value(18, "?");
+    EXPECT_EQ(depths, QList<QByteArray>({"12.95", "9.00", "", "7.25"}));  // no bottom: empty
+    EXPECT_EQ(Tool({"nmea", "--draft", "10"}).exitCode, 2);
 }
 
 TEST(ToolNmea, DamagedInputOptionsAndSeveralFiles) {
@@ -137,11 +152,11 @@ TEST(ToolNmea, DamagedInputOptionsAndSeveralFiles) {
     const QList<QByteArray> c = out[1].split(',');
     EXPECT_GT(std::abs(c[15].toDouble()), 100.0);
     EXPECT_TRUE(out[2].startsWith("1,-1,12:35:19.78,"));  // bad checksum: state as before
-    EXPECT_TRUE(out[2].endsWith(",0,,,"));
+    EXPECT_TRUE(out[2].endsWith(",0,,,,"));
     EXPECT_TRUE(out[3].startsWith("1,-1,00:00:00.00,1,8,"));  // impossible time
-    EXPECT_TRUE(out[3].endsWith(",0,,,"));
+    EXPECT_TRUE(out[3].endsWith(",0,,,,"));
     EXPECT_TRUE(out[4].startsWith("1,-1,00:00:00.00,0,0,0.000000000,0.000000000,"));  // no time
-    EXPECT_TRUE(out[4].endsWith(",0,,,"));
+    EXPECT_TRUE(out[4].endsWith(",0,,,,"));
 
     // The same file twice and once through standard input: the decoder carries on.
     r = Tool({"nmea", path, "-"}, QByteArray(bytes.data(), static_cast<int>(bytes.size())));
@@ -157,7 +172,7 @@ TEST(ToolNmea, DamagedInputOptionsAndSeveralFiles) {
     out = Lines(r.out);
     ASSERT_EQ(out.size(), 3);
     const QList<QByteArray> h = out[2].split(',');
-    ASSERT_EQ(h.size(), 18);
+    ASSERT_EQ(h.size(), 19);
     EXPECT_EQ(h[5].size(), 301 + 10);  // 1e300 has 301 digits, then nine decimals
     EXPECT_TRUE(h[6].startsWith("-1000000000000000052504760255204420248704468581"));
     EXPECT_EQ(h[12].size(), 302 + 5);  // "-" and 301 digits, then four decimals
@@ -174,15 +189,15 @@ TEST(ToolNmea, DamagedInputOptionsAndSeveralFiles) {
     out = Lines(r.out);
     ASSERT_EQ(out.size(), 6);
     EXPECT_TRUE(out[3].startsWith("1,0,12:35:21.78,2,8,-3527.339562000,")) << out[3].constData();
-    EXPECT_TRUE(out[3].endsWith(",0,,,"));
-    EXPECT_TRUE(out[4].endsWith(",0,,,")) << out[4].constData();
+    EXPECT_TRUE(out[3].endsWith(",0,,,,"));
+    EXPECT_TRUE(out[4].endsWith(",0,,,,")) << out[4].constData();
     EXPECT_TRUE(out[5].contains(",6,8,3527.300000000,")) << out[5].constData();
     EXPECT_FALSE(out[5].contains(",0,,,")) << out[5].constData();
     EXPECT_TRUE(out[1].startsWith("1,0,12:35:19.78,1,8,0.000000000,0.000000000,"))
         << out[1].constData();
-    EXPECT_TRUE(out[1].endsWith(",0,,,"));
+    EXPECT_TRUE(out[1].endsWith(",0,,,,"));
     EXPECT_TRUE(out[2].startsWith("1,0,12:35:20.78,2,8,9100.000000000,13950.000000000,"));
-    EXPECT_TRUE(out[2].endsWith(",0,,,"));
+    EXPECT_TRUE(out[2].endsWith(",0,,,,"));
     EXPECT_TRUE(r.err.endsWith("positions 1\n"));
 
     r = Tool({"nmea", dir.filePath(QStringLiteral("missing.nmea"))});

@@ -69,6 +69,22 @@ TEST(ReplayLinkTest, StepsFollowTheFixTimesWithAtMostTwoSeconds) {
     EXPECT_EQ(pieces, want);
 }
 
+TEST(ReplayLinkTest, ASounderFileStepsASentenceAtItsRate) {
+    QByteArray content = Sentence("SDDPT,8.40,0.60") + "junk" + Sentence("SDDBT,,f,3.1,M,,F") +
+                         Sentence("SDDPT,8.50,0.60");
+    QBuffer file(&content);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ReplayCutter cutter(std::make_unique<TSentenceRatePacing>(143));
+    std::vector<int> delays;
+    int steps = 0;
+    for (auto s = cutter.Next(file); !s.bytes.isEmpty(); s = cutter.Next(file)) {
+        ++steps;
+        delays.push_back(s.delayMs);
+    }
+    EXPECT_EQ(steps, 4);  // three sentences, then the line end after the last
+    EXPECT_EQ(delays, (std::vector<int>{0, 143, 143, 0}));
+}
+
 // Only a regular file is a replay source; a large one is read as it plays, not at once.
 TEST(ReplayLinkTest, EndlessOrHugeSourcesAreRefusedOrReadInPieces) {
     for (const char* device : {"/dev/zero", "/dev/null", "/tmp"}) {

@@ -1,4 +1,4 @@
-#include "console/dialogs/setupform.h"
+#include "console/gui/dialogs/setupform.h"
 
 #include "planview/markprops.h"
 #include "platform/messagesink.h"

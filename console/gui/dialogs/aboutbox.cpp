@@ -1,4 +1,4 @@
-#include "console/dialogs/aboutbox.h"
+#include "console/gui/dialogs/aboutbox.h"
 
 #include <QtSerialPort/qtserialportversion.h>
 #include <QtWidgets/qtwidgetsversion.h>

@@ -1,4 +1,4 @@
-#include "console/mainform.h"
+#include "console/gui/mainform.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,13 +25,13 @@
 
 #include <cmath>
 
-#include "console/calibratedlg.h"
-#include "console/dialogs/aboutbox.h"
-#include "console/dialogs/linedlgform.h"
-#include "console/dialogs/setupform.h"
-#include "console/formhelp.h"
+#include "console/gui/calibratedlg.h"
 #include "console/gui/coordpanel.h"
 #include "console/gui/cutpanel.h"
+#include "console/gui/dialogs/aboutbox.h"
+#include "console/gui/dialogs/linedlgform.h"
+#include "console/gui/dialogs/setupform.h"
+#include "console/gui/formhelp.h"
 #include "console/gui/gpspanel.h"
 #include "console/gui/guidepanel.h"
 #include "console/gui/led.h"

@@ -1,4 +1,4 @@
-#include "console/calibratedlg.h"
+#include "console/gui/calibratedlg.h"
 
 #include "platform/gui/numericedit.h"
 #include "platform/messagesink.h"

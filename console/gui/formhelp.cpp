@@ -1,4 +1,4 @@
-#include "console/formhelp.h"
+#include "console/gui/formhelp.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "console/dialogs/splash.h"
+#include "console/gui/dialogs/splash.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "console/dialogs/linedlgform.h"
+#include "console/gui/dialogs/linedlgform.h"
 
 #include "platform/gui/nameedit.h"
 #include "platform/messagesink.h"

@@ -1,6 +1,6 @@
 // The main window's toolbars and tool windows: their layout stored in the job's file, the
 // default layout, the heights of the tool windows, and the docks' menu.
-#include "console/mainform.h"
+#include "console/gui/mainform.h"
 
 #include <QAction>
 #include <QDockWidget>

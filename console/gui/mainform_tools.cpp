@@ -1,9 +1,9 @@
 // The main window's calibration dialog and work-procedure help window.
-#include "console/calibratedlg.h"
-#include "console/formhelp.h"
+#include "console/gui/calibratedlg.h"
+#include "console/gui/formhelp.h"
+#include "console/gui/mainform.h"
 #include "console/helpsteps.h"
 #include "console/jobsession.h"
-#include "console/mainform.h"
 
 #include <QAction>
 #include <QDockWidget>

@@ -1,0 +1,67 @@
+#include "surveydata/appendfile.h"
+
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
+
+namespace tidrun {
+
+namespace {
+
+void RepairEnd(QFile& file) {
+    qint64 size = file.size();
+    char c = 0;
+    while (size > 0 && file.seek(size - 1) && file.getChar(&c) && c == 0x1A) {
+        if (!file.resize(size - 1)) return;
+        --size;
+    }
+    if (size == 0 || c == '\n') return;
+    const QByteArray end = c == '\r' ? QByteArray("\n") : QByteArray("\r\n");
+    if (file.seek(size) && file.write(end) == end.size()) SyncToDisk(file);
+}
+
+}  // namespace
+
+bool SyncToDisk(QFile& file) {
+#if defined(Q_OS_LINUX)
+    return ::fdatasync(file.handle()) == 0;
+#elif defined(Q_OS_UNIX)
+    return ::fsync(file.handle()) == 0;
+#elif defined(Q_OS_WIN)
+    return ::_commit(file.handle()) == 0;
+#else
+    return true;
+#endif
+}
+
+bool TAppendFile::Open(const QString& path) {
+    file_.close();
+    file_.setFileName(path);
+    if (!file_.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) return false;
+    RepairEnd(file_);
+    return true;
+}
+
+bool TAppendFile::StillAtPath() const {
+#if defined(Q_OS_UNIX)
+    struct stat open = {};
+    struct stat atPath = {};
+    return ::fstat(file_.handle(), &open) == 0 &&
+           ::stat(QFile::encodeName(file_.fileName()).constData(), &atPath) == 0 &&
+           open.st_dev == atPath.st_dev && open.st_ino == atPath.st_ino;
+#else
+    return true;  // an open file can be neither deleted nor replaced there
+#endif
+}
+
+bool TAppendFile::Append(QByteArrayView bytes) {
+    const qint64 before = file_.size();
+    if (file_.write(bytes.data(), bytes.size()) == bytes.size() && SyncToDisk(file_)) return true;
+    if (file_.size() > before) file_.resize(before);
+    return false;
+}
+
+}  // namespace tidrun

@@ -1,0 +1,34 @@
+// A job file that grows a line at a time and must keep every line it was given: opened
+// for appending with its end made fit (a torn last line gets its line end), each line
+// written whole and synced to disk, or taken off again.
+#pragma once
+
+#include <QByteArrayView>
+#include <QFile>
+#include <QString>
+
+namespace tidrun {
+
+class TAppendFile {
+  public:
+    // Opens (creating) the file for appending. A final DOS end-of-file byte is taken off
+    // and a torn last line gets its line end, LF alone after a CR, else CR LF.
+    bool Open(const QString& path);
+    void Close() { file_.close(); }
+    bool IsOpen() const { return file_.isOpen(); }
+    qint64 Size() const { return file_.size(); }
+    // Whether the open file is still the one at its path (same device and inode): a file
+    // deleted or replaced by another renamed over it would take lines nobody reads.
+    bool StillAtPath() const;
+    // Writes the bytes and syncs them to disk. On failure the part that was written is
+    // taken off again, so the next line does not glue to a torn one.
+    bool Append(QByteArrayView bytes);
+
+  private:
+    mutable QFile file_;
+};
+
+// Flushes the file's data to the disk; false when the system reports a failure.
+bool SyncToDisk(QFile& file);
+
+}  // namespace tidrun

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+#include "surveydata/depthfile.h"
+#include "testfiles.h"
+
+namespace tidrun {
+namespace {
+
+using testing::ReadSjis;
+using testing::WriteSjis;
+
+TEST(DepthFile, NamesBesideTheRecordingFile) {
+    const std::pair<QString, QString> names[] = {
+        {"/job/SOKUSEN.DAT", QStringLiteral("/job/SOKUSEN_水深.csv")},
+        {QStringLiteral("/job/収録.txt"), QStringLiteral("/job/収録_水深.csv")},
+        {"/job.d/rec", QStringLiteral("/job.d/rec_水深.csv")},
+        {"rec.a.b", QStringLiteral("rec.a_水深.csv")},
+    };
+    for (const auto& [recording, depth] : names) EXPECT_EQ(DepthFilePath(recording), depth);
+}
+
+TEST(DepthFile, RowsWrittenReadBackAndJoinedBySerial) {
+    QTemporaryDir dir;
+    const QString rec = dir.filePath("SOKUSEN.DAT");
+    const QDateTime at(QDate(2026, 12, 10), QTime(9, 30, 1, 250));
+    TDepthWriter w;
+    ASSERT_TRUE(w.Open(rec));
+    TDepthRow row{7,     2,   1,  QStringLiteral("A,1"), -67629.9854, 3303.5204,
+                  8.456, 140, at, at.addMSecs(-140)};
+    ASSERT_TRUE(w.Append(row));
+    row.serial = 8;
+    row.cutNo = 2;
+    row.depth.reset();
+    ASSERT_TRUE(w.Append(row));
+    w.Close();
+    ASSERT_TRUE(w.Open(rec));  // opened again: no second header
+    row.serial = 9;
+    row.depth = 9.1;
+    ASSERT_TRUE(w.Append(row));
+    w.Close();
+    const QString expected = QStringLiteral(
+        "通番,測線番号,測線名,ｶｯﾄ番号,X,Y,水深,水深経過ms,測位受信時刻,水深受信時刻\r\n"
+        "7,2,\"A,1\",1,-67629.985,3303.520,8.46,140,2026-12-10 09:30:01.250,"
+        "2026-12-10 09:30:01.110\r\n"
+        "8,2,\"A,1\",2,-67629.985,3303.520,,,2026-12-10 09:30:01.250,\r\n"
+        "9,2,\"A,1\",2,-67629.985,3303.520,9.10,140,2026-12-10 09:30:01.250,"
+        "2026-12-10 09:30:01.110\r\n");
+    EXPECT_EQ(ReadSjis(DepthFilePath(rec)), expected);
+
+    // A torn last row is not read, and gets its line end when the file is opened again.
+    QFile f(DepthFilePath(rec));
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("10,2,\"A,1\",3,1.0,2.0,7.");
+    f.close();
+    TDepthTable t;
+    ASSERT_EQ(LoadDepthFile(DepthFilePath(rec), t), DepthLoad::Ok);
+    EXPECT_EQ(t.serials, (std::vector<std::int32_t>{7, 8, 9}));
+    EXPECT_FLOAT_EQ(t.DepthOf(7).value_or(-1), 8.46f);
+    EXPECT_FALSE(t.DepthOf(8).has_value());  // a row without depth
+    EXPECT_TRUE(t.HasRow(8));
+    EXPECT_FALSE(t.DepthOf(6).has_value());
+    EXPECT_EQ(t.badLine, 0);
+    ASSERT_TRUE(w.Open(rec));
+    w.Close();
+    EXPECT_TRUE(ReadSjis(DepthFilePath(rec)).endsWith(QStringLiteral("7.\r\n")));
+    ASSERT_EQ(LoadDepthFile(DepthFilePath(rec), t), DepthLoad::Ok);
+    EXPECT_EQ(t.badLine, 5);  // the repaired torn row is now a bad line, named
+    EXPECT_EQ(LoadDepthFile(dir.filePath("none.csv"), t), DepthLoad::Missing);
+    EXPECT_EQ(LoadDepthFile(dir.path(), t), DepthLoad::Unreadable);
+}
+
+TEST(DepthFile, CutsWithoutTheirRowAreFoundOnce) {
+    TDepthTable t;
+    t.serials = {3, 4, 6, 7};
+    t.lines = {2, 2, 2, 3};
+    t.depths = {1, 2, 3, 4};
+    struct Case {
+        std::vector<std::pair<std::int32_t, std::int32_t>> cuts;  // serial, line
+        bool depthOn;
+        std::vector<std::int32_t> missing;
+    };
+    const Case cases[] = {
+        // Line 1 was recorded without depth; line 2 lost serial 5.
+        {{{1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 2}, {6, 2}, {7, 3}}, true, {5}},
+        // A kill after the recording's first cut of line 4, before its row.
+        {{{3, 2}, {4, 2}, {6, 2}, {7, 3}, {8, 4}}, true, {8}},
+        {{{3, 2}, {4, 2}, {6, 2}, {7, 3}, {8, 4}}, false, {}},
+        // The last row's own line short of its last cut.
+        {{{7, 3}, {8, 3}}, false, {8}},
+    };
+    for (const Case& c : cases) {
+        const auto got = CutsWithoutDepthRow(
+            static_cast<int>(c.cuts.size()),
+            [&](int i) { return c.cuts[static_cast<std::size_t>(i)]; }, t, c.depthOn);
+        EXPECT_EQ(got, c.missing);
+    }
+    EXPECT_EQ(MissingDepthMessage({5, 9, 11}, "/j/S_水深.csv"),
+              QStringLiteral("水深ファイルに記録のないカットがあります\r\n通番：5 ほか2件\r\n"
+                             "ﾌｧｲﾙ名：/j/S_水深.csv"));
+    EXPECT_TRUE(MissingDepthMessage({}, "x").isEmpty());
+}
+
+}  // namespace
+}  // namespace tidrun
