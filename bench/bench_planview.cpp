@@ -10,8 +10,13 @@
 #include <QImage>
 #include <QPainter>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "planview/chartview.h"
@@ -117,6 +122,65 @@ void BM_ChartTenth(benchmark::State& state) {
     w.view.UnDoZoom();
 }
 BENCHMARK(BM_ChartTenth)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+// The box (horizontal = Y, vertical = X) of the first outline of the survey area.
+TExtent FirstRegion(const TTansaColl& tansa) {
+    const auto& items = tansa.Items();
+    TExtent e{1e300, -1e300, 1e300, -1e300};
+    for (size_t i = 0; i < items.size() && items[i].Region == items.front().Region; ++i) {
+        e.XMin = std::min(e.XMin, items[i].Y), e.XMax = std::max(e.XMax, items[i].Y);
+        e.YMin = std::min(e.YMin, items[i].X), e.YMax = std::max(e.YMax, items[i].X);
+    }
+    return e;
+}
+
+// One survey area filling the window, symbols shown.
+void BM_ChartArea(benchmark::State& state) {
+    Window& w = SharedWindow();
+    if (SharedJob().tansa.Items().empty()) {
+        state.SkipWithError("the job has no survey area");
+        return;
+    }
+    w.scene.SetRapid(false);
+    w.view.SetAxes(FirstRegion(SharedJob().tansa));
+    w.view.RecalcAxis();
+    Cold(state, w);
+    w.view.UnDoZoom();
+}
+BENCHMARK(BM_ChartArea)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+// A view the size of one area's inside the whole extent where no cut lies: the first of a
+// grid of such views that no chunk of the cut store reaches.
+void BM_ChartEmpty(benchmark::State& state) {
+    Window& w = SharedWindow();
+    const TCutStore& cuts = *SharedJob().cuts;
+    w.view.UnDoZoom();
+    const TExtent all = w.view.Axes();
+    const double dh = (all.XMax - all.XMin) / 20, dv = (all.YMax - all.YMin) / 20;
+    const double oh = cuts.OriginH(), ov = cuts.OriginV();
+    std::optional<TExtent> empty;
+    for (int i = 0; i < 400 && !empty; ++i) {
+        const TExtent e{all.XMin + (i % 20) * dh, all.XMin + (i % 20 + 1) * dh,
+                        all.YMin + (i / 20) * dv, all.YMin + (i / 20 + 1) * dv};
+        bool hit = false;
+        for (int c = 0; c < cuts.ChunkCount() && !hit; ++c) {
+            const TCutStore::Box& b = cuts.ChunkBox(c);
+            hit = oh + b.HMin <= e.XMax && oh + b.HMax >= e.XMin && ov + b.VMin <= e.YMax &&
+                  ov + b.VMax >= e.YMin;
+        }
+        if (!hit) empty = e;
+    }
+    if (!empty) {
+        state.SkipWithError("no empty view in the extent");
+        return;
+    }
+    w.scene.SetRapid(false);
+    w.view.SetAxes(*empty);
+    w.view.RecalcAxis();
+    Cold(state, w);
+    w.view.UnDoZoom();
+}
+BENCHMARK(BM_ChartEmpty)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
 
 // The anchor: every point transformed, one drawPolyline per line (and per region).
 void NaivePass(QPainter& p, const TChartView& view, const Job& job, bool crosses) {
@@ -237,10 +301,20 @@ void BM_Memory(benchmark::State& state) {
 }
 BENCHMARK(BM_Memory)->Iterations(1);
 
+// Resident memory of the process in bytes (Linux), 0 where it cannot be read.
+double ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    double pages = 0, resident = 0;
+    if (!(statm >> pages >> resident)) return 0;
+    return resident * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+
 // From the start of opening the job (settings confirmed) to the end of the first paint of
-// its map window.
+// its map window. Also the resident memory the open job adds per cut, everything included:
+// the collection, the cut store and one window's caches.
 void BM_OpenToMap(benchmark::State& state) {
     for (auto _ : state) {
+        const double before = ResidentBytes();
         Job job(JobDir());
         TChartView view;
         view.SetWidgetSize(kSize);
@@ -254,6 +328,10 @@ void BM_OpenToMap(benchmark::State& state) {
         o.Cache = &cache;
         o.Wall = MapColour(job.settings.MapColor);
         PaintPlan(p, view, scene, o);
+        state.PauseTiming();
+        state.counters["rss_bytes_per_cut"] =
+            (ResidentBytes() - before) / std::max(1, job.sokusen.Count());
+        state.ResumeTiming();
     }
 }
 BENCHMARK(BM_OpenToMap)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();

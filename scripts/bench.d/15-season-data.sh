@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The season job for the benchmarks: 10,000,000 cuts in 10,000 lines (about 2 GB of
-# code page 932 text), generated once into $DATA/season/ and kept while complete.
+# code page 932 text) with its survey area, marks, points and Tidrun.CFG, generated once into
+# $DATA/season/ and kept while complete.
 set -euo pipefail
 : "${BUILD:=build-release}"
 : "${DATA:=bench-data}"

@@ -20,24 +20,4 @@ if /usr/bin/python3 -c 'import pandas' 2>/dev/null; then py=/usr/bin/python3; fi
 pandas_s=$("$py" scripts/pandas_median.py "$job/SOKUSEN.DAT")
 json=$(TIDRUN_PLAN_JOB="$job" QT_QPA_PLATFORM=offscreen "$BUILD/bench/bench_planview" \
   --benchmark_format=json 2>/dev/null)
-printf '%s' "$json" | "$py" -c '
-import json, sys
-pandas_s = float(sys.argv[1])
-runs = {b["run_name"]: b for b in json.load(sys.stdin)["benchmarks"] if b.get("run_type") == "iteration"}
-def get(prefix, key="real_time"):
-    for name, b in runs.items():
-        if name.startswith(prefix):
-            return b[key]
-    raise KeyError(prefix)
-full = get("BM_ChartFull/"); sym = get("BM_ChartFullSymbols/"); tenth = get("BM_ChartTenth/")
-naive = get("BM_NaivePolyline/"); naive_sym = get("BM_NaiveSymbols/")
-boat = get("BM_BoatUpdate/", "cpu_time") / 4
-per_cut = get("BM_Memory/", "bytes_per_cut")
-open_s = get("BM_OpenToMap/")
-print("BENCH chart_full_ms %.3f ms anchor naive_polyline_ms %.3f ms ratio %.2f" % (full, naive, naive / full))
-print("BENCH chart_full_symbols_ms %.3f ms anchor naive_symbols_ms %.3f ms ratio %.2f" % (sym, naive_sym, naive_sym / sym))
-print("BENCH chart_tenth_ms %.3f ms" % tenth)
-print("BENCH boat_update_ms %.4f ms" % boat)
-print("BENCH chart_memory_bytes_per_cut %.2f B" % per_cut)
-print("BENCH open_to_map_s %.4f s anchor pandas_read_csv_s %.4f s ratio %.2f" % (open_s, pandas_s, pandas_s / open_s))
-' "$pandas_s"
+printf '%s' "$json" | "$py" scripts/planview_figures.py "$pandas_s"
