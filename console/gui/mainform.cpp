@@ -38,6 +38,7 @@
 #include "console/gui/programicon.h"
 #include "console/gui/rulertoolbar.h"
 #include "console/gui/signalsounds.h"
+#include "console/jobload.h"
 #include "console/jobsession.h"
 #include "console/statustexts.h"
 #include "console/transfer.h"
@@ -323,18 +324,11 @@ bool TMainForm::ReadMainConfig() {
 
 void TMainForm::LoadJobFiles() {
     WaitCursor wait;
-    // Relative names in the settings are taken from the work folder.
-    auto path = [this](const QString& p) { return settings_.Resolve(p); };
-    session_->Kijun().Load(path(settings_.KijunPath()));
-    session_->Tansa().Load(path(settings_.TansaPath()));
-    session_->Sokusen().Load(path(settings_.SokusenPath()));
-    session_->Ijo().Clear();
-    session_->Misoku().Clear();
-    if (!settings_.IjoPath().isEmpty()) session_->Ijo().Load(path(settings_.IjoPath()));
-    if (!settings_.MisokuPath().isEmpty()) {
-        RemoveLeftoverCopies(path(settings_.MisokuPath()));
-        session_->Misoku().Load(path(settings_.MisokuPath()));
-    }
+    // A save of the mark file cut short by a kill leaves its temporary copy beside it.
+    if (!settings_.MisokuPath().isEmpty())
+        RemoveLeftoverCopies(settings_.Resolve(settings_.MisokuPath()));
+    tidrun::LoadJobFiles(settings_, {session_->Kijun(), session_->Tansa(), session_->Sokusen(),
+                                     session_->Ijo(), session_->Misoku()});
 }
 
 void TMainForm::ComputeRulerExtent() {
