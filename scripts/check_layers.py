@@ -27,7 +27,8 @@ LAYERS = {
     "surveydata": [],
     "platform/gui": ["platform"],
     "platform": [],
-    "tools": ["console", "planview", "positioning", "surveydata"],
+    "tools": ["console", "planview", "positioning", "surveydata", "export"],
+    "export": ["positioning", "surveydata"],
 }
 # Two arrows above are not drawn in the design's table: planview/gui -> platform/gui (the
 # shared widget helpers, the name edit and the restored window geometry) and platform/gui ->
@@ -46,6 +47,7 @@ QT_MODULES = {
     "planview": ["QtCore", "QtGui"],
     "console": ["QtCore", "QtGui"],
     "tools": ["QtCore", "QtGui"],
+    "export": ["QtCore"],
 }
 
 # Files checked as another layer than their folder's, as {pattern: layer}, while they wait to

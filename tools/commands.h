@@ -9,6 +9,8 @@ int RunConvert(const QStringList& args);
 int RunNmea(const QStringList& args);
 int RunJob(const QStringList& args);
 int RunSoundings(const QStringList& args);
+// Built when GDAL is found (TIDRUN_TOOL_EXPORT).
+int RunExport(const QStringList& args);
 // Needs a QGuiApplication (see main).
 int RunPlot(const QStringList& args);
 

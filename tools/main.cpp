@@ -19,6 +19,9 @@ void Usage() {
         "  tidrun-tool nmea [--zone Z --src S --dst D --draft M] [FILE|-]...\n"
         "  tidrun-tool job WORKDIR\n"
         "  tidrun-tool soundings WORKDIR\n"
+#ifdef TIDRUN_TOOL_EXPORT
+        "  tidrun-tool export WORKDIR OUT [--what KINDS] [--wgs84] [--jgd2000]\n"
+#endif
 #ifdef TIDRUN_TOOL_PLOT
         "  tidrun-tool plot WORKDIR OUT.png|OUT.pdf [--size WxH]\n"
 #endif
@@ -48,6 +51,9 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("nmea")) return tidrun::tool::RunNmea(args);
     if (command == QLatin1String("job")) return tidrun::tool::RunJob(args);
     if (command == QLatin1String("soundings")) return tidrun::tool::RunSoundings(args);
+#ifdef TIDRUN_TOOL_EXPORT
+    if (command == QLatin1String("export")) return tidrun::tool::RunExport(args);
+#endif
     Usage();
     return 2;
 }
