@@ -5,7 +5,7 @@ pkgs=(cmake ninja-build g++ pkg-config
       qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       xvfb xauth xdotool fonts-noto-cjk qt6-translations-l10n python3
-      ghostscript lintian desktop-file-utils python3-markdown man-db dpkg-dev file imagemagick)
+      libgdal-dev gdal-bin ghostscript lintian desktop-file-utils python3-markdown man-db dpkg-dev file imagemagick)
 if [ "${1:-}" = "--bench" ]; then
   pkgs+=(libproj-dev gpsd-clients python3-pandas clang)
 fi
