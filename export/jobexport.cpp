@@ -29,6 +29,9 @@ enum class Layer { Lines, Cuts, Soundings, Reference, Buoy, Area, Marks };
 struct FieldDef {
     const char* name;
     OGRFieldType type;
+    // Width and decimals of a real as the job's files write it (0: as the format likes);
+    // text formats then write no more digits than the recording holds.
+    int width = 0, precision = 0;
 };
 
 struct LayerDef {
@@ -94,7 +97,7 @@ const std::vector<LayerDef>& Layers() {
           {"first_ser", OFTInteger},
           {"last_ser", OFTInteger},
           {"cuts", OFTInteger},
-          {"length", OFTReal}}},
+          {"length", OFTReal, 12, 3}}},
         {Layer::Cuts,
          kExportCuts,
          "cuts",
@@ -103,20 +106,20 @@ const std::vector<LayerDef>& Layers() {
           {"line_no", OFTInteger},
           {"line_name", OFTString},
           {"cut_no", OFTInteger},
-          {"plane_x", OFTReal},
-          {"plane_y", OFTReal},
-          {"h", OFTReal},
-          {"dist", OFTReal},
+          {"plane_x", OFTReal, 11, 3},
+          {"plane_y", OFTReal, 11, 3},
+          {"h", OFTReal, 8, 3},
+          {"dist", OFTReal, 8, 3},
           {"interval", OFTInteger},
-          {"gps_lat", OFTReal},
-          {"gps_lon", OFTReal},
-          {"gps_h", OFTReal},
+          {"gps_lat", OFTReal, 12, 6},
+          {"gps_lon", OFTReal, 12, 6},
+          {"gps_h", OFTReal, 8, 3},
           {"time", OFTString},
-          {"dx", OFTReal},
-          {"dy", OFTReal},
-          {"dh", OFTReal},
-          {"da", OFTReal},
-          {"depth", OFTReal}}},
+          {"dx", OFTReal, 11, 3},
+          {"dy", OFTReal, 11, 3},
+          {"dh", OFTReal, 8, 3},
+          {"da", OFTReal, 8, 3},
+          {"depth", OFTReal, 8, 2}}},
         {Layer::Soundings,
          kExportSoundings,
          "soundings",
@@ -125,20 +128,26 @@ const std::vector<LayerDef>& Layers() {
           {"line_no", OFTInteger},
           {"line_name", OFTString},
           {"cut_no", OFTInteger},
-          {"plane_x", OFTReal},
-          {"plane_y", OFTReal},
-          {"depth", OFTReal},
+          {"plane_x", OFTReal, 11, 3},
+          {"plane_y", OFTReal, 11, 3},
+          {"depth", OFTReal, 8, 2},
           {"time", OFTString}}},
         {Layer::Reference,
          kExportPoints,
          "reference_points",
          wkbPoint,
-         {{"name", OFTString}, {"plane_x", OFTReal}, {"plane_y", OFTReal}, {"z", OFTReal}}},
+         {{"name", OFTString},
+          {"plane_x", OFTReal, 11, 3},
+          {"plane_y", OFTReal, 11, 3},
+          {"z", OFTReal, 8, 3}}},
         {Layer::Buoy,
          kExportPoints,
          "buoy_points",
          wkbPoint,
-         {{"name", OFTString}, {"plane_x", OFTReal}, {"plane_y", OFTReal}, {"note", OFTString}}},
+         {{"name", OFTString},
+          {"plane_x", OFTReal, 11, 3},
+          {"plane_y", OFTReal, 11, 3},
+          {"note", OFTString}}},
         {Layer::Area,
          kExportArea,
          "area",
@@ -148,7 +157,10 @@ const std::vector<LayerDef>& Layers() {
          kExportMarks,
          "marks",
          wkbPoint,
-         {{"name", OFTString}, {"number", OFTInteger}, {"plane_x", OFTReal}, {"plane_y", OFTReal}}},
+         {{"name", OFTString},
+          {"number", OFTInteger},
+          {"plane_x", OFTReal, 11, 3},
+          {"plane_y", OFTReal, 11, 3}}},
     };
     return defs;
 }
@@ -375,6 +387,7 @@ Sink* Writer::SinkFor(const LayerDef& def) {
         options.SetNameValue("ENCODING", "CP932");
     } else if (format_ == ExportFormat::Csv) {
         options.SetNameValue("GEOMETRY", def.geometry == wkbPoint ? "AS_XY" : "AS_WKT");
+        options.SetNameValue("STRING_QUOTING", "IF_NEEDED");
     } else if (format_ == ExportFormat::GeoJson) {
         options.SetNameValue("RFC7946", "NO");
     }
@@ -393,6 +406,8 @@ Sink* Writer::SinkFor(const LayerDef& def) {
             index = layer->GetLayerDefn()->GetFieldIndex(f.name);
             if (index < 0) {
                 OGRFieldDefn field(f.name, f.type);
+                field.SetWidth(f.width);
+                field.SetPrecision(f.precision);
                 if (layer->CreateField(&field) != OGRERR_NONE) {
                     Fail(QStringLiteral("出力ファイルを作成できません"), sink->path);
                     return nullptr;
