@@ -88,6 +88,7 @@ class TMainForm : public QMainWindow, public TMapHost {
     void StartUp();
     void FileOpen();
     void FileClose();
+    void FileExport();  // ファイル → エクスポート...: the job's kinds through GDAL
     bool IsOpen() const;
     // The desktop session ends (SIGTERM, SIGHUP, the session manager): closes as 終了 does,
     // without asking, storing the job's values.
@@ -182,6 +183,7 @@ class TMainForm : public QMainWindow, public TMapHost {
 
     // Actions, named as the menus know them.
     QAction *actFileOpen, *actFileClose, *actExit;
+    QAction* actFileExport = nullptr;  // only when built with GDAL
     QAction* actNewMap;
     QAction *actSurveyStart, *actSurveyStop;
     QAction *actMapZoomRem, *actMapZoomIn, *actMapZoomOut, *actCompass, *actRuler;

@@ -76,6 +76,14 @@ void TMainForm::CreateActions() {
     actFileOpen = make("actFileOpen", QStringLiteral("開く(&O)"), QStringLiteral("ファイルを開く"));
     actFileClose =
         make("actFileClose", QStringLiteral("閉じる(&C)"), QStringLiteral("ファイルを閉じる"));
+#ifdef TIDRUN_EXPORT
+    actFileExport = make("actFileExport", QStringLiteral("エクスポート(&E)..."),
+                         QStringLiteral("GISやCADで読める形式で書き出す"));
+    actFileExport->setEnabled(false);
+    // Open while a job is open and nothing is being recorded: as 閉じる.
+    connect(actFileClose, &QAction::enabledChanged, actFileExport, &QAction::setEnabled);
+    connect(actFileExport, &QAction::triggered, this, &TMainForm::FileExport);
+#endif
     actExit = make("actExit", QStringLiteral("終了(&X)"), QStringLiteral("Tidrunを終了する"));
     actNewMap = make("actNewMap", QStringLiteral("平面図(&M)"), QStringLiteral("平面図"),
                      QStringLiteral("新しい平面図を表示する"), Qt::Key_F2);
@@ -211,6 +219,7 @@ void TMainForm::CreateMenus() {
     menuFile = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     menuFile->addAction(actFileOpen);
     menuFile->addAction(actFileClose);
+    if (actFileExport) menuFile->addAction(actFileExport);
     menuFile->addSeparator();
     menuFile->addAction(actExit);
     menuView = menuBar()->addMenu(QStringLiteral("表示(&V)"));

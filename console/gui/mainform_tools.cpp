@@ -1,4 +1,4 @@
-// The main window's calibration dialog and work-procedure help window.
+// The main window's calibration dialog, the export and the work-procedure help window.
 #include "console/gui/calibratedlg.h"
 #include "console/gui/formhelp.h"
 #include "console/gui/mainform.h"
@@ -6,7 +6,14 @@
 #include "console/jobsession.h"
 
 #include <QAction>
+#include <QDir>
 #include <QDockWidget>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#ifdef TIDRUN_EXPORT
+#include "console/gui/exportdlg.h"
+#endif
 
 namespace tidrun {
 
@@ -19,6 +26,33 @@ void TMainForm::Calibrate() {
     TOffsets o;
     calibrateDlg_->GetValues(o.X, o.Y, o.H, o.A);
     session_->SetOffsets(o);
+}
+
+void TMainForm::FileExport() {
+#ifdef TIDRUN_EXPORT
+    if (Recording() || !session_) return;
+    const QString recording = settings_.Resolve(settings_.SokusenPath());
+    const QFileInfo rec(recording);
+    TExportDlg dlg(QDir(workDir_).filePath(rec.completeBaseName() + QStringLiteral(".gpkg")), this);
+    if (dlg.exec() != QDialog::Accepted) return;
+    TDepthTable depths;
+    bool hasDepths = false;
+    if (!settings_.SokusenPath().isEmpty()) {
+        const QString problem = LoadDepthsOf(recording, depths, hasDepths);
+        if (!problem.isEmpty()) sink_.Error(problem);
+    }
+    const TExportSource source{
+        settings_, Kijun(), Tansa(), Sokusen(), Ijo(), Misoku(), hasDepths ? &depths : nullptr};
+    const TExportResult result = RunExportWithProgress(this, source, dlg.OutPath(), dlg.Options());
+    if (!result.ok) {
+        sink_.Error(result.error);
+        return;
+    }
+    QMessageBox::information(this, QStringLiteral("エクスポート"),
+                             QStringLiteral("%1個のファイルに書き出しました\r\n%2")
+                                 .arg(result.files.size())
+                                 .arg(result.files.join(QStringLiteral("\r\n"))));
+#endif
 }
 
 void TMainForm::ShowHelp(THelpKind kind, const QAction* action) {
