@@ -49,6 +49,7 @@ TExportDlg::TExportDlg(const QString& suggested, QWidget* parent) : QDialog(pare
     setWindowTitle(QStringLiteral("エクスポート"));
     auto* form = new QFormLayout;
     edtFile_ = new QLineEdit(suggested, this);
+    edtFile_->setMinimumWidth(360);  // room for a folder and the name
     auto* browse = new QPushButton(QStringLiteral("参照..."), this);
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(edtFile_, 1);
