@@ -5,6 +5,8 @@
 #include "surveydata/sokusencoll.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace tidrun {
 
@@ -95,8 +97,9 @@ TClipWindow WindowOf(const TChartView& view) {
 template <class S>
 class SafeWalk {
   public:
-    SafeWalk(const S& s, const TChartView& view, TCanvas& canvas)
-        : s_(s), view_(view), canvas_(canvas), w_(WindowOf(view)) {
+    // labels: the series' labels drawn at the end of each run (false: the caller draws them).
+    SafeWalk(const S& s, const TChartView& view, TCanvas& canvas, bool labels = true)
+        : s_(s), view_(view), canvas_(canvas), w_(WindowOf(view)), labels_(labels) {
         const QRect kept = canvas.Kept();
         if (kept.isEmpty()) return;
         // What can touch the kept pixels, in world values: symbols reach past their point.
@@ -116,7 +119,7 @@ class SafeWalk {
         if (!lines) {  // symbols only: each point's in order, as the walk below gives them
             if (s_.Symbol.Visible)
                 for (int i = first; i <= last; ++i) PointSymbol(i);
-            if (s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
+            if (labels_ && s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
             return;
         }
         for (int i = first; i <= last; ++i) {
@@ -142,7 +145,7 @@ class SafeWalk {
             prevV_ = s_.V(i);
             prevColour_ = s_.PointColour(i);
         }
-        if (s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
+        if (labels_ && s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
     }
 
   private:
@@ -163,7 +166,7 @@ class SafeWalk {
             }
             Remember(i);
         }
-        if (s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
+        if (labels_ && s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
     }
 
     void Remember(int i) {
@@ -204,6 +207,7 @@ class SafeWalk {
     TClipWindow w_;
     TClipWindow cull_;
     bool culling_ = false;
+    bool labels_;
     double prevH_ = 0, prevV_ = 0;
     TColour prevColour_ = kClNone;
 };
@@ -244,8 +248,61 @@ void TChartSeries::Draw(const TChartView& view, TCanvas& canvas, int first, int 
     Walk(*this, view, canvas, first, last);
 }
 
+const std::vector<TClipWindow>& TPointListSeries::ChunkBoxes() const {
+    if (boxesRevision_ == Revision() &&
+        boxes_.size() == (points_.size() + kChunk - 1) / static_cast<size_t>(kChunk))
+        return boxes_;
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    boxes_.assign((points_.size() + kChunk - 1) / kChunk, TClipWindow{inf, -inf, inf, -inf});
+    for (size_t i = 0; i < points_.size(); ++i) {
+        const double h = points_[i].H, v = points_[i].V;
+        // A point enters its own chunk's box and, as a segment's start, the next one's.
+        for (size_t c = i / kChunk; c <= (i + 1) / kChunk && c < boxes_.size(); ++c) {
+            TClipWindow& b = boxes_[c];
+            if (std::isnan(h) || std::isnan(v)) {  // never left out: drawn as it always was
+                b = {-inf, inf, -inf, inf};
+                continue;
+            }
+            b.HMin = std::min(b.HMin, h);
+            b.HMax = std::max(b.HMax, h);
+            b.VMin = std::min(b.VMin, v);
+            b.VMax = std::max(b.VMax, v);
+        }
+    }
+    boxesRevision_ = Revision();
+    return boxes_;
+}
+
 void TPointListSeries::Draw(const TChartView& view, TCanvas& canvas, int first, int last) const {
-    Walk(*this, view, canvas, first, last);
+    const int n = Count();
+    // Bubbles reach past their point; short lists cost nothing to walk.
+    if (n < 4 * kChunk || Base() == TSeriesBase::Bubble || !Active) {
+        Walk(*this, view, canvas, first, last);
+        return;
+    }
+    if (last < 0 || last >= n) last = n - 1;
+    first = std::max(0, first);
+    if (first > last) return;
+    // A chunk whose box misses the window has no segment that clips into it and no point
+    // inside it, so it draws nothing: runs of the others are walked as one walk would, and
+    // the labels come after every segment and symbol, as they do in one walk.
+    const std::vector<TClipWindow>& boxes = ChunkBoxes();
+    const TClipWindow w = WindowOf(view);
+    SafeWalk<TPointListSeries> walk(*this, view, canvas, false);
+    int from = -1;
+    for (int c = first / kChunk; c <= last / kChunk; ++c) {
+        const TClipWindow& b = boxes[static_cast<size_t>(c)];
+        const bool seen =
+            b.HMax >= w.HMin && b.HMin <= w.HMax && b.VMax >= w.VMin && b.VMin <= w.VMax;
+        const int start = std::max(first, c * kChunk);
+        if (seen && from < 0) from = start;
+        if (!seen && from >= 0) {
+            walk.Run(from, start - 1);
+            from = -1;
+        }
+    }
+    if (from >= 0) walk.Run(from, last);
+    if (Marks.Visible) DrawLabels(view, canvas, first, last);
 }
 
 void TPointListSeries::SetPointColour(int i, TColour c) {
