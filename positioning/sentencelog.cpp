@@ -78,6 +78,7 @@ void TSentenceLog::SetLogMode(TLogMode mode) {
         ok = OpenLogFile(mode);
     }
     lastWriteAt_ = -1;
+    size_ = ok && log_.isOpen() ? log_.size() : 0;
     if (!ok) {
         CloseLogFile();
         logMode_ = TLogMode::lmOff;
@@ -100,7 +101,7 @@ void TSentenceLog::SetLogFile(const QString& name) {
 bool TSentenceLog::Write(std::string_view text) {
     if (logMode_ == TLogMode::lmOff) return false;
     const qint64 size = qint64(text.size());
-    lastWriteAt_ = log_.size();
+    lastWriteAt_ = size_;
     // Flushed at once: what was logged survives a crash of the program.
     bool ok = log_.isOpen() && log_.write(text.data(), size) == size && log_.flush();
     // On the disk at least once a second, so that a power cut on board loses at most the
@@ -110,14 +111,22 @@ bool TSentenceLog::Write(std::string_view text) {
         ok = logSync_.Request(log_.handle());
     }
     if (ok && logSync_.TakeFailure()) ok = false;
-    if (!ok) WriteFailed();
-    return ok;
+    if (!ok) {
+        WriteFailed();
+        return false;
+    }
+    size_ += size;
+    return true;
 }
 
 void TSentenceLog::TakeBackLastWrite() {
     if (logMode_ == TLogMode::lmOff || lastWriteAt_ < 0) return;
     const qint64 at = std::exchange(lastWriteAt_, -1);
-    if (!log_.resize(at)) WriteFailed();
+    if (!log_.resize(at)) {
+        WriteFailed();
+        return;
+    }
+    size_ = at;
 }
 
 void TSentenceLog::WriteFailed() {

@@ -50,6 +50,7 @@ class TSentenceLog {
     TLogMode logMode_ = TLogMode::lmOff;
     QString logFile_ = QStringLiteral("GPS.LOG");
     QFile log_;
+    qint64 size_ = 0;          // of the open file, kept here to spare a system call a write
     qint64 lastWriteAt_ = -1;  // the file's size before the last write, -1 none
     QElapsedTimer syncAge_;    // since the log was last sent to the disk
     TBackgroundSync logSync_;  // the once-a-second sync, off the receiver's thread

@@ -49,6 +49,10 @@ TEST_F(SentenceLogTest, AppendKeepsOrCreatesAndOnTruncates) {
     log.SetLogMode(TLogMode::lmAppend);
     log.Write(QByteArray("b\r"));
     EXPECT_EQ(ReadFile(path), "a\rb\r") << "written unchanged, no line end added, flushed at once";
+    log.Write(QByteArray("c\r"));
+    log.TakeBackLastWrite();  // a cut another writer could not store
+    log.TakeBackLastWrite();  // only the last write
+    EXPECT_EQ(ReadFile(path), "a\rb\r");
 
     log.SetLogMode(TLogMode::lmOn);  // from append straight to on: the file starts anew
     log.Write(QByteArray("c"));
