@@ -8,7 +8,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
