@@ -96,7 +96,16 @@ template <class S>
 class SafeWalk {
   public:
     SafeWalk(const S& s, const TChartView& view, TCanvas& canvas)
-        : s_(s), view_(view), canvas_(canvas), w_(WindowOf(view)) {}
+        : s_(s), view_(view), canvas_(canvas), w_(WindowOf(view)) {
+        const QRect kept = canvas.Kept();
+        if (kept.isEmpty()) return;
+        // What can touch the kept pixels, in world values: symbols reach past their point.
+        const int m = std::max(s.Symbol.HSize, s.Symbol.VSize) + 2;
+        const double h0 = view.HValue(kept.left() - m), h1 = view.HValue(kept.right() + 1 + m);
+        const double v0 = view.VValue(kept.top() - m), v1 = view.VValue(kept.bottom() + 1 + m);
+        cull_ = {std::min(h0, h1), std::max(h0, h1), std::min(v0, v1), std::max(v0, v1)};
+        culling_ = true;
+    }
 
     void Run(int first, int last) {
         const bool lines = s_.Base() != TSeriesBase::Point;
@@ -148,7 +157,7 @@ class SafeWalk {
                 prevV_ = s_.V(i - 1);
             }
             double h0 = prevH_, v0 = prevV_, h1 = s_.H(i), v1 = s_.V(i);
-            if (ClipSegment(h0, v0, h1, v1, w_)) {
+            if (!Culled(h0, v0, h1, v1) && ClipSegment(h0, v0, h1, v1, w_)) {
                 const QPoint a = view_.ToPixelRounded(h0, v0), b = view_.ToPixelRounded(h1, v1);
                 if (a != b) canvas_.Line(a, b, s_.Colour);
             }
@@ -163,9 +172,17 @@ class SafeWalk {
         prevColour_ = s_.PointColour(i);
     }
 
+    // A segment whose box misses the kept pixels: left out before it is clipped, so that
+    // what is drawn is clipped exactly as in a whole paint.
+    bool Culled(double h0, double v0, double h1, double v1) const {
+        return culling_ && (std::max(h0, h1) < cull_.HMin || std::min(h0, h1) > cull_.HMax ||
+                            std::max(v0, v1) < cull_.VMin || std::min(v0, v1) > cull_.VMax);
+    }
+
     void Segment(int i) {
         const TColour c = s_.PointColour(i);
         double h0 = prevH_, v0 = prevV_, h1 = s_.H(i), v1 = s_.V(i);
+        if (Culled(h0, v0, h1, v1)) return;
         if (!ClipSegment(h0, v0, h1, v1, w_)) return;
         const QPoint a = view_.ToPixelRounded(h0, v0), b = view_.ToPixelRounded(h1, v1);
         if (a != b && c != kClNone) canvas_.Line(a, b, c == kClDefault ? s_.Colour : c);
@@ -175,7 +192,7 @@ class SafeWalk {
         const TColour c = s_.PointColour(i);
         if (c == kClNone) return;
         const double h = s_.H(i), v = s_.V(i);
-        if (!Inside(h, v, w_)) return;
+        if (!Inside(h, v, w_) || (culling_ && !Inside(h, v, cull_))) return;
         const TColour fill =
             s_.Symbol.Fill == kClDefault ? (c == kClDefault ? s_.Colour : c) : s_.Symbol.Fill;
         canvas_.Symbol(view_.ToPixelRounded(h, v), s_.Symbol, fill);
@@ -185,6 +202,8 @@ class SafeWalk {
     const TChartView& view_;
     TCanvas& canvas_;
     TClipWindow w_;
+    TClipWindow cull_;
+    bool culling_ = false;
     double prevH_ = 0, prevV_ = 0;
     TColour prevColour_ = kClNone;
 };
@@ -213,10 +232,12 @@ void TChartSeries::DrawLabels(const TChartView& view, TCanvas& canvas, int first
         const double h = H(i), v = V(i);
         if (Inside(h, v, w)) canvas.Label(view.ToPixelRounded(h, v), Label(i), Marks, rule);
     };
-    // The newest cut's number is the one the crew looks for: it never yields.
+    // The newest cut's number is the one the crew looks for: it never yields and is drawn
+    // over the others. It takes its room after them, so the labels before it do not depend
+    // on it: a cut added changes only the labels of the newest point before and after.
     const bool newest = kind_ == TSeriesKind::LineLine && last == Count() - 1 && last >= first;
-    if (newest) label(last, TLabelRule::Always);
     for (int i = first; i <= (newest ? last - 1 : last); ++i) label(i, TLabelRule::Yield);
+    if (newest) label(last, TLabelRule::Always);
 }
 
 void TChartSeries::Draw(const TChartView& view, TCanvas& canvas, int first, int last) const {

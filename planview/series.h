@@ -61,6 +61,9 @@ class TCanvas {
     // A label above p; the canvas leaves it out where the rule lets it yield to another.
     virtual void Label(QPoint p, const QString& text, const TMarks& marks, TLabelRule rule) = 0;
     virtual void Ellipse(const QRectF& pixels, TColour pen) = 0;
+    // The pixels that will be kept, when only a part is drawn (empty: all): what lies wholly
+    // outside need not be drawn. Labels still take their room everywhere.
+    virtual QRect Kept() const { return {}; }
 };
 
 // Liang-Barsky clipping of the segment (h0, v0) -> (h1, v1) against the window, bounds
