@@ -175,11 +175,32 @@ void TSokusenColl::Clear() {
     std::vector<TSokusen>().swap(items_);
     names_.clear();
     lastNameBytes_.clear();
+    firstNameBytes_.clear();
 }
 
 void TSokusenColl::Reserve(qint64 fileBytes) {
     // Capped: a huge file that is not a recording file must not reserve memory by its size.
     items_.reserve(static_cast<size_t>(std::min(fileBytes / kMinLineBytes + 16, kMaxReserve)));
+}
+
+std::unique_ptr<TPointColl> TSokusenColl::NewPiece(MessageSink& sink) const {
+    return std::make_unique<TSokusenColl>(sink);
+}
+
+void TSokusenColl::TakePiece(TPointColl& other) {
+    auto& piece = static_cast<TSokusenColl&>(other);
+    if (piece.items_.empty()) return;
+    // Names are held once per run: a run going on across the pieces keeps its name.
+    const bool sameRun = !names_.empty() && lastNameBytes_ == piece.firstNameBytes_;
+    const std::uint32_t base = static_cast<std::uint32_t>(names_.size()) - (sameRun ? 1 : 0);
+    names_.insert(names_.end(), piece.names_.begin() + (sameRun ? 1 : 0), piece.names_.end());
+    items_.reserve(items_.size() + piece.items_.size());
+    for (TSokusen r : piece.items_) {
+        r.NameIndex += base;
+        items_.push_back(r);
+    }
+    lastNameBytes_ = piece.lastNameBytes_;
+    std::vector<TSokusen>().swap(piece.items_);
 }
 
 std::uint32_t TSokusenColl::InternName(const QString& name) {
@@ -250,6 +271,7 @@ bool TSokusenColl::ParseLine(std::string_view line) {
     if (names_.empty() || QByteArrayView(lastNameBytes_) != QByteArrayView(name)) {
         names_.push_back(DecodeCp932(QByteArrayView(name)));
         lastNameBytes_ = QByteArray(name.data(), static_cast<qsizetype>(name.size()));
+        if (names_.size() == 1) firstNameBytes_ = lastNameBytes_;
     }
     r.NameIndex = static_cast<std::uint32_t>(names_.size() - 1);
     items_.push_back(r);
