@@ -1,7 +1,8 @@
 // The console's cut pipeline: one position through the job session (offsets, recorder,
-// guidance) and the recording-file writer, every position a cut (全データ). The file lies
-// in memory (TIDRUN_BENCH_MEMDIR, default /dev/shm), so the figure is the code's own cost
-// and not the disk's.
+// guidance) and all three cut writers (line log, recording file, transfer text), every
+// position a cut (全データ). BM_CutPipeline keeps the files in memory (TIDRUN_BENCH_MEMDIR,
+// default /dev/shm), so the figure is the code's own cost; BM_AddCut puts them on the disk
+// (TIDRUN_BENCH_DIR, default the current folder), syncs included.
 #include <benchmark/benchmark.h>
 
 #include <QDateTime>
@@ -13,6 +14,7 @@
 
 #include "console/jobsession.h"
 #include "platform/messagesink.h"
+#include "platform/seriallink.h"
 
 namespace {
 
@@ -25,10 +27,29 @@ class CountingSink : public MessageSink {
     int shown = 0;
 };
 
-void BM_CutPipeline(benchmark::State& state) {
-    const char* env = std::getenv("TIDRUN_BENCH_MEMDIR");
-    const QString path = QDir(env ? QString::fromLocal8Bit(env) : QStringLiteral("/dev/shm"))
-                             .filePath(QStringLiteral("bench_cutpipeline.dat"));
+// A transfer port that takes every byte and keeps nothing.
+class NullLink : public SerialLink {
+  public:
+    void SetBaudRate(int) override {}
+    void SetStandardLineSettings() override {}
+    bool Open() override { return true; }
+    void Close() override {}
+    bool IsOpen() const override { return true; }
+    void FlushReceive() override {}
+    qint64 FreeSendSpace() const override { return 4096; }
+    bool Write(const QByteArray& data) override {
+        sent += data.size();
+        return true;
+    }
+    QString Source() const override { return {}; }
+    QString ErrorText() const override { return {}; }
+    qint64 sent = 0;
+};
+
+void RunCuts(benchmark::State& state, const char* folderVariable, const char* defaultFolder) {
+    const char* env = std::getenv(folderVariable);
+    const QDir folder(env ? QString::fromLocal8Bit(env) : QString::fromLatin1(defaultFolder));
+    const QString path = folder.filePath(QStringLiteral("bench_cutpipeline.dat"));
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly)) {
@@ -37,35 +58,53 @@ void BM_CutPipeline(benchmark::State& state) {
         }
     }
     CountingSink sink;
+    NullLink link;
     std::uint32_t now = 0;
+    QString logPath;
     {
         TJobSession session(sink, [&now] { return now; });
         session.Sokusen().Load(path);
         session.Recorder().SetRule(MakeCutRule(2, 10));
         session.SetOffsets({0.5, -0.25, 0.1, 1.2});
         session.SetLastSentence(3541.1234, 13945.5678, 12.5);
+        session.SetLineLogFolder(folder.path());
+        session.SetTransfer(&link, QByteArrayLiteral("MARK\r"));
         if (!session.StartLine(QStringLiteral("測線0001"))) {
             state.SkipWithError("the line does not start");
             return;
         }
+        logPath = session.LineLogPath();
         session.Recorder().RequestCut();
         const QDateTime t(QDate(2026, 12, 8), QTime(9, 0, 0));
+        const std::string_view sentence =
+            "$GPGGA,001234.00,3541.1234,N,13945.5678,E,4,12,0.8,12.500,M,39.0,M,1.0,0000*4B\r";
         double x = -145000.125;
         std::int64_t cuts = 0;
         for (auto _ : state) {
             x += 2.5;
             now += 1000;
-            const TPositionOutcome out = session.Position(x, 23000.5, 3.0, t);
+            const TPositionOutcome out = session.Position(x, 23000.5, 3.0, t, sentence);
             cuts += out.cutIndex >= 0;
             benchmark::DoNotOptimize(out);
         }
         session.StopLine();
-        if (sink.shown || cuts != std::int64_t(state.iterations()))
+        if (sink.shown || cuts != std::int64_t(state.iterations()) ||
+            link.sent != 5 * std::int64_t(state.iterations()))
             state.SkipWithError("a position was not recorded");
     }
     QFile::remove(path);
+    QFile::remove(logPath);
+}
+
+void BM_CutPipeline(benchmark::State& state) {
+    RunCuts(state, "TIDRUN_BENCH_MEMDIR", "/dev/shm");
 }
 BENCHMARK(BM_CutPipeline)->Unit(benchmark::kNanosecond)->MinTime(1.0)->UseRealTime();
+
+void BM_AddCut(benchmark::State& state) {
+    RunCuts(state, "TIDRUN_BENCH_DIR", ".");
+}
+BENCHMARK(BM_AddCut)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 }  // namespace
 

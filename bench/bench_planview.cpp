@@ -267,6 +267,61 @@ void BM_BoatUpdate(benchmark::State& state) {
 }
 BENCHMARK(BM_BoatUpdate)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
+// A cut recorded in 全データ, repainted in one window whose open line already has
+// state.range(0) cuts 0.5 m apart: the rectangle the cut changed (range(1) = 1), or the
+// whole window as a cut used to repaint (range(1) = 0). Per cut, per window.
+void BM_CutAdded(benchmark::State& state) {
+    const int before = static_cast<int>(state.range(0));
+    const bool region = state.range(1) != 0;
+    // A job of its own: the cuts added here stay out of the other benchmarks' job.
+    static Job job(JobDir());
+    static int run = 0;
+    const QString line = QStringLiteral("BENCH%1").arg(++run);
+    TChartView view;
+    view.SetWidgetSize(kSize);
+    TPlanScene scene([] { return std::int64_t(0); });
+    const int firstRecord = job.sokusen.Count();
+    scene.Build(job.Sources(), true, view);
+    scene.CreateBoat();
+    const TExtent a = view.Axes();
+    double x = (a.XMin + a.XMax) / 2, y = (a.YMin + a.YMax) / 2;
+    auto addCut = [&] {
+        TSokusen r{};
+        r.X = x += 0.4;
+        r.Y = y += 0.3;
+        r.CutNo = job.sokusen.Count() - firstRecord + 1;
+        const TLineLineSeries* open = scene.OpenLine();
+        const int shown = open ? open->Count() - 1 : 0;
+        job.sokusen.Add(r, line);
+        scene.AddCut(job.sokusen.Count() - 1);
+        return GrowthRect(view, *scene.OpenLine(), shown, scene.OpenLine()->Count() - 1);
+    };
+    for (int i = 0; i < before; ++i) addCut();
+    TPlanLayerCache cache;
+    QImage image(kSize, QImage::Format_RGB32);
+    {
+        QPainter p(&image);
+        TPlanPaintOptions o;
+        o.Cache = &cache;
+        PaintPlan(p, view, scene, o);
+    }
+    for (auto _ : state) {
+        const QRect changed = addCut();
+        QPainter p(&image);
+        TPlanPaintOptions o;
+        o.Cache = &cache;
+        if (region) o.Region = changed;
+        PaintPlan(p, view, scene, o);
+    }
+}
+BENCHMARK(BM_CutAdded)
+    ->Args({100, 1})
+    ->Args({5000, 1})
+    ->Args({5000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0)
+    ->UseRealTime();
+
 // What the shared cut store and one window's layer cache add per recorded cut: the cache
 // with the job's lines less the cache without them, plus the store.
 void BM_Memory(benchmark::State& state) {

@@ -1,8 +1,7 @@
 #include "console/jobsession.h"
 
-#include <QDir>
-
 #include "planview/mapmessages.h"
+#include "positioning/gps.h"
 #include "positioning/nmea.h"
 #include "surveydata/jobsettings.h"
 
@@ -15,7 +14,12 @@ TJobSession::TJobSession(MessageSink& sink, TRecorder::Clock clock)
       sokusen_(std::make_unique<TSokusenColl>(sink)),
       misoku_(std::make_unique<TMisokuColl>(sink)),
       recordingFile_(*sokusen_),
-      recorder_(recordingFile_, std::move(clock)) {}
+      lineLog_(sink),
+      recorder_(recordingFile_, std::move(clock)) {
+    // The line log holds the sentence of every counted cut: it is written first; the
+    // transfer text announces a counted cut: last.
+    recorder_.SetWriters({&lineLog_, &recordingFile_, &transfer_});
+}
 
 TJobSession::~TJobSession() = default;
 
@@ -42,7 +46,13 @@ void TJobSession::InitRulerExtent() {
     guidance_.InitExtent(tansa_->MinX(), tansa_->MinY(), tansa_->MaxX(), tansa_->MaxY());
 }
 
-TPositionOutcome TJobSession::Position(double x, double y, double h, const QDateTime& time) {
+TPositionOutcome TJobSession::Position(const TGpsPosition& p) {
+    if (p.nmea) SetPositionSentence(*p.nmea);
+    return Position(p.X, p.Y, p.h, p.time, p.sentence);
+}
+
+TPositionOutcome TJobSession::Position(double x, double y, double h, const QDateTime& time,
+                                       std::string_view sentence) {
     TPositionOutcome out;
     out.X = x + offsets_.X;
     out.Y = y + offsets_.Y;
@@ -60,6 +70,7 @@ TPositionOutcome TJobSession::Position(double x, double y, double h, const QDate
     fix.DY = offsets_.Y;
     fix.DH = offsets_.H;
     fix.DA = offsets_.A;
+    fix.sentence = sentence;
     const TPositionStep step = recorder_.Position(fix);
     out.cutIndex = step.cutIndex;
     out.lineEnded = step.lineEnded;
@@ -85,10 +96,6 @@ QString TJobSession::StartProblem(const TJobSettings& settings) {
 std::optional<int> TJobSession::StartLine(const QString& lineName) {
     lastBoat_ = {};
     return recorder_.Start(lineName);
-}
-
-QString TJobSession::LineLogPath(const QString& logDir) const {
-    return QDir(logDir).filePath(TRecorder::LineLogName(recorder_.LineNo()));
 }
 
 }  // namespace tidrun

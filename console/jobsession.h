@@ -1,6 +1,6 @@
 // One open job without its windows: the five collections, the calibration offsets, the
-// recorder and the guidance. Turns each position from the receiver into an outcome that
-// the main window shows and sends on to the map windows.
+// recorder with its cut writers and the guidance. Turns each position from the receiver
+// into an outcome that the main window shows and sends on to the map windows.
 #pragma once
 
 #include <QDateTime>
@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
 
+#include "console/cutwriters.h"
 #include "console/guidance.h"
 #include "console/recorder.h"
 #include "surveydata/pointcoll.h"
@@ -18,8 +20,10 @@
 namespace tidrun {
 
 class MessageSink;
+class SerialLink;
 class TJobSettings;
 struct GpsFix;
+struct TGpsPosition;
 
 // Calibration offsets 補正X, 補正Y, 補正H, 補正A (metres).
 struct TOffsets {
@@ -75,16 +79,24 @@ class TJobSession {
     // The survey area decides the planned line's extent at open.
     void InitRulerExtent();
 
-    // One position (metres, before the offsets) and its fix time.
-    TPositionOutcome Position(double x, double y, double h, const QDateTime& time);
+    // One position (metres, before the offsets), its fix time and the sentence that made it
+    // (kept in the line log of a cut taken there).
+    TPositionOutcome Position(double x, double y, double h, const QDateTime& time,
+                              std::string_view sentence = {});
+    // The same from the receiver, with the latitude, longitude and height of its sentence.
+    TPositionOutcome Position(const TGpsPosition& p);
     TPoint2 LastBoat() const { return lastBoat_; }
 
     // Recording. StartProblem: the warning shown instead of starting, empty when none.
     static QString StartProblem(const TJobSettings& settings);
     // The new line's number, or nothing when it cannot be stored (reported).
     std::optional<int> StartLine(const QString& lineName);
-    // The per-line log of the running line in logDir.
-    QString LineLogPath(const QString& logDir) const;
+    // Where the line logs go; empty (the default): no line log is written.
+    void SetLineLogFolder(const QString& folder) { lineLog_.SetFolder(folder); }
+    // The line log of the running line.
+    QString LineLogPath() const { return lineLog_.PathOf(recorder_.LineNo()); }
+    // Where the transfer text of each cut goes; nullptr or empty text: nowhere.
+    void SetTransfer(SerialLink* port, const QByteArray& text) { transfer_.SetTarget(port, text); }
     bool StopLine() { return recorder_.Stop(); }
 
   private:
@@ -94,6 +106,8 @@ class TJobSession {
     std::unique_ptr<TSokusenColl> sokusen_;
     std::unique_ptr<TMisokuColl> misoku_;
     TRecordingFileWriter recordingFile_;
+    TLineLogWriter lineLog_;
+    TTransferWriter transfer_;
     TRecorder recorder_;
     TGuidance guidance_;
     TOffsets offsets_;

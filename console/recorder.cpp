@@ -1,5 +1,6 @@
 #include "console/recorder.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "surveydata/codec.h"
@@ -37,15 +38,30 @@ QString SoundFileName(TSound sound) {
     return {};
 }
 
-TRecorder::TRecorder(TCutWriter& writer, Clock clock)
-    : writer_(writer), clock_(std::move(clock)), rule_(std::make_unique<THandCutRule>()) {}
+TRecorder::TRecorder(TRecordingFileWriter& file, Clock clock)
+    : file_(file),
+      writers_{&file},
+      clock_(std::move(clock)),
+      rule_(std::make_unique<THandCutRule>()) {}
+
+void TRecorder::SetWriters(std::vector<TCutWriter*> writers) {
+    if (recording_) return;
+    std::erase(writers, nullptr);
+    if (std::find(writers.begin(), writers.end(), &file_) == writers.end())
+        writers.insert(writers.begin(), &file_);
+    writers_ = std::move(writers);
+}
+
+void TRecorder::EndLines(size_t count) {
+    for (size_t i = 0; i < count && i < writers_.size(); ++i) writers_[i]->EndLine();
+}
 
 void TRecorder::SetRule(std::unique_ptr<TCutRule> rule) {
     rule_ = rule ? std::move(rule) : std::make_unique<THandCutRule>();
 }
 
 QString TRecorder::DefaultLineName() const {
-    return QString::number(static_cast<qint64>(writer_.LastLineNo()) + 1);
+    return QString::number(static_cast<qint64>(file_.LastLineNo()) + 1);
 }
 
 std::optional<int> TRecorder::Start(const QString& lineName) {
@@ -55,9 +71,22 @@ std::optional<int> TRecorder::Start(const QString& lineName) {
     prevX_ = prevY_ = 0;
     cutRequest_ = false;
     lamps_ = {};
-    const std::optional<int> lineNo = writer_.BeginLine();
-    recording_ = lineNo.has_value();
-    lineNo_ = lineNo.value_or(0);
+    recording_ = false;
+    lineNo_ = 0;
+    const std::optional<int> lineNo = file_.NewLine();
+    if (!lineNo) return std::nullopt;
+    for (size_t i = 0; i < writers_.size(); ++i) {
+        if (!writers_[i]->BeginLine(*lineNo)) {
+            // The writers that opened the line close it again; the recording file, which
+            // opened it first, too.
+            EndLines(i);
+            if (std::find(writers_.begin(), writers_.begin() + i, &file_) == writers_.begin() + i)
+                file_.EndLine();
+            return std::nullopt;
+        }
+    }
+    recording_ = true;
+    lineNo_ = *lineNo;
     return lineNo;
 }
 
@@ -87,15 +116,18 @@ TPositionStep TRecorder::Position(const TFixValues& fix) {
     cut.H = fix.H;
     cut.Y = fix.Y;
     cut.X = fix.X;
-    const int index = writer_.Write(cut);
-    if (index < 0) {
-        // Not stored (the writer said so): the line ends here, so that no later cut is
-        // taken that the file would not hold either.
-        step.lineEnded = true;
-        step.lineHadCut = Stop();
-        return step;
+    const TCut out{cut, lineNo_, fix.sentence};
+    for (size_t i = 0; i < writers_.size(); ++i) {
+        if (!writers_[i]->Write(out)) {
+            // Not stored (the writer said so): the writers before take it back, and the line
+            // ends here, so that no later cut is taken that the files would not hold either.
+            while (i > 0) writers_[--i]->TakeBack();
+            step.lineEnded = true;
+            step.lineHadCut = Stop();
+            return step;
+        }
     }
-    step.cutIndex = index;
+    step.cutIndex = file_.LastIndex();
     lamps_ = {};
     cutTimer_ = now;
     prevX_ = fix.X;
@@ -138,11 +170,8 @@ bool TRecorder::Stop() {
     recording_ = false;
     cutRequest_ = false;
     lamps_ = {};
-    return writer_.EndLine();
-}
-
-QString TRecorder::LineLogName(int lineNo) {
-    return QStringLiteral("Line%1.Log").arg(lineNo);
+    EndLines(writers_.size());
+    return file_.LineHadCut();
 }
 
 QString LeadingBytesOf(const QString& name, int maxBytes) {

@@ -1,11 +1,8 @@
 // Recording of survey lines: the cut rules (by hand, by time, every position), the
 // count-down lamps and sounds of the 100 ms timer, and the hand-over of each cut to the
-// writer that numbers and stores it. Time comes from an injected 32-bit millisecond tick
+// writers that store it. Time comes from an injected 32-bit millisecond tick
 // counter; all tick arithmetic is modular, so a line survives the counter wrapping.
 #pragma once
-
-#include <algorithm>
-#include <cstdint>
 
 #include <QDateTime>
 #include <QString>
@@ -14,12 +11,15 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
+#include <vector>
 
-#include "surveydata/sokusencoll.h"
+#include "surveydata/cutwriter.h"
 
 namespace tidrun {
 
-// When a cut is taken besides the cut button.
+// When a cut is taken besides the cut button. A new rule (by distance) overrides one of the
+// two questions and gets its case in MakeCutRule.
 class TCutRule {
   public:
     virtual ~TCutRule() = default;
@@ -59,40 +59,6 @@ class TAllDataCutRule : public TCutRule {
 // The rule for the settings' cut type (0 自動, 1 手動, 2 全データ, other: by hand only).
 std::unique_ptr<TCutRule> MakeCutRule(int cutMethodIndex, int intervalSecs);
 
-// Where cuts go. The job's recording file numbers lines and records; a writer of further
-// data per cut (a companion file) would follow its numbering. A writer reports its own
-// failures (one message each); the recorder then ends the line.
-class TCutWriter {
-  public:
-    virtual ~TCutWriter() = default;
-    virtual int LastLineNo() const = 0;
-    // Opens a new line; returns its number, or nothing when the line cannot be stored.
-    virtual std::optional<int> BeginLine() = 0;
-    // Stores the cut (on disk before returning); returns the index of its record, or -1
-    // when it was not stored (nothing of it is kept).
-    virtual int Write(const TCutInput& cut) = 0;
-    // Closes the line; true when it got at least one cut.
-    virtual bool EndLine() = 0;
-};
-
-// The recording file through the survey-line collection.
-class TRecordingFileWriter : public TCutWriter {
-  public:
-    explicit TRecordingFileWriter(TSokusenColl& lines) : lines_(lines) {}
-    int LastLineNo() const override { return lines_.LineNo(); }
-    // A number past the 32-bit range is held at its top; the collection refuses such a cut.
-    std::optional<int> BeginLine() override {
-        const std::int64_t n = lines_.BeginLine();
-        if (!lines_.Recording()) return std::nullopt;
-        return static_cast<int>(std::min<std::int64_t>(n, INT32_MAX));
-    }
-    int Write(const TCutInput& cut) override { return lines_.AddCut(cut); }
-    bool EndLine() override { return lines_.EndLine(); }
-
-  private:
-    TSokusenColl& lines_;
-};
-
 enum class TSound { None, Cut, Warn };
 // "Sound0.Wav" for a cut, "Sound1.Wav" for a warning.
 QString SoundFileName(TSound sound);
@@ -109,6 +75,7 @@ struct TFixValues {
     bool measured = true;                   // a measured fix: only such a position is a cut
     QDateTime time;                         // fix time
     double DX = 0, DY = 0, DH = 0, DA = 0;  // calibration offsets
+    std::string_view sentence;              // the sentence itself, valid during Position
 };
 
 struct TPositionStep {
@@ -130,9 +97,13 @@ class TRecorder {
   public:
     using Clock = std::function<std::uint32_t()>;
 
-    TRecorder(TCutWriter& writer, Clock clock);
+    // The recording file numbers the lines; until SetWriters it is the only writer.
+    TRecorder(TRecordingFileWriter& file, Clock clock);
 
     void SetRule(std::unique_ptr<TCutRule> rule);
+    // The writers in the order they get each cut (cutwriter.h); the recording file is added
+    // at the front when the list does not hold it. Not while recording.
+    void SetWriters(std::vector<TCutWriter*> writers);
     bool Recording() const { return recording_; }
     // The line-name dialog's preset: the next line number.
     QString DefaultLineName() const;
@@ -154,15 +125,15 @@ class TRecorder {
     const QString& LineName() const { return lineName_; }
     int LineNo() const { return lineNo_; }
 
-    // The per-line log of the sentences of the cuts: "Line%d.Log".
-    static QString LineLogName(int lineNo);
-
   private:
     std::uint32_t SecondsSince(std::uint32_t now, std::uint32_t then) const {
         return static_cast<std::uint32_t>(now - then) / 1000u;  // modular: wrap-safe
     }
+    // Ends the line for the first count writers of the list.
+    void EndLines(size_t count);
 
-    TCutWriter& writer_;
+    TRecordingFileWriter& file_;
+    std::vector<TCutWriter*> writers_;
     Clock clock_;
     std::unique_ptr<TCutRule> rule_;
     bool recording_ = false;

@@ -43,21 +43,24 @@ void TReceiverPorts::Configure(TGPS& gps, const TJobSettings& settings) {
     // The receiver holds guarded pointers: it lets go of the old ports when they go.
     Release();
     mode_ = OutputModeOf(settings);
+    text_ = TransferBytes(settings);
     gpsPort_ = MakeLink(settings.Port, settings.Baud());
     gps.SetInputPort(gpsPort_.get(), settings.SourceDatum(), settings.TargetDatum(),
                      settings.ZoneIndex());
     if (mode_ == TOutputMode::None) {
-        gps.SetOutputPort(nullptr, {});
+        gps.SetOutputPort(nullptr, false);
         return;
     }
     outPort_ = MakeLink(settings.OutPort, settings.OutBaud());
-    gps.SetOutputPort(outPort_.get(), TransferBytes(settings));
+    // The text of the text mode is the job session's to send, at each cut.
+    gps.SetOutputPort(outPort_.get(), mode_ == TOutputMode::ReceivedData);
 }
 
 void TReceiverPorts::Release() {
     outPort_.reset();
     gpsPort_.reset();
     mode_ = TOutputMode::None;
+    text_.clear();
 }
 
 }  // namespace tidrun

@@ -34,8 +34,9 @@ class TReceiverPorts {
 
     // Makes the GPS port and, unless the mode is "しない", the transfer port from the
     // settings (replacing earlier ones; speeds 4800 or 9600 by the choosers, other entries
-    // keep the port's default) and hands them to the receiver with the conversion settings.
-    // Nothing is opened: the receiver's Open opens both and fails as a whole.
+    // keep the port's default) and hands them to the receiver with the conversion settings
+    // (relaying in the "受信データ" mode). Nothing is opened: the receiver's Open opens both
+    // and fails as a whole. In the "文字" mode the job session sends the text, to OutPort.
     void Configure(TGPS& gps, const TJobSettings& settings);
     // Drops both ports (closing them).
     void Release();
@@ -43,6 +44,10 @@ class TReceiverPorts {
     SerialLink* GpsPort() const { return gpsPort_.get(); }
     SerialLink* OutPort() const { return outPort_.get(); }
     TOutputMode Mode() const { return mode_; }
+    // Where the text of each cut goes (the transfer port in the "文字" mode, else nowhere),
+    // and the text (TransferBytes).
+    SerialLink* TextPort() const { return mode_ == TOutputMode::Text ? outPort_.get() : nullptr; }
+    const QByteArray& Text() const { return text_; }
 
   private:
     std::unique_ptr<SerialLink> MakeLink(const QString& portName, int baud) const;
@@ -52,6 +57,7 @@ class TReceiverPorts {
     std::unique_ptr<SerialLink> gpsPort_;
     std::unique_ptr<SerialLink> outPort_;
     TOutputMode mode_ = TOutputMode::None;
+    QByteArray text_;
 };
 
 }  // namespace tidrun

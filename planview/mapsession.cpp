@@ -8,6 +8,7 @@
 #include "planview/cutstore.h"
 #include "planview/infotext.h"
 #include "planview/maphost.h"
+#include "planview/paintplan.h"
 #include "planview/plannedline.h"
 #include "platform/messagesink.h"
 #include "surveydata/config.h"
@@ -82,8 +83,14 @@ TRepaint TMapSession::LineEnd() {
 TRepaint TMapSession::CutAdded(int recordIndex) {
     if (!sources_.Sokusen || recordIndex < 0 || recordIndex >= sources_.Sokusen->Count())
         return TRepaint::None;
+    const TLineLineSeries* before = scene_.OpenLine();
+    const int shown = before ? before->Count() - 1 : -1;
     scene_.AddCut(recordIndex);
-    return TRepaint::All;
+    // A cut on the open line changes only the line's end; a new line rebuilds the picture.
+    const TLineLineSeries* open = scene_.OpenLine();
+    if (!open || open != before || shown < 0) return TRepaint::All;
+    repaintRect_ = GrowthRect(view_, *open, shown, open->Count() - 1);
+    return repaintRect_.isEmpty() ? TRepaint::None : TRepaint::Region;
 }
 
 TRepaint TMapSession::TrimTrail() {

@@ -27,7 +27,8 @@ class MessageSink;
 struct MapWindowConfig;
 
 // What has to be painted again after a call.
-enum class TRepaint { None, Boat, All };
+// Region: the session's RepaintRect().
+enum class TRepaint { None, Boat, Region, All };
 
 // The mark property dialog as the session needs it: shown with a caption, a name and a
 // colour; the new name and colour on OK, nothing on cancel.
@@ -50,6 +51,8 @@ class TMapSession {
     TPlanScene& Scene() { return scene_; }
     const TPlanScene& Scene() const { return scene_; }
     QColor MapColour() const { return mapColour_; }
+    // The pixels the last call that answered TRepaint::Region changed.
+    QRect RepaintRect() const { return repaintRect_; }
     void SetMarkDialog(TMarkDialog dialog) { markDialog_ = std::move(dialog); }
 
     // --- messages from the main window -----------------------------------------------
@@ -147,6 +150,7 @@ class TMapSession {
 
     bool circleRuler_ = false, plannedLine_ = false, autoMove_ = false, rapid_ = false;
     bool hasBoat_ = false;
+    QRect repaintRect_;
     int buoyIndex_ = -1, guideIndex_ = -1;
     int diameter_ = 1;
     TRulerRect rulerSegment_, rulerExtent_;

@@ -70,19 +70,37 @@ void TPainterCanvas::Symbol(QPoint p, const TSymbol& s, TColour fill) {
     p_.setBrush(Qt::NoBrush);
 }
 
+int TLabelWidths::Width(const QFontMetrics& fm, const QFont& font, const QString& text) {
+    if (font != font_ || widths_.size() > 200000) {  // another font, or bounded memory
+        font_ = font;
+        widths_.clear();
+    }
+    auto it = widths_.constFind(text);
+    if (it == widths_.constEnd()) it = widths_.insert(text, fm.horizontalAdvance(text));
+    return *it;
+}
+
+QRect LabelBox(QPoint p, int textWidth, int fontHeight, const TMarks& marks) {
+    const int w = textWidth + 4, h = fontHeight + 2;
+    // The frame is drawn one pixel past the box on the right and at the bottom.
+    return QRect(p.x() - w / 2, p.y() - marks.ArrowLength - h, w + 1, h + 1);
+}
+
 void TPainterCanvas::Label(QPoint p, const QString& text, const TMarks& marks, TLabelRule rule) {
     if (text.isEmpty()) return;
-    const QFontMetrics fm(p_.font());
-    const int w = fm.horizontalAdvance(text) + 4, h = fm.height() + 2;
-    const int top = p.y() - marks.ArrowLength - h;
-    // The frame is drawn one pixel past the box on the right and at the bottom.
-    if (labels_ && !labels_->Place(QRect(p.x() - w / 2, top, w + 1, h + 1), rule)) return;
+    // The font stays while a canvas draws: its metrics are taken once, not once a label.
+    if (!metrics_) metrics_.emplace(p_.font());
+    const int width =
+        widths_ ? widths_->Width(*metrics_, p_.font(), text) : metrics_->horizontalAdvance(text);
+    const QRect frame = LabelBox(p, width, metrics_->height(), marks);
+    if (labels_ && !labels_->Place(frame, rule)) return;
+    if (!kept_.isEmpty() && !kept_.intersects(frame.united(QRect(p, QSize(1, 1))))) return;
     FlushLines();
     if (marks.ArrowLength > 0) {
         p_.setPen(QPen(Rgb(marks.ArrowColour), 0));
         p_.drawLine(p, QPoint(p.x(), p.y() - marks.ArrowLength));
     }
-    const QRect box(p.x() - w / 2, top, w, h);
+    const QRect box = frame.adjusted(0, 0, -1, -1);
     p_.setPen(QPen(Qt::black, 0));
     p_.setBrush(QColor(0xFF, 0xFF, 0xE1));
     p_.drawRect(box);
@@ -118,6 +136,32 @@ QRect BoatRect(const TChartView& view, const TMoveObjectSeries& boat) {
         const QPoint p = view.ToPixelRounded(boat.H(i), boat.V(i));
         const int s = TMoveObjectSeries::SymbolSize(i, n) + 2;
         r |= QRect(p.x() - s, p.y() - s, 2 * s + 1, 2 * s + 1);
+    }
+    return r & QRect(QPoint(0, 0), view.WidgetSize());
+}
+
+QRect GrowthRect(const TChartView& view, const TLineLineSeries& line, int from, int to,
+                 TLabelWidths* widths) {
+    QRect r;
+    if (to < 0 || to >= line.Count()) return r;
+    from = std::clamp(from, 0, to);
+    const int s = std::max(line.Symbol.HSize, line.Symbol.VSize) + 2;
+    for (int i = std::max(0, from - 1); i <= to; ++i) {
+        const QPoint p = view.ToPixelRounded(line.H(i), line.V(i));
+        r |= QRect(p.x() - s, p.y() - s, 2 * s + 1, 2 * s + 1);
+    }
+    if (line.Marks.Visible) {
+        const QFontMetrics fm(view.LabelFont());
+        for (const int i : {from, to}) {
+            const QPoint p = view.ToPixelRounded(line.H(i), line.V(i));
+            // The box with the arrow down to its point.
+            const QString text = line.Label(i);
+            const int w =
+                widths ? widths->Width(fm, view.LabelFont(), text) : fm.horizontalAdvance(text);
+            r |= LabelBox(p, w, fm.height(), line.Marks)
+                     .united(QRect(p, QSize(1, 1)))
+                     .adjusted(-1, -1, 1, 1);
+        }
     }
     return r & QRect(QPoint(0, 0), view.WidgetSize());
 }

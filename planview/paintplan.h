@@ -12,6 +12,9 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QHash>
 #include <QImage>
 #include <QLine>
 #include <QPainter>
@@ -20,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "planview/chartview.h"
@@ -29,6 +33,23 @@ namespace tidrun {
 
 class TPlanScene;
 class TMoveObjectSeries;
+class TLineLineSeries;
+
+// The widths of label texts in one font, kept between paints: measuring a text shapes it,
+// which costs far more than drawing a point, and a line's cut numbers come back at every
+// paint.
+class TLabelWidths {
+  public:
+    int Width(const QFontMetrics& fm, const QFont& font, const QString& text);
+
+  private:
+    QFont font_;
+    QHash<QString, int> widths_;
+};
+
+// The box a point's label takes (its frame included) with the text's width and the font's
+// height.
+QRect LabelBox(QPoint p, int textWidth, int fontHeight, const TMarks& marks);
 
 // The exact canvas: draws through a QPainter (aliased, pens one pixel wide). Runs of
 // segments in one colour go to the painter in one call when the colour changes, something
@@ -36,8 +57,10 @@ class TMoveObjectSeries;
 // painter's cost per call. Labels take their room in labels (none: every label is drawn).
 class TPainterCanvas : public TCanvas {
   public:
-    explicit TPainterCanvas(QPainter& painter, TLabelSpace* labels = nullptr)
-        : p_(painter), labels_(labels) {}
+    // widths: kept between paints (none: each text measured).
+    explicit TPainterCanvas(QPainter& painter, TLabelSpace* labels = nullptr,
+                            TLabelWidths* widths = nullptr)
+        : p_(painter), labels_(labels), widths_(widths) {}
     ~TPainterCanvas() override { FlushLines(); }
     TPainterCanvas(const TPainterCanvas&) = delete;
     TPainterCanvas& operator=(const TPainterCanvas&) = delete;
@@ -45,12 +68,18 @@ class TPainterCanvas : public TCanvas {
     void Symbol(QPoint p, const TSymbol& symbol, TColour fill) override;
     void Label(QPoint p, const QString& text, const TMarks& marks, TLabelRule rule) override;
     void Ellipse(const QRectF& pixels, TColour pen) override;
+    QRect Kept() const override { return kept_; }
+    // Only these pixels are kept (the painter clips to them): the rest is not drawn.
+    void Keep(const QRect& pixels) { kept_ = pixels; }
 
   private:
     void FlushLines();
     QPainter& p_;
+    QRect kept_;
     TLabelSpace* labels_;
-    std::vector<QLine> lines_;  // waiting, all in lineColour_
+    TLabelWidths* widths_;
+    std::optional<QFontMetrics> metrics_;  // of the painter's font at the first label
+    std::vector<QLine> lines_;             // waiting, all in lineColour_
     TColour lineColour_ = 0;
 };
 
@@ -90,6 +119,13 @@ void PaintPlan(QPainter& painter, const TChartView& view, const TPlanScene& scen
 // The pixel rectangle a boat trail covers (its symbols), empty when it has no points.
 // A boat move repaints the union of the rectangles before and after.
 QRect BoatRect(const TChartView& view, const TMoveObjectSeries& boat);
+
+// The pixel rectangle that changes when an open line grows from its points 0..from to
+// 0..to: the new segments and symbols, and the labels of the newest point before and after
+// (the newest label is always drawn; the one before it may now yield). A cut added
+// repaints only this, so its cost does not grow with the line.
+QRect GrowthRect(const TChartView& view, const TLineLineSeries& line, int from, int to,
+                 TLabelWidths* widths = nullptr);
 
 // One of the 16 colour names of the settings ("Black" .. "White"); teal for others.
 QColor MapColour(const QString& name);

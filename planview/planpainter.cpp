@@ -143,12 +143,13 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
     };
     // The live labels yield to the static ones as in one exact pass, also when only a
     // boat's rectangle is repainted.
-    auto drawLive = [&](const TLabelSpace& statics) {
+    auto drawLive = [&](const TLabelSpace& statics, TLabelWidths* widths) {
         painter.setClipRect(view.PlotRect(),
                             options.Region.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
         painter.setFont(view.LabelFont());
         TLabelSpace labels(view.WidgetSize(), &statics);
-        TPainterCanvas canvas(painter, &labels);
+        TPainterCanvas canvas(painter, &labels, widths);
+        if (!options.Region.isEmpty()) canvas.Keep(options.Region);
         for (int i = live; i < count; ++i)
             scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
     };
@@ -165,7 +166,7 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         TLabelSpace labels(view.WidgetSize());
         TRasterCanvas raster(*target, view.PlotRect(), view.LabelFont(), &painter, &labels);
         drawStatics(raster);
-        drawLive(labels);
+        drawLive(labels, nullptr);
         painter.restore();
         return;
     }
@@ -210,7 +211,7 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
             PaintBase(bp, view, options);
             bp.setClipRect(view.PlotRect());
             bp.setFont(view.LabelFont());
-            TPainterCanvas canvas(bp, &*L->labels);
+            TPainterCanvas canvas(bp, &*L->labels, &L->widths);
             for (int i = 0; i < live; ++i)
                 scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
         }
@@ -227,7 +228,7 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
     const QRect area = options.Region.isEmpty() ? all : options.Region & all;
     const QRectF source(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio);
     painter.drawImage(QRectF(area), L->base, source);
-    drawLive(*L->labels);
+    drawLive(*L->labels, options.Cache ? &L->widths : nullptr);
     painter.restore();
 }
 

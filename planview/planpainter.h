@@ -15,6 +15,7 @@ namespace tidrun {
 struct TPlanLayerCache::Layers {
     QImage base;  // wall, grid, axes, north arrow and every series below the live ones
     std::optional<TLabelSpace> labels;  // the room the labels in base take
+    TLabelWidths widths;                // of the label texts drawn, between paints
     TExtent axes;
     QSize size;
     QRect plot;

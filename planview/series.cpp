@@ -5,6 +5,8 @@
 #include "surveydata/sokusencoll.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace tidrun {
 
@@ -95,8 +97,18 @@ TClipWindow WindowOf(const TChartView& view) {
 template <class S>
 class SafeWalk {
   public:
-    SafeWalk(const S& s, const TChartView& view, TCanvas& canvas)
-        : s_(s), view_(view), canvas_(canvas), w_(WindowOf(view)) {}
+    // labels: the series' labels drawn at the end of each run (false: the caller draws them).
+    SafeWalk(const S& s, const TChartView& view, TCanvas& canvas, bool labels = true)
+        : s_(s), view_(view), canvas_(canvas), w_(WindowOf(view)), labels_(labels) {
+        const QRect kept = canvas.Kept();
+        if (kept.isEmpty()) return;
+        // What can touch the kept pixels, in world values: symbols reach past their point.
+        const int m = std::max(s.Symbol.HSize, s.Symbol.VSize) + 2;
+        const double h0 = view.HValue(kept.left() - m), h1 = view.HValue(kept.right() + 1 + m);
+        const double v0 = view.VValue(kept.top() - m), v1 = view.VValue(kept.bottom() + 1 + m);
+        cull_ = {std::min(h0, h1), std::max(h0, h1), std::min(v0, v1), std::max(v0, v1)};
+        culling_ = true;
+    }
 
     void Run(int first, int last) {
         const bool lines = s_.Base() != TSeriesBase::Point;
@@ -107,7 +119,7 @@ class SafeWalk {
         if (!lines) {  // symbols only: each point's in order, as the walk below gives them
             if (s_.Symbol.Visible)
                 for (int i = first; i <= last; ++i) PointSymbol(i);
-            if (s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
+            if (labels_ && s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
             return;
         }
         for (int i = first; i <= last; ++i) {
@@ -133,7 +145,7 @@ class SafeWalk {
             prevV_ = s_.V(i);
             prevColour_ = s_.PointColour(i);
         }
-        if (s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
+        if (labels_ && s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
     }
 
   private:
@@ -148,13 +160,13 @@ class SafeWalk {
                 prevV_ = s_.V(i - 1);
             }
             double h0 = prevH_, v0 = prevV_, h1 = s_.H(i), v1 = s_.V(i);
-            if (ClipSegment(h0, v0, h1, v1, w_)) {
+            if (!Culled(h0, v0, h1, v1) && ClipSegment(h0, v0, h1, v1, w_)) {
                 const QPoint a = view_.ToPixelRounded(h0, v0), b = view_.ToPixelRounded(h1, v1);
                 if (a != b) canvas_.Line(a, b, s_.Colour);
             }
             Remember(i);
         }
-        if (s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
+        if (labels_ && s_.Marks.Visible) s_.DrawLabels(view_, canvas_, first, last);
     }
 
     void Remember(int i) {
@@ -163,9 +175,17 @@ class SafeWalk {
         prevColour_ = s_.PointColour(i);
     }
 
+    // A segment whose box misses the kept pixels: left out before it is clipped, so that
+    // what is drawn is clipped exactly as in a whole paint.
+    bool Culled(double h0, double v0, double h1, double v1) const {
+        return culling_ && (std::max(h0, h1) < cull_.HMin || std::min(h0, h1) > cull_.HMax ||
+                            std::max(v0, v1) < cull_.VMin || std::min(v0, v1) > cull_.VMax);
+    }
+
     void Segment(int i) {
         const TColour c = s_.PointColour(i);
         double h0 = prevH_, v0 = prevV_, h1 = s_.H(i), v1 = s_.V(i);
+        if (Culled(h0, v0, h1, v1)) return;
         if (!ClipSegment(h0, v0, h1, v1, w_)) return;
         const QPoint a = view_.ToPixelRounded(h0, v0), b = view_.ToPixelRounded(h1, v1);
         if (a != b && c != kClNone) canvas_.Line(a, b, c == kClDefault ? s_.Colour : c);
@@ -175,7 +195,7 @@ class SafeWalk {
         const TColour c = s_.PointColour(i);
         if (c == kClNone) return;
         const double h = s_.H(i), v = s_.V(i);
-        if (!Inside(h, v, w_)) return;
+        if (!Inside(h, v, w_) || (culling_ && !Inside(h, v, cull_))) return;
         const TColour fill =
             s_.Symbol.Fill == kClDefault ? (c == kClDefault ? s_.Colour : c) : s_.Symbol.Fill;
         canvas_.Symbol(view_.ToPixelRounded(h, v), s_.Symbol, fill);
@@ -185,6 +205,9 @@ class SafeWalk {
     const TChartView& view_;
     TCanvas& canvas_;
     TClipWindow w_;
+    TClipWindow cull_;
+    bool culling_ = false;
+    bool labels_;
     double prevH_ = 0, prevV_ = 0;
     TColour prevColour_ = kClNone;
 };
@@ -213,18 +236,73 @@ void TChartSeries::DrawLabels(const TChartView& view, TCanvas& canvas, int first
         const double h = H(i), v = V(i);
         if (Inside(h, v, w)) canvas.Label(view.ToPixelRounded(h, v), Label(i), Marks, rule);
     };
-    // The newest cut's number is the one the crew looks for: it never yields.
+    // The newest cut's number is the one the crew looks for: it never yields and is drawn
+    // over the others. It takes its room after them, so the labels before it do not depend
+    // on it: a cut added changes only the labels of the newest point before and after.
     const bool newest = kind_ == TSeriesKind::LineLine && last == Count() - 1 && last >= first;
-    if (newest) label(last, TLabelRule::Always);
     for (int i = first; i <= (newest ? last - 1 : last); ++i) label(i, TLabelRule::Yield);
+    if (newest) label(last, TLabelRule::Always);
 }
 
 void TChartSeries::Draw(const TChartView& view, TCanvas& canvas, int first, int last) const {
     Walk(*this, view, canvas, first, last);
 }
 
+const std::vector<TClipWindow>& TPointListSeries::ChunkBoxes() const {
+    if (boxesRevision_ == Revision() &&
+        boxes_.size() == (points_.size() + kChunk - 1) / static_cast<size_t>(kChunk))
+        return boxes_;
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    boxes_.assign((points_.size() + kChunk - 1) / kChunk, TClipWindow{inf, -inf, inf, -inf});
+    for (size_t i = 0; i < points_.size(); ++i) {
+        const double h = points_[i].H, v = points_[i].V;
+        // A point enters its own chunk's box and, as a segment's start, the next one's.
+        for (size_t c = i / kChunk; c <= (i + 1) / kChunk && c < boxes_.size(); ++c) {
+            TClipWindow& b = boxes_[c];
+            if (std::isnan(h) || std::isnan(v)) {  // never left out: drawn as it always was
+                b = {-inf, inf, -inf, inf};
+                continue;
+            }
+            b.HMin = std::min(b.HMin, h);
+            b.HMax = std::max(b.HMax, h);
+            b.VMin = std::min(b.VMin, v);
+            b.VMax = std::max(b.VMax, v);
+        }
+    }
+    boxesRevision_ = Revision();
+    return boxes_;
+}
+
 void TPointListSeries::Draw(const TChartView& view, TCanvas& canvas, int first, int last) const {
-    Walk(*this, view, canvas, first, last);
+    const int n = Count();
+    // Bubbles reach past their point; short lists cost nothing to walk.
+    if (n < 4 * kChunk || Base() == TSeriesBase::Bubble || !Active) {
+        Walk(*this, view, canvas, first, last);
+        return;
+    }
+    if (last < 0 || last >= n) last = n - 1;
+    first = std::max(0, first);
+    if (first > last) return;
+    // A chunk whose box misses the window has no segment that clips into it and no point
+    // inside it, so it draws nothing: runs of the others are walked as one walk would, and
+    // the labels come after every segment and symbol, as they do in one walk.
+    const std::vector<TClipWindow>& boxes = ChunkBoxes();
+    const TClipWindow w = WindowOf(view);
+    SafeWalk<TPointListSeries> walk(*this, view, canvas, false);
+    int from = -1;
+    for (int c = first / kChunk; c <= last / kChunk; ++c) {
+        const TClipWindow& b = boxes[static_cast<size_t>(c)];
+        const bool seen =
+            b.HMax >= w.HMin && b.HMin <= w.HMax && b.VMax >= w.VMin && b.VMin <= w.VMax;
+        const int start = std::max(first, c * kChunk);
+        if (seen && from < 0) from = start;
+        if (!seen && from >= 0) {
+            walk.Run(from, start - 1);
+            from = -1;
+        }
+    }
+    if (from >= 0) walk.Run(from, last);
+    if (Marks.Visible) DrawLabels(view, canvas, first, last);
 }
 
 void TPointListSeries::SetPointColour(int i, TColour c) {

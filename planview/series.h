@@ -61,6 +61,9 @@ class TCanvas {
     // A label above p; the canvas leaves it out where the rule lets it yield to another.
     virtual void Label(QPoint p, const QString& text, const TMarks& marks, TLabelRule rule) = 0;
     virtual void Ellipse(const QRectF& pixels, TColour pen) = 0;
+    // The pixels that will be kept, when only a part is drawn (empty: all): what lies wholly
+    // outside need not be drawn. Labels still take their room everywhere.
+    virtual QRect Kept() const { return {}; }
 };
 
 // Liang-Barsky clipping of the segment (h0, v0) -> (h1, v1) against the window, bounds
@@ -162,9 +165,20 @@ class TPointListSeries : public TChartSeries {
     }
     const std::vector<TSeriesPoint>& Points() const { return points_; }
 
+    // Points a chunk; a long list is walked chunk by chunk, leaving out chunks that lie
+    // wholly outside the window (a view of a corner pays for what it shows).
+    static constexpr int kChunk = 256;
+
   protected:
     using TChartSeries::TChartSeries;
     std::vector<TSeriesPoint> points_;
+
+  private:
+    // Per chunk, the box of its points and the one before it (its first segment's start),
+    // kept while the points stay as they are.
+    const std::vector<TClipWindow>& ChunkBoxes() const;
+    mutable std::vector<TClipWindow> boxes_;
+    mutable std::uint64_t boxesRevision_ = ~std::uint64_t{0};
 };
 
 // The boat and its short trail. Each point is stamped with the tick count when added;

@@ -35,4 +35,11 @@ class SerialLink : public QObject {
     void Lost();
 };
 
+// Sends data when the port is open and its send buffer has room for all of it; otherwise
+// the data is dropped, nothing is queued, so that a stopped target never stalls the sender.
+inline void SendIfRoom(SerialLink* port, const char* data, qsizetype size) {
+    if (!port || !port->IsOpen() || port->FreeSendSpace() < size) return;
+    port->Write(QByteArray(data, size));
+}
+
 }  // namespace tidrun

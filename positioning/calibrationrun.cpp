@@ -7,21 +7,18 @@
 
 namespace tidrun {
 
-TPositionListenerScope::TPositionListenerScope(TGPS& gps, TGPS::TPositionEvent listener)
-    : gps_(&gps),
-      previous_(std::exchange(gps.OnPosition, std::move(listener))),
-      cutText_(gps.CutTextEnabled()) {
-    gps.SetCutTextEnabled(false);
+TPositionListenerScope::TPositionListenerScope(TGPS& gps,
+                                               std::function<void(const TGpsPosition&)> listener) {
+    if (listener) connection_ = QObject::connect(&gps, &TGPS::PositionFixed, std::move(listener));
 }
 
 TPositionListenerScope::~TPositionListenerScope() {
-    if (!gps_) return;
-    gps_->OnPosition = std::move(previous_);
-    gps_->SetCutTextEnabled(cutText_);
+    // A receiver that went first took its connections with it.
+    QObject::disconnect(connection_);
 }
 
-TCalibrationRun::TCalibrationRun(TGPS* gps, TickClock clock)
-    : gps_(gps), clock_(std::move(clock)) {}
+TCalibrationRun::TCalibrationRun(MessageSink* sink, TickClock clock)
+    : log_(sink ? std::make_unique<TSentenceLog>(*sink) : nullptr), clock_(std::move(clock)) {}
 
 TCalibrationRun::~TCalibrationRun() {
     if (running_) Stop();
@@ -86,16 +83,16 @@ void TCalibrationRun::Start(const TCalibrationTimes& times, const QString& calib
     // So that the first tick finds the interval passed.
     lastSampleSecond_ = startSecond_ - times.spanSeconds;
     sampleDue_ = false;
-    if (gps_) {
-        gps_->SetLogMode(TLogMode::lmOff);
-        gps_->SetLogFile(LogFileName(calibFolder, now));
-        gps_->SetLogMode(TLogMode::lmOn);
+    if (log_) {
+        log_->SetLogMode(TLogMode::lmOff);
+        log_->SetLogFile(LogFileName(calibFolder, now));
+        log_->SetLogMode(TLogMode::lmOn);
     }
     running_ = true;
 }
 
 void TCalibrationRun::Stop() {
-    if (running_ && gps_) gps_->SetLogMode(TLogMode::lmOff);
+    if (running_ && log_) log_->SetLogMode(TLogMode::lmOff);
     running_ = false;
     // A position after the end would change the offsets without reaching the log.
     sampleDue_ = false;
@@ -122,13 +119,19 @@ TCalibrationRun::Progress TCalibrationRun::Tick() {
     return p;
 }
 
+bool TCalibrationRun::Position(const TGpsPosition& p) {
+    if (!Position(p.X, p.Y, p.h, p.nmea && IsMeasuredFix(*p.nmea))) return false;
+    if (log_ && log_->LogMode() != TLogMode::lmOff) log_->Write(p.sentence);
+    return true;
+}
+
 bool TCalibrationRun::Position(double x, double y, double h, bool measured) {
     if (!sampleDue_ || !measured) return false;
     ++count_;
     sumX_ += x;
     sumY_ += y;
     sumH_ += h;
-    if (gps_) gps_->WriteLog(LogLine(x, y, h));
+    if (log_ && log_->LogMode() != TLogMode::lmOff) log_->Write(LogLine(x, y, h));
     sampleDue_ = false;
     return true;
 }

@@ -4,31 +4,29 @@
 #pragma once
 
 #include "positioning/gps.h"
+#include "positioning/sentencelog.h"
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace tidrun {
 
-// Hands the receiver's position listener to someone else for the life of the scope and
-// puts back the one it found when the scope ends, however it ends. The positions it takes
-// are no recorded cuts: meanwhile the receiver sends no transfer text for them.
+// Gives the receiver's positions to one more listener for the life of the scope, beside
+// the others (the main window keeps showing them), however the scope ends.
 class TPositionListenerScope {
   public:
-    TPositionListenerScope(TGPS& gps, TGPS::TPositionEvent listener);
+    TPositionListenerScope(TGPS& gps, std::function<void(const TGpsPosition&)> listener);
     ~TPositionListenerScope();
     TPositionListenerScope(const TPositionListenerScope&) = delete;
     TPositionListenerScope& operator=(const TPositionListenerScope&) = delete;
 
   private:
-    QPointer<TGPS> gps_;
-    TGPS::TPositionEvent previous_;
-    bool cutText_ = true;
+    QMetaObject::Connection connection_;
 };
 
 // Measurement time and save interval, in whole units as typed.
@@ -46,9 +44,8 @@ class TCalibrationRun {
     using TickClock = std::function<qint64()>;
     static constexpr int kTimerMs = 100;
 
-    // The receiver's log carries the calibration log while a measurement runs; without a
-    // receiver nothing is logged.
-    TCalibrationRun(TGPS* gps, TickClock clock);
+    // The calibration log's faults are reported to sink; without one nothing is logged.
+    TCalibrationRun(MessageSink* sink, TickClock clock);
     ~TCalibrationRun();  // a running measurement is stopped, its log closed
     TCalibrationRun(const TCalibrationRun&) = delete;
     TCalibrationRun& operator=(const TCalibrationRun&) = delete;
@@ -89,10 +86,11 @@ class TCalibrationRun {
     Progress Tick();
 
     // One uncorrected position from the receiver. When a sample is due it is taken: counted,
-    // summed, averaged, the offsets derived and its numbers written to the log; returns
-    // true (the receiver then logs the sentence after them). A position that was not
-    // measured (IsMeasuredFix: an estimated or simulated GGA) is never a sample; the sample
-    // stays due.
+    // summed, averaged, the offsets derived, its numbers and then its sentence written to the
+    // log; returns true. A position that was not measured (IsMeasuredFix: an estimated or
+    // simulated GGA) is never a sample; the sample stays due.
+    bool Position(const TGpsPosition& p);
+    // The same for a position without a sentence (nothing of it logged but the numbers).
     bool Position(double x, double y, double h, bool measured);
 
     bool Running() const { return running_; }
@@ -110,7 +108,7 @@ class TCalibrationRun {
   private:
     qint64 NowSecond() const { return clock_() / 1000; }
 
-    QPointer<TGPS> gps_;
+    std::unique_ptr<TSentenceLog> log_;
     TickClock clock_;
     double refX_ = 0, refY_ = 0, refH_ = 0;
     bool running_ = false;

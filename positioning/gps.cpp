@@ -1,22 +1,12 @@
 #include "positioning/gps.h"
 
-#include "platform/messagesink.h"
 #include "platform/seriallink.h"
 
 #include <algorithm>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#include <cerrno>
-#endif
-
 namespace tidrun {
 
 namespace {
-
-const QString kLogOpenError = QStringLiteral("ログファイル作成/終了エラー");
-const QString kLogWriteError = QStringLiteral("ログファイル書込エラー");
 
 // Restores a flag when a scope ends, also when a listener throws.
 class FlagScope {
@@ -32,8 +22,7 @@ class FlagScope {
 
 }  // namespace
 
-TGPS::TGPS(MessageSink& sink, QObject* parent, UtcClock clock)
-    : QObject(parent), sink_(sink), clock_(std::move(clock)) {
+TGPS::TGPS(QObject* parent, UtcClock clock) : QObject(parent), clock_(std::move(clock)) {
     if (!clock_) clock_ = [] { return QDateTime::currentMSecsSinceEpoch(); };
     reconnect_.setInterval(kReconnectIntervalMs);
     connect(&reconnect_, &QTimer::timeout, this, &TGPS::TryReopen);
@@ -41,7 +30,6 @@ TGPS::TGPS(MessageSink& sink, QObject* parent, UtcClock clock)
 
 TGPS::~TGPS() {
     if (enabled_) Close();
-    if (logMode_ != TLogMode::lmOff) SetLogMode(TLogMode::lmOff);
 }
 
 void TGPS::SetInputPort(SerialLink* port, int sourceDatum, int targetDatum, int zoneIndex) {
@@ -57,11 +45,11 @@ void TGPS::SetInputPort(SerialLink* port, int sourceDatum, int targetDatum, int 
     connect(port, &SerialLink::Lost, this, &TGPS::InputLost);
 }
 
-void TGPS::SetOutputPort(SerialLink* port, const QByteArray& text) {
+void TGPS::SetOutputPort(SerialLink* port, bool relay) {
     if (output_) disconnect(output_, nullptr, this, nullptr);
     output_ = port;
     forwardOn_ = port != nullptr;
-    forwardText_ = text;
+    relay_ = relay;
     if (!port) return;
     port->SetStandardLineSettings();
     connect(port, &SerialLink::Lost, this, &TGPS::OutputLost);
@@ -120,25 +108,28 @@ void TGPS::BytesArrived(const QByteArray& data) {
         return;
     }
     FlagScope scope(feeding_);
-    const auto onPacket = [this](std::string_view packet) {
-        if (enabled_) HandlePacket(packet);
+    // The sentences of one chunk of bytes were received at one instant.
+    qint64 received = clock_();
+    const auto onPacket = [this, &received](std::string_view packet) {
+        if (enabled_) HandlePacket(packet, received);
     };
     framer_.Feed(std::string_view(data.constData(), data.size()), onPacket);
     while (!pending_.isEmpty() && enabled_) {
         const QByteArray next = std::exchange(pending_, QByteArray());
+        received = clock_();
         framer_.Feed(std::string_view(next.constData(), next.size()), onPacket);
     }
     if (!enabled_) framer_.Reset();
 }
 
 void TGPS::HandlePacket(std::string_view packet) {
+    HandlePacket(packet, clock_());
+}
+
+void TGPS::HandlePacket(std::string_view packet, qint64 receivedUtcMs) {
     nmea_.Decode(packet);
-    if (OnMonitor) {
-        // A copy: the listener may replace the handler while it runs.
-        const TMonitorEvent monitor = OnMonitor;
-        monitor(nmea_);
-    }
-    if (forwardOn_ && forwardText_.isEmpty()) Forward(packet.data(), qsizetype(packet.size()));
+    emit SentenceDecoded(nmea_, receivedUtcMs);
+    if (relay_) SendIfRoom(output_, packet.data(), qsizetype(packet.size()));
     if (nmea_.kind != kKindGGA && nmea_.kind != kKindGGK) return;
     // A sentence that failed its checksum left the previous sentence's values: no news.
     if (!nmea_.ChecksumMatched()) return;
@@ -146,14 +137,9 @@ void TGPS::HandlePacket(std::string_view packet) {
     // One that failed decoding (an empty or impossible time) is no new fix.
     if (nmea_.errorFlag != 0) return;
     const FixPosition fix = ConvertFix(pos_, nmea_, sourceDatum_, targetDatum_, zoneIndex_);
-    if (!fix.valid || !OnPosition) return;
-    const TPositionEvent position = OnPosition;
-    const QDateTime time = nmea_.LocalTime(targetDatum_, clock_());
-    fixTime_ = time;
-    if (!position(fix.X, fix.Y, fix.h, time)) return;
-    WriteLog(packet);
-    if (forwardOn_ && cutText_ && !forwardText_.isEmpty())
-        Forward(forwardText_.constData(), forwardText_.size());
+    if (!fix.valid) return;
+    fixTime_ = nmea_.LocalTime(targetDatum_, receivedUtcMs);
+    emit PositionFixed(TGpsPosition{fix.X, fix.Y, fix.h, fixTime_, &nmea_, packet});
 }
 
 // The receiver shows what the receiver says about its fix, also when the sentence gives no
@@ -167,13 +153,6 @@ void TGPS::UpdateQuality() {
     }
     quality_ = nmea_.quality;
     dgpsDataSecs_ = nmea_.dgpsAge;
-}
-
-void TGPS::Forward(const char* data, qsizetype size) {
-    if (!output_ || !output_->IsOpen()) return;
-    // A full send buffer drops this data; nothing is queued.
-    if (output_->FreeSendSpace() < size) return;
-    output_->Write(QByteArray(data, size));
 }
 
 void TGPS::InputLost() {
@@ -211,101 +190,6 @@ void TGPS::TryReopen() {
         }
     }
     if (!waiting) reconnect_.stop();
-}
-
-// --- GPS log ---
-
-bool TGPS::OpenLogFile(TLogMode mode) {
-    log_.setFileName(logFile_);
-    const bool append = mode == TLogMode::lmAppend;
-    // Binary: sentences keep their carriage returns exactly. Append creates a missing file.
-#ifdef Q_OS_UNIX
-    // Not through a symbolic link: one planted in the log folder by another user would have
-    // a file elsewhere emptied and overwritten. Not blocking on a pipe that nobody reads.
-    // O_APPEND keeps every write at the end, whatever the device's idea of its position.
-    const int fd = ::open(
-        QFile::encodeName(logFile_).constData(),
-        O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (append ? O_APPEND : O_TRUNC),
-        0666);
-    if (fd < 0) return false;
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 ||
-        !log_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
-#else
-    return log_.open(QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate));
-#endif
-}
-
-void TGPS::CloseLogFile() {
-    if (log_.isOpen()) log_.close();
-}
-
-// Puts what the system holds of the log on the disk and waits for it (when the log is
-// closed). Files that cannot be synced (devices) count as done.
-bool TGPS::SyncLog() {
-    syncAge_.start();
-    bool ok = logSync_.Wait();
-#ifdef Q_OS_UNIX
-    if (log_.isOpen() && ::fdatasync(log_.handle()) != 0 && errno != EINVAL && errno != EROFS)
-        ok = false;
-#endif
-    return ok;
-}
-
-void TGPS::SetLogMode(TLogMode mode) {
-    if (mode == logMode_) return;
-    logMode_ = mode;
-    bool ok = true;
-    if (mode == TLogMode::lmOff) {
-        ok = !log_.isOpen() || (log_.flush() && SyncLog());
-        CloseLogFile();
-    } else {
-        // Switching between lmOn and lmAppend: the open file is closed first.
-        if (log_.isOpen()) log_.flush();
-        CloseLogFile();
-        ok = OpenLogFile(mode);
-    }
-    if (!ok) {
-        CloseLogFile();
-        logMode_ = TLogMode::lmOff;
-        sink_.Error(kLogOpenError);
-    }
-}
-
-void TGPS::SetLogFile(const QString& name) {
-    if (name == logFile_) return;
-    if (logMode_ == TLogMode::lmOff) {
-        logFile_ = name;
-        return;
-    }
-    const TLogMode mode = logMode_;
-    SetLogMode(TLogMode::lmOff);
-    logFile_ = name;
-    SetLogMode(mode);
-}
-
-void TGPS::WriteLog(std::string_view text) {
-    if (logMode_ == TLogMode::lmOff) return;
-    const qint64 size = qint64(text.size());
-    // Flushed at once: what was logged survives a crash of the program.
-    bool ok = log_.isOpen() && log_.write(text.data(), size) == size && log_.flush();
-    // On the disk at least once a second, so that a power cut on board loses at most the
-    // last second; the sync itself runs on a thread of its own.
-    if (ok && (!syncAge_.isValid() || syncAge_.elapsed() >= 1000)) {
-        syncAge_.start();
-        ok = logSync_.Request(log_.handle());
-    }
-    if (ok && logSync_.TakeFailure()) ok = false;
-    if (!ok) {
-        CloseLogFile();
-        logMode_ = TLogMode::lmOff;
-        sink_.Error(kLogWriteError);
-        emit LogWriteFailed();
-    }
 }
 
 }  // namespace tidrun

@@ -1,18 +1,16 @@
 // The GPS receiver: frames the input port's bytes into NMEA sentences, decodes them,
-// converts every usable fix to plane coordinates, raises the monitor and position events,
-// writes the used sentences to the GPS log and forwards data to the output port.
+// converts every usable fix to plane coordinates and reports both as signals. When the
+// transfer forwards the received data it relays every sentence to the output port. What a
+// position is used for (a cut, a calibration sample, the screen) is its listeners' matter.
 #pragma once
 
 #include "platform/seriallink.h"
-#include "positioning/backgroundsync.h"
 #include "positioning/framer.h"
 #include "positioning/geodesy.h"
 #include "positioning/nmea.h"
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -23,35 +21,32 @@
 
 namespace tidrun {
 
-class MessageSink;
-
-enum class TLogMode { lmOff, lmOn, lmAppend };
+// One usable fix in plane coordinates and the sentence that made it. The references are
+// valid while the signal that carries it runs.
+struct TGpsPosition {
+    double X = 0, Y = 0, h = 0;   // northing, easting, ellipsoidal height (metres, target datum)
+    QDateTime time;               // fix time (TNMEA::LocalTime)
+    const TNMEA* nmea = nullptr;  // the decoded sentence, GGA or GGK
+    std::string_view sentence;    // its bytes, "$" through the carriage return
+};
 
 class TGPS : public QObject {
     Q_OBJECT
   public:
-    // X northing, Y easting, h ellipsoidal height (metres, target datum), local fix time.
-    // Returns true when the listener used the position (then the sentence is logged and
-    // the fixed output text is sent).
-    using TPositionEvent = std::function<bool(double X, double Y, double h, const QDateTime& time)>;
-    // Called after every decoded sentence with the decoder.
-    using TMonitorEvent = std::function<void(const TNMEA& nmea)>;
-
     static constexpr int kReconnectIntervalMs = 2000;
     // Milliseconds since the epoch (UTC) now: the instant that dates a fix.
     using UtcClock = std::function<qint64()>;
 
-    // Log dialogs go to sink; it must outlive the receiver. Fixes are dated by clock (the
-    // system clock when none is given).
-    explicit TGPS(MessageSink& sink, QObject* parent = nullptr, UtcClock clock = {});
-    ~TGPS() override;  // switches the log off (closing the file)
+    // Fixes are dated by clock (the system clock when none is given).
+    explicit TGPS(QObject* parent = nullptr, UtcClock clock = {});
+    ~TGPS() override;
 
     // Ports are not owned. The link gets the standard line settings; its baud rate is
     // set by the caller. sourceDatum/targetDatum: datum-table indexes 0..2, zoneIndex 0..18.
     void SetInputPort(SerialLink* port, int sourceDatum, int targetDatum, int zoneIndex);
-    // Turns forwarding on. text empty: forward every received sentence unchanged;
-    // otherwise send text after each used position.
-    void SetOutputPort(SerialLink* port, const QByteArray& text);
+    // The transfer port (nullptr: none), opened and reopened with the input port. With
+    // relay, every received sentence is sent on unchanged; otherwise its listeners send.
+    void SetOutputPort(SerialLink* port, bool relay);
 
     // Opens the input port (and the output port when forwarding) and flushes their receive
     // buffers. On any failure everything is closed again and false is returned.
@@ -67,20 +62,10 @@ class TGPS : public QObject {
     // matched, whether or not it became a position.
     int Quality() const { return quality_; }
     double DGPSDataSecs() const { return dgpsDataSecs_; }
-    // Time of the last position handed to OnPosition: the fix's instant in the target
+    // Time of the last position reported: the fix's instant in the target
     // datum's time scale (UTC shifted by its hour offset), dated by the clock (TNMEA::
     // LocalTime). Invalid before the first position.
     const QDateTime& FixTime() const { return fixTime_; }
-
-    TLogMode LogMode() const { return logMode_; }
-    // A log file is never opened through a symbolic link (nor a pipe without a reader):
-    // such a name is reported as a file that cannot be created.
-    void SetLogMode(TLogMode mode);
-    QString LogFile() const { return logFile_; }
-    void SetLogFile(const QString& name);
-    // Appends text to the open log unchanged (no line end added) and flushes it.
-    void WriteLog(std::string_view text);
-    void WriteLog(const QByteArray& text) { WriteLog(std::string_view(text.data(), text.size())); }
 
     // Handles one framed packet ("$" through the carriage return) as if it had arrived
     // on the input port.
@@ -90,27 +75,20 @@ class TGPS : public QObject {
     SerialLink* InputPort() const { return input_; }
     SerialLink* OutputPort() const { return output_; }
     bool ForwardOn() const { return forwardOn_; }
-    const QByteArray& ForwardText() const { return forwardText_; }
-
-    // Off: a used position is still logged, but the fixed output text is not sent, because
-    // the listener takes positions for something other than recorded cuts (calibration).
-    void SetCutTextEnabled(bool on) { cutText_ = on; }
-    bool CutTextEnabled() const { return cutText_; }
 
     // How often a lost port is reopened (default kReconnectIntervalMs).
     void SetReconnectInterval(int ms);
 
-    TPositionEvent OnPosition;
-    TMonitorEvent OnMonitor;
-
   signals:
+    // Every decoded sentence (whatever its checksum said), with the instant it was received
+    // (milliseconds since the epoch, UTC).
+    void SentenceDecoded(const tidrun::TNMEA& nmea, qint64 receivedUtcMs);
+    // Every usable fix, after its sentence was reported and relayed.
+    void PositionFixed(const tidrun::TGpsPosition& position);
     // The open input port failed (receiver unplugged). Reopening is tried periodically.
     void PortLost();
     // Bytes arrive again after PortLost.
     void DataFlowing();
-    // A write to the open log failed: reported once, the log switched off. Whoever logs a
-    // line must end it, so that no cut is taken whose sentence goes nowhere.
-    void LogWriteFailed();
     // The open output port failed; it is reopened with the input port's period.
     void OutputPortLost();
     // The output port is open again after OutputPortLost.
@@ -121,13 +99,9 @@ class TGPS : public QObject {
     void InputLost();
     void OutputLost();
     void TryReopen();
-    void Forward(const char* data, qsizetype size);
+    void HandlePacket(std::string_view packet, qint64 receivedUtcMs);
     void UpdateQuality();
-    bool OpenLogFile(TLogMode mode);
-    void CloseLogFile();
-    bool SyncLog();
 
-    MessageSink& sink_;
     QPointer<SerialLink> input_;
     QPointer<SerialLink> output_;
     SentenceFramer framer_;
@@ -138,12 +112,8 @@ class TGPS : public QObject {
     int zoneIndex_ = 0;
     int quality_ = 0;
     double dgpsDataSecs_ = 0;
-    TLogMode logMode_ = TLogMode::lmOff;
-    QString logFile_ = QStringLiteral("GPS.LOG");
-    QFile log_;
-    bool forwardOn_ = false;
-    QByteArray forwardText_;
-    bool cutText_ = true;
+    bool forwardOn_ = false;  // an output port is set
+    bool relay_ = false;
 
     bool enabled_ = false;     // framer enabled: the ports are open
     bool lost_ = false;        // input port lost, not yet flowing again
@@ -153,8 +123,6 @@ class TGPS : public QObject {
     QTimer reconnect_;
     UtcClock clock_;
     QDateTime fixTime_;
-    QElapsedTimer syncAge_;    // since the log was last sent to the disk
-    TBackgroundSync logSync_;  // the once-a-second sync, off the receiver's thread
 };
 
 }  // namespace tidrun

@@ -7,7 +7,7 @@ pkgs=(cmake ninja-build g++ pkg-config
       xvfb xauth xdotool fonts-noto-cjk qt6-translations-l10n python3
       libgdal-dev gdal-bin ghostscript lintian desktop-file-utils python3-markdown man-db dpkg-dev file imagemagick)
 if [ "${1:-}" = "--bench" ]; then
-  pkgs+=(libproj-dev gpsd-clients python3-pandas clang)
+  pkgs+=(libproj-dev gpsd-clients python3-pandas clang gdal-bin)
 fi
 if [ "${1:-}" = "--ci" ]; then  # the format check and the fuzz targets
   pkgs+=(clang clang-format git)

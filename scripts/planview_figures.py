@@ -37,6 +37,10 @@ def main():
     else:
         out("chart_tenth_ms %.3f ms" % get("BM_ChartTenth/"))
     out("boat_update_ms %.4f ms" % (get("BM_BoatUpdate/", "cpu_time") / 4))
+    # A cut added with 5,000 cuts in the open line: its rectangle, beside the whole window.
+    cut = get("BM_CutAdded/5000/1/", "cpu_time"); whole = get("BM_CutAdded/5000/0/", "cpu_time")
+    out("cut_repaint_ms %.3f ms anchor %scut_repaint_whole_ms %.3f ms ratio %.2f"
+        % (cut, prefix, whole, whole / cut))
     if prefix:
         out("bytes_per_cut %.1f B" % get("BM_OpenToMap/", "rss_bytes_per_cut"))
     else:

@@ -9,8 +9,6 @@
 
 namespace tidrun {
 
-namespace {
-
 void RepairEnd(QFile& file) {
     qint64 size = file.size();
     char c = 0;
@@ -23,7 +21,19 @@ void RepairEnd(QFile& file) {
     if (file.seek(size) && file.write(end) == end.size()) SyncToDisk(file);
 }
 
-}  // namespace
+bool FileStillAtPath(const QFile& file, const QString& path) {
+#if defined(Q_OS_UNIX)
+    struct stat open = {};
+    struct stat atPath = {};
+    return ::fstat(file.handle(), &open) == 0 &&
+           ::stat(QFile::encodeName(path).constData(), &atPath) == 0 &&
+           open.st_dev == atPath.st_dev && open.st_ino == atPath.st_ino;
+#else
+    (void)file;
+    (void)path;
+    return true;  // an open file can be neither deleted nor replaced there
+#endif
+}
 
 bool SyncToDisk(QFile& file) {
 #if defined(Q_OS_LINUX)
@@ -46,15 +56,7 @@ bool TAppendFile::Open(const QString& path) {
 }
 
 bool TAppendFile::StillAtPath() const {
-#if defined(Q_OS_UNIX)
-    struct stat open = {};
-    struct stat atPath = {};
-    return ::fstat(file_.handle(), &open) == 0 &&
-           ::stat(QFile::encodeName(file_.fileName()).constData(), &atPath) == 0 &&
-           open.st_dev == atPath.st_dev && open.st_ino == atPath.st_ino;
-#else
-    return true;  // an open file can be neither deleted nor replaced there
-#endif
+    return FileStillAtPath(file_, file_.fileName());
 }
 
 bool TAppendFile::Append(QByteArrayView bytes) {

@@ -30,5 +30,11 @@ class TAppendFile {
 
 // Flushes the file's data to the disk; false when the system reports a failure.
 bool SyncToDisk(QFile& file);
+// Makes the end of a file open for appending fit: a final DOS end-of-file byte (0x1A)
+// goes, and a torn last line gets its line end, LF alone after a CR that was written before
+// a power cut, else CR LF.
+void RepairEnd(QFile& file);
+// Whether an open file is still the file at path (same device and inode).
+bool FileStillAtPath(const QFile& file, const QString& path);
 
 }  // namespace tidrun

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <system_error>
+#include <thread>
 
 #include "surveydata/codec.h"
 
@@ -27,6 +29,8 @@ constexpr qint64 kReadBlock = 4 << 20;
 // No line of these files comes near this; a longer one is a bad line and is not kept.
 constexpr size_t kMaxLineBytes = 64 << 10;
 constexpr char kDosEndOfFile = 0x1A;
+// From this size a file whose kind allows it is read in pieces on several cores.
+constexpr qint64 kPiecesFromBytes = 32 << 20;
 
 QString FileNameText(const QString& fileName) {
     return QStringLiteral("ﾌｧｲﾙ名：%1").arg(fileName);
@@ -157,6 +161,182 @@ bool ParseInt(std::string_view field, int& value) {
 // ---------------------------------------------------------------------------------------
 // TPointColl
 
+bool TPointColl::LineIsGood(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) return true;
+    return line.size() <= kMaxLineBytes && ParseLine(line);
+}
+
+bool TPointColl::ScanLines(const char* begin, const char* end, int& lineNo,
+                           const std::function<bool(int)>& bad) {
+    for (const char* p = begin; p < end;) {
+        const void* nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
+        const char* e = nl ? static_cast<const char*>(nl) : end;
+        ++lineNo;
+        if (!LineIsGood(std::string_view(p, static_cast<size_t>(e - p))) && !bad(lineNo))
+            return false;
+        if (!nl) break;
+        p = e + 1;
+    }
+    return true;
+}
+
+bool TPointColl::StreamLines(const std::function<qint64(char*, qint64)>& read, int& lineNo,
+                             const std::function<bool(int)>& bad, bool& readFailed) {
+    std::vector<char> buffer(static_cast<size_t>(kReadBlock));
+    size_t filled = 0;  // bytes in buffer (a partial line carried over, then new data)
+    bool atEnd = false;
+    bool skipping = false;  // inside a line too long to be real, which is not kept
+    auto endSkippedLine = [&] {
+        skipping = false;
+        return bad(++lineNo);
+    };
+    while (!atEnd) {
+        const qint64 got =
+            read(buffer.data() + filled, static_cast<qint64>(buffer.size() - filled));
+        if (got < 0) {
+            readFailed = true;
+            return false;
+        }
+        atEnd = got == 0;
+        filled += static_cast<size_t>(got);
+        size_t start = 0;
+        if (skipping) {
+            if (const void* nl = std::memchr(buffer.data(), '\n', filled)) {
+                start = static_cast<size_t>(static_cast<const char*>(nl) - buffer.data()) + 1;
+                if (!endSkippedLine()) return false;
+            } else {
+                start = filled;
+            }
+        }
+        // Whole lines go through at once; the rest waits for more data.
+        size_t whole = start;
+        if (!atEnd) {
+            for (size_t i = filled; i > start; --i)
+                if (buffer[i - 1] == '\n') {
+                    whole = i;
+                    break;
+                }
+        } else {
+            // Older DOS tools end a text file with the end-of-file byte 0x1A.
+            while (filled > start && buffer[filled - 1] == kDosEndOfFile) --filled;
+            whole = filled;
+            if (skipping) {
+                if (!endSkippedLine()) return false;
+                whole = start = filled;
+            }
+        }
+        if (whole > start && !ScanLines(buffer.data() + start, buffer.data() + whole, lineNo, bad))
+            return false;
+        start = whole;
+        if (atEnd) break;
+        if (filled - start > kMaxLineBytes) {  // no line end in sight: drop what is held
+            skipping = true;
+            start = filled;
+        }
+        if (start > 0) {
+            std::memmove(buffer.data(), buffer.data() + start, filled - start);
+            filled -= start;
+        }
+    }
+    return true;
+}
+
+bool TPointColl::LoadInPieces(qint64 size, int& badLines, bool& readFailed) {
+    const unsigned cores = std::min(4u, std::thread::hardware_concurrency());
+    if (cores < 2) return false;
+    // Pieces of about equal size, each beginning after a line end found within a line's
+    // length of its share (else the share joins the piece before it).
+    std::vector<qint64> cuts{0};
+    {
+        QFile f(fileName_);
+        if (!f.open(QIODevice::ReadOnly)) return false;
+        QByteArray probe;
+        for (unsigned i = 1; i < cores; ++i) {
+            const qint64 at = size * i / cores;
+            if (at <= cuts.back() || !f.seek(at)) continue;
+            probe = f.read(static_cast<qint64>(kMaxLineBytes) + 1);
+            const qsizetype nl = probe.indexOf('\n');
+            if (nl >= 0 && at + nl + 1 < size) cuts.push_back(at + nl + 1);
+        }
+    }
+    cuts.push_back(size);
+    const size_t n = cuts.size() - 1;
+    if (n < 2) return false;
+
+    struct Piece {
+        std::unique_ptr<TPointColl> coll;
+        int lines = 0;
+        std::vector<int> bad;  // line numbers within the piece, the first few
+        int badCount = 0;
+        bool stopped = false;
+        bool readFailed = false;
+    };
+    std::vector<Piece> pieces(n);
+    NullSink quiet;  // a piece says nothing: its bad lines are told from here, in order
+    for (size_t i = 1; i < n; ++i) {
+        pieces[i].coll = NewPiece(quiet);
+        if (!pieces[i].coll) return false;
+    }
+    auto readPiece = [&](size_t i) {
+        Piece& piece = pieces[i];
+        TPointColl& into = i == 0 ? *this : *piece.coll;
+        QFile f(fileName_);
+        if (!f.open(QIODevice::ReadOnly) || !f.seek(cuts[i])) {
+            piece.readFailed = piece.stopped = true;
+            return;
+        }
+        qint64 left = cuts[i + 1] - cuts[i];
+        into.Reserve(left);
+        auto read = [&](char* to, qint64 max) -> qint64 {
+            const qint64 got = left > 0 ? f.read(to, std::min(max, left)) : 0;
+            if (got > 0) left -= got;
+            return got;
+        };
+        piece.stopped = !into.StreamLines(
+            read, piece.lines,
+            [&](int lineNo) {
+                if (++piece.badCount <= kMaxReportedBadLines) piece.bad.push_back(lineNo);
+                return ContinueAfterBadLine();
+            },
+            piece.readFailed);
+    };
+    std::vector<std::thread> threads;
+    for (size_t i = 1; i < n; ++i) {
+        try {
+            threads.emplace_back(readPiece, i);
+        } catch (const std::system_error&) {  // no thread to be had: read it here
+            readPiece(i);
+        }
+    }
+    readPiece(0);
+    for (std::thread& t : threads) t.join();
+
+    // As one pass would have it: the bad lines in file order, numbered through the file,
+    // and nothing after the first one where a bad line stops the load.
+    int linesBefore = 0;
+    for (size_t i = 0; i < n; ++i) {
+        Piece& piece = pieces[i];
+        if (piece.readFailed) {
+            readFailed = true;
+            return true;
+        }
+        for (const int lineNo : piece.bad) {
+            if (++badLines <= kMaxReportedBadLines) {
+                sink_.Error(QStringLiteral("読込ｴﾗｰ\r\n") +
+                            QStringLiteral("ﾌｧｲﾙ名：%1（%2行目）")
+                                .arg(fileName_, QString::number(linesBefore + lineNo)));
+            }
+        }
+        badLines += piece.badCount - static_cast<int>(piece.bad.size());
+        if (i > 0) TakePiece(*piece.coll);
+        piece.coll.reset();
+        if (piece.stopped) break;
+        linesBefore += piece.lines;
+    }
+    return true;
+}
+
 bool TPointColl::Load(const QString& fileName) {
     Clear();
     fileName_ = fileName;
@@ -168,76 +348,30 @@ bool TPointColl::Load(const QString& fileName) {
         sink_.Error(QStringLiteral("ﾌｧｲﾙが読めません\r\n") + FileNameText(fileName));
         return false;
     }
-    Reserve(file.size());
-
-    std::vector<char> buffer(static_cast<size_t>(kReadBlock));
-    size_t filled = 0;  // bytes in buffer (a partial line carried over, then new data)
     int lineNo = 0;
     int badLines = 0;
-    bool atEnd = false;
-    bool skipping = false;  // inside a line too long to be real, which is not kept
-    auto badLine = [&] {
-        loadIncomplete_ = true;
+    bool readFailed = false;
+    auto badLine = [&](int at) {
         if (++badLines <= kMaxReportedBadLines) {
-            sink_.Error(
-                QStringLiteral("読込ｴﾗｰ\r\n") +
-                QStringLiteral("ﾌｧｲﾙ名：%1（%2行目）").arg(fileName, QString::number(lineNo)));
+            sink_.Error(QStringLiteral("読込ｴﾗｰ\r\n") +
+                        QStringLiteral("ﾌｧｲﾙ名：%1（%2行目）").arg(fileName, QString::number(at)));
         }
         return ContinueAfterBadLine();
     };
-    auto handleLine = [&](std::string_view line) {
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty()) return true;
-        if (line.size() <= kMaxLineBytes && ParseLine(line)) return true;
-        return badLine();
-    };
-    auto endSkippedLine = [&] {
-        skipping = false;
-        ++lineNo;
-        return badLine();
-    };
-    while (!atEnd) {
-        const qint64 got =
-            file.read(buffer.data() + filled, static_cast<qint64>(buffer.size() - filled));
-        if (got < 0) {
-            loadIncomplete_ = true;
-            sink_.Error(QStringLiteral("ﾌｧｲﾙが読めません\r\n") + FileNameText(fileName));
-            return false;
-        }
-        atEnd = got == 0;
-        filled += static_cast<size_t>(got);
-        size_t start = 0;
-        while (true) {
-            const void* nl = std::memchr(buffer.data() + start, '\n', filled - start);
-            if (!nl) break;
-            const size_t end = static_cast<size_t>(static_cast<const char*>(nl) - buffer.data());
-            if (!(skipping ? endSkippedLine()
-                           : handleLine(std::string_view(buffer.data() + start, end - start)))) {
-                return false;
-            }
-            start = end + 1;
-        }
-        if (atEnd) {
-            // Older DOS tools end a text file with the end-of-file byte 0x1A.
-            while (filled > start && buffer[filled - 1] == kDosEndOfFile) --filled;
-            if (skipping) {
-                if (!endSkippedLine()) return false;
-            } else if (start < filled &&
-                       !handleLine(std::string_view(buffer.data() + start, filled - start))) {
-                return false;
-            }
-            break;
-        }
-        if (filled - start > kMaxLineBytes) {  // no line end in sight: drop what is held
-            skipping = true;
-            start = filled;
-        }
-        if (start > 0) {
-            std::memmove(buffer.data(), buffer.data() + start, filled - start);
-            filled -= start;
-        }
+    // A large file of a kind that allows it is read in pieces on several cores.
+    const bool inPieces =
+        file.size() >= kPiecesFromBytes && LoadInPieces(file.size(), badLines, readFailed);
+    if (!inPieces) {
+        Reserve(file.size());
+        StreamLines([&file](char* to, qint64 max) { return file.read(to, max); }, lineNo, badLine,
+                    readFailed);
     }
+    if (readFailed) {
+        loadIncomplete_ = true;
+        sink_.Error(QStringLiteral("ﾌｧｲﾙが読めません\r\n") + FileNameText(fileName));
+        return false;
+    }
+    if (badLines > 0) loadIncomplete_ = true;
     return badLines == 0;
 }
 

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+#include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -67,10 +70,29 @@ class TPointColl {
     virtual QString RefuseSaveText() const;
     // Called at Load before reading, with the file size in bytes (for reserving).
     virtual void Reserve(qint64) {}
+    // A large file may be read in pieces on several cores: a kind that allows it gives an
+    // empty collection of its kind for a piece, and takes a piece read after its own
+    // records. None (the default): the file is read in one pass.
+    virtual std::unique_ptr<TPointColl> NewPiece(MessageSink&) const { return nullptr; }
+    virtual void TakePiece(TPointColl&) {}
 
     MessageSink& sink_;
 
   private:
+    // The rules of one line: the CR before the LF removed, an empty line skipped, an
+    // overlong line or one that does not convert is bad.
+    bool LineIsGood(std::string_view line);
+    // Every line of [begin, end) (the last one may lack its LF); lineNo counts on. bad(n)
+    // for each bad line; false from it stops.
+    bool ScanLines(const char* begin, const char* end, int& lineNo,
+                   const std::function<bool(int)>& bad);
+    // Every line of what read(to, max) gives (bytes, 0 at the end, < 0 on failure) through
+    // ScanLines, holding one block of the file at a time.
+    bool StreamLines(const std::function<qint64(char*, qint64)>& read, int& lineNo,
+                     const std::function<bool(int)>& bad, bool& readFailed);
+    // Load of the file in pieces, one a core; false when it could not be split.
+    bool LoadInPieces(qint64 size, int& badLines, bool& readFailed);
+
     QString fileName_;
     bool loadIncomplete_ = false;
 };

@@ -6,14 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "surveydata/appendfile.h"
 #include "surveydata/codec.h"
-
-#if defined(Q_OS_UNIX)
-#include <sys/stat.h>
-#include <unistd.h>
-#elif defined(Q_OS_WIN)
-#include <io.h>
-#endif
 
 namespace tidrun {
 
@@ -63,52 +57,6 @@ std::string_view StripQuotes(std::string_view f, std::string& scratch) {
     for (char c : f)
         if (c != '"') scratch.push_back(c);
     return scratch;
-}
-
-bool SyncToDisk(QFile& file);
-
-// Makes the end of the file fit for appending: a final DOS end-of-file byte (0x1A) goes,
-// and a torn last line gets its line end, LF alone after a CR that was written before the
-// power cut, else CR LF.
-void RepairEnd(QFile& file) {
-    qint64 size = file.size();
-    char c = 0;
-    while (size > 0 && file.seek(size - 1) && file.getChar(&c) && c == 0x1A) {
-        if (!file.resize(size - 1)) return;
-        --size;
-    }
-    if (size == 0 || c == '\n') return;
-    const QByteArray end = c == '\r' ? QByteArray("\n") : QByteArray("\r\n");
-    if (file.seek(size) && file.write(end) == end.size()) SyncToDisk(file);
-}
-
-// Whether the open file is still the file at its path (same device and inode): one that
-// was deleted, or that another file was renamed over (as sync tools and editors save), would
-// take cuts that nobody reads again.
-bool StillAtPath(QFile& file, const QString& path) {
-#if defined(Q_OS_UNIX)
-    struct stat open = {};
-    struct stat atPath = {};
-    return ::fstat(file.handle(), &open) == 0 &&
-           ::stat(QFile::encodeName(path).constData(), &atPath) == 0 &&
-           open.st_dev == atPath.st_dev && open.st_ino == atPath.st_ino;
-#else
-    (void)file;
-    (void)path;
-    return true;  // an open file can be neither deleted nor replaced there
-#endif
-}
-
-bool SyncToDisk(QFile& file) {
-#if defined(Q_OS_LINUX)
-    return ::fdatasync(file.handle()) == 0;
-#elif defined(Q_OS_UNIX)
-    return ::fsync(file.handle()) == 0;
-#elif defined(Q_OS_WIN)
-    return ::_commit(file.handle()) == 0;
-#else
-    return true;
-#endif
 }
 
 }  // namespace
@@ -175,11 +123,32 @@ void TSokusenColl::Clear() {
     std::vector<TSokusen>().swap(items_);
     names_.clear();
     lastNameBytes_.clear();
+    firstNameBytes_.clear();
 }
 
 void TSokusenColl::Reserve(qint64 fileBytes) {
     // Capped: a huge file that is not a recording file must not reserve memory by its size.
     items_.reserve(static_cast<size_t>(std::min(fileBytes / kMinLineBytes + 16, kMaxReserve)));
+}
+
+std::unique_ptr<TPointColl> TSokusenColl::NewPiece(MessageSink& sink) const {
+    return std::make_unique<TSokusenColl>(sink);
+}
+
+void TSokusenColl::TakePiece(TPointColl& other) {
+    auto& piece = static_cast<TSokusenColl&>(other);
+    if (piece.items_.empty()) return;
+    // Names are held once per run: a run going on across the pieces keeps its name.
+    const bool sameRun = !names_.empty() && lastNameBytes_ == piece.firstNameBytes_;
+    const std::uint32_t base = static_cast<std::uint32_t>(names_.size()) - (sameRun ? 1 : 0);
+    names_.insert(names_.end(), piece.names_.begin() + (sameRun ? 1 : 0), piece.names_.end());
+    items_.reserve(items_.size() + piece.items_.size());
+    for (TSokusen r : piece.items_) {
+        r.NameIndex += base;
+        items_.push_back(r);
+    }
+    lastNameBytes_ = piece.lastNameBytes_;
+    std::vector<TSokusen>().swap(piece.items_);
 }
 
 std::uint32_t TSokusenColl::InternName(const QString& name) {
@@ -250,6 +219,7 @@ bool TSokusenColl::ParseLine(std::string_view line) {
     if (names_.empty() || QByteArrayView(lastNameBytes_) != QByteArrayView(name)) {
         names_.push_back(DecodeCp932(QByteArrayView(name)));
         lastNameBytes_ = QByteArray(name.data(), static_cast<qsizetype>(name.size()));
+        if (names_.size() == 1) firstNameBytes_ = lastNameBytes_;
     }
     r.NameIndex = static_cast<std::uint32_t>(names_.size() - 1);
     items_.push_back(r);
@@ -294,7 +264,7 @@ int TSokusenColl::AddCut(const TCutInput& cut) {
         return -1;
     }
     QFile& f = file_->file;
-    if (!StillAtPath(f, FileName())) {
+    if (!FileStillAtPath(f, FileName())) {
         sink_.Error(WriteErrorNaming(FileName()));
         return -1;
     }

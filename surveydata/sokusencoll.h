@@ -99,6 +99,8 @@ class TSokusenColl : public TPointColl {
     // continues from the real last record.
     bool ContinueAfterBadLine() const override { return true; }
     void Reserve(qint64 fileBytes) override;
+    std::unique_ptr<TPointColl> NewPiece(MessageSink& sink) const override;
+    void TakePiece(TPointColl& piece) override;
 
   private:
     std::uint32_t InternName(const QString& name);
@@ -106,7 +108,8 @@ class TSokusenColl : public TPointColl {
 
     std::vector<TSokusen> items_;
     std::vector<QString> names_;
-    QByteArray lastNameBytes_;  // raw bytes of names_.back() while loading
+    QByteArray lastNameBytes_;   // raw bytes of names_.back() while loading
+    QByteArray firstNameBytes_;  // and of names_.front() (a piece read on another core)
 
     struct File;
     std::unique_ptr<File> file_;

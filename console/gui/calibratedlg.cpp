@@ -199,7 +199,7 @@ void TfrmCalibrateDlg::SetJob(TGPS* gps, const TKijunColl* kijun, const QString&
     kijun_ = kijun;
     cfgPath_ = cfgPath;
     calibFolder_ = calibFolder;
-    run_ = std::make_unique<TCalibrationRun>(gps, clock_);
+    run_ = std::make_unique<TCalibrationRun>(gps ? &sink_ : nullptr, clock_);
 }
 
 void TfrmCalibrateDlg::SetValues(double x, double y, double h, double a) {
@@ -266,8 +266,7 @@ void TfrmCalibrateDlg::Activate() {
     ApplyRefPoint();
     if (gps_)
         listener_ = std::make_unique<TPositionListenerScope>(
-            *gps_,
-            [this](double x, double y, double h, const QDateTime&) { return Position(x, y, h); });
+            *gps_, [this](const TGpsPosition& p) { Position(p); });
     cbxRefPoint->setFocus();
 }
 
@@ -328,18 +327,17 @@ void TfrmCalibrateDlg::TimerTick() {
     lblProgress->setText(p.text);
 }
 
-bool TfrmCalibrateDlg::Position(double x, double y, double h) {
-    lblGpsX->setText(TCalibrationRun::FormatValue(x));
-    lblGpsY->setText(TCalibrationRun::FormatValue(y));
-    lblGpsH->setText(TCalibrationRun::FormatValue(h));
-    if (!run_->Position(x, y, h, gps_ && IsMeasuredFix(gps_->NMEA()))) return false;
+void TfrmCalibrateDlg::Position(const TGpsPosition& p) {
+    lblGpsX->setText(TCalibrationRun::FormatValue(p.X));
+    lblGpsY->setText(TCalibrationRun::FormatValue(p.Y));
+    lblGpsH->setText(TCalibrationRun::FormatValue(p.h));
+    if (!run_->Position(p)) return;
     lblAvgX->setText(TCalibrationRun::FormatValue(run_->AverageX()));
     lblAvgY->setText(TCalibrationRun::FormatValue(run_->AverageY()));
     lblAvgH->setText(TCalibrationRun::FormatValue(run_->AverageH()));
     edtHoseiX->setValue(run_->OffsetX());
     edtHoseiY->setValue(run_->OffsetY());
     edtHoseiH->setValue(run_->OffsetH());
-    return true;
 }
 
 bool TfrmCalibrateDlg::eventFilter(QObject* watched, QEvent* event) {

@@ -73,7 +73,7 @@ class TfrmCalibrateDlg : public QDialog {
     void StartStop();
     void StopMeasurement();
     void TimerTick();
-    bool Position(double x, double y, double h);
+    void Position(const TGpsPosition& p);
     void SetRunningLook(bool running);
 
     MessageSink& sink_;

@@ -51,6 +51,9 @@ TCoordPanel::TCoordPanel(QWidget* parent) : QWidget(parent) {
     lblInfo->setText(QStringLiteral("点\n点\n点"));
     lblInfo->setMinimumHeight(lblInfo->sizeHint().height());
     lblInfo->clear();
+    // Nor may its width: a long text is cut at the panel's edge rather than widening the
+    // main window past the screen (selectable, it can still be copied whole).
+    lblInfo->setSizePolicy(QSizePolicy::Ignored, lblInfo->sizePolicy().verticalPolicy());
     h->addWidget(xTitle);
     h->addWidget(lblXValue);
     h->addWidget(yTitle);

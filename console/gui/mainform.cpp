@@ -224,6 +224,7 @@ bool TMainForm::DoOpen() {
         sink_.Show(MessageSink::Kind::Plain, QStringLiteral("ログ出力用フォルダが作成できません"));
         return false;
     }
+    session_->SetLineLogFolder(logDir_);
     if (!QFileInfo(calibDir_).isDir() && !QDir().mkdir(calibDir_)) {
         sink_.Show(MessageSink::Kind::Plain,
                    QStringLiteral("キャリブレーション出力用フォルダが作成できません"));
@@ -342,8 +343,9 @@ void TMainForm::OpenPort() {
     // or neither.
     // The receiver reports while it handles a sentence: the sink shows its boxes from the
     // event loop, after the handler has returned.
-    gps_ = new TGPS(sink_, this);
+    gps_ = new TGPS(this);
     ports_->Configure(*gps_, settings_);
+    session_->SetTransfer(ports_->TextPort(), ports_->Text());
     ResetReceiverDisplays();
     connect(gps_, &TGPS::PortLost, this, [this] {
         fixWatch_.Disconnected();
@@ -364,15 +366,10 @@ void TMainForm::OpenPort() {
         if (gps_->IsConnected()) SetAppTitle(QString());
         ShowPortState();
     });
-    // A line log that fails ends its line at once, as a cut that cannot be stored does.
-    connect(gps_, &TGPS::LogWriteFailed, this, [this] {
-        if (Recording()) LineEnded(session_->StopLine());
-    });
     if (gps_->Open()) {
-        gps_->OnMonitor = [this](const TNMEA& nmea) { OnMonitor(nmea); };
-        gps_->OnPosition = [this](double x, double y, double h, const QDateTime& t) {
-            return OnPosition(x, y, h, t);
-        };
+        connect(gps_, &TGPS::SentenceDecoded, this,
+                [this](const TNMEA& nmea, qint64) { OnMonitor(nmea); });
+        connect(gps_, &TGPS::PositionFixed, this, &TMainForm::OnPosition);
         SetAppTitle(QString());
         fixWatch_.Connected(clock_());
         ageTimer_->start();
@@ -403,9 +400,9 @@ void TMainForm::FileClose() {
         pnlRef->cbxRefPoint->currentIndex() > 0 ? pnlRef->cbxRefPoint->currentText() : QString();
     buoyName_ = pnlGuide->cbxRemPoint->currentIndex() > 0 ? pnlGuide->cbxRemPoint->currentText()
                                                           : QString();
+    session_->SetTransfer(nullptr, {});
     if (gps_) {
-        gps_->OnMonitor = nullptr;
-        gps_->OnPosition = nullptr;
+        disconnect(gps_, nullptr, this, nullptr);
         gps_->Close();
         delete gps_;
         gps_ = nullptr;
@@ -571,13 +568,11 @@ void TMainForm::OnMonitor(const TNMEA& nmea) {
         pnlGPS->ShowPosition(t);
 }
 
-bool TMainForm::OnPosition(double x, double y, double h, const QDateTime& time) {
+void TMainForm::OnPosition(const TGpsPosition& position) {
     pnlGPS->ToggleData();
-    // The decoder still holds the sentence of this position: its cut keeps that sentence's
-    // latitude, longitude and height, GGA or GGK.
-    const bool measured = gps_ && IsMeasuredFix(gps_->NMEA());
-    if (gps_) session_->SetPositionSentence(gps_->NMEA());
-    const TPositionOutcome out = session_->Position(x, y, h, time);
+    // The cut taken here keeps the sentence's latitude, longitude and height, GGA or GGK.
+    const bool measured = position.nmea && IsMeasuredFix(*position.nmea);
+    const TPositionOutcome out = session_->Position(position);
     // A cut that could not be stored has ended the line (with one message).
     if (out.lineEnded) LineEnded(out.lineHadCut);
     if (out.cutIndex >= 0) {
@@ -597,7 +592,6 @@ bool TMainForm::OnPosition(double x, double y, double h, const QDateTime& time) 
     CheckPositionAge();
 
     emit BoatPos(out.xMm, out.yMm);
-    return out.cutIndex >= 0;
 }
 
 void TMainForm::CheckPositionAge() {
@@ -651,17 +645,7 @@ void TMainForm::SurveyStart() {
     if (!name) return;
     SetAppTitle(QStringLiteral("準備中..."));
     // A recording file or a line log that cannot be opened is said now; no line starts.
-    bool started = session_->StartLine(*name).has_value();
-    if (started && gps_) {
-        // The sentences of the line's cuts; an older log of the same number is emptied.
-        gps_->SetLogFile(session_->LineLogPath(logDir_));
-        gps_->SetLogMode(TLogMode::lmOn);
-        if (gps_->LogMode() != TLogMode::lmOn) {
-            session_->StopLine();
-            started = false;
-        }
-    }
-    if (!started) {
+    if (!session_->StartLine(*name)) {
         SetAppTitle(IdleAppTitle());
         return;
     }
@@ -682,7 +666,6 @@ void TMainForm::LineEnded(bool anyCut) {
     surveyTimer_->stop();
     pnlCut->SetRecording(false);
     if (anyCut) emit LineEnd();
-    if (gps_) gps_->SetLogMode(TLogMode::lmOff);
     actFileClose->setEnabled(true);
     UpdateMenus();
     SetAppTitle(IdleAppTitle());

@@ -46,6 +46,7 @@ class TKijunColl;
 class TMapForm;
 class TMisokuColl;
 class TNMEA;
+struct TGpsPosition;
 class TSokusenColl;
 class TTansaColl;
 class TSetupForm;
@@ -142,7 +143,7 @@ class TMainForm : public QMainWindow, public TMapHost {
 
     // --- Receiver events ---------------------------------------------------------------
     void OnMonitor(const TNMEA& nmea);
-    bool OnPosition(double x, double y, double h, const QDateTime& time);
+    void OnPosition(const TGpsPosition& position);
     // Refreshes the age display of the coordinates (run by a timer).
     void CheckPositionAge();
     // Milliseconds clock used for the age of positions (tests set their own).

@@ -40,6 +40,9 @@ void TSurveyChart::Repaint(TRepaint what) {
             update(boatRect_.united(now).adjusted(-2, -2, 2, 2));
             return;
         }
+        case TRepaint::Region:
+            update(session_.RepaintRect());
+            return;
         case TRepaint::All:
             update();
             return;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Survey data: load time of a recording file of 1,000,000 cuts in 1,000 lines beside
 # pandas.read_csv on the same file (median of three runs each), memory per loaded cut,
-# and one cut written and synced to disk.
+# and one cut written and synced to disk by the recording file alone.
 set -euo pipefail
 : "${BUILD:=build-release}"
 : "${DATA:=bench-data}"
@@ -25,5 +25,5 @@ per_cut = median("BM_RecordingLoad/iterations:1/real_time", "rss_bytes_per_cut")
 add_ms = median("BM_AddCut/min_time:2.000/real_time", "real_time")
 print("BENCH recording_load_s %.4f s anchor pandas_read_csv_s %.4f s ratio %.2f" % (load_s, pandas_s, pandas_s / load_s))
 print("BENCH recording_bytes_per_cut %.1f B" % per_cut)
-print("BENCH add_cut_ms %.3f ms" % add_ms)
+print("BENCH add_cut_recording_file_ms %.3f ms" % add_ms)
 ' "$pandas_s"

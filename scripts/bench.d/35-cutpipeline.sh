@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Cut pipeline: ns for one position through the job session, the recorder (every position a
-# cut) and the recording-file writer, the file in memory (median of three runs).
+# Cut pipeline: one position through the job session, the recorder (every position a cut)
+# and all three cut writers (line log, recording file, transfer text): ns with the files in
+# memory, ms with them on the disk of DATA, each cut synced (median of three runs each).
 set -euo pipefail
 : "${BUILD:=build-release}"
-out=$("$BUILD/bench/bench_cutpipeline" --benchmark_format=csv --benchmark_repetitions=3 \
-  --benchmark_report_aggregates_only=true 2>/dev/null)
-ns=$(printf '%s\n' "$out" | awk -F, '$1 ~ /BM_CutPipeline.*_median"$/ { print $3 }')
-printf 'BENCH cut_pipeline_ns %.0f ns\n' "$ns"
+: "${DATA:=bench-data}"
+mkdir -p "$DATA"
+out=$(TIDRUN_BENCH_DIR="$DATA" "$BUILD/bench/bench_cutpipeline" --benchmark_format=csv \
+  --benchmark_repetitions=3 --benchmark_report_aggregates_only=true 2>/dev/null)
+median() { printf '%s\n' "$out" | awk -F, -v n="$1" '$1 ~ n { print $3 }'; }
+printf 'BENCH cut_pipeline_ns %.0f ns\n' "$(median 'BM_CutPipeline.*_median"$')"
+printf 'BENCH add_cut_ms %.3f ms\n' "$(median 'BM_AddCut.*_median"$')"

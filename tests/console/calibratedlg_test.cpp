@@ -46,11 +46,10 @@ class CalibrateDlgTest : public ::testing::Test {
         in.SetBaudRate(9600);
         gps.SetInputPort(&in, 0, 0, 8);
         ASSERT_TRUE(gps.Open());
-        gps.OnPosition = [this](double, double, double, const QDateTime&) {
-            ++mainPositions;
-            return false;
-        };
-        gps.OnMonitor = [this](const TNMEA&) { ++monitored; };
+        QObject::connect(&gps, &TGPS::PositionFixed,
+                         [this](const TGpsPosition&) { ++mainPositions; });
+        QObject::connect(&gps, &TGPS::SentenceDecoded,
+                         [this](const TNMEA&, qint64) { ++monitored; });
         dlg.SetJob(&gps, &kijun, cfgPath, calibDir);
     }
     // One sentence through the port; waits until the receiver has handled it.
@@ -71,7 +70,7 @@ class CalibrateDlgTest : public ::testing::Test {
     TKijunColl kijun{sink};
     Pty gpsPty;
     SerialPortLink in{gpsPty.SlavePath()};
-    TGPS gps{sink};
+    TGPS gps;
     int mainPositions = 0;
     int monitored = 0;
     qint64 nowMs = 5'000'000;
@@ -131,14 +130,13 @@ TEST_F(CalibrateDlgTest, StartChecksRefuseBadTimes) {
                   c.starts ? QStringList() : QStringList{TfrmCalibrateDlg::TimesErrorText()});
         if (c.starts) dlg.btnStart->click();  // stop
         EXPECT_FALSE(dlg.Running());
-        EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
     }
     dlg.hide();
 }
 
 // A measurement at the reference point remembered from last time, fed through the port:
 // every sample in the log with its sentence, the offsets reference − average, OK keeping
-// the reference point, and the main window's listener back afterwards.
+// the reference point; the main window has every position meanwhile.
 TEST_F(CalibrateDlgTest, MeasurementThroughThePortIntoTheLog) {
     ASSERT_TRUE(WriteCalibRefPoint(cfgPath, QStringLiteral("基準2")));
     dlg.SetValues(1, 2, 3, 1.5);
@@ -150,7 +148,7 @@ TEST_F(CalibrateDlgTest, MeasurementThroughThePortIntoTheLog) {
 
     // Every sentence below carries the same position; only the time differs.
     Send(Gga(10));
-    EXPECT_EQ(mainPositions, 0) << "the dialog has the positions";
+    EXPECT_EQ(mainPositions, 1) << "the main window shows the positions too";
     const QString gx = dlg.lblGpsX->text(), gy = dlg.lblGpsY->text(), gh = dlg.lblGpsH->text();
     EXPECT_NE(gx, TCalibrationRun::FormatValue(0));
     EXPECT_EQ(dlg.lblAvgX->text(), TCalibrationRun::FormatValue(0)) << "no measurement yet";
@@ -172,7 +170,6 @@ TEST_F(CalibrateDlgTest, MeasurementThroughThePortIntoTheLog) {
     ASSERT_TRUE(WaitFor([&] { return !dlg.Running(); }));
     EXPECT_EQ(dlg.btnStart->text(), "自動補正");
     EXPECT_EQ(dlg.lblProgress->text(), "0:0:0( 3 )");
-    EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
     Send(Gga(14));  // after the end: shown, not sampled
 
     // The log, line by line: the three numbers of each sample, then its sentence.
@@ -197,14 +194,16 @@ TEST_F(CalibrateDlgTest, MeasurementThroughThePortIntoTheLog) {
     dlg.btnOK->click();
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(ReadCalibRefPoint(cfgPath), "基準1");
+    dlg.lblGpsX->clear();
     Send(Gga(50));
-    EXPECT_EQ(mainPositions, 1) << "the main window has the positions again";
+    EXPECT_EQ(mainPositions, 12);
+    EXPECT_TRUE(dlg.lblGpsX->text().isEmpty()) << "the closed dialog listens no more";
     EXPECT_TRUE(sink.entries.empty());
 }
 
-// Every way out gives the receiver's listener back; while measuring, only stopping or
-// deactivation ends the dialog, and deactivation ends the log too.
-TEST_F(CalibrateDlgTest, ListenerComesBackOnEveryWayOut) {
+// Every way out stops the dialog listening; while measuring, only stopping or deactivation
+// ends the dialog.
+TEST_F(CalibrateDlgTest, ListeningEndsOnEveryWayOut) {
     struct Way {
         const char* name;
         bool measuring;
@@ -237,22 +236,23 @@ TEST_F(CalibrateDlgTest, ListenerComesBackOnEveryWayOut) {
         }
         EXPECT_FALSE(dlg.Running());
         EXPECT_EQ(dlg.btnStart->text(), "自動補正");
-        EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
         const int before = mainPositions;
+        dlg.lblGpsX->clear();
         gps.HandlePacket(Packet(Gga(19)).toStdString());
         EXPECT_EQ(mainPositions, before + 1);
+        EXPECT_TRUE(dlg.lblGpsX->text().isEmpty());
     }
-    // The dialog goes away while shown (the program ends): the listener still comes back.
+    // The dialog goes away while shown (the program ends): the receiver goes on.
     {
         auto shortLived = std::make_unique<TfrmCalibrateDlg>(sink);
         shortLived->SetJob(&gps, &kijun, cfgPath, calibDir);
         shortLived->show();
         const int before = mainPositions;
         gps.HandlePacket(Packet(Gga(19)).toStdString());
-        EXPECT_EQ(mainPositions, before);
+        EXPECT_FALSE(shortLived->lblGpsX->text().isEmpty());
         shortLived.reset();
         gps.HandlePacket(Packet(Gga(19)).toStdString());
-        EXPECT_EQ(mainPositions, before + 1);
+        EXPECT_EQ(mainPositions, before + 2);
     }
 }
 

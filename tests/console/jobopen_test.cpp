@@ -7,6 +7,7 @@
 #include "platform/gui/messageboxsink.h"
 #include "platform/gui/numericedit.h"
 #include "positioning/gps.h"
+#include "positioning/sentencelog.h"
 #include "surveydata/codec.h"
 #include "surveydata/config.h"
 #include "surveydata/inifile.h"
@@ -130,12 +131,13 @@ TEST_F(JobOpenTest, ReceiverMessagesWaitForTheEventLoopAndRepeatAsOneBox) {
     TMainForm& f = Open(boxes);
     ASSERT_TRUE(f.IsOpen());
     BoxCloser closer;
+    TSentenceLog log(boxes);  // as the line log reports while a position is handled
     for (int i = 0; i < 50; ++i) {
-        f.Gps()->SetLogFile(Path("no-such-folder/Line1.Log"));
-        f.Gps()->SetLogMode(TLogMode::lmOn);
+        log.SetLogFile(Path("no-such-folder/Line1.Log"));
+        log.SetLogMode(TLogMode::lmOn);
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
-    EXPECT_EQ(f.Gps()->LogMode(), TLogMode::lmOff);
+    EXPECT_EQ(log.LogMode(), TLogMode::lmOff);
     ASSERT_TRUE(WaitFor([&] { return !closer.seen.empty() && !boxes.BoxShowing(); }));
     WaitFor([] { return false; }, 200);  // any box still to come
     EXPECT_EQ(closer.Texts(), QStringList{QStringLiteral("ログファイル作成/終了エラー")});

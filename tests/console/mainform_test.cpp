@@ -413,7 +413,8 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     // The offsets are added before the position goes out; it arrives only once the
     // handler has returned.
     f.SetHosei({1.0, -1.0, 0.0, 0.0});
-    EXPECT_FALSE(f.OnPosition(-67629.98795, 3294.8899, 10.0, QDateTime::currentDateTime()));
+    f.OnPosition(
+        TGpsPosition{-67629.98795, 3294.8899, 10.0, QDateTime::currentDateTime(), nullptr, {}});
     EXPECT_FALSE(first->Session().HasBoat());
     ASSERT_TRUE(WaitFor([&] { return first->Session().HasBoat(); }));
     EXPECT_DOUBLE_EQ(first->Session().Scene().Boat()->LastV(), -67628.987);

@@ -2,6 +2,7 @@
 // one plays the GPS receiver, the other the device the data is forwarded to.
 #include "console/transfer.h"
 
+#include "console/cutwriters.h"
 #include "platform/messagesink.h"
 #include "positioning/gps.h"
 #include "surveydata/codec.h"
@@ -33,10 +34,14 @@ class TransferTest : public ::testing::Test {
         settings.Port = QStringLiteral("COM3");
         settings.OutPort = QStringLiteral("COM4");
         settings.Zone = QStringLiteral("9系");
-        gps.OnPosition = [this](double, double, double, const QDateTime&) {
+        QObject::connect(&gps, &TGPS::SentenceDecoded,
+                         [this](const TNMEA&, qint64) { ++monitored; });
+        QObject::connect(&gps, &TGPS::PositionFixed, [this](const TGpsPosition& p) {
             ++positions;
-            return cutNext;  // the recorder took a cut of this position
-        };
+            // The recorder took a cut of this position.
+            const TCutInput record;
+            if (cutNext) transfer.Write(TCut{record, 1, p.sentence});
+        });
     }
     // Sends sentences on the GPS side and waits until the receiver has seen them all.
     void Feed(const QByteArray& data, int sentences) {
@@ -54,7 +59,8 @@ class TransferTest : public ::testing::Test {
     Pty gpsPty, outPty;
     TJobSettings settings;
     RecordingSink sink;
-    TGPS gps{sink};
+    TGPS gps;
+    TTransferWriter transfer;
     int positions = 0, monitored = 0;
     bool cutNext = false;
 };
@@ -80,8 +86,8 @@ TEST_F(TransferTest, EachModeSendsWhatItSays) {
         settings.OutMethod = QString::fromUtf8(c.method);
         settings.OutText = c.text;
         TReceiverPorts ports(iniPath, prog.path());
-        gps.OnMonitor = [this](const TNMEA&) { ++monitored; };
         ports.Configure(gps, settings);
+        transfer.SetTarget(ports.TextPort(), ports.Text());
         ASSERT_EQ(ports.OutPort() != nullptr, c.portMade);
         ASSERT_TRUE(gps.Open()) << ports.GpsPort()->ErrorText().toStdString();
         if (ports.OutPort()) {
@@ -134,7 +140,6 @@ TEST_F(TransferTest, EitherPortFailingFailsTheOpen) {
 TEST_F(TransferTest, StoppedTargetNeverStallsTheReceiver) {
     settings.OutMethod = QStringLiteral("受信データ");
     TReceiverPorts ports(iniPath, prog.path());
-    gps.OnMonitor = [this](const TNMEA&) { ++monitored; };
     ports.Configure(gps, settings);
     ASSERT_TRUE(gps.Open());
     outPty.Write("\x13");  // XOFF

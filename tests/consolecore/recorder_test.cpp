@@ -197,9 +197,9 @@ TEST(JobSession, CutRecordCarriesTheFixOffsetsAndTimes) {
     session.SetLastSentence(3539.123456, 13945.654321, 41.5);
 
     EXPECT_EQ(session.Recorder().DefaultLineName(), QStringLiteral("8"));
+    session.SetLineLogFolder(dir.path());
     EXPECT_EQ(session.StartLine(QStringLiteral("測線A")), 8);
-    EXPECT_EQ(session.LineLogPath(QStringLiteral("/job/Log")),
-              QDir(QStringLiteral("/job/Log")).filePath(QStringLiteral("Line8.Log")));
+    EXPECT_EQ(session.LineLogPath(), dir.filePath(QStringLiteral("Line8.Log")));
     // Distance and 間隔 run from the previous cut, not from the previous position nor from
     // the line's first cut.
     struct Move {
@@ -216,11 +216,15 @@ TEST(JobSession, CutRecordCarriesTheFixOffsetsAndTimes) {
     };
     const QDateTime t(QDate(2026, 12, 8), QTime(10, 11, 12));
     std::uint32_t elapsed = 0;
+    std::string logged;  // the sentences of the cuts
     for (const Move& m : moves) {
         if (m.cut) session.Recorder().RequestCut();
         now += m.ms;
         elapsed += m.ms;
-        const TPositionOutcome out = session.Position(m.x, m.y, 30.0, t.addMSecs(elapsed - 12345));
+        const std::string sentence = "$GPGGA," + std::to_string(m.x) + "\r";
+        if (m.cut) logged += sentence;
+        const TPositionOutcome out =
+            session.Position(m.x, m.y, 30.0, t.addMSecs(elapsed - 12345), sentence);
         EXPECT_EQ(out.cutIndex >= 0, m.cut) << m.x;
         EXPECT_DOUBLE_EQ(out.distance, m.distance) << m.x;
         if (&m == &moves[0]) {
@@ -248,7 +252,89 @@ TEST(JobSession, CutRecordCarriesTheFixOffsetsAndTimes) {
         "    4,    8, \"測線A\",    3,     -87.500,     215.750,   29.000,    5.000,    4,")))
         << lines[3].toStdString();
     EXPECT_TRUE(session.StopLine());
+    QFile log(dir.filePath(QStringLiteral("Line8.Log")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll().toStdString(), logged);
     EXPECT_TRUE(sink.entries.empty());
+}
+
+// A writer that keeps what it was asked in one shared trace, failing where told.
+class TraceWriter : public TCutWriter {
+  public:
+    TraceWriter(std::string name, std::string& trace) : name_(std::move(name)), trace_(trace) {}
+    bool BeginLine(int lineNo) override {
+        trace_ += name_ + ".begin" + std::to_string(lineNo) + " ";
+        return !failBegin;
+    }
+    bool Write(const TCut& cut) override {
+        trace_ += name_ + ".write:" + std::string(cut.sentence) + " ";
+        return !failWrite;
+    }
+    void TakeBack() override { trace_ += name_ + ".back "; }
+    void EndLine() override { trace_ += name_ + ".end "; }
+    bool failBegin = false, failWrite = false;
+
+  private:
+    std::string name_;
+    std::string& trace_;
+};
+
+// Every writer gets each cut in its place in the list; one that fails stops the rest, those
+// before take the cut back, the line ends for all, and the cut is counted only when every
+// writer has it.
+TEST(Recorder, CutsGoThroughEveryWriterInOrderAndAFailureEndsTheLine) {
+    struct Case {
+        const char* name;
+        const char* failBegin;  // writer failing BeginLine, "" none
+        const char* failWrite;  // writer failing Write, "" none
+        bool started, counted;
+        const char* trace;
+        int records;  // in the recording file afterwards
+    };
+    const Case cases[] = {
+        {"all store", "", "", true, true, "a.begin1 b.begin1 a.write:$S b.write:$S a.end b.end ",
+         1},
+        {"first cannot begin", "a", "", false, false, "a.begin1 ", 0},
+        {"first fails its write", "", "a", true, false, "a.begin1 b.begin1 a.write:$S a.end b.end ",
+         0},
+        {"second cannot begin", "b", "", false, false, "a.begin1 b.begin1 a.end ", 0},
+        // The writers before take it back; the recording file cannot, so only writers that
+        // never fail go after it.
+        {"second fails its write", "", "b", true, false,
+         "a.begin1 b.begin1 a.write:$S b.write:$S a.back a.end b.end ", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("SOKUSEN.DAT"));
+        QFile(path).open(QIODevice::WriteOnly);
+        RecordingSink sink;
+        TSokusenColl lines(sink);
+        ASSERT_TRUE(lines.Load(path));
+        TRecordingFileWriter file(lines);
+        std::string trace;
+        // a stores before the recording file, b announces after it.
+        TraceWriter a("a", trace), b("b", trace);
+        (std::string(c.failBegin) == "a" ? a : b).failBegin = *c.failBegin != 0;
+        (std::string(c.failWrite) == "a" ? a : b).failWrite = *c.failWrite != 0;
+        TRecorder recorder(file, [] { return 0u; });
+        recorder.SetWriters({&a, &file, &b});
+        ASSERT_EQ(recorder.Start(QStringLiteral("L")).has_value(), c.started);
+        EXPECT_EQ(lines.Recording(), c.started);
+        if (c.started) {
+            recorder.RequestCut();
+            TFixValues fix;
+            fix.sentence = "$S";
+            const TPositionStep step = recorder.Position(fix);
+            EXPECT_EQ(step.cutIndex >= 0, c.counted);
+            EXPECT_EQ(step.lineEnded, !c.counted);
+            EXPECT_EQ(recorder.Recording(), c.counted);
+            recorder.Stop();
+        }
+        EXPECT_EQ(trace, c.trace);
+        EXPECT_EQ(lines.Count(), c.records);
+        EXPECT_FALSE(lines.Recording());
+    }
 }
 
 TEST(JobSession, StartNeedsTheRecordingFileName) {

@@ -10,6 +10,7 @@
 #include "fakehost.h"
 #include "planview/angles.h"
 #include "planview/mapsession.h"
+#include "planview/paintplan.h"
 #include "planview/plannedline.h"
 #include "surveydata/config.h"
 
@@ -515,5 +516,58 @@ TEST(MapSession, StoredFrameStaysWhereItCanBeSeen) {
         c.Width = k.width;
         c.Height = k.height;
         EXPECT_EQ(StoredFrameRect(c, QSize(1600, 1000)), k.expected) << k.left << " " << k.height;
+    }
+}
+
+// A cut added to the open line repaints only the rectangle it changed, and the window then
+// shows what a whole repaint shows: the line's end, the new and the former newest labels,
+// whatever the spacing of the cuts, also where the line leaves the window.
+TEST(MapSession, ACutAddedRepaintsOnlyWhatItChanged) {
+    struct Case {
+        const char* what;
+        double dx, dy;  // metres from one cut to the next (line B starts at 1300, 2200)
+        int cuts;
+        TRepaint first;  // what the first of them asks for
+    } cases[] = {
+        {"cuts far apart, every label shown", 4, 3, 12, TRepaint::Region},
+        {"cuts 0.3 m apart, labels crowding each other", 0.3, 0.2, 40, TRepaint::Region},
+        {"a line that runs out of the window", 0, 40, 12, TRepaint::Region},
+    };
+    auto paint = [](TMapSession& s, TPlanLayerCache& cache, QImage& image, QRect region) {
+        QPainter p(&image);
+        TPlanPaintOptions o;
+        o.Cache = &cache;
+        o.Region = region;
+        PaintPlan(p, s.View(), s.Scene(), o);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f(true);
+        TPlanLayerCache cache;
+        QImage screen(f.session->View().WidgetSize(), QImage::Format_RGB32);
+        paint(*f.session, cache, screen, {});
+        double x = 1300, y = 2200;
+        int regions = 0;
+        for (int i = 0; i < c.cuts; ++i) {
+            x += c.dx;
+            y += c.dy;
+            f.job.AddCut(x, y, "B");
+            const TRepaint r = f.session->CutAdded(f.job.sokusen.Count() - 1);
+            if (i == 0) {
+                EXPECT_EQ(r, c.first);
+            }
+            if (r == TRepaint::All) paint(*f.session, cache, screen, {});
+            if (r == TRepaint::Region) {
+                ++regions;
+                EXPECT_LT(f.session->RepaintRect().width() * f.session->RepaintRect().height(),
+                          screen.width() * screen.height() / 8);
+                paint(*f.session, cache, screen, f.session->RepaintRect());
+            }
+            TPlanLayerCache fresh;
+            QImage whole(screen.size(), QImage::Format_RGB32);
+            paint(*f.session, fresh, whole, {});
+            ASSERT_EQ(screen, whole) << "after cut " << i + 1;
+        }
+        EXPECT_GT(regions, 0);
     }
 }

@@ -290,3 +290,85 @@ TEST(Series, CircleRulerOnlyWhenSmallerThanTheView) {
 
 }  // namespace
 }  // namespace tidrun
+
+namespace tidrun {
+namespace {
+
+// The same points as a series that is walked whole, point by point.
+struct WholeWalk : TChartSeries {
+    explicit WholeWalk(const TPointListSeries& s)
+        : TChartSeries(TSeriesKind::RegionLine, s.Base()), s_(s) {
+        Symbol = s.Symbol;
+        Marks = s.Marks;
+        Colour = s.Colour;
+    }
+    int Count() const override { return s_.Count(); }
+    double H(int i) const override { return s_.H(i); }
+    double V(int i) const override { return s_.V(i); }
+    QString Label(int i) const override { return s_.Label(i); }
+    TColour PointColour(int i) const override { return s_.PointColour(i); }
+    void SetPointColour(int, TColour) override {}
+    const TPointListSeries& s_;
+};
+
+// A long outline drawn chunk by chunk asks the canvas for exactly what a walk of every
+// point asks for, in the same order: wherever the window lies, also where a long segment
+// crosses it with both ends outside, with gaps, symbols and labels.
+TEST(Series, ALongListLeavesOutOnlyWhatLiesOutsideTheWindow) {
+    TRegionLineSeries line(1);
+    // A spiral of 5,000 points from the middle outwards, one long jump across the view,
+    // a gap (no colour) and a point that is no number.
+    for (int i = 0; i < 5000; ++i) {
+        const double a = i * 0.01, r = 2 + i * 0.02;
+        const TColour c = (i >= 3000 && i < 3010) ? kClNone : kClDefault;
+        line.Add(50 + r * std::cos(a), 50 + r * std::sin(a), QString::number(i), c);
+    }
+    line.SetPoint(4000, -500, 50);
+    line.SetPoint(4001, 600, 50);
+    line.SetPoint(4500, std::nan(""), 10);
+    struct Case {
+        const char* what;
+        TExtent axes;
+        bool symbols, labels;
+    } cases[] = {
+        {"the whole spiral", {-100, 200, -100, 200}, true, false},
+        {"its middle", {45, 55, 45, 55}, true, true},
+        {"a corner far out", {140, 150, 140, 150}, false, true},
+        {"a strip the long jump crosses", {0, 100, 49.9, 50.1}, true, false},
+        {"nothing at all", {1000, 1010, 1000, 1010}, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        line.Symbol.Visible = c.symbols;
+        line.Marks.Visible = c.labels;
+        TChartView view = View100();
+        view.SetAxes(c.axes);
+        Recorder chunked, whole;
+        line.Draw(view, chunked);
+        WholeWalk(line).Draw(view, whole);
+        EXPECT_EQ(chunked.lines, whole.lines);
+        EXPECT_EQ(chunked.symbols, whole.symbols);
+        EXPECT_EQ(chunked.labels, whole.labels);
+        // Drawing from a later point on leaves out the same.
+        Recorder late, lateWhole;
+        line.Draw(view, late, 1234, 4321);
+        WholeWalk(line).Draw(view, lateWhole, 1234, 4321);
+        EXPECT_EQ(late.lines, lateWhole.lines);
+        EXPECT_EQ(late.symbols, lateWhole.symbols);
+    }
+    // A chunk lying far outside whose first segment starts inside the window: that segment
+    // is drawn.
+    TRegionLineSeries away(2);
+    for (int i = 0; i < 1100; ++i)
+        away.Add(i < TPointListSeries::kChunk ? 10 + i * 0.1 : 1000 + i, i < 256 ? 10 : 1000,
+                 QString());
+    Recorder chunked, whole;
+    away.Draw(View100(), chunked);
+    WholeWalk(away).Draw(View100(), whole);
+    EXPECT_EQ(chunked.lines, whole.lines);
+    ASSERT_FALSE(whole.lines.empty());  // the last one leaves through the window's edge
+    EXPECT_GE(std::get<1>(whole.lines.back()).x(), 99);
+}
+
+}  // namespace
+}  // namespace tidrun

@@ -79,7 +79,7 @@ class CalibrationRunTest : public ::testing::Test {
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     QTemporaryDir dir;
     RecordingSink sink;
-    TGPS gps{sink};
+    TGPS gps;
     qint64 nowMs = 0;
 };
 
@@ -134,15 +134,14 @@ TEST_F(CalibrationRunTest, SamplesByWholeTickSecondsIntoTheLog) {
         SCOPED_TRACE(sc.name);
         std::vector<double> got;  // x, y, h of every position the listener sees
         nowMs = base;
-        TCalibrationRun run(&gps, [this] { return nowMs; });
+        TCalibrationRun run(&sink, [this] { return nowMs; });
         run.SetReference(100, 200, 10);
-        TPositionListenerScope scope(gps, [&](double x, double y, double h, const QDateTime&) {
-            got.insert(got.end(), {x, y, h});
-            return run.Position(x, y, h, true);
+        TPositionListenerScope scope(gps, [&](const TGpsPosition& p) {
+            got.insert(got.end(), {p.X, p.Y, p.h});
+            run.Position(p);
         });
         const QDateTime started(QDate(2026, 12, 7), QTime(15, 30));
         run.Start(sc.times, dir.path(), started);
-        ASSERT_EQ(gps.LogMode(), TLogMode::lmOn);
         std::vector<int> sampled;
         qint64 finishedAt = -1;
         int positions = 0;
@@ -155,7 +154,6 @@ TEST_F(CalibrationRunTest, SamplesByWholeTickSecondsIntoTheLog) {
                     finishedAt = s.atMs;
                     EXPECT_EQ(p.elapsed, 0);
                     EXPECT_FALSE(run.Running());
-                    EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
                 } else if (run.Running()) {
                     EXPECT_EQ(p.elapsed, (base + s.atMs) / 1000 - base / 1000);
                 }
@@ -185,7 +183,7 @@ TEST_F(CalibrationRunTest, SamplesByWholeTickSecondsIntoTheLog) {
 }
 
 TEST_F(CalibrationRunTest, AveragesAndOffsetsWithoutReference) {
-    TCalibrationRun run(&gps, [this] { return nowMs; });
+    TCalibrationRun run(nullptr, [this] { return nowMs; });
     run.Start({0, 0, 30, 0}, dir.path(), QDateTime::currentDateTime());
     const double xs[][3] = {{1, -10, 5}, {2, -20, 7}, {6, -60, 0}};
     for (const auto& p : xs) {
@@ -214,41 +212,27 @@ TEST_F(CalibrationRunTest, AveragesAndOffsetsWithoutReference) {
     EXPECT_DOUBLE_EQ(run.OffsetH(), 0.5);
 }
 
-TEST_F(CalibrationRunTest, ListenerComesBackOnEveryWayOut) {
-    FakeLink out;
-    out.open = true;
-    gps.SetOutputPort(&out, "MARK\r");
+// The calibration listens beside the other listeners, only for the life of its scope.
+TEST_F(CalibrationRunTest, ListensBesideTheOthersWhileItsScopeLasts) {
     int mainCalls = 0;
-    gps.OnPosition = [&](double, double, double, const QDateTime&) { return ++mainCalls > 0; };
+    QObject::connect(&gps, &TGPS::PositionFixed, [&](const TGpsPosition&) { ++mainCalls; });
     const auto deliver = [&] { gps.HandlePacket(Packet(Gga(19)).toStdString()); };
     int taken = 0;
     {
-        TPositionListenerScope scope(gps, [&](double, double, double, const QDateTime&) {
-            ++taken;
-            return true;  // a calibration sample
-        });
+        TPositionListenerScope scope(gps, [&](const TGpsPosition&) { ++taken; });
         deliver();
-        EXPECT_TRUE(out.written.isEmpty()) << "a sample is no recorded cut";
+        deliver();
     }
     deliver();
-    EXPECT_EQ(out.written, "MARK\r") << "the recorder's cut sends the text again";
-    try {
-        TPositionListenerScope scope(gps, [&](double, double, double, const QDateTime&) {
-            throw std::runtime_error("listener failed");
-            return false;
-        });
-        deliver();
-    } catch (const std::runtime_error&) {
-    }
-    deliver();
-    EXPECT_EQ(taken, 1);
-    EXPECT_EQ(mainCalls, 2);
+    EXPECT_EQ(taken, 2);
+    EXPECT_EQ(mainCalls, 3) << "the main window keeps its positions";
     // The receiver goes first (closing the job): the scope must not touch it.
-    auto gone = std::make_unique<TGPS>(sink);
+    auto gone = std::make_unique<TGPS>();
     {
-        TPositionListenerScope scope(*gone, {});
+        TPositionListenerScope scope(*gone, [&](const TGpsPosition&) { ++taken; });
         gone.reset();
     }
+    EXPECT_EQ(taken, 2);
 }
 
 }  // namespace

@@ -25,22 +25,18 @@ class ReceiverTest : public ::testing::Test {
         in.events = &events;
         out.events = &events;
         gps.SetInputPort(&in, 0, 0, 8);  // world datum, zone 9
-        gps.OnMonitor = [this](const TNMEA& n) {
+        QObject::connect(&gps, &TGPS::SentenceDecoded, [this](const TNMEA& n, qint64 at) {
             events.push_back("monitor:" + std::to_string(n.kind));
-        };
-        gps.OnPosition = [this](double X, double Y, double h, const QDateTime& t) {
+            EXPECT_EQ(at, utcNow);
+        });
+        QObject::connect(&gps, &TGPS::PositionFixed, [this](const TGpsPosition& p) {
             events.push_back("position");
-            positions.push_back({X, Y, h});
-            times.push_back(t);
-            return usePositions;
-        };
+            positions.push_back({p.X, p.Y, p.h});
+            times.push_back(p.time);
+            EXPECT_EQ(p.nmea, &gps.NMEA());
+            sentences += QByteArray(p.sentence.data(), qsizetype(p.sentence.size()));
+        });
     }
-    // Logs into the temporary folder.
-    void LogOn() {
-        gps.SetLogFile(dir.filePath("GPS.LOG"));
-        gps.SetLogMode(TLogMode::lmOn);
-    }
-    QByteArray Log() const { return ReadFile(dir.filePath("GPS.LOG")); }
 
     struct Pos {
         double X, Y, h;
@@ -50,31 +46,37 @@ class ReceiverTest : public ::testing::Test {
     FakeLink in, out;
     // A minute after the fixes of Gga(), which dates them 8 December 2026.
     qint64 utcNow = QDateTime(QDate(2026, 12, 8), QTime(12, 36), Qt::UTC).toMSecsSinceEpoch();
-    TGPS gps{sink, nullptr, [this] { return utcNow; }};
+    TGPS gps{nullptr, [this] { return utcNow; }};
     std::vector<std::string> events;
     std::vector<Pos> positions;
     std::vector<QDateTime> times;
-    bool usePositions = true;
+    QByteArray sentences;  // of the positions, one after the other
 };
 
-TEST_F(ReceiverTest, UsedPositionRunsMonitorForwardPositionLogAndFixedTextInOrder) {
-    gps.SetOutputPort(&out, "MARK\r");
-    ASSERT_TRUE(gps.Open());
-    LogOn();
+// The receiver reports the sentence, relays it when asked, then reports its position with
+// the sentence's bytes; it never sends anything of its own.
+TEST_F(ReceiverTest, SentenceThenRelayThenPositionWithItsSentence) {
     const QByteArray gga = Gga();
-    in.Push(gga);
-    const std::vector<std::string> expected = {"monitor:1", "position", "write:MARK\r"};
-    EXPECT_EQ(events, expected);
-    EXPECT_EQ(Log(), Packet(gga));  // CR kept, LF dropped by the framer
-
-    // The same through the raw-forwarding mode: the sentence goes out before the position.
-    events.clear();
-    gps.SetOutputPort(&out, {});
-    in.Push(gga);
-    const std::vector<std::string> raw = {"monitor:1", "write:" + Packet(gga).toStdString(),
-                                          "position"};
-    EXPECT_EQ(events, raw);
-    EXPECT_EQ(Log(), Packet(gga) + Packet(gga));
+    struct Case {
+        const char* name;
+        bool relay;
+        std::vector<std::string> events;
+    };
+    const Case cases[] = {
+        {"relaying", true, {"monitor:1", "write:" + Packet(gga).toStdString(), "position"}},
+        {"not relaying", false, {"monitor:1", "position"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        events.clear();
+        sentences.clear();
+        gps.Close();
+        gps.SetOutputPort(&out, c.relay);
+        ASSERT_TRUE(gps.Open());
+        in.Push(gga);
+        EXPECT_EQ(events, c.events);
+        EXPECT_EQ(sentences, Packet(gga));  // CR kept, LF dropped by the framer
+    }
 }
 
 TEST_F(ReceiverTest, PositionIsTheConvertedFixWithLocalTime) {
@@ -104,36 +106,22 @@ TEST_F(ReceiverTest, PositionIsTheConvertedFixWithLocalTime) {
     EXPECT_DOUBLE_EQ(gps.DGPSDataSecs(), 0.0);
 }
 
-TEST_F(ReceiverTest, RmcAndUnusedPositionsAreForwardedRawButNeverLogged) {
-    gps.SetOutputPort(&out, {});
+TEST_F(ReceiverTest, RmcIsRelayedButIsNoPosition) {
+    gps.SetOutputPort(&out, true);
     ASSERT_TRUE(gps.Open());
-    LogOn();
     in.Push(Rmc());
     EXPECT_EQ(events.size(), 2u);  // monitor, write
     EXPECT_TRUE(positions.empty());
-
-    usePositions = false;  // the listener does not use the position
     in.Push(Gga());
     EXPECT_EQ(positions.size(), 1u);
     EXPECT_EQ(out.written, Packet(Rmc()) + Packet(Gga()));
-    EXPECT_EQ(Log(), QByteArray());
-}
-
-TEST_F(ReceiverTest, UnusedPositionSendsNoFixedText) {
-    gps.SetOutputPort(&out, "MARK\r");
-    ASSERT_TRUE(gps.Open());
-    usePositions = false;
-    in.Push(Gga() + Rmc());
-    EXPECT_EQ(positions.size(), 1u);
-    EXPECT_TRUE(out.written.isEmpty());
 }
 
 // A sentence that fails its checksum keeps the previous fix in the decoder, and a GGA
-// without a fix has no coordinates: neither may become a position or reach the log.
+// without a fix has no coordinates: neither may become a position.
 TEST_F(ReceiverTest, SentencesFailingThePositionRuleAreShownAndForwardedOnly) {
-    gps.SetOutputPort(&out, {});
+    gps.SetOutputPort(&out, true);
     ASSERT_TRUE(gps.Open());
-    LogOn();
     in.Push(Gga(19, 2));
     ASSERT_EQ(positions.size(), 1u);
     events.clear();
@@ -148,7 +136,7 @@ TEST_F(ReceiverTest, SentencesFailingThePositionRuleAreShownAndForwardedOnly) {
     EXPECT_EQ(positions.size(), 1u);
     EXPECT_EQ(gps.Quality(), 0) << "the display must show the lost fix";
     EXPECT_EQ(out.written, Packet(Gga(19, 2)) + Packet(GgaBadChecksum()) + Packet(GgaNoFix()));
-    EXPECT_EQ(Log(), Packet(Gga(19, 2)));
+    EXPECT_EQ(sentences, Packet(Gga(19, 2)));
 }
 
 // Quality and differential age follow every GGA or GGK that passed its checksum, also one
@@ -200,12 +188,10 @@ TEST(ReceiverFixDate, IsTheDateOfTheFixInTheDatumsTimeScale) {
     qint64 now = 0;
     RecordingSink sink;
     FakeLink in;
-    TGPS gps(sink, nullptr, [&] { return now; });
+    TGPS gps(nullptr, [&] { return now; });
     std::vector<QDateTime> times;
-    gps.OnPosition = [&](double, double, double, const QDateTime& t) {
-        times.push_back(t);
-        return true;
-    };
+    QObject::connect(&gps, &TGPS::PositionFixed,
+                     [&](const TGpsPosition& p) { times.push_back(p.time); });
     gps.SetInputPort(&in, 0, 0, 8);
     ASSERT_TRUE(gps.Open());
     EXPECT_FALSE(gps.FixTime().isValid());
@@ -245,7 +231,7 @@ TEST(ReceiverFixDate, IsTheDateOfTheFixInTheDatumsTimeScale) {
 }
 
 TEST_F(ReceiverTest, FullSendBufferDropsThatSentenceOnly) {
-    gps.SetOutputPort(&out, {});
+    gps.SetOutputPort(&out, true);
     ASSERT_TRUE(gps.Open());
     const QByteArray rmc = Packet(Rmc());
     out.freeSpace = rmc.size() - 1;
@@ -254,13 +240,6 @@ TEST_F(ReceiverTest, FullSendBufferDropsThatSentenceOnly) {
     out.freeSpace = rmc.size();  // exactly enough
     in.Push(Rmc());
     EXPECT_EQ(out.written, rmc);
-
-    gps.SetOutputPort(&out, "MARK\r");
-    out.written.clear();
-    out.freeSpace = 4;
-    in.Push(Gga());
-    EXPECT_EQ(positions.size(), 1u);
-    EXPECT_TRUE(out.written.isEmpty());
     EXPECT_TRUE(sink.entries.empty()) << "dropping is silent";
 }
 
@@ -281,7 +260,7 @@ TEST_F(ReceiverTest, FramesAcrossChunksAndDropsBytesWhileClosed) {
 }
 
 TEST_F(ReceiverTest, OpenOpensBothPortsOrNeither) {
-    gps.SetOutputPort(&out, {});
+    gps.SetOutputPort(&out, false);
     EXPECT_TRUE(in.lineSettings);
     EXPECT_TRUE(out.lineSettings);
     out.failOpen = true;
@@ -304,44 +283,38 @@ TEST_F(ReceiverTest, OpenOpensBothPortsOrNeither) {
     EXPECT_TRUE(gps.Close());
     EXPECT_FALSE(in.open || out.open);
 
-    TGPS noPort(sink);
+    TGPS noPort;
     EXPECT_FALSE(noPort.Open());
 }
 
-// A listener that swaps the handler while it runs (as the calibration dialog does) or that
+// A listener that connects another while it runs (as the calibration dialog does) or that
 // lets more data in (a nested event loop) must not disturb the packet being handled.
-TEST_F(ReceiverTest, ListenerMaySwapHandlersAndNestedDataWaitsItsTurn) {
+TEST_F(ReceiverTest, ListenerMayAddListenersAndNestedDataWaitsItsTurn) {
     ASSERT_TRUE(gps.Open());
-    LogOn();
-    int swapped = 0;
     const QByteArray second = Gga(20);
-    gps.OnPosition = [&](double, double, double, const QDateTime&) {
+    QMetaObject::Connection inner;
+    const auto outer = QObject::connect(&gps, &TGPS::PositionFixed, [&](const TGpsPosition& p) {
         events.push_back("outer");
-        gps.OnPosition = [&](double, double, double, const QDateTime&) {
-            events.push_back("inner");
-            ++swapped;
-            return true;
-        };
+        if (inner) return;
+        inner = QObject::connect(&gps, &TGPS::PositionFixed,
+                                 [&](const TGpsPosition&) { events.push_back("inner"); });
+        const std::string before(p.sentence);
         in.Push(second);  // arrives while this position is being handled
+        EXPECT_EQ(p.sentence, before);
         events.push_back("outer-end");
-        return true;
-    };
+    });
     const QByteArray first = Gga(19);
     in.Push(first);
-    const std::vector<std::string> expected = {"monitor:1", "outer", "outer-end", "monitor:1",
-                                               "inner"};
+    QObject::disconnect(outer);
+    const std::vector<std::string> expected = {"monitor:1", "position", "outer", "outer-end",
+                                               "monitor:1", "position", "outer", "inner"};
     EXPECT_EQ(events, expected);
-    EXPECT_EQ(swapped, 1);
-    EXPECT_EQ(Log(), Packet(first) + Packet(second));
+    EXPECT_EQ(sentences, Packet(first) + Packet(second));
 }
 
 TEST_F(ReceiverTest, CloseInsideTheListenerStopsTheRestOfTheChunk) {
     ASSERT_TRUE(gps.Open());
-    gps.OnPosition = [&](double, double, double, const QDateTime&) {
-        positions.push_back({});
-        gps.Close();
-        return true;
-    };
+    QObject::connect(&gps, &TGPS::PositionFixed, [&](const TGpsPosition&) { gps.Close(); });
     in.Push(Gga(19) + Gga(20) + Gga(21));
     EXPECT_EQ(positions.size(), 1u);
     EXPECT_FALSE(in.open);
@@ -353,7 +326,6 @@ TEST_F(ReceiverTest, LostPortIsReopenedAndRecordingContinues) {
     QObject::connect(&gps, &TGPS::PortLost, [&] { ++lost; });
     QObject::connect(&gps, &TGPS::DataFlowing, [&] { ++flowing; });
     ASSERT_TRUE(gps.Open());
-    LogOn();
     in.Push(Gga(19) + Gga(20).left(20));  // unplugged in the middle of a sentence
     in.failOpen = true;
     in.Unplug();
@@ -372,8 +344,7 @@ TEST_F(ReceiverTest, LostPortIsReopenedAndRecordingContinues) {
     EXPECT_EQ(flowing, 1);
     EXPECT_TRUE(gps.IsConnected());
     EXPECT_EQ(positions.size(), 2u);
-    EXPECT_EQ(gps.LogMode(), TLogMode::lmOn);
-    EXPECT_EQ(Log(), Packet(Gga(19)) + Packet(Gga(21)));
+    EXPECT_EQ(sentences, Packet(Gga(19)) + Packet(Gga(21)));
 
     // Closed by the operator: no reopening.
     in.Unplug();
@@ -387,7 +358,7 @@ TEST_F(ReceiverTest, LostOutputPortIsReopenedSilently) {
     gps.SetReconnectInterval(10);
     int lost = 0;
     QObject::connect(&gps, &TGPS::PortLost, [&] { ++lost; });
-    gps.SetOutputPort(&out, {});
+    gps.SetOutputPort(&out, true);
     ASSERT_TRUE(gps.Open());
     out.Unplug();
     in.Push(Rmc());  // reception goes on while the output is away

@@ -4,6 +4,7 @@
 
 #include "platform/messagesink.h"
 #include "platform/serialportlink.h"
+#include "positioning/sentencelog.h"
 #include "receiver_support.h"
 
 #include <QDir>
@@ -21,15 +22,18 @@ class PtyReceiverTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        gps.OnMonitor = [this](const TNMEA& n) { kinds.push_back(n.kind); };
-        gps.OnPosition = [this](double X, double Y, double, const QDateTime&) {
-            xs.push_back(X);
-            return X == X && Y == Y;
-        };
+        QObject::connect(&gps, &TGPS::SentenceDecoded,
+                         [this](const TNMEA& n, qint64) { kinds.push_back(n.kind); });
+        // The log of the used sentences is a listener like any other.
+        QObject::connect(&gps, &TGPS::PositionFixed, [this](const TGpsPosition& p) {
+            xs.push_back(p.X);
+            log.Write(p.sentence);
+        });
     }
     QTemporaryDir dir;
     RecordingSink sink;
-    TGPS gps{sink};
+    TGPS gps;
+    TSentenceLog log{sink};
     std::vector<int> kinds;
     std::vector<double> xs;
 };
@@ -39,10 +43,10 @@ TEST_F(PtyReceiverTest, SentencesBecomeEventsLogAndForwardedData) {
     SerialPortLink in(gpsPty.SlavePath()), out(outPty.SlavePath());
     in.SetBaudRate(9600);
     gps.SetInputPort(&in, 0, 0, 8);
-    gps.SetOutputPort(&out, {});
+    gps.SetOutputPort(&out, true);
     ASSERT_TRUE(gps.Open()) << in.ErrorText().toStdString() << out.ErrorText().toStdString();
-    gps.SetLogFile(dir.filePath("Line1.Log"));
-    gps.SetLogMode(TLogMode::lmOn);
+    log.SetLogFile(dir.filePath("Line1.Log"));
+    log.SetLogMode(TLogMode::lmOn);
 
     // Line noise first, then sentences cut at awkward places, as a port delivers them.
     const QByteArray stream =
@@ -78,7 +82,7 @@ TEST_F(PtyReceiverTest, StoppedForwardingTargetDropsWholeSentencesSilently) {
     Pty gpsPty, outPty;
     SerialPortLink in(gpsPty.SlavePath()), out(outPty.SlavePath());
     gps.SetInputPort(&in, 0, 0, 8);
-    gps.SetOutputPort(&out, {});
+    gps.SetOutputPort(&out, true);
     ASSERT_TRUE(gps.Open());
     outPty.Write("\x13");  // XOFF
     Spin(20);
@@ -123,8 +127,8 @@ TEST_F(PtyReceiverTest, UnpluggedReceiverIsReopenedAtTheSamePath) {
     QObject::connect(&gps, &TGPS::PortLost, [&] { ++lost; });
     QObject::connect(&gps, &TGPS::DataFlowing, [&] { ++flowing; });
     ASSERT_TRUE(gps.Open());
-    gps.SetLogFile(dir.filePath("Line1.Log"));
-    gps.SetLogMode(TLogMode::lmOn);
+    log.SetLogFile(dir.filePath("Line1.Log"));
+    log.SetLogMode(TLogMode::lmOn);
 
     gpsPty->Write(Gga(19));
     ASSERT_TRUE(WaitUntil([&] { return xs.size() == 1; }));
@@ -146,7 +150,7 @@ TEST_F(PtyReceiverTest, UnpluggedReceiverIsReopenedAtTheSamePath) {
     EXPECT_EQ(lost, 1);
     EXPECT_EQ(flowing, 1);
     EXPECT_TRUE(gps.IsConnected());
-    EXPECT_EQ(gps.LogMode(), TLogMode::lmOn);
+    EXPECT_EQ(log.LogMode(), TLogMode::lmOn);
     EXPECT_EQ(ReadFile(dir.filePath("Line1.Log")), Packet(Gga(19)) + Packet(Gga(21)));
     EXPECT_TRUE(sink.entries.empty());
 }

@@ -127,11 +127,10 @@ TEST(ReplayLinkTest, PlaysThroughTheReceiverAndLoops) {
     QByteArray received;
     QObject::connect(&link, &SerialLink::BytesReceived,
                      [&](const QByteArray& d) { received += d; });
-    RecordingSink sink;
-    TGPS gps(sink);
+    TGPS gps;
     gps.SetInputPort(&link, 0, 0, 8);
     int positions = 0;
-    gps.OnPosition = [&](double, double, double, const QDateTime&) { return ++positions > 0; };
+    QObject::connect(&gps, &TGPS::PositionFixed, [&](const TGpsPosition&) { ++positions; });
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(gps.Open());

@@ -1,5 +1,5 @@
-// The GPS log on real files: modes, file switching and failures.
-#include "positioning/gps.h"
+// The sentence log on real files: modes, file switching and failures.
+#include "positioning/sentencelog.h"
 
 #include "platform/messagesink.h"
 #include "positioning/calibrationrun.h"
@@ -22,7 +22,7 @@ using namespace tidrun::test;
 const QString kOpenError = QStringLiteral("ログファイル作成/終了エラー");
 const QString kWriteError = QStringLiteral("ログファイル書込エラー");
 
-class GpsLogTest : public ::testing::Test {
+class SentenceLogTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
@@ -34,108 +34,95 @@ class GpsLogTest : public ::testing::Test {
 
     QTemporaryDir dir;
     RecordingSink sink;
-    TGPS gps{sink};
+    TSentenceLog log{sink};
 };
 
-TEST_F(GpsLogTest, AppendKeepsOrCreatesAndOnTruncates) {
+TEST_F(SentenceLogTest, AppendKeepsOrCreatesAndOnTruncates) {
     const QString path = Path("Line1.Log");
-    gps.SetLogFile(path);
-    gps.WriteLog(QByteArray("off"));  // off: the file is not touched
+    log.SetLogFile(path);
+    EXPECT_FALSE(log.Write(QByteArray("off")));  // off: the file is not touched
     EXPECT_FALSE(QFile::exists(path));
-    gps.SetLogMode(TLogMode::lmAppend);  // missing: created
-    ASSERT_EQ(gps.LogMode(), TLogMode::lmAppend);
-    gps.WriteLog(QByteArray("a\r"));
-    gps.SetLogMode(TLogMode::lmOff);
-    gps.SetLogMode(TLogMode::lmAppend);
-    gps.WriteLog(QByteArray("b\r"));
+    log.SetLogMode(TLogMode::lmAppend);  // missing: created
+    ASSERT_EQ(log.LogMode(), TLogMode::lmAppend);
+    log.Write(QByteArray("a\r"));
+    log.SetLogMode(TLogMode::lmOff);
+    log.SetLogMode(TLogMode::lmAppend);
+    log.Write(QByteArray("b\r"));
     EXPECT_EQ(ReadFile(path), "a\rb\r") << "written unchanged, no line end added, flushed at once";
+    log.Write(QByteArray("c\r"));
+    log.TakeBackLastWrite();  // a cut another writer could not store
+    log.TakeBackLastWrite();  // only the last write
+    EXPECT_EQ(ReadFile(path), "a\rb\r");
 
-    gps.SetLogMode(TLogMode::lmOn);  // from append straight to on: the file starts anew
-    gps.WriteLog(QByteArray("c"));
+    log.SetLogMode(TLogMode::lmOn);  // from append straight to on: the file starts anew
+    log.Write(QByteArray("c"));
     EXPECT_EQ(ReadFile(path), "c");
     EXPECT_TRUE(sink.entries.empty());
 }
 
-TEST_F(GpsLogTest, SameModeOrSameNameDoesNotReopen) {
+TEST_F(SentenceLogTest, SameModeOrSameNameDoesNotReopen) {
     const QString path = Path("GPS.LOG");
-    gps.SetLogFile(path);
-    gps.SetLogMode(TLogMode::lmOn);
-    gps.WriteLog(QByteArray("kept\r"));
-    gps.SetLogMode(TLogMode::lmOn);
-    gps.SetLogFile(path);
-    gps.WriteLog(QByteArray("more\r"));
+    log.SetLogFile(path);
+    log.SetLogMode(TLogMode::lmOn);
+    log.Write(QByteArray("kept\r"));
+    log.SetLogMode(TLogMode::lmOn);
+    log.SetLogFile(path);
+    log.Write(QByteArray("more\r"));
     EXPECT_EQ(ReadFile(path), "kept\rmore\r");
 }
 
-TEST_F(GpsLogTest, NewNameWhileLoggingSwitchesFilesInTheSameMode) {
+TEST_F(SentenceLogTest, NewNameWhileLoggingSwitchesFilesInTheSameMode) {
     const QString first = Path("Line1.Log"), second = Path("Line2.Log");
     Put(second, "old contents");
-    gps.SetLogFile(first);
-    gps.SetLogMode(TLogMode::lmOn);
-    gps.WriteLog(QByteArray("one"));
-    gps.SetLogFile(second);  // reopened with lmOn: truncated
-    EXPECT_EQ(gps.LogMode(), TLogMode::lmOn);
-    gps.WriteLog(QByteArray("two"));
+    log.SetLogFile(first);
+    log.SetLogMode(TLogMode::lmOn);
+    log.Write(QByteArray("one"));
+    log.SetLogFile(second);  // reopened with lmOn: truncated
+    EXPECT_EQ(log.LogMode(), TLogMode::lmOn);
+    log.Write(QByteArray("two"));
     EXPECT_EQ(ReadFile(first), "one");
     EXPECT_EQ(ReadFile(second), "two");
 
-    gps.SetLogMode(TLogMode::lmAppend);
-    gps.SetLogFile(first);  // reopened with lmAppend: kept
-    gps.WriteLog(QByteArray("+"));
+    log.SetLogMode(TLogMode::lmAppend);
+    log.SetLogFile(first);  // reopened with lmAppend: kept
+    log.Write(QByteArray("+"));
     EXPECT_EQ(ReadFile(first), "one+");
 
-    gps.SetLogMode(TLogMode::lmOff);
-    gps.SetLogFile(second);  // off: only the name changes
-    EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
-    EXPECT_EQ(gps.LogFile(), second);
+    log.SetLogMode(TLogMode::lmOff);
+    log.SetLogFile(second);  // off: only the name changes
+    EXPECT_EQ(log.LogMode(), TLogMode::lmOff);
+    EXPECT_EQ(log.LogFile(), second);
     EXPECT_EQ(ReadFile(second), "two");
 }
 
-TEST_F(GpsLogTest, UncreatableLogIsReportedAndReceptionGoesOn) {
-    FakeLink in;
-    gps.SetInputPort(&in, 0, 0, 8);
-    int positions = 0;
-    gps.OnPosition = [&](double, double, double, const QDateTime&) { return ++positions > 0; };
-    ASSERT_TRUE(gps.Open());
-    gps.SetLogFile(Path("no-such-folder/GPS.LOG"));
-    gps.SetLogMode(TLogMode::lmOn);
-    EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
+TEST_F(SentenceLogTest, UncreatableLogIsReportedAtEachTry) {
+    log.SetLogFile(Path("no-such-folder/GPS.LOG"));
+    log.SetLogMode(TLogMode::lmOn);
+    EXPECT_EQ(log.LogMode(), TLogMode::lmOff);
     ASSERT_EQ(sink.entries.size(), 1u);
     EXPECT_EQ(sink.entries[0].kind, MessageSink::Kind::Error);
     EXPECT_EQ(sink.entries[0].text, kOpenError);
 
-    gps.SetLogMode(TLogMode::lmAppend);
+    log.SetLogMode(TLogMode::lmAppend);
     EXPECT_EQ(sink.Texts(), QStringList({kOpenError, kOpenError}));
-    in.Push(Gga(19) + Gga(20));
-    EXPECT_EQ(positions, 2);
+    EXPECT_FALSE(log.Write(QByteArray("x")));
     EXPECT_EQ(sink.entries.size(), 2u);
 }
 
-TEST_F(GpsLogTest, WriteFailureIsReportedOnceAndSwitchesTheLogOff) {
+TEST_F(SentenceLogTest, WriteFailureIsReportedOnceAndSwitchesTheLogOff) {
     if (!QFile::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    FakeLink in;
-    gps.SetInputPort(&in, 0, 0, 8);
-    int positions = 0;
-    gps.OnPosition = [&](double, double, double, const QDateTime&) { return ++positions > 0; };
-    ASSERT_TRUE(gps.Open());
-    int failures = 0;
-    QObject::connect(&gps, &TGPS::LogWriteFailed, [&] {
-        ++failures;
-        EXPECT_EQ(positions, 1);  // at once, before the next sentence
-    });
-    gps.SetLogFile("/dev/full");  // opens, but every write fails: a full disk
-    gps.SetLogMode(TLogMode::lmAppend);
-    ASSERT_EQ(gps.LogMode(), TLogMode::lmAppend);
-    in.Push(Gga(19) + Gga(20));
-    EXPECT_EQ(positions, 2);
-    EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
+    log.SetLogFile("/dev/full");  // opens, but every write fails: a full disk
+    log.SetLogMode(TLogMode::lmAppend);
+    ASSERT_EQ(log.LogMode(), TLogMode::lmAppend);
+    EXPECT_FALSE(log.Write(Gga(19)));
+    EXPECT_FALSE(log.Write(Gga(20)));
+    EXPECT_EQ(log.LogMode(), TLogMode::lmOff);
     EXPECT_EQ(sink.Texts(), QStringList({kWriteError}));
-    EXPECT_EQ(failures, 1);  // the line that logs there ends
 }
 
 // Another user of the computer may plant a symbolic link, or a pipe, where a log is about
 // to be made: the log is refused with its error, and nothing outside the job is touched.
-TEST_F(GpsLogTest, ALogIsNeverOpenedThroughALinkNorWaitsForAPipe) {
+TEST_F(SentenceLogTest, ALogIsNeverOpenedThroughALinkNorWaitsForAPipe) {
     const QString outside = Path("outside.txt"), nowhere = Path("nowhere.txt");
     const QDateTime started(QDate(2026, 12, 7), QTime(15, 30));
     struct Way {
@@ -146,19 +133,18 @@ TEST_F(GpsLogTest, ALogIsNeverOpenedThroughALinkNorWaitsForAPipe) {
     const Way ways[] = {
         {"line log", Path("Line3.Log"),
          [&] {
-             gps.SetLogFile(Path("Line3.Log"));
-             gps.SetLogMode(TLogMode::lmOn);
+             log.SetLogFile(Path("Line3.Log"));
+             log.SetLogMode(TLogMode::lmOn);
          }},
         {"GPS log appended", Path("GPS.LOG"),
          [&] {
-             gps.SetLogFile(Path("GPS.LOG"));
-             gps.SetLogMode(TLogMode::lmAppend);
+             log.SetLogFile(Path("GPS.LOG"));
+             log.SetLogMode(TLogMode::lmAppend);
          }},
         {"calibration log", TCalibrationRun::LogFileName(dir.path(), started),
          [&] {
-             TCalibrationRun run(&gps, [] { return qint64(0); });
+             TCalibrationRun run(&sink, [] { return qint64(0); });
              run.Start(TCalibrationTimes{0, 1, 0, 0}, dir.path(), started);
-             EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
          }},
     };
     struct Plant {
@@ -179,11 +165,11 @@ TEST_F(GpsLogTest, ALogIsNeverOpenedThroughALinkNorWaitsForAPipe) {
             ASSERT_TRUE(p.make(w.path));
             sink.entries.clear();
             w.start();
-            EXPECT_EQ(gps.LogMode(), TLogMode::lmOff);
+            EXPECT_EQ(log.LogMode(), TLogMode::lmOff);
             EXPECT_EQ(sink.Texts(), QStringList{kOpenError});
             EXPECT_EQ(ReadFile(outside), "someone else's file");
             EXPECT_FALSE(QFile::exists(nowhere));
-            gps.SetLogMode(TLogMode::lmOff);
+            log.SetLogMode(TLogMode::lmOff);
         }
     }
 }
