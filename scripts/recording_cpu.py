@@ -10,7 +10,8 @@ in the first and the last tenth of the time (a cost that grows with the line sho
 
   recording_cpu.py BUILD JOB [--seconds 60] [--settle 10] [--prefix P] [--shot PNG]
 
-Prints:  BENCH <prefix>recording_cpu_pct <pct> % cuts <n> first_tenth <pct> last_tenth <pct>
+Prints:  BENCH <prefix>recording_cpu_pct <pct> % cuts <n> positions <sent> first_tenth <pct>
+         last_tenth <pct>
 """
 import math
 import os
@@ -24,7 +25,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests/e2e"))
-from crewday import Console, recorded  # noqa: E402
+from crewday import Console  # noqa: E402
 from xsession import XServer, missing_tools, wait_for  # noqa: E402
 
 TICK = os.sysconf("SC_CLK_TCK")
@@ -57,6 +58,7 @@ class Track(threading.Thread):
         super().__init__(daemon=True)
         self.master, self.lat, self.lon = master, lat, lon
         self.stop = threading.Event()
+        self.sent = 0  # positions sent
 
     def run(self):
         t0 = time.time()
@@ -76,6 +78,7 @@ class Track(threading.Thread):
             except OSError:
                 pass
             n += 1
+            self.sent = n
             time.sleep(max(0.0, t0 + n * 0.1 - time.time()))
 
 
@@ -137,7 +140,6 @@ def main():
         cx, cy = middle_of_job(c.job)
         lat, lon = lat_lon(zone, cy, cx)
         gps = Track(c.gps_master, lat, lon)
-        gps.start()
         c.start()
         x.key(x.wait_window("作業フォルダの選択", 60), "Return")
         x.key(x.wait_window("^初期設定$", 60), "Return")
@@ -145,6 +147,8 @@ def main():
         if not c.main:
             print("recording_cpu: the job did not open", file=sys.stderr)
             return 1
+        # Positions only from now: a track sent while the job opens would arrive as a burst.
+        gps.start()
         for _ in range(3):
             c.keys("F2")
             time.sleep(1.0)
@@ -158,7 +162,10 @@ def main():
         c.keys("Return")  # 全データ: the first cut by hand, then every position
         time.sleep(settle)
         pid = c.proc.pid
-        cuts0 = len(recorded(c.job))
+        # Cuts counted from the bytes appended: reading a season's file would hold the
+        # interpreter (and the GPS thread) for half a minute.
+        recording = c.job / "SOKUSEN.DAT"
+        size0, sent0 = recording.stat().st_size, gps.sent
         began, cpu0 = time.monotonic(), cpu_seconds(pid)
         tenth = seconds / 10
         shares = []
@@ -167,9 +174,12 @@ def main():
             time.sleep(tenth)
             shares.append(100 * (cpu_seconds(pid) - u) / (time.monotonic() - t))
         pct = 100 * (cpu_seconds(pid) - cpu0) / (time.monotonic() - began)
-        cuts = len(recorded(c.job)) - cuts0
-        print("BENCH %srecording_cpu_pct %.1f %% cuts %d first_tenth %.1f last_tenth %.1f"
-              % (prefix, pct, cuts, shares[0], shares[-1]), flush=True)
+        with open(recording, "rb") as f:
+            f.seek(size0)
+            cuts = f.read().count(b"\r\n")
+        sent = gps.sent - sent0
+        print("BENCH %srecording_cpu_pct %.1f %% cuts %d positions %d first_tenth %.1f "
+              "last_tenth %.1f" % (prefix, pct, cuts, sent, shares[0], shares[-1]), flush=True)
         if shot:  # the screen as it was while measured
             subprocess.run(["import", "-window", "root", shot], env=x.env(), check=False)
         c.keys("F5")
