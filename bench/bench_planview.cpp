@@ -93,6 +93,19 @@ void Cold(benchmark::State& state, Window& w) {
     benchmark::DoNotOptimize(target.constBits());
 }
 
+// One paint of a window into image through its layer cache, as the screen paints: the
+// whole window, or only region.
+void PaintCached(QImage& image, const TChartView& view, const TPlanScene& scene,
+                 TPlanLayerCache& cache, QRect region = {},
+                 QColor wall = TPlanPaintOptions{}.Wall) {
+    QPainter p(&image);
+    TPlanPaintOptions o;
+    o.Cache = &cache;
+    o.Region = region;
+    o.Wall = wall;
+    PaintPlan(p, view, scene, o);
+}
+
 void BM_ChartFull(benchmark::State& state) {
     Window& w = SharedWindow();
     w.view.UnDoZoom();
@@ -240,12 +253,7 @@ void BM_BoatUpdate(benchmark::State& state) {
     };
     static std::vector<std::unique_ptr<Screen>> screens;
     while (screens.size() < 4) screens.push_back(std::make_unique<Screen>());
-    for (auto& s : screens) {
-        QPainter p(&s->image);
-        TPlanPaintOptions o;
-        o.Cache = &s->cache;
-        PaintPlan(p, s->w.view, s->w.scene, o);
-    }
+    for (auto& s : screens) PaintCached(s->image, s->w.view, s->w.scene, s->cache);
     const TExtent a = screens[0]->w.view.Axes();
     double x = (a.XMin + a.XMax) / 2, y = (a.YMin + a.YMax) / 2;
     for (auto _ : state) {
@@ -256,11 +264,8 @@ void BM_BoatUpdate(benchmark::State& state) {
             TMoveObjectSeries& boat = *s->w.scene.Boat();
             const QRect before = BoatRect(s->w.view, boat);
             boat.AddPosition(QStringLiteral("移動体"), y, x);
-            TPlanPaintOptions o;
-            o.Cache = &s->cache;
-            o.Region = before | BoatRect(s->w.view, boat);
-            QPainter p(&s->image);
-            PaintPlan(p, s->w.view, s->w.scene, o);
+            PaintCached(s->image, s->w.view, s->w.scene, s->cache,
+                        before | BoatRect(s->w.view, boat));
         }
     }
     state.counters["windows"] = 4;
@@ -299,19 +304,10 @@ void BM_CutAdded(benchmark::State& state) {
     for (int i = 0; i < before; ++i) addCut();
     TPlanLayerCache cache;
     QImage image(kSize, QImage::Format_RGB32);
-    {
-        QPainter p(&image);
-        TPlanPaintOptions o;
-        o.Cache = &cache;
-        PaintPlan(p, view, scene, o);
-    }
+    PaintCached(image, view, scene, cache);
     for (auto _ : state) {
         const QRect changed = addCut();
-        QPainter p(&image);
-        TPlanPaintOptions o;
-        o.Cache = &cache;
-        if (region) o.Region = changed;
-        PaintPlan(p, view, scene, o);
+        PaintCached(image, view, scene, cache, region ? changed : QRect());
     }
 }
 BENCHMARK(BM_CutAdded)
@@ -340,10 +336,7 @@ void BM_Memory(benchmark::State& state) {
             scene.Build(src, false, view);
             TPlanLayerCache cache;
             QImage image(kSize, QImage::Format_RGB32);
-            QPainter p(&image);
-            TPlanPaintOptions o;
-            o.Cache = &cache;
-            PaintPlan(p, view, scene, o);
+            PaintCached(image, view, scene, cache);
             (cuts ? withCuts : withoutCuts) = cache.MemoryBytes();
         }
     }
@@ -378,11 +371,7 @@ void BM_OpenToMap(benchmark::State& state) {
         scene.CreateBoat();
         TPlanLayerCache cache;
         QImage image(kSize, QImage::Format_RGB32);
-        QPainter p(&image);
-        TPlanPaintOptions o;
-        o.Cache = &cache;
-        o.Wall = MapColour(job.settings.MapColor);
-        PaintPlan(p, view, scene, o);
+        PaintCached(image, view, scene, cache, {}, MapColour(job.settings.MapColor));
         state.PauseTiming();
         state.counters["rss_bytes_per_cut"] =
             (ResidentBytes() - before) / std::max(1, job.sokusen.Count());

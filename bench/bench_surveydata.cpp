@@ -21,13 +21,6 @@ namespace {
 
 using namespace tidrun;
 
-class CountingSink : public MessageSink {
-  public:
-    void Show(Kind, const QString&) override { ++shown; }
-    bool Confirm(const QString&) override { return false; }
-    int shown = 0;
-};
-
 // Resident set size of this process in bytes.
 long ResidentBytes() {
     std::FILE* f = std::fopen("/proc/self/status", "r");
@@ -53,7 +46,8 @@ void BM_RecordingLoad(benchmark::State& state) {
         state.SkipWithError("TIDRUN_RECORDING is not set");
         return;
     }
-    CountingSink sink;
+    RecordingSink sink;  // any message makes the run an error
+    sink.answer = false;
     double cuts = 0, rssPerCut = 0, heapPerCut = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -64,7 +58,8 @@ void BM_RecordingLoad(benchmark::State& state) {
         state.ResumeTiming();
         const bool ok = coll->Load(QString::fromLocal8Bit(path));
         state.PauseTiming();
-        if (!ok || sink.shown) state.SkipWithError("the recording file did not load cleanly");
+        if (!ok || !sink.entries.empty())
+            state.SkipWithError("the recording file did not load cleanly");
         cuts = coll->Count();
         rssPerCut = static_cast<double>(ResidentBytes() - rss0) / cuts;
         heapPerCut = (HeapBytes() - heap0) / cuts;
@@ -88,7 +83,8 @@ void BM_AddCut(benchmark::State& state) {
             return;
         }
     }
-    CountingSink sink;
+    RecordingSink sink;  // any message makes the run an error
+    sink.answer = false;
     TSokusenColl coll(sink);
     coll.Load(path);
     coll.BeginLine();
@@ -102,7 +98,7 @@ void BM_AddCut(benchmark::State& state) {
         coll.AddCut(cut);
     }
     coll.EndLine();
-    if (sink.shown) state.SkipWithError("a cut was not written");
+    if (!sink.entries.empty()) state.SkipWithError("a cut was not written");
     QFile::remove(path);
 }
 BENCHMARK(BM_AddCut)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
