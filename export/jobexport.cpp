@@ -628,24 +628,4 @@ TExportResult ExportJob(const TExportSource& source, const QString& outPath,
     return writer.Run();
 }
 
-QString LoadDepthsOf(const QString& recordingPath, TDepthTable& table, bool& hasDepths) {
-    hasDepths = false;
-    const QString path = DepthFilePath(recordingPath);
-    switch (LoadDepthFile(path, table)) {
-        case DepthLoad::Ok:
-            hasDepths = true;
-            break;
-        case DepthLoad::Missing:
-            return {};  // a job recorded without a sounder has no soundings
-        case DepthLoad::Unreadable:
-            return QStringLiteral("水深ファイルが読めません\r\nﾌｧｲﾙ名：") + path;
-    }
-    if (table.badLine > 0) {
-        return QStringLiteral("水深ファイルに読めない行があります（%1行目）\r\nﾌｧｲﾙ名：")
-                   .arg(table.badLine) +
-               path;
-    }
-    return {};
-}
-
 }  // namespace tidrun

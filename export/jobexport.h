@@ -63,10 +63,4 @@ struct TExportResult {
 TExportResult ExportJob(const TExportSource& source, const QString& outPath,
                         const TExportOptions& options);
 
-// Reads the depth companion of a recording into table; hasDepths says whether its depths
-// are there to use (false when there is no companion or it could not be read). Returns the
-// message for the user: an unreadable file, or a line that could not be read (the depths
-// before it are used), else empty.
-QString LoadDepthsOf(const QString& recordingPath, TDepthTable& table, bool& hasDepths);
-
 }  // namespace tidrun

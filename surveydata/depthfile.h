@@ -65,6 +65,12 @@ enum class DepthLoad { Ok, Missing, Unreadable };
 // when the power went) is not taken.
 DepthLoad LoadDepthFile(const QString& path, TDepthTable& table);
 
+// Reads the depth companion of a recording into table; hasDepths says whether its depths
+// are there to use (false when there is no companion or it could not be read). Returns the
+// message for the user: an unreadable file, or a line that could not be read (the depths
+// before it are used), else empty.
+QString LoadDepthsOf(const QString& recordingPath, TDepthTable& table, bool& hasDepths);
+
 // The cuts of the recording that should have a companion row and have none: every cut of
 // a line that has rows in the companion file and, when depth is recorded now
 // (depthOn), the recording's last cut where it follows the companion's last row (the row a

@@ -39,23 +39,13 @@ int RunSoundings(const QStringList& args) {
     }
     TSokusenColl cuts(sink);
     if (!cuts.Load(recording)) return 1;
-    const QString depthPath = DepthFilePath(recording);
     TDepthTable depths;
-    switch (LoadDepthFile(depthPath, depths)) {
-        case DepthLoad::Ok:
-            break;
-        case DepthLoad::Missing:
-            std::fputs("X,Y,depth,line,cut,serial\n", stdout);
-            return 0;  // a job recorded without a sounder has no soundings
-        case DepthLoad::Unreadable:
-            sink.Error(QStringLiteral("水深ファイルが読めません\r\nﾌｧｲﾙ名：") + depthPath);
-            return 1;
-    }
-    if (depths.badLine > 0) {
-        sink.Error(QStringLiteral("水深ファイルに読めない行があります（%1行目）\r\nﾌｧｲﾙ名：")
-                       .arg(depths.badLine) +
-                   depthPath);
-    }
+    bool hasDepths = false;
+    const QString problem = LoadDepthsOf(recording, depths, hasDepths);
+    if (!problem.isEmpty()) sink.Error(problem);
+    // No companion: a job recorded without a sounder has no soundings. An unreadable one is
+    // a failure; a line that could not be read leaves the depths before it.
+    if (!hasDepths && !problem.isEmpty()) return 1;
     std::fputs("X,Y,depth,line,cut,serial\n", stdout);
     for (int i = 0; i < cuts.Count(); ++i) {
         const TSokusen& c = cuts.Item(i);
