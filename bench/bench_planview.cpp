@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -379,6 +380,24 @@ void BM_OpenToMap(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenToMap)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+// The whole extent with symbols, every cut coloured by a depth (made up from its position,
+// so that neighbouring cuts differ as a real bottom does). Last: the depths add to the
+// shared store's memory, which BM_Memory must not count.
+void BM_ChartFullSymbolsDepth(benchmark::State& state) {
+    Window& w = SharedWindow();
+    TCutStore& cuts = *SharedJob().cuts;
+    if (!cuts.HasDepths())
+        for (int i = 0; i < cuts.Count(); ++i)
+            cuts.SetDepth(
+                i, 5.0f + 10.0f * float(std::fmod(cuts.X(i) * 0.013 + cuts.Y(i) * 0.007, 1.0)));
+    w.view.UnDoZoom();
+    w.scene.SetRapid(false);
+    w.scene.SetDepthColouring(true, std::nullopt);
+    Cold(state, w);
+    w.scene.SetDepthColouring(false, std::nullopt);
+}
+BENCHMARK(BM_ChartFullSymbolsDepth)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 }  // namespace
 

@@ -1,7 +1,9 @@
 #include "planview/cutstore.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "surveydata/depthfile.h"
 #include "surveydata/sokusencoll.h"
 
 namespace tidrun {
@@ -40,6 +42,7 @@ void TCutStore::Append(double x, double y, bool newLine) {
     all.Take(h, v);
     if (newLine || count_ == 0) lineStarts_.push_back(count_);
     ++count_;
+    if (!depths_.empty()) depths_.push_back(kNoDepth);
     ++revision_;
 }
 
@@ -60,15 +63,34 @@ void TCutStore::Clear() {
     boxes_.clear();
     parts_.clear();
     lineStarts_.clear();
+    depths_.clear();
     count_ = 0;
     lastNameIndex_ = 0;
+    ++revision_;
+}
+
+void TCutStore::SetDepth(int i, float depth) {
+    if (i < 0 || i >= count_) return;
+    if (depths_.empty()) {
+        if (std::isnan(depth)) return;
+        depths_.assign(static_cast<std::size_t>(count_), kNoDepth);
+    }
+    depths_[static_cast<std::size_t>(i)] = depth;
+    ++revision_;
+}
+
+void TCutStore::JoinDepths(const TSokusenColl& records, const TDepthTable& table) {
+    depths_.clear();
+    const int n = std::min(count_, records.Count());
+    for (int i = 0; i < n; ++i)
+        if (const auto d = table.DepthOf(records.Item(i).Serial)) SetDepth(i, *d);
     ++revision_;
 }
 
 std::size_t TCutStore::MemoryBytes() const {
     return chunks_.capacity() * sizeof(std::unique_ptr<Chunk>) + chunks_.size() * sizeof(Chunk) +
            (boxes_.capacity() + parts_.capacity()) * sizeof(Box) +
-           lineStarts_.capacity() * sizeof(int);
+           lineStarts_.capacity() * sizeof(int) + depths_.capacity() * sizeof(float);
 }
 
 }  // namespace tidrun

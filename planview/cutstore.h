@@ -5,12 +5,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
 namespace tidrun {
 
 class TSokusenColl;
+struct TDepthTable;
 
 class TCutStore {
   public:
@@ -59,7 +61,20 @@ class TCutStore {
     const Box* PartBoxes(int c) const { return parts_.data() + std::size_t(c) * kParts; }
     // First record of each run of one line name, ascending.
     const std::vector<int>& LineStarts() const { return lineStarts_; }
-    // Bytes held (chunks, their table and the line starts).
+    // The sounder's depth of each record, metres below the surface (NaN: none). Held only
+    // once a depth is set, so a job without depths pays nothing for them.
+    float Depth(int i) const {
+        return static_cast<std::size_t>(i) < depths_.size() ? depths_[static_cast<std::size_t>(i)]
+                                                            : kNoDepth;
+    }
+    bool HasDepths() const { return !depths_.empty(); }
+    const std::vector<float>& Depths() const { return depths_; }
+    void SetDepth(int i, float depth);
+    // The depths of the companion file joined to the records by serial (after SyncFrom).
+    void JoinDepths(const TSokusenColl& records, const TDepthTable& table);
+    static constexpr float kNoDepth = std::numeric_limits<float>::quiet_NaN();
+
+    // Bytes held (chunks, their table, the line starts and the depths).
     std::size_t MemoryBytes() const;
     // Grows on every change; lets caches see that the store changed.
     std::uint64_t Revision() const { return revision_; }
@@ -69,6 +84,7 @@ class TCutStore {
     std::vector<Box> boxes_;  // one for each chunk
     std::vector<Box> parts_;  // kParts for each chunk
     std::vector<int> lineStarts_;
+    std::vector<float> depths_;  // empty, or one for each record
     int count_ = 0;
     double originH_ = 0, originV_ = 0;
     std::uint32_t lastNameIndex_ = 0;

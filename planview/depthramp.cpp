@@ -8,9 +8,10 @@ namespace tidrun {
 
 namespace {
 
-// Nine stops of the viridis ramp, light (shallow) to dark (deep).
-constexpr std::array<QRgb, 9> kStops = {0xfde725, 0xaddc30, 0x5ec962, 0x28ae80, 0x21918c,
-                                        0x2c728e, 0x3b528b, 0x472d7b, 0x440154};
+// Nine stops of the plasma ramp, light (shallow) to dark (deep): perceptually even, read
+// alike by colour-blind eyes, and without the blue-greens that vanish on the teal wall.
+constexpr std::array<QRgb, 9> kStops = {0xf0f921, 0xfdc328, 0xf89540, 0xe56b5d, 0xcc4778,
+                                        0xa92395, 0x7e03a8, 0x4c02a1, 0x0d0887};
 
 int Mix(int a, int b, float t) {
     return static_cast<int>(std::lround(static_cast<float>(a) + (static_cast<float>(b - a)) * t));

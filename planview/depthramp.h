@@ -1,4 +1,4 @@
-// Colours of depth on the plan: a ramp from shallow (light yellow) to deep (dark violet)
+// Colours of depth on the plan: a ramp from shallow (light yellow) to deep (dark blue)
 // whose lightness falls steadily, so that it reads the same to colour-blind eyes and in
 // gray print.
 #pragma once

@@ -451,6 +451,7 @@ std::vector<TPopupItem> TMapSession::Popup(TPopupKind kind) const {
     st.markNames = scene_.Marks() && scene_.Marks()->Marks.Visible;
     st.buoyNames = scene_.Buoys() && scene_.Buoys()->Marks.Visible;
     st.refNames = scene_.Reference() && scene_.Reference()->Marks.Visible;
+    st.depthColours = scene_.DepthColouring();
     st.lineYellow = clicked_.series && clicked_.series->Kind() == TSeriesKind::LineLine &&
                     clicked_.series->Colour == kClYellow;
     return BuildPopup(kind, st);
@@ -554,10 +555,28 @@ TRepaint TMapSession::RunCommand(TPopupCommand command) {
             scene_.Touch();
             return TRepaint::All;
         }
+        case TPopupCommand::DepthColours:
+            SetDepthColours(!scene_.DepthColouring(), typedDepths_);
+            return TRepaint::All;
+        case TPopupCommand::DepthRange: {
+            if (!depthDialog_) return TRepaint::None;
+            // The job's range as it is, whatever this window shows.
+            std::optional<TDepthRange> job;
+            if (sources_.Cuts) job = DepthRangeOf(sources_.Cuts->Depths());
+            const auto chosen = depthDialog_(typedDepths_, job);
+            if (!chosen) return TRepaint::None;
+            SetDepthColours(true, *chosen);
+            return TRepaint::All;
+        }
         case TPopupCommand::None:
             break;
     }
     return TRepaint::None;
+}
+
+void TMapSession::SetDepthColours(bool on, std::optional<TDepthRange> typed) {
+    typedDepths_ = typed;
+    scene_.SetDepthColouring(on, typed);
 }
 
 // --- configuration -------------------------------------------------------------------------
@@ -582,6 +601,9 @@ void TMapSession::SaveState(MapWindowConfig& c) const {
     c.AutoFollow = autoMove_;
     c.Fast = rapid_;
     c.BuoyNames = scene_.Buoys() && scene_.Buoys()->Marks.Visible;
+    c.DepthColours = scene_.DepthColouring();
+    c.DepthShallow = typedDepths_ ? std::optional<double>(typedDepths_->shallow) : std::nullopt;
+    c.DepthDeep = typedDepths_ ? std::optional<double>(typedDepths_->deep) : std::nullopt;
 }
 
 void TMapSession::LoadState(const MapWindowConfig& c) {
@@ -605,6 +627,10 @@ void TMapSession::LoadState(const MapWindowConfig& c) {
     autoMove_ = c.AutoFollow.value_or(autoMove_);
     rapid_ = c.Fast.value_or(rapid_);
     if (scene_.Buoys()) scene_.Buoys()->Marks.Visible = c.BuoyNames;
+    // A typed range that does not hold (a hand-edited file) falls back to the job's.
+    std::optional<TDepthRange> typed;
+    if (c.DepthShallow && c.DepthDeep) typed = TypedDepthRange(*c.DepthShallow, *c.DepthDeep);
+    SetDepthColours(c.DepthColours, typed);
     ApplySwitches();
     view_.RecalcAxis();
 }

@@ -39,6 +39,11 @@ struct TMarkProps {
 using TMarkDialog =
     std::function<std::optional<TMarkProps>(const QString& caption, const TMarkProps& initial)>;
 
+// The depth range dialog: the range typed, or none for the job's own range; nothing on
+// cancel. jobRange: the range of the job's depths now (none while no cut has one).
+using TDepthRangeDialog = std::function<std::optional<std::optional<TDepthRange>>(
+    const std::optional<TDepthRange>& typed, const std::optional<TDepthRange>& jobRange)>;
+
 class TMapSession {
   public:
     TMapSession(TMapHost& host, MessageSink& sink, TPlanSources sources, TTickSource clock);
@@ -54,6 +59,7 @@ class TMapSession {
     // The pixels the last call that answered TRepaint::Region changed.
     QRect RepaintRect() const { return repaintRect_; }
     void SetMarkDialog(TMarkDialog dialog) { markDialog_ = std::move(dialog); }
+    void SetDepthRangeDialog(TDepthRangeDialog dialog) { depthDialog_ = std::move(dialog); }
 
     // --- messages from the main window -----------------------------------------------
     TRepaint BoatPos(std::int32_t xMillimetres, std::int32_t yMillimetres);
@@ -82,6 +88,9 @@ class TMapSession {
     bool PlannedLine() const { return plannedLine_; }
     bool AutoMove() const { return autoMove_; }
     bool RapidMode() const { return rapid_; }
+    bool DepthColours() const { return scene_.DepthColouring(); }
+    const std::optional<TDepthRange>& TypedDepths() const { return typedDepths_; }
+    void SetDepthColours(bool on, std::optional<TDepthRange> typed);
     void SetCircleRuler(bool on);
     void SetPlannedLine(bool on);
     void SetAutoMove(bool on) { autoMove_ = on; }
@@ -147,6 +156,8 @@ class TMapSession {
     TPlanScene scene_;
     QColor mapColour_{0x00, 0x80, 0x80};
     TMarkDialog markDialog_;
+    TDepthRangeDialog depthDialog_;
+    std::optional<TDepthRange> typedDepths_;
 
     bool circleRuler_ = false, plannedLine_ = false, autoMove_ = false, rapid_ = false;
     bool hasBoat_ = false;

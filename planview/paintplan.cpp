@@ -176,9 +176,52 @@ std::size_t TPlanLayerCache::MemoryBytes() const {
     return static_cast<std::size_t>(layers_->base.sizeInBytes());
 }
 
+QRect DepthLegendRect(const QRect& plot, const QFont& font) {
+    const QFontMetrics fm(font);
+    const int w = std::max(150, 2 * fm.horizontalAdvance(QStringLiteral("000.00 m")) + 24);
+    const int h = 2 * fm.height() + 22;
+    return QRect(plot.right() - 8 - w, plot.bottom() - 8 - h, w, h);
+}
+
+void PaintDepthLegend(QPainter& painter, const QRect& plot, const TDepthRange& range,
+                      const QFont& font) {
+    const QRect box = DepthLegendRect(plot, font);
+    if (!plot.contains(box)) return;  // a window too small for it
+    const QFontMetrics fm(font);
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::white);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    const int l = box.left() + 8, r = box.right() - 8;
+    painter.drawText(l, box.top() + 4 + fm.ascent(), QStringLiteral("水深"));
+    // The ramp, one column a colour, shallow at the left.
+    const int top = box.top() + 6 + fm.height();
+    const int span = std::max(1, r - l);
+    for (int x = l; x <= r; ++x) {
+        const float t = float(x - l) / float(span);
+        painter.setPen(
+            QColor(DepthRampColour(range.shallow + t * (range.deep - range.shallow), range)));
+        painter.drawLine(x, top, x, top + 9);
+    }
+    painter.setPen(Qt::black);
+    const int base = top + 12 + fm.ascent();
+    const QString lo = QString::asprintf("%.2f m", double(range.shallow));
+    const QString hi = QString::asprintf("%.2f m", double(range.deep));
+    painter.drawText(l, base, lo);
+    painter.drawText(r - fm.horizontalAdvance(hi), base, hi);
+    painter.restore();
+}
+
 void PaintPlan(QPainter& painter, const TChartView& view, const TPlanScene& scene,
                const TPlanPaintOptions& options) {
     TPlanPainter::Paint(painter, view, scene, options);
+    if (const auto range = scene.DepthRange()) {
+        painter.save();
+        if (!options.Region.isEmpty()) painter.setClipRect(options.Region);
+        PaintDepthLegend(painter, view.PlotRect(), *range, view.LabelFont());
+        painter.restore();
+    }
 }
 
 }  // namespace tidrun

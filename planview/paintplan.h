@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "planview/chartview.h"
+#include "planview/depthramp.h"
 #include "planview/series.h"
 
 namespace tidrun {
@@ -126,6 +127,13 @@ QRect BoatRect(const TChartView& view, const TMoveObjectSeries& boat);
 // repaints only this, so its cost does not grow with the line.
 QRect GrowthRect(const TChartView& view, const TLineLineSeries& line, int from, int to,
                  TLabelWidths* widths = nullptr);
+
+// The depth legend in the plot's bottom-right corner: the ramp from shallow to deep with
+// both ends in metres.
+void PaintDepthLegend(QPainter& painter, const QRect& plot, const TDepthRange& range,
+                      const QFont& font);
+// The rectangle the legend takes in a plot.
+QRect DepthLegendRect(const QRect& plot, const QFont& font);
 
 // One of the 16 colour names of the settings ("Black" .. "White"); teal for others.
 QColor MapColour(const QString& name);

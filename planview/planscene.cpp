@@ -116,6 +116,9 @@ void TPlanScene::Build(const TPlanSources& sources, bool recording, TChartView& 
         }
         if (!recording) FinishLine();
     }
+    depthsSeen_ = 0;
+    hasRange_ = false;
+    ApplyDepthRange(false);
 
     world_ = {world.Xmin(), world.Xmax(), world.Ymin(), world.Ymax()};
     view.SetVertical(AxisMinimum(world_.XMin), AxisMaximum(world_.XMax));
@@ -153,6 +156,7 @@ void TPlanScene::StartLine(int recordIndex) {
     FinishLine();
     open_ = Append<TLineLineSeries>(recordIndex, *sources_.Cuts, sources_.Sokusen);
     open_->SetCount(1);
+    if (depthOn_ && hasRange_) open_->SetDepthColours(&range_);
     if (boat_) BringToFront(boat_);
 }
 
@@ -167,6 +171,54 @@ void TPlanScene::AddCut(int recordIndex) {
         StartLine(recordIndex);
     else  // the open line is drawn live: the static pictures stay
         open_->SetCount(std::max(open_->Count(), recordIndex - open_->FirstRecord() + 1));
+    // A cut past the job's range widens it: every line is coloured again.
+    if (depthOn_ && ApplyDepthRange(true)) ++revision_;
+}
+
+void TPlanScene::SetDepthColouring(bool on, std::optional<TDepthRange> typed) {
+    depthOn_ = on;
+    typedRange_ = typed;
+    depthsSeen_ = 0;
+    hasRange_ = false;
+    ApplyDepthRange(false);
+    ++revision_;
+}
+
+bool TPlanScene::ApplyDepthRange(bool widenOnly) {
+    const TDepthRange before = range_;
+    const bool had = hasRange_;
+    if (!depthOn_) {
+        hasRange_ = false;
+    } else if (typedRange_) {
+        range_ = *typedRange_;
+        hasRange_ = true;
+    } else if (sources_.Cuts && sources_.Cuts->HasDepths()) {
+        // Only the records not yet taken in are read: a cut costs the same at any count.
+        const std::vector<float>& d = sources_.Cuts->Depths();
+        const int n = static_cast<int>(d.size());
+        for (int i = depthsSeen_; i < n; ++i) {
+            const float v = d[static_cast<std::size_t>(i)];
+            if (std::isnan(v)) continue;
+            if (!hasRange_) {
+                range_ = {v, v};
+                hasRange_ = true;
+            }
+            range_.shallow = std::min(range_.shallow, v);
+            range_.deep = std::max(range_.deep, v);
+        }
+        depthsSeen_ = n;
+    }
+    // A single depth still spans a ramp.
+    if (hasRange_ && !typedRange_ && range_.deep - range_.shallow < 1e-3f) {
+        if (const auto r = DepthRangeOf({range_.shallow})) range_ = *r;
+    }
+    const bool changed =
+        had != hasRange_ || before.shallow != range_.shallow || before.deep != range_.deep;
+    if (widenOnly && !changed) return false;
+    for (auto& s : series_)
+        if (s->Kind() == TSeriesKind::LineLine)
+            static_cast<TLineLineSeries*>(s.get())->SetDepthColours(hasRange_ ? &range_ : nullptr);
+    return changed;
 }
 
 void TPlanScene::FinishLine() {

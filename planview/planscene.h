@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "planview/chartview.h"
+#include "planview/depthramp.h"
 #include "planview/series.h"
 
 namespace tidrun {
@@ -87,6 +89,15 @@ class TPlanScene {
     void SetRapid(bool on);
     bool Rapid() const { return rapid_; }
 
+    // Colouring of recorded cuts by their depth. typed: the range the user gave; nothing:
+    // the range of the job's depths, widened as deeper or shallower cuts come in.
+    void SetDepthColouring(bool on, std::optional<TDepthRange> typed);
+    bool DepthColouring() const { return depthOn_; }
+    // The range the ramp spans now; nothing while no cut has a depth (nothing is coloured).
+    std::optional<TDepthRange> DepthRange() const {
+        return depthOn_ && hasRange_ ? std::optional(range_) : std::nullopt;
+    }
+
     // Reloads the mark series from the mark collection.
     void ReloadMarks();
 
@@ -104,6 +115,8 @@ class TPlanScene {
     S* Append(A&&... args);
     void StartLine(int recordIndex);
     void Remove(const TChartSeries* s);
+    // Points every recorded line at the range (or at none); true when the range changed.
+    bool ApplyDepthRange(bool widenOnly);
 
     TTickSource clock_;
     TPlanSources sources_;
@@ -118,6 +131,11 @@ class TPlanScene {
     TGuideLineSeries* guide_ = nullptr;
     int finished_ = 0;
     bool rapid_ = false;
+    bool depthOn_ = false;
+    bool hasRange_ = false;
+    std::optional<TDepthRange> typedRange_;
+    TDepthRange range_;   // the lines point at it
+    int depthsSeen_ = 0;  // records whose depths the job's range has taken in
     TExtent world_{0, 100, 0, 100};
     std::uint64_t revision_ = 1;
 };

@@ -59,6 +59,9 @@ std::vector<TPopupItem> BuildPopup(TPopupKind kind, const TPopupState& s) {
             m.push_back(Item(TPopupCommand::MarkBoat, "移動体をマーク"));
             m.push_back(Separator());
             m.push_back(Item(TPopupCommand::Redraw, "平面図の再描画"));
+            m.push_back(Separator());
+            m.push_back(Check(TPopupCommand::DepthColours, "水深で色分け", s.depthColours));
+            m.push_back(Item(TPopupCommand::DepthRange, "水深の範囲..."));
             break;
         case TPopupKind::Mark:
             m.push_back(Item(TPopupCommand::MarkInfo, "マークの情報"));

@@ -32,6 +32,8 @@ enum class TPopupCommand {
     CutInfo,
     CutNumbers,
     GuideAdd,
+    DepthColours,
+    DepthRange,
 };
 
 struct TPopupItem {
@@ -51,7 +53,8 @@ struct TPopupState {
     bool markNames = false;    // labels visible, per kind
     bool buoyNames = false;
     bool refNames = false;
-    bool lineYellow = false;  // the clicked survey line shows its cut numbers
+    bool lineYellow = false;    // the clicked survey line shows its cut numbers
+    bool depthColours = false;  // cuts coloured by depth
 };
 
 std::vector<TPopupItem> BuildPopup(TPopupKind kind, const TPopupState& state);

@@ -162,7 +162,10 @@ class SafeWalk {
             double h0 = prevH_, v0 = prevV_, h1 = s_.H(i), v1 = s_.V(i);
             if (!Culled(h0, v0, h1, v1) && ClipSegment(h0, v0, h1, v1, w_)) {
                 const QPoint a = view_.ToPixelRounded(h0, v0), b = view_.ToPixelRounded(h1, v1);
-                if (a != b) canvas_.Line(a, b, s_.Colour);
+                // A fast line is one colour unless its cuts are coloured by depth.
+                TColour c = s_.PointColour(i);
+                if (c == kClDefault || c == kClNone) c = s_.Colour;
+                if (a != b) canvas_.Line(a, b, c);
             }
             Remember(i);
         }
@@ -458,9 +461,21 @@ QString TLineLineSeries::Label(int i) const {
 }
 
 TColour TLineLineSeries::PointColour(int i) const {
-    if (overrides_.empty()) return kClDefault;
-    const auto it = overrides_.find(i);
-    return it == overrides_.end() ? kClDefault : it->second;
+    if (!overrides_.empty()) {
+        const auto it = overrides_.find(i);
+        if (it != overrides_.end()) return it->second;
+    }
+    if (depthColours_) {
+        const float d = cuts_.Depth(first_ + i);
+        if (!std::isnan(d)) return DepthRampColour(d, *depthColours_) & 0xFFFFFFu;
+    }
+    return kClDefault;
+}
+
+void TLineLineSeries::SetDepthColours(const TDepthRange* range) {
+    if (!range && !depthColours_) return;
+    depthColours_ = range;  // the same range with new values is a change too
+    Changed();
 }
 
 void TLineLineSeries::SetPointColour(int i, TColour c) {

@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "planview/depthramp.h"
 #include "planview/labelspace.h"
 
 namespace tidrun {
@@ -280,7 +281,11 @@ class TLineLineSeries : public TChartSeries {
     QString Label(int i) const override;
     TColour PointColour(int i) const override;
     void SetPointColour(int i, TColour c) override;
-    bool HasColourOverrides() const { return !overrides_.empty(); }
+    // Whether any point has a colour of its own (a highlight, or a depth colour).
+    bool HasColourOverrides() const { return !overrides_.empty() || depthColours_; }
+    // Cuts with a depth take its colour on the ramp (the segment to them too); the others
+    // keep the line's colour. Null: the line's own colours. The range outlives the series.
+    void SetDepthColours(const TDepthRange* range);
     // Takes in one more record of the store (the next one after the line's last).
     void Grow() {
         ++count_;
@@ -302,6 +307,7 @@ class TLineLineSeries : public TChartSeries {
     int first_;
     int count_ = 0;
     std::unordered_map<int, TColour> overrides_;
+    const TDepthRange* depthColours_ = nullptr;
 };
 
 }  // namespace tidrun

@@ -202,6 +202,9 @@ void MapWindowConfig::Load(const QString& cfgPath, int n) {
     AutoFollow = r.OptBool(QStringLiteral("自動追尾"));
     Fast = r.OptBool(QStringLiteral("高速"));
     BuoyNames = r.Bool(QStringLiteral("設標点名"), false);
+    DepthColours = r.Bool(QStringLiteral("水深色分け"), false);
+    DepthShallow = r.OptReal(QStringLiteral("水深範囲浅"));
+    DepthDeep = r.OptReal(QStringLiteral("水深範囲深"));
 }
 
 bool MapWindowConfig::Store(const QString& cfgPath, int n) const {
@@ -229,6 +232,11 @@ bool MapWindowConfig::Store(const QString& cfgPath, int n) const {
     for (const auto& [key, value] : flags)
         if (*value) kv.emplace_back(key, Bool(**value));
     kv.emplace_back(QStringLiteral("設標点名"), Bool(BuoyNames));
+    if (DepthColours) kv.emplace_back(QStringLiteral("水深色分け"), Bool(true));
+    if (DepthShallow && DepthDeep) {
+        kv.emplace_back(QStringLiteral("水深範囲浅"), Real(*DepthShallow));
+        kv.emplace_back(QStringLiteral("水深範囲深"), Real(*DepthDeep));
+    }
     return TIniFile(cfgPath).WriteValues(SectionName(n), kv);
 }
 

@@ -73,6 +73,11 @@ struct MapWindowConfig {
     std::optional<bool> AutoFollow;  // 自動追尾
     std::optional<bool> Fast;        // 高速
     bool BuoyNames = false;          // 設標点名
+    // Cuts coloured by depth, and the range typed for the ramp (none: the job's range).
+    // Written only when used, so that a section of a window that never used them stays as
+    // it was.
+    bool DepthColours = false;                      // 水深色分け
+    std::optional<double> DepthShallow, DepthDeep;  // 水深範囲浅, 水深範囲深
 
     static QString SectionName(int n);  // "平面図" + n
     // How many of the first count windows have their section in the file, counted up to

@@ -1,6 +1,7 @@
-// tidrun-tool plot WORKDIR OUT.png|OUT.pdf [--size WxH]: paints the plan a new map window of
-// the job shows (origin extent, the job's map colour, every overlay, recorded lines
-// finished) through the map window's own painting function, to PNG or PDF.
+// tidrun-tool plot WORKDIR OUT.png|OUT.pdf [--size WxH] [--depth]: paints the plan a new map
+// window of the job shows (origin extent, the job's map colour, every overlay, recorded
+// lines finished) through the map window's own painting function, to PNG or PDF. --depth
+// colours the cuts by the depths of the recording's companion file, with the legend.
 #include <QBuffer>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@
 #include "planview/planscene.h"
 #include "platform/messagesink.h"
 #include "surveydata/codec.h"
+#include "surveydata/depthfile.h"
 #include "tools/commands.h"
 #include "tools/jobload.h"
 
@@ -27,7 +29,7 @@ namespace tidrun::tool {
 namespace {
 
 int Usage() {
-    std::fputs("usage: tidrun-tool plot WORKDIR OUT.png|OUT.pdf [--size WxH]\n", stderr);
+    std::fputs("usage: tidrun-tool plot WORKDIR OUT.png|OUT.pdf [--size WxH] [--depth]\n", stderr);
     return 2;
 }
 
@@ -48,6 +50,7 @@ int RunPlot(const QStringList& argsIn) {
             return Usage();
         args.remove(sizeAt, 2);
     }
+    const bool byDepth = args.removeAll(QStringLiteral("--depth")) > 0;
     if (args.size() != 2) return Usage();
     const QString workDir = args[0], out = args[1];
     const QString ext = QFileInfo(out).suffix().toLower();
@@ -68,6 +71,17 @@ int RunPlot(const QStringList& argsIn) {
     TChartView view;
     view.SetWidgetSize(size);
     scene.Build(sources, false, view);
+    bool depthsRead = true;
+    if (byDepth && !job.settings.SokusenPath().isEmpty()) {
+        TDepthTable depths;
+        bool hasDepths = false;
+        const QString problem =
+            LoadDepthsOf(job.settings.Resolve(job.settings.SokusenPath()), depths, hasDepths);
+        if (!problem.isEmpty()) sink.Error(problem);
+        depthsRead = problem.isEmpty();
+        if (hasDepths) sources.Cuts->JoinDepths(job.sokusen, depths);
+    }
+    if (byDepth) scene.SetDepthColouring(true, std::nullopt);
     TPlanPaintOptions options;
     options.Wall = MapColour(job.settings.MapColor);
 
@@ -102,7 +116,7 @@ int RunPlot(const QStringList& argsIn) {
         std::fprintf(stderr, "cannot write %s\n", out.toUtf8().constData());
         return 1;
     }
-    return allLoaded ? 0 : 1;
+    return allLoaded && depthsRead ? 0 : 1;
 }
 
 }  // namespace tidrun::tool

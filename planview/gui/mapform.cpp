@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "planview/gui/depthrangedlg.h"
 #include "planview/gui/hotspotprop.h"
 #include "planview/gui/surveychart.h"
 #include "planview/maphost.h"
@@ -49,6 +50,13 @@ TMapForm::TMapForm(TMapHost& host, MessageSink& sink, TPlanSources sources, QWid
         if (dialog.exec() == QDialog::Accepted) out = TMarkProps{dialog.Name(), dialog.Colour()};
         return out;
     });
+    session_->SetDepthRangeDialog(
+        [this](const std::optional<TDepthRange>& typed, const std::optional<TDepthRange>& job) {
+            TDepthRangeDlg dialog(sink_, typed, job, this);
+            std::optional<std::optional<TDepthRange>> out;
+            if (dialog.exec() == QDialog::Accepted) out = dialog.Typed();
+            return out;
+        });
     session_->CircleSize(1);
 
     chart_ = new TSurveyChart(*session_, this);

@@ -2,6 +2,7 @@
 // section of the configuration file.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFontMetrics>
 #include <QTemporaryDir>
 
@@ -12,6 +13,7 @@
 #include "planview/mapsession.h"
 #include "planview/paintplan.h"
 #include "planview/plannedline.h"
+#include "surveydata/codec.h"
 #include "surveydata/config.h"
 
 using namespace tidrun;
@@ -235,6 +237,33 @@ TEST(MapSession, PopupCommandsReachTheHost) {
     EXPECT_FALSE(f.session->Popup(TPopupKind::SurveyLine)[1].checked);
     f.session->RunCommand(TPopupCommand::CutNumbers);
     EXPECT_TRUE(f.session->Popup(TPopupKind::SurveyLine)[1].checked);
+
+    // Colouring by depth shows as a check mark; the range dialog's answer is taken, a
+    // cancel keeps the range, and the job's range can be chosen again.
+    auto depthChecked = [&] {
+        for (const TPopupItem& it : f.session->Popup(TPopupKind::Chart))
+            if (it.command == TPopupCommand::DepthColours) return it.checked;
+        ADD_FAILURE() << "no depth item";
+        return false;
+    };
+    EXPECT_FALSE(depthChecked());
+    f.session->RunCommand(TPopupCommand::DepthColours);
+    EXPECT_TRUE(depthChecked());
+    std::optional<std::optional<TDepthRange>> answer;  // nothing: cancelled
+    f.session->SetDepthRangeDialog([&](const std::optional<TDepthRange>&,
+                                       const std::optional<TDepthRange>&) { return answer; });
+    answer = std::optional<TDepthRange>(TDepthRange{2, 8});
+    f.session->RunCommand(TPopupCommand::DepthRange);
+    ASSERT_TRUE(f.session->TypedDepths());
+    EXPECT_FLOAT_EQ(f.session->TypedDepths()->deep, 8);
+    answer.reset();
+    f.session->RunCommand(TPopupCommand::DepthRange);
+    EXPECT_TRUE(f.session->TypedDepths());
+    answer = std::optional<TDepthRange>();
+    f.session->RunCommand(TPopupCommand::DepthRange);
+    EXPECT_FALSE(f.session->TypedDepths());
+    f.session->RunCommand(TPopupCommand::DepthColours);
+    EXPECT_FALSE(depthChecked());
 }
 
 TEST(MapSession, HighlightsRulerAndZoomToBuoy) {
@@ -331,9 +360,21 @@ TEST(MapSession, WindowStateRoundTripThroughTheConfigurationFile) {
     a.session->Press(B::Right, at);
     a.session->Release(B::Right, at);
     a.session->RunCommand(TPopupCommand::BuoyNames);
+    a.session->SetDepthColours(true, TDepthRange{1.5f, 12.25f});
     MapWindowConfig out;
     a.session->SaveState(out);
     ASSERT_TRUE(out.Store(cfg, 3));
+    // A window that never coloured by depth leaves its section as it always was.
+    Fixture plain;
+    MapWindowConfig plainOut;
+    plain.session->SaveState(plainOut);
+    ASSERT_TRUE(plainOut.Store(cfg, 4));
+    QFile file(cfg);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList sections = DecodeCp932(file.readAll()).split(QStringLiteral("平面図"));
+    ASSERT_EQ(sections.size(), 3);
+    EXPECT_EQ(sections[1].count(QStringLiteral("水深")), 3);
+    EXPECT_EQ(sections[2].count(QStringLiteral("水深")), 0);
 
     Fixture b;
     MapWindowConfig in;
@@ -356,6 +397,10 @@ TEST(MapSession, WindowStateRoundTripThroughTheConfigurationFile) {
     EXPECT_TRUE(b.session->CircleRuler());
     EXPECT_EQ(b.session->CircleDiameter(), 50);
     EXPECT_TRUE(b.session->Scene().Buoys()->Marks.Visible);
+    EXPECT_TRUE(b.session->DepthColours());
+    ASSERT_TRUE(b.session->TypedDepths());
+    EXPECT_FLOAT_EQ(b.session->TypedDepths()->shallow, 1.5f);
+    EXPECT_FLOAT_EQ(b.session->TypedDepths()->deep, 12.25f);
     for (const TChartSeries* s : b.Lines())
         EXPECT_TRUE(static_cast<const TLineLineSeries*>(s)->Fast());
 }

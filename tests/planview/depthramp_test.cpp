@@ -13,8 +13,8 @@ double Lightness(QRgb c) {  // relative luminance, sRGB weights on the stored va
 
 TEST(DepthRamp, DarkerWithEveryStepDownAndClampedAtTheEnds) {
     const TDepthRange r{2, 12};
-    EXPECT_EQ(DepthRampColour(2, r), qRgb(0xfd, 0xe7, 0x25));
-    EXPECT_EQ(DepthRampColour(12, r), qRgb(0x44, 0x01, 0x54));
+    EXPECT_EQ(DepthRampColour(2, r), qRgb(0xf0, 0xf9, 0x21));
+    EXPECT_EQ(DepthRampColour(12, r), qRgb(0x0d, 0x08, 0x87));
     EXPECT_EQ(DepthRampColour(-5, r), DepthRampColour(2, r));
     EXPECT_EQ(DepthRampColour(40, r), DepthRampColour(12, r));
     EXPECT_EQ(DepthRampColour(std::nanf(""), r), DepthRampColour(2, r));

@@ -1,6 +1,7 @@
 // tidrun-tool plot on the demo job: the real program, real files, PNG and PDF out.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -9,6 +10,11 @@
 #include <sys/resource.h>
 
 #include <csignal>
+
+#include "platform/messagesink.h"
+#include "surveydata/codec.h"
+#include "surveydata/depthfile.h"
+#include "surveydata/sokusencoll.h"
 
 namespace {
 
@@ -79,6 +85,55 @@ TEST(PlotTool, DrawsTheDemoJobToPngAndPdf) {
         EXPECT_EQ(p.exitCode(), 1) << name;
         EXPECT_TRUE(p.readAllStandardError().contains("cannot write")) << name;
         EXPECT_FALSE(QFile::exists(path)) << name;
+    }
+}
+
+// --depth: the cuts of the companion file in the ramp's colours, with the legend; without
+// it, or for a cut without a depth, the plan is drawn as always.
+TEST(PlotTool, ColoursCutsByDepthWithTheLegend) {
+    using namespace tidrun;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // The demo job, its recording file filled with one line.
+    const QDir demo(QStringLiteral(TIDRUN_SOURCE_DIR "/examples/demo"));
+    for (const QString& name : demo.entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(demo.filePath(name), dir.filePath(name)));
+    const QString rec = dir.filePath(QStringLiteral("SOKUSEN.DAT"));
+    NullSink sink;
+    TSokusenColl cuts(sink);
+    ASSERT_TRUE(cuts.Load(rec));
+    cuts.BeginLine();
+    TDepthWriter depth;
+    ASSERT_TRUE(depth.Open(rec));
+    for (int i = 0; i < 40; ++i) {
+        TCutInput c;
+        c.LineName = QStringLiteral("測線 1");
+        c.X = -67600 + 10 * i;
+        c.Y = 3500 + 5 * (i % 7);
+        c.Time = QDateTime(QDate(2026, 12, 10), QTime(9, 0, i));
+        ASSERT_GE(cuts.AddCut(c), 0);
+        TDepthRow row{cuts.Serial(), cuts.LineNo(), cuts.CutNo(), c.LineName, c.X, c.Y, {}, 0,
+                      c.Time,        c.Time};
+        if (i % 10 != 5) row.depth = 3.0 + 0.2 * i;
+        ASSERT_TRUE(depth.Append(row));
+    }
+    cuts.EndLine();
+    depth.Close();
+
+    const QString png = dir.filePath(QStringLiteral("plan.png"));
+    for (const bool byDepth : {false, true}) {
+        QStringList args{dir.path(), png, QStringLiteral("--size"), QStringLiteral("640x480")};
+        if (byDepth) args << QStringLiteral("--depth");
+        QByteArray err;
+        ASSERT_EQ(RunPlot(args, &err), 0) << err.toStdString();
+        const QImage img(png);
+        int deep = 0, shallow = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                deep += (img.pixel(x, y) & 0xFFFFFF) == 0x0d0887;  // the ramp's two ends
+                shallow += (img.pixel(x, y) & 0xFFFFFF) == 0xf0f921;
+            }
+        EXPECT_EQ(deep > 0 && shallow > 0, byDepth);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <functional>
 #include <random>
+#include <set>
 
 #include "planview/chartview.h"
 #include "planview/cutstore.h"
@@ -535,6 +536,92 @@ TEST(PaintPlan, BoatMoveRepaintsOnlyItsRectangleOverTheCache) {
     scene.Reference()->Marks.Visible = true;
     screen = Paint(view, scene, TPlanPaintOptions::Mode::Fast, &cache, screen);
     EXPECT_EQ(screen, Paint(view, scene, TPlanPaintOptions::Mode::Fast));
+}
+
+}  // namespace
+}  // namespace tidrun
+
+namespace tidrun {
+namespace {
+
+// Cuts coloured by depth: the ramp's colour where a cut has a depth, the line's own where
+// not, both painters alike, the legend in the corner; while recording, a cut outside the
+// range widens it and every line takes the new colours.
+TEST(PaintPlan, CutsColouredByDepthWithTheLegend) {
+    for (const bool rapid : {false, true}) {
+        FilledScene f(false);
+        const int n = f.job.cuts->Count();
+        for (int i = 0; i < n; i += 2) f.job.cuts->SetDepth(i, 2.0f + float(i % 100) * 0.1f);
+        f.scene.SetRapid(rapid);
+        const QImage plain = Paint(f.view, f.scene, TPlanPaintOptions::Mode::Exact);
+        f.scene.SetDepthColouring(true, std::nullopt);
+        ASSERT_TRUE(f.scene.DepthRange());
+        EXPECT_FLOAT_EQ(f.scene.DepthRange()->shallow, 2.0f);
+        EXPECT_FLOAT_EQ(f.scene.DepthRange()->deep, 11.8f);
+        const auto* line = static_cast<const TLineLineSeries*>(f.scene.Series()[1].get());
+        ASSERT_EQ(line->Kind(), TSeriesKind::LineLine);
+        const int r = line->FirstRecord() % 2 == 0 ? 0 : 1;  // a cut with a depth
+        EXPECT_EQ(line->PointColour(r), DepthRampColour(f.job.cuts->Depth(line->FirstRecord() + r),
+                                                        *f.scene.DepthRange()) &
+                                            0xFFFFFFu);
+        EXPECT_EQ(line->PointColour(r + 1), kClDefault);
+
+        const QImage exact = Paint(f.view, f.scene, TPlanPaintOptions::Mode::Exact);
+        TPlanLayerCache cache;
+        const QImage fast = Paint(f.view, f.scene, TPlanPaintOptions::Mode::Fast, &cache);
+        const QImage bare = Paint(f.view, TPlanScene({}), TPlanPaintOptions::Mode::Exact);
+        EXPECT_EQ(FarPixels(fast, exact, bare), 0) << rapid;
+        EXPECT_EQ(FarPixels(exact, fast, bare), 0) << rapid;
+        // Ramp colours on the plan outside the legend; none without the colouring.
+        std::set<QRgb> ramp;
+        for (int i = 0; i < 100; i += 2)
+            ramp.insert(DepthRampColour(2.0f + float(i) * 0.1f, *f.scene.DepthRange()) & 0xFFFFFF);
+        const QRect legend = DepthLegendRect(f.view.PlotRect(), f.view.LabelFont());
+        auto rampPixels = [&](const QImage& img) {
+            int count = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    count += !legend.contains(x, y) && ramp.count(img.pixel(x, y) & 0xFFFFFF);
+            return count;
+        };
+        EXPECT_GT(rampPixels(exact), 300) << rapid;
+        EXPECT_EQ(rampPixels(plain), 0) << rapid;
+        EXPECT_GT(CountColour(exact, qRgb(255, 255, 255)), 300) << "cuts without depth";
+        // The legend: white box, the ramp from its shallow end to its deep end.
+        ASSERT_TRUE(f.view.PlotRect().contains(legend));
+        EXPECT_EQ(exact.pixel(legend.left() + 2, legend.bottom() - 2), qRgb(255, 255, 255));
+        const int rampY = legend.top() + 6 + QFontMetrics(f.view.LabelFont()).height() + 4;
+        EXPECT_EQ(exact.pixel(legend.left() + 8, rampY),
+                  DepthRampColour(2.0f, *f.scene.DepthRange()));
+        EXPECT_EQ(exact.pixel(legend.right() - 8, rampY),
+                  DepthRampColour(11.8f, *f.scene.DepthRange()));
+        EXPECT_EQ(fast.pixel(legend.right() - 8, rampY), exact.pixel(legend.right() - 8, rampY));
+        f.scene.SetDepthColouring(false, std::nullopt);
+        EXPECT_EQ(Paint(f.view, f.scene, TPlanPaintOptions::Mode::Exact), plain) << rapid;
+    }
+
+    FilledScene rec(true);
+    for (int i = 0; i < rec.job.cuts->Count(); ++i) rec.job.cuts->SetDepth(i, 3.0f + (i % 2));
+    rec.scene.SetDepthColouring(true, std::nullopt);
+    struct Step {
+        float depth;
+        bool widens;
+    } steps[] = {{3.5f, false}, {20.0f, true}, {std::nanf(""), false}, {1.0f, true}};
+    for (const Step& s : steps) {
+        const std::uint64_t before = rec.scene.Revision();
+        const int i = rec.job.sokusen.Count();
+        rec.job.AddCut(QStringLiteral("L29"), 5000, 2000, i + 1);
+        rec.job.cuts->SyncFrom(rec.job.sokusen);
+        rec.job.cuts->SetDepth(i, s.depth);
+        rec.scene.AddCut(i);
+        EXPECT_EQ(rec.scene.Revision() != before, s.widens) << s.depth;
+    }
+    EXPECT_FLOAT_EQ(rec.scene.DepthRange()->shallow, 1.0f);
+    EXPECT_FLOAT_EQ(rec.scene.DepthRange()->deep, 20.0f);
+    // A typed range holds whatever the cuts are: deeper ones take its deep end.
+    rec.scene.SetDepthColouring(true, TDepthRange{0, 3.5f});
+    EXPECT_EQ(rec.scene.OpenLine()->PointColour(rec.scene.OpenLine()->Count() - 3),
+              DepthRampColour(3.5f, {0, 3.5f}) & 0xFFFFFFu);
 }
 
 }  // namespace

@@ -133,7 +133,8 @@ TEST(Popups, ItemsEnabledCheckedAndHidden) {
         true;
 
     EXPECT_EQ(visibleCaptions(BuildPopup(TPopupKind::Chart, off)),
-              QString::fromUtf8("この位置をマーク|移動体をマーク|-|平面図の再描画"));
+              QString::fromUtf8("この位置をマーク|移動体をマーク|-|平面図の再描画|-|水深で色分け|"
+                                "水深の範囲..."));
     EXPECT_EQ(visibleCaptions(BuildPopup(TPopupKind::Mark, off)),
               QString::fromUtf8("マークの情報|マーク名の表示|-|マークの変更|マークの削除|-|"
                                 "計画線の移動|誘導点と結ぶ|移動体と結ぶ"));
