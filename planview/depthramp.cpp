@@ -31,6 +31,19 @@ QRgb DepthRampColour(float depth, const TDepthRange& range) {
     return qRgb(Mix(qRed(a), qRed(b), f), Mix(qGreen(a), qGreen(b), f), Mix(qBlue(a), qBlue(b), f));
 }
 
+int DepthLevel(float depth, const TDepthRange& range) {
+    const float span = range.deep - range.shallow;
+    float t = span > 0 ? (depth - range.shallow) / span : 0.0f;
+    if (!(t > 0)) t = 0;  // NaN too
+    t = std::min(t, 1.0f);
+    return static_cast<int>(std::lround(t * float(kDepthLevels - 1)));
+}
+
+QRgb DepthLevelColour(int level, const TDepthRange& range) {
+    const float t = float(std::clamp(level, 0, kDepthLevels - 1)) / float(kDepthLevels - 1);
+    return DepthRampColour(range.shallow + t * (range.deep - range.shallow), range);
+}
+
 std::optional<TDepthRange> DepthRangeOf(const std::vector<float>& depths) {
     bool any = false;
     float lo = 0, hi = 0;

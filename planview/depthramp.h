@@ -17,6 +17,13 @@ struct TDepthRange {
 // The colour of a depth within the range; depths outside take the nearer end.
 QRgb DepthRampColour(float depth, const TDepthRange& range);
 
+// The cuts on the plan take one of kDepthLevels steps of the ramp, so that neighbouring cuts
+// of a like depth share a colour and are drawn as one run: step 0 is the shallow end's
+// colour, the last step the deep end's.
+inline constexpr int kDepthLevels = 64;
+int DepthLevel(float depth, const TDepthRange& range);
+QRgb DepthLevelColour(int level, const TDepthRange& range);
+
 // The range of the depths given (NaN entries are no depth); nothing when none has one. A
 // single depth gets half a metre either side, so the ramp still has a span.
 std::optional<TDepthRange> DepthRangeOf(const std::vector<float>& depths);

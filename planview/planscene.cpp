@@ -156,7 +156,7 @@ void TPlanScene::StartLine(int recordIndex) {
     FinishLine();
     open_ = Append<TLineLineSeries>(recordIndex, *sources_.Cuts, sources_.Sokusen);
     open_->SetCount(1);
-    if (depthOn_ && hasRange_) open_->SetDepthColours(&range_);
+    if (depthOn_ && hasRange_) open_->SetDepthColours(&colours_);
     if (boat_) BringToFront(boat_);
 }
 
@@ -214,10 +214,28 @@ bool TPlanScene::ApplyDepthRange(bool widenOnly) {
     }
     const bool changed =
         had != hasRange_ || before.shallow != range_.shallow || before.deep != range_.deep;
+    // Each record's step: all again when the range changed, else the new ones only.
+    std::vector<std::uint8_t>& levels = colours_.levels;
+    if (!hasRange_ || !sources_.Cuts) {
+        levels.clear();
+    } else {
+        if (changed) {
+            levels.clear();
+            for (int l = 0; l < kDepthLevels; ++l)
+                colours_.palette[l + 1] = DepthLevelColour(l, range_) & 0xFFFFFFu;
+        }
+        const int n = sources_.Cuts->Count();
+        levels.reserve(static_cast<std::size_t>(n));
+        for (int i = static_cast<int>(levels.size()); i < n; ++i) {
+            const float d = sources_.Cuts->Depth(i);
+            levels.push_back(std::isnan(d) ? 0 : std::uint8_t(DepthLevel(d, range_) + 1));
+        }
+    }
     if (widenOnly && !changed) return false;
     for (auto& s : series_)
         if (s->Kind() == TSeriesKind::LineLine)
-            static_cast<TLineLineSeries*>(s.get())->SetDepthColours(hasRange_ ? &range_ : nullptr);
+            static_cast<TLineLineSeries*>(s.get())->SetDepthColours(hasRange_ ? &colours_
+                                                                              : nullptr);
     return changed;
 }
 

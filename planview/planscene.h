@@ -134,8 +134,9 @@ class TPlanScene {
     bool depthOn_ = false;
     bool hasRange_ = false;
     std::optional<TDepthRange> typedRange_;
-    TDepthRange range_;   // the lines point at it
-    int depthsSeen_ = 0;  // records whose depths the job's range has taken in
+    TDepthRange range_;
+    int depthsSeen_ = 0;     // records whose depths the job's range has taken in
+    TDepthColours colours_;  // of range_; the lines point at them
     TExtent world_{0, 100, 0, 100};
     std::uint64_t revision_ = 1;
 };

@@ -465,16 +465,12 @@ TColour TLineLineSeries::PointColour(int i) const {
         const auto it = overrides_.find(i);
         if (it != overrides_.end()) return it->second;
     }
-    if (depthColours_) {
-        const float d = cuts_.Depth(first_ + i);
-        if (!std::isnan(d)) return DepthRampColour(d, *depthColours_) & 0xFFFFFFu;
-    }
-    return kClDefault;
+    return depthColours_ ? depthColours_->Of(first_ + i) : kClDefault;
 }
 
-void TLineLineSeries::SetDepthColours(const TDepthRange* range) {
-    if (!range && !depthColours_) return;
-    depthColours_ = range;  // the same range with new values is a change too
+void TLineLineSeries::SetDepthColours(const TDepthColours* colours) {
+    if (!colours && !depthColours_) return;
+    depthColours_ = colours;  // the same colours with new values are a change too
     Changed();
 }
 

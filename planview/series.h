@@ -266,6 +266,18 @@ class TMeasureSeries : public TChartSeries {
     double h_ = 0, v_ = 0, radius_ = 1;
 };
 
+// The depth step of each record of the cut store (0: no depth, else the step + 1) and the
+// colour of each step.
+struct TDepthColours {
+    std::vector<std::uint8_t> levels;
+    TColour palette[kDepthLevels + 1] = {};
+    TColour Of(int record) const {
+        const std::uint8_t l =
+            static_cast<std::size_t>(record) < levels.size() ? levels[std::size_t(record)] : 0;
+        return l ? palette[l] : kClDefault;
+    }
+};
+
 // One recorded survey line: a run of records of the shared cut store, labelled with each
 // record's cut number. Normal mode: segments and 3 x 3 diagonal crosses; fast mode: a plain
 // polyline without symbols or labels that no longer reacts to clicks.
@@ -283,9 +295,12 @@ class TLineLineSeries : public TChartSeries {
     void SetPointColour(int i, TColour c) override;
     // Whether any point has a colour of its own (a highlight, or a depth colour).
     bool HasColourOverrides() const { return !overrides_.empty() || depthColours_; }
-    // Cuts with a depth take its colour on the ramp (the segment to them too); the others
-    // keep the line's colour. Null: the line's own colours. The range outlives the series.
-    void SetDepthColours(const TDepthRange* range);
+    bool HasHighlights() const { return !overrides_.empty(); }
+    // Cuts with a depth take its step's colour on the ramp (the segment to them too); the
+    // others keep the line's colour. Null: the line's own colours. The colours outlive the
+    // series.
+    void SetDepthColours(const TDepthColours* colours);
+    const TDepthColours* DepthColours() const { return depthColours_; }
     // Takes in one more record of the store (the next one after the line's last).
     void Grow() {
         ++count_;
@@ -307,7 +322,7 @@ class TLineLineSeries : public TChartSeries {
     int first_;
     int count_ = 0;
     std::unordered_map<int, TColour> overrides_;
-    const TDepthRange* depthColours_ = nullptr;
+    const TDepthColours* depthColours_ = nullptr;
 };
 
 }  // namespace tidrun

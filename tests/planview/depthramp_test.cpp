@@ -18,6 +18,13 @@ TEST(DepthRamp, DarkerWithEveryStepDownAndClampedAtTheEnds) {
     EXPECT_EQ(DepthRampColour(-5, r), DepthRampColour(2, r));
     EXPECT_EQ(DepthRampColour(40, r), DepthRampColour(12, r));
     EXPECT_EQ(DepthRampColour(std::nanf(""), r), DepthRampColour(2, r));
+    // The steps the plan draws in: the two ends exactly, every depth in its nearest step.
+    EXPECT_EQ(DepthLevelColour(0, r), DepthRampColour(2, r));
+    EXPECT_EQ(DepthLevelColour(kDepthLevels - 1, r), DepthRampColour(12, r));
+    EXPECT_EQ(DepthLevel(2, r), 0);
+    EXPECT_EQ(DepthLevel(7.0f + 0.05f, r), (kDepthLevels - 1) / 2 + 1);
+    EXPECT_EQ(DepthLevel(40, r), kDepthLevels - 1);
+    EXPECT_EQ(DepthLevel(std::nanf(""), r), 0);
     double last = 1e9;
     for (int i = 0; i <= 100; ++i) {
         const double l = Lightness(DepthRampColour(2 + i * 0.1f, r));
