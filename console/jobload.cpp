@@ -1,5 +1,11 @@
 #include "console/jobload.h"
 
+#include <QDir>
+#include <QFileInfo>
+
+#include "surveydata/codec.h"
+#include "surveydata/config.h"
+
 namespace tidrun {
 
 bool LoadJobFiles(const TJobSettings& settings, const TJobFiles& files,
@@ -29,6 +35,22 @@ bool LoadJobFiles(const TJobSettings& settings, const TJobFiles& files,
         if (report) report(e.key, *e.coll, e.path);
     }
     return allLoaded;
+}
+
+TJobFolder JobFolderIn(const QString& workDir) {
+    const QString work = QDir::cleanPath(workDir);
+    return {work, TidrunCfgPath(work), QDir(work).filePath(QStringLiteral("Calib")),
+            QDir(work).filePath(QStringLiteral("Log"))};
+}
+
+QString PrepareJobFolder(const TJobFolder& folder) {
+    if (!QFileInfo(folder.work).isDir()) return QStringLiteral("作業フォルダが見つかりません");
+    if (!QFileInfo(folder.log).isDir() && !QDir().mkdir(folder.log))
+        return QStringLiteral("ログ出力用フォルダが作成できません");
+    if (!QFileInfo(folder.calib).isDir() && !QDir().mkdir(folder.calib))
+        return QStringLiteral("キャリブレーション出力用フォルダが作成できません");
+    RemoveLeftoverCopies(folder.cfg);
+    return {};
 }
 
 }  // namespace tidrun

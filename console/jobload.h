@@ -30,4 +30,14 @@ using JobFileReport = std::function<void(const char* key, const TPointColl&, con
 bool LoadJobFiles(const TJobSettings& settings, const TJobFiles& files,
                   const JobFileReport& report = {});
 
+// A job's work folder and the files and folders in it the console keeps.
+struct TJobFolder {
+    QString work, cfg, calib, log;  // the folder, its Tidrun.CFG, Calib/ and Log/
+};
+TJobFolder JobFolderIn(const QString& workDir);
+// Makes the folders a job writes to where they are missing (Log/, then Calib/) and removes
+// the copy a save of Tidrun.CFG cut short by a kill left: the message of the first folder
+// that cannot be had, empty when the job may open.
+QString PrepareJobFolder(const TJobFolder& folder);
+
 }  // namespace tidrun

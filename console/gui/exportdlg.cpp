@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,6 +18,10 @@
 
 #include <atomic>
 #include <thread>
+
+#include "console/jobsession.h"
+#include "platform/messagesink.h"
+#include "surveydata/jobsettings.h"
 
 namespace tidrun {
 
@@ -168,6 +173,38 @@ TExportResult RunExportWithProgress(QWidget* parent, const TExportSource& source
     worker.join();
     progress.setValue(kSteps);
     return result;
+}
+
+void RunJobExportDialog(QWidget* parent, MessageSink& sink, const TJobSettings& settings,
+                        const TJobSession& session, const QString& workDir) {
+    const QString recording = settings.Resolve(settings.SokusenPath());
+    const QFileInfo rec(recording);
+    TExportDlg dlg(QDir(workDir).filePath(rec.completeBaseName() + QStringLiteral(".gpkg")),
+                   parent);
+    if (dlg.exec() != QDialog::Accepted) return;
+    TDepthTable depths;
+    bool hasDepths = false;
+    if (!settings.SokusenPath().isEmpty()) {
+        const QString problem = LoadDepthsOf(recording, depths, hasDepths);
+        if (!problem.isEmpty()) sink.Error(problem);
+    }
+    const TExportSource source{settings,
+                               session.Kijun(),
+                               session.Tansa(),
+                               session.Sokusen(),
+                               session.Ijo(),
+                               session.Misoku(),
+                               hasDepths ? &depths : nullptr};
+    const TExportResult result =
+        RunExportWithProgress(parent, source, dlg.OutPath(), dlg.Options());
+    if (!result.ok) {
+        sink.Error(result.error);
+        return;
+    }
+    QMessageBox::information(parent, QStringLiteral("エクスポート"),
+                             QStringLiteral("%1個のファイルに書き出しました\r\n%2")
+                                 .arg(result.files.size())
+                                 .arg(result.files.join(QStringLiteral("\r\n"))));
 }
 
 }  // namespace tidrun

@@ -39,4 +39,13 @@ class TExportDlg : public QDialog {
 TExportResult RunExportWithProgress(QWidget* parent, const TExportSource& source,
                                     const QString& outPath, TExportOptions options);
 
+class MessageSink;
+class TJobSession;
+class TJobSettings;
+
+// ファイル → エクスポート...: the dialog for the open job of workDir, the export with its
+// progress, then what was written (or the fault, to sink).
+void RunJobExportDialog(QWidget* parent, MessageSink& sink, const TJobSettings& settings,
+                        const TJobSession& session, const QString& workDir);
+
 }  // namespace tidrun

@@ -13,17 +13,12 @@
 
 namespace tidrun {
 
-void FillPointChooser(QComboBox* chooser, const QStringList& names, const QString& remembered) {
+void ShowPointChooser(QComboBox* chooser, const QStringList& names, int chosen) {
     const QSignalBlocker block(chooser);
     chooser->clear();
     chooser->addItem(QStringLiteral("(なし)"));
     chooser->addItems(names);
-    const int found = remembered.isEmpty() ? -1 : names.indexOf(remembered);
-    chooser->setCurrentIndex(found >= 0 ? found + 1 : 0);
-}
-
-QString ChosenPointName(const QComboBox* chooser) {
-    return chooser->currentIndex() > 0 ? chooser->currentText() : QString();
+    chooser->setCurrentIndex(chosen + 1);
 }
 
 TGuidePanel::TGuidePanel(QWidget* parent) : QWidget(parent) {

@@ -12,11 +12,9 @@ class QTabWidget;
 
 namespace tidrun {
 
-// Fills a point chooser: "(なし)" then the names; selects the remembered name or "(なし)".
+// Shows a point choice: "(なし)" then the names, the chosen one (-1: "(なし)") selected.
 // No change signal is raised.
-void FillPointChooser(QComboBox* chooser, const QStringList& names, const QString& remembered);
-// The chosen point's name, empty for "(なし)".
-QString ChosenPointName(const QComboBox* chooser);
+void ShowPointChooser(QComboBox* chooser, const QStringList& names, int chosen);
 
 class TGuidePanel : public QWidget {
     Q_OBJECT

@@ -7,70 +7,39 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QStatusBar>
-#include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <QVBoxLayout>
-
-#include <cmath>
+#include <QScopeGuard>
 
 #include "console/gui/calibratedlg.h"
 #include "console/gui/coordpanel.h"
 #include "console/gui/cutpanel.h"
-#include "console/gui/dialogs/aboutbox.h"
-#include "console/gui/dialogs/linedlgform.h"
 #include "console/gui/dialogs/setupform.h"
 #include "console/gui/formhelp.h"
 #include "console/gui/gpspanel.h"
 #include "console/gui/guidepanel.h"
-#include "console/gui/led.h"
+#include "console/gui/mainactions.h"
+#include "console/gui/mapwindows.h"
 #include "console/gui/programicon.h"
+#include "console/gui/receiverview.h"
 #include "console/gui/rulertoolbar.h"
-#include "console/gui/signalsounds.h"
-#include "console/jobload.h"
-#include "console/jobsession.h"
+#include "console/gui/rulertools.h"
+#include "console/gui/tooldocks.h"
 #include "console/statustexts.h"
-#include "console/transfer.h"
-#include "planview/angles.h"
-#include "planview/cutstore.h"
+#include "console/userguide.h"
 #include "planview/gui/mapform.h"
-#include "planview/plannedline.h"
-#include "platform/gui/numericedit.h"
-#include "platform/gui/restoredgeometry.h"
-#include "platform/portdevices.h"
 #include "platform/portmap.h"
-#include "platform/seriallink.h"
 #include "positioning/gps.h"
 #include "positioning/nmea.h"
 #include "surveydata/codec.h"
-#include "surveydata/inifile.h"
+#include "surveydata/config.h"
 #include "surveydata/pointcoll.h"
 
 namespace tidrun {
 
-namespace {
-
-// The hourglass for the duration of a scope, restored whatever happens.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-}  // namespace
-
-// ---------------------------------------------------------------------------------------
-// Creation
+// --- Creation ---
 
 TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* parent)
     : QMainWindow(parent),
@@ -78,7 +47,8 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
       programDir_(QDir::cleanPath(programDir)),
       // The recorder reads the 32-bit millisecond tick of the same clock.
       session_(std::make_unique<TJobSession>(
-          sink, [this] { return static_cast<std::uint32_t>(clock_()); })) {
+          sink, [this] { return static_cast<std::uint32_t>(clock_()); })),
+      ui_(std::make_unique<TMainActions>()) {
     qRegisterMetaType<tidrun::TRulerRect>();
     setObjectName(QStringLiteral("MainForm"));
     // Its windows (the map windows, the tool windows, the dialogs) take it from here.
@@ -88,11 +58,19 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
     elapsed_.start();
     clock_ = [this] { return elapsed_.elapsed(); };
 
-    CreateActions();
-    CreateMenus();
+    ui_->MakeActions(*this);
+    ui_->MakeMenus(*this, [this] { OpenUserGuide(sink_, programDir_); });
     CreateCentral();
-    CreateToolBars();
-    CreateToolWindows();
+    ui_->MakeToolBars(*this, sink_);
+    docks_ = new TToolDocks(*this, *ui_->actTWCut, *ui_->actTBRem, *ui_->actTWGPS, *ui_->ActTBRef);
+    receiverView_ =
+        new TReceiverView(docks_->Gps(), *pnlBottom_, clock_, sink_, IniPath(), programDir_, this);
+    connect(receiverView_, &TReceiverView::TitleChanged, this, &TMainForm::SetAppTitle);
+    connect(receiverView_, &TReceiverView::PositionFixed, this, &TMainForm::OnPosition);
+    ruler_ = new TRulerTools(*ui_->tbCircle, *ui_->tbRuler, *pnlBottom_, *session_, this);
+    line_ = new TLineRecording(*session_, docks_->Cut(), sink_, *this);
+    connect(line_, &TLineRecording::TitleChanged, this, &TMainForm::SetAppTitle);
+    ConnectActions();
     InitState();
     SetAppTitle(IdleAppTitle());
 
@@ -102,12 +80,6 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
         if (dir.isEmpty()) return std::nullopt;
         return dir;
     };
-    askLineName_ = [this](const QString& preset) -> std::optional<QString> {
-        if (!lineDlg_) lineDlg_ = new TLineDlgForm(sink_, this);
-        lineDlg_->SetLineName(preset);
-        if (!lineDlg_->Execute()) return std::nullopt;
-        return lineDlg_->LineName();
-    };
     runSettings_ = [this](TJobSettings& settings, const QString& cfgPath) {
         TSetupForm* form = SetupForm();
         if (!form->Execute(cfgPath)) return false;
@@ -115,33 +87,21 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
         return true;
     };
 
-    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] {
-        UpdateMenus();
-        UpdateActions();
-    });
-    sounds_ = new TSignalSounds(this);
-    surveyTimer_ = new QTimer(this);
-    surveyTimer_->setInterval(100);
-    connect(surveyTimer_, &QTimer::timeout, this, &TMainForm::SurveyTick);
-    ports_ = std::make_unique<TReceiverPorts>(IniPath(), programDir_);
+    connect(maps_->Area(), &QMdiArea::subWindowActivated, this, &TMainForm::UpdateAll);
     calibrateDlg_ = new TfrmCalibrateDlg(sink_, this);
     formHelp_ = new TFormHelp(this);
     connect(formHelp_, &TFormHelp::LinkActivated, this, &TMainForm::HelpLink);
-    ageTimer_ = new QTimer(this);
-    ageTimer_->setInterval(500);
-    connect(ageTimer_, &QTimer::timeout, this, &TMainForm::CheckPositionAge);
 }
 
 TMainForm::~TMainForm() {
     // The child widgets outlive this class's part of the object: nothing they emit while
-    // they are torn down may reach it, and the map windows go while the collections they
-    // read still exist. The receiver goes before the ports it reads.
+    // they are torn down may reach it or its parts, and the map windows go while the collections
+    // they read still exist. The receiver closes while the session it reports to is there.
+    const QObject* const ours[] = {this, docks_, maps_, receiverView_, line_, ruler_};
     for (QObject* child : findChildren<QObject*>())
-        QObject::disconnect(child, nullptr, this, nullptr);
-    if (ageTimer_) ageTimer_->stop();
-    for (QMdiSubWindow* w : mdiArea_->subWindowList()) delete w;
-    delete gps_;
-    gps_ = nullptr;
+        for (const QObject* part : ours) QObject::disconnect(child, nullptr, part, nullptr);
+    for (QMdiSubWindow* w : maps_->Area()->subWindowList()) delete w;
+    receiverView_->Close(*session_);
 }
 
 TSetupForm* TMainForm::SetupForm() {
@@ -160,20 +120,17 @@ QString TMainForm::IniPath() const {
 }
 
 void TMainForm::InitState() {
-    mapCounter_ = 0;
-    pnlRef->cbxRefPoint->clear();
-    pnlGuide->cbxRemPoint->clear();
-    actFileOpen->setEnabled(true);
-    actFileClose->setEnabled(false);
-    pnlBottom->lblInfo->clear();
-    lblDate->setText(DateLabelText(QDate::currentDate()));
-    ResetReceiverDisplays();
-    UpdateMenus();
-    UpdateActions();
+    docks_->Ref().cbxRefPoint->clear();
+    docks_->Guide().cbxRemPoint->clear();
+    ui_->actFileOpen->setEnabled(true);
+    ui_->actFileClose->setEnabled(false);
+    pnlBottom_->lblInfo->clear();
+    lblDate_->setText(DateLabelText(QDate::currentDate()));
+    receiverView_->Reset();
+    UpdateAll();
 }
 
-// ---------------------------------------------------------------------------------------
-// Start-up, open and close
+// --- Start-up, open and close ---
 
 void TMainForm::StartUp() {
     SetCaption(BaseTitle());
@@ -181,16 +138,10 @@ void TMainForm::StartUp() {
     RenumberDocks();
 }
 
-bool TMainForm::IsOpen() const {
-    // Not the close action's state: 閉じる is disabled while a line is recorded.
-    return open_;
-}
-
 void TMainForm::FileOpen() {
     if (IsOpen()) return;
     DoOpen();
-    UpdateMenus();
-    UpdateActions();
+    UpdateAll();
     // The keyboard comes back to this window after the dialogs, also where no window
     // manager hands it back (F3 must work at once).
     activateWindow();
@@ -211,82 +162,63 @@ bool TMainForm::DoOpen() {
     // From here the configuration path names the new folder; its keys are written back at
     // exit only once this open has gone through (see SaveSettings).
     jobLoaded_ = false;
-    workDir_ = QDir::cleanPath(*chosen);
-    cfgPath_ = TidrunCfgPath(workDir_);
-    calibDir_ = QDir(workDir_).filePath(QStringLiteral("Calib"));
-    logDir_ = QDir(workDir_).filePath(QStringLiteral("Log"));
-
-    if (!QFileInfo(workDir_).isDir()) {
-        sink_.Show(MessageSink::Kind::Plain, QStringLiteral("作業フォルダが見つかりません"));
+    folder_ = JobFolderIn(*chosen);
+    if (const QString problem = PrepareJobFolder(folder_); !problem.isEmpty()) {
+        sink_.Show(MessageSink::Kind::Plain, problem);
         return false;
     }
-    if (!QFileInfo(logDir_).isDir() && !QDir().mkdir(logDir_)) {
-        sink_.Show(MessageSink::Kind::Plain, QStringLiteral("ログ出力用フォルダが作成できません"));
-        return false;
-    }
-    session_->SetLineLogFolder(logDir_);
-    if (!QFileInfo(calibDir_).isDir() && !QDir().mkdir(calibDir_)) {
-        sink_.Show(MessageSink::Kind::Plain,
-                   QStringLiteral("キャリブレーション出力用フォルダが作成できません"));
-        return false;
-    }
-    // A save cut short by a kill leaves its temporary copy beside the file: gone at the
-    // next open.
-    RemoveLeftoverCopies(cfgPath_);
-    RemoveLeftoverCopies(iniPath);
+    session_->SetLineLogFolder(folder_.log);
+    RemoveLeftoverCopies(iniPath);  // a save cut short by a kill leaves its copy beside it
     if (!ReadMainConfig()) {
         // Said before the settings dialog, which then shows the defaults.
-        sink_.Error(CfgUnreadableText(cfgPath_));
+        sink_.Error(CfgUnreadableText(folder_.cfg));
         sink_.ShowWaiting();
     }
     // The job's tool windows come back before its settings are shown; a cancelled open puts
     // back what was there, so that no empty tool window of a job that did not open stays.
     const QByteArray docksBefore = saveState();
-    RestoreToolPositions();
+    docks_->RestoreLayout(folder_.cfg);
+    RenumberDocks();
 
-    if (!runSettings_ || !runSettings_(settings_, cfgPath_)) {
+    if (!runSettings_ || !runSettings_(settings_, folder_.cfg)) {
         restoreState(docksBefore);
         RenumberDocks();
         return false;
     }
 
-    if (!WriteWorkDir(iniPath, workDir_)) {
+    if (!WriteWorkDir(iniPath, folder_.work)) {
         sink_.Error(QStringLiteral("設定ファイルに書込できません\r\nﾌｧｲﾙ名：") + iniPath);
     }
     SetCaption(JobTitle(settings_.JobName, settings_.MapDatum));
     if (settings_.SurveyAreaChanged()) {
         savedMapCount_ = 0;
-        TRulerRect e = session_->Guidance().Extent();
-        e.X0 = e.X1 = 0;
-        session_->Guidance().SetExtent(e);
+        state_.ForgetExtent(*session_);
     }
 
     LoadJobFiles();
     ResetJobDisplays();
 
-    QStringList refNames, buoyNames;
-    for (const TKijun& k : session_->Kijun().Items()) refNames << k.Name;
-    for (const TIjo& b : session_->Ijo().Items()) buoyNames << b.Name;
-    FillPointChooser(pnlRef->cbxRefPoint, refNames, guideName_);
-    FillPointChooser(pnlGuide->cbxRemPoint, buoyNames, buoyName_);
+    state_.Offer(*session_);
+    docks_->ShowPointChoices(state_);
 
-    ComputeRulerExtent();
+    ruler_->InitLine();
 
     // The close action counts as the open state from here, so that map windows can be made.
     open_ = true;
-    actFileOpen->setEnabled(false);
-    actFileClose->setEnabled(true);
+    ui_->actFileOpen->setEnabled(false);
+    ui_->actFileClose->setEnabled(true);
 
     if (savedMapCount_ < 1) {
-        ShowDefaultToolWindows();
+        docks_->ShowDefaults();
+        UpdateMenus();
         // The planned line goes on with this window: its toolbar row and the tool windows
         // are in place before the window takes two thirds of the room.
-        tbRuler->show();
+        ui_->tbRuler->show();
         layout()->activate();
         TMapForm* first = CreateMap(-1, true);
         // The planned line goes on in this window even before the frame has activated it.
-        mdiArea_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
-        if (!actRuler->isChecked()) actRuler->trigger();
+        maps_->Area()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
+        if (!ui_->actRuler->isChecked()) ui_->actRuler->trigger();
     } else {
         for (int i = 0; i < savedMapCount_; ++i) CreateMap(i, false);
     }
@@ -294,37 +226,32 @@ bool TMainForm::DoOpen() {
     BroadcastGuidePoint();
     BroadcastBuoyPoint();
 
-    pnlCut->SetMode(RecordingModeText(settings_.CutMethodIndex(), settings_.IntervalSeconds()));
+    docks_->Cut().SetMode(
+        RecordingModeText(settings_.CutMethodIndex(), settings_.IntervalSeconds()));
     session_->Recorder().SetRule(
         MakeCutRule(settings_.CutMethodIndex(), settings_.IntervalSeconds()));
-    pnlGPS->lblCOM->setText(settings_.GpsDatum);
+    docks_->Gps().lblCOM->setText(settings_.GpsDatum);
 
-    OpenPort();
+    receiverView_->Open(settings_, *session_);
 
-    pnlCut->ShowLastCut(CutPanelTexts(session_->Sokusen()));
+    docks_->Cut().ShowLastCut(CutPanelTexts(session_->Sokusen()));
     jobLoaded_ = true;
     return true;
 }
 
 bool TMainForm::ReadMainConfig() {
     MainWindowConfig c;
-    const bool complete = c.Load(cfgPath_);
-    tbCircle->SetDiameter(c.CircleSize);
-    tbRuler->SetAngleText(c.RulerDMS);
-    tbRuler->SetWidth(c.RulerWD);
-    tbRuler->SetStep(c.RulerStep);
-    savedMapCount_ = MapWindowConfig::StoredCount(cfgPath_, c.MapCount);
-    TGuidance& g = session_->Guidance();
-    g.SetPivot({c.RulerX, c.RulerY});
-    g.SetExtent({c.RulerX0, c.RulerY0, c.RulerX1, c.RulerY1});
-    session_->SetOffsets({c.HoseiX, c.HoseiY, c.HoseiH, c.HoseiA});
-    guideName_ = c.GuidePoint;
-    buoyName_ = c.BuoyPoint;
+    const bool complete = c.Load(folder_.cfg);
+    ruler_->Read(c);
+    savedMapCount_ = MapWindowConfig::StoredCount(folder_.cfg, c.MapCount);
+    state_.Read(c, *session_);
     return complete;
 }
 
 void TMainForm::LoadJobFiles() {
-    WaitCursor wait;
+    // The hourglass while the files load, restored whatever happens.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     // A save of the mark file cut short by a kill leaves its temporary copy beside it.
     if (!settings_.MisokuPath().isEmpty())
         RemoveLeftoverCopies(settings_.Resolve(settings_.MisokuPath()));
@@ -332,94 +259,23 @@ void TMainForm::LoadJobFiles() {
                                      session_->Ijo(), session_->Misoku()});
 }
 
-void TMainForm::ComputeRulerExtent() {
-    session_->Guidance().SetAnglePacked(tbRuler->AnglePacked());
-    session_->InitRulerExtent();
-    BroadcastRuler();
-}
-
-void TMainForm::OpenPort() {
-    // The GPS port and, unless the transfer is "しない", the transfer port; Open opens both
-    // or neither.
-    // The receiver reports while it handles a sentence: the sink shows its boxes from the
-    // event loop, after the handler has returned.
-    gps_ = new TGPS(this);
-    ports_->Configure(*gps_, settings_);
-    session_->SetTransfer(ports_->TextPort(), ports_->Text());
-    ResetReceiverDisplays();
-    connect(gps_, &TGPS::PortLost, this, [this] {
-        fixWatch_.Disconnected();
-        SetAppTitle(DisconnectedAppTitle());
-        ShowPortState();
-    });
-    connect(gps_, &TGPS::DataFlowing, this, [this] {
-        fixWatch_.Connected(clock_());
-        SetAppTitle(gps_->IsOutputConnected() ? QString() : OutputLostAppTitle(settings_.OutPort));
-        ShowPortState();
-    });
-    // The transfer port's loss is shown as the GPS port's is, the GPS port's first.
-    connect(gps_, &TGPS::OutputPortLost, this, [this] {
-        if (gps_->IsConnected()) SetAppTitle(OutputLostAppTitle(settings_.OutPort));
-        ShowPortState();
-    });
-    connect(gps_, &TGPS::OutputPortBack, this, [this] {
-        if (gps_->IsConnected()) SetAppTitle(QString());
-        ShowPortState();
-    });
-    if (gps_->Open()) {
-        connect(gps_, &TGPS::SentenceDecoded, this,
-                [this](const TNMEA& nmea, qint64) { OnMonitor(nmea); });
-        connect(gps_, &TGPS::PositionFixed, this, &TMainForm::OnPosition);
-        SetAppTitle(QString());
-        fixWatch_.Connected(clock_());
-        ageTimer_->start();
-    } else {
-        // A device that is there but not ours to open: say which and what to do.
-        const PortTarget target =
-            ResolvePort(settings_.Port, ReadPortMapping(IniPath(), settings_.Port), programDir_);
-        const QString why = target.replay ? QString() : PortPermissionProblem(target.path);
-        sink_.Error(why.isEmpty() ? QStringLiteral("接続エラー")
-                                  : QStringLiteral("接続エラー\r\n\n") + why);
-        SetAppTitle(DisconnectedAppTitle());
-    }
-    ShowPortState();
-}
-
 void TMainForm::FileClose() {
     if (!IsOpen() || Recording()) return;
     // The job's values go to its file as at exit, while its map windows are still there.
     SaveSettings();
     jobLoaded_ = false;
-    for (TMapForm* m : MapForms()) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(m->parentWidget()))
-            QMetaObject::invokeMethod(sub, &QWidget::close, Qt::QueuedConnection);
-        else
-            QMetaObject::invokeMethod(m, &QWidget::close, Qt::QueuedConnection);
-    }
-    guideName_ =
-        pnlRef->cbxRefPoint->currentIndex() > 0 ? pnlRef->cbxRefPoint->currentText() : QString();
-    buoyName_ = pnlGuide->cbxRemPoint->currentIndex() > 0 ? pnlGuide->cbxRemPoint->currentText()
-                                                          : QString();
-    session_->SetTransfer(nullptr, {});
-    if (gps_) {
-        disconnect(gps_, nullptr, this, nullptr);
-        gps_->Close();
-        delete gps_;
-        gps_ = nullptr;
-    }
-    ports_->Release();
-    ageTimer_->stop();
-    ResetReceiverDisplays();
+    maps_->CloseAll();
+    state_.Close();
+    receiverView_->Close(*session_);
     ResetJobDisplays();
-    pnlBottom->lblInfo->clear();  // a point of the closed job, with its coordinates
-    ShowPortState();
+    pnlBottom_->lblInfo->clear();  // a point of the closed job, with its coordinates
+    receiverView_->ShowPortState();
     open_ = false;
-    actFileOpen->setEnabled(true);
-    actFileClose->setEnabled(false);
+    ui_->actFileOpen->setEnabled(true);
+    ui_->actFileClose->setEnabled(false);
     SetCaption(BaseTitle());
     SetAppTitle(IdleAppTitle());
-    UpdateMenus();
-    UpdateActions();
+    UpdateAll();
 }
 
 void TMainForm::SetCaption(const QString& caption) {
@@ -434,40 +290,14 @@ void TMainForm::SetAppTitle(const QString& title) {
 }
 
 bool TMainForm::PortConnected() const {
-    return gps_ && gps_->IsOpen() && gps_->IsConnected();
+    return receiverView_->Connected();
 }
 
-void TMainForm::ShowPortState() {
-    // Each lost port by its name and where it leads, the GPS port first.
-    QStringList lines, sources;
-    auto lost = [&](const QString& text, const SerialLink* port) {
-        const QString source = port ? port->Source() : QString();
-        lines << text;
-        if (!source.isEmpty()) {
-            lines << pnlGPS->lblPortState->fontMetrics().elidedText(source, Qt::ElideMiddle, 220);
-            sources << source;
-        }
-    };
-    const bool open = gps_ && gps_->IsOpen();
-    if (open && !gps_->IsConnected())
-        lost(QStringLiteral("%1 が切断されました（再接続中）").arg(settings_.Port),
-             ports_->GpsPort());
-    if (open && !gps_->IsOutputConnected())
-        lost(QStringLiteral("転送 %1 が切断されました（再接続中）").arg(settings_.OutPort),
-             ports_->OutPort());
-    const QString text = lines.join(QLatin1Char('\n'));
-    if (text != pnlGPS->lblPortState->text()) {
-        pnlGPS->lblPortState->setText(text);
-        pnlGPS->lblPortState->setToolTip(sources.join(QLatin1Char('\n')));
-        pnlGPS->lblPortState->setVisible(!text.isEmpty());
-        // The window takes the text's room, or gives it back, once its layout has it.
-        QTimer::singleShot(0, this, [this] { FitDockToContent(ToolWinGPS); });
-    }
-    CheckPositionAge();
+TGPS* TMainForm::Gps() const {
+    return receiverView_->Receiver();
 }
 
-// ---------------------------------------------------------------------------------------
-// Closing the main window
+// --- Closing the main window ---
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     if (!endingSession_) {
@@ -511,65 +341,23 @@ void TMainForm::SaveSettings() {
     // Only the keys of a job that was opened go back to its file: after an open that stopped
     // early the window holds another job's values (or none), and writing them would replace
     // that folder's offsets, planned line and window layouts.
-    if (cfgPath_.isEmpty() || !jobLoaded_) return;
+    if (folder_.cfg.isEmpty() || !jobLoaded_) return;
     // Map windows first, from the bottom of the stack to the top: made again in that order,
     // they come back stacked as they were, the top one on top.
-    int n = 0;
-    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::StackingOrder)) {
-        if (auto* m = qobject_cast<TMapForm*>(w->widget())) m->SaveState(cfgPath_, n++);
-    }
-    // A field that fails its range check keeps the last value that passed it.
-    auto good = [](const NumericEdit* e) {
-        return e->IsInRange() ? e->text().trimmed() : e->CommittedText();
-    };
     MainWindowConfig c;
-    c.CircleSize = good(tbCircle->edtCircleSize).toInt();
-    c.RulerDMS =
-        good(tbRuler->edtRulerAngle).isEmpty() ? QStringLiteral("0") : good(tbRuler->edtRulerAngle);
-    c.RulerWD = good(tbRuler->edtRulerWidth).toInt();
-    c.RulerStep = good(tbRuler->edtRulerStep).toInt();
-    const TGuidance& g = session_->Guidance();
-    c.RulerX = g.Pivot().X;
-    c.RulerY = g.Pivot().Y;
-    c.RulerX0 = g.Extent().X0;
-    c.RulerY0 = g.Extent().Y0;
-    c.RulerX1 = g.Extent().X1;
-    c.RulerY1 = g.Extent().Y1;
-    c.MapCount = n;
-    const TOffsets& o = session_->Offsets();
-    c.HoseiX = o.X;
-    c.HoseiY = o.Y;
-    c.HoseiH = o.H;
-    c.HoseiA = o.A;
-    c.GuidePoint =
-        IsOpen() ? (pnlRef->cbxRefPoint->currentIndex() > 0 ? pnlRef->cbxRefPoint->currentText()
-                                                            : QString())
-                 : guideName_;
-    c.BuoyPoint =
-        IsOpen() ? (pnlGuide->cbxRemPoint->currentIndex() > 0 ? pnlGuide->cbxRemPoint->currentText()
-                                                              : QString())
-                 : buoyName_;
-    if (!c.Store(cfgPath_)) {
-        sink_.Error(QStringLiteral("設定ファイルに書込できません\r\nﾌｧｲﾙ名：") + cfgPath_);
+    c.MapCount = maps_->SaveAll(folder_.cfg);
+    ruler_->Store(c);
+    state_.Store(*session_, c);
+    if (!c.Store(folder_.cfg)) {
+        sink_.Error(QStringLiteral("設定ファイルに書込できません\r\nﾌｧｲﾙ名：") + folder_.cfg);
     }
-    SaveToolPositions();
+    docks_->SaveLayout(folder_.cfg);
 }
 
-// ---------------------------------------------------------------------------------------
-// Receiver events
-
-void TMainForm::OnMonitor(const TNMEA& nmea) {
-    MonitorTexts t;
-    const QTime local = nmea.LocalTimeOfDay(2);
-    if (!MonitorTextsFor(nmea, local, t)) return;
-    if (nmea.kind == kKindRMC)
-        pnlGPS->ShowCourse(t);
-    else
-        pnlGPS->ShowPosition(t);
-}
+// --- Receiver events ---
 
 void TMainForm::OnPosition(const TGpsPosition& position) {
-    pnlGPS->ToggleData();
+    docks_->Gps().ToggleData();
     // The cut taken here keeps the sentence's latitude, longitude and height, GGA or GGK.
     const bool measured = position.nmea && IsMeasuredFix(*position.nmea);
     const TPositionOutcome out = session_->Position(position);
@@ -578,52 +366,31 @@ void TMainForm::OnPosition(const TGpsPosition& position) {
     if (out.cutIndex >= 0) {
         // On disk already: the recording file is synced before the cut is shown.
         emit CutAdded(out.cutIndex);
-        pnlCut->ShowLastCut(CutPanelTexts(session_->Sokusen()));
-        pnlCut->ShowLamps(session_->Recorder().Lamps());
+        docks_->Cut().ShowLastCut(CutPanelTexts(session_->Sokusen()));
+        docks_->Cut().ShowLamps(session_->Recorder().Lamps());
     }
-    if (out.recording) pnlCut->ShowDistance(out.distance);
-    pnlGuide->Show(out.guide);
-    pnlBottom->ShowRuler(out.guide.rulerOffset, out.guide.leftArrow);
-    xText_ = FormatX(out.X);
-    yText_ = FormatY(out.Y);
-    fixWatch_.Position(clock_());
-    coordColour_ =
-        PositionColour(gps_ ? gps_->Quality() : 0, gps_ ? gps_->DGPSDataSecs() : 0, measured);
-    CheckPositionAge();
+    if (out.recording) docks_->Cut().ShowDistance(out.distance);
+    docks_->Guide().Show(out.guide);
+    pnlBottom_->ShowRuler(out.guide.rulerOffset, out.guide.leftArrow);
+    receiverView_->ShowPosition(out.X, out.Y, measured);
 
     emit BoatPos(out.xMm, out.yMm);
 }
 
 void TMainForm::CheckPositionAge() {
-    const bool lost = gps_ && gps_->IsOpen() && !gps_->IsConnected();
-    const CoordinateView v =
-        CoordinateViewFor(fixWatch_, lost, xText_, yText_, coordColour_, clock_());
-    pnlBottom->SetCoordinateLook(v.colour, v.stale);
-    pnlBottom->ShowCoordinates(v.x, v.y);
+    receiverView_->CheckAge();
 }
 
 void TMainForm::ResetJobDisplays() {
     // The guidance and the last cut of a closed job: the design-time texts until the open
     // job has its own.
     session_->Guidance().ResetCompass();
-    pnlGuide->Reset();
-    pnlCut->Reset();
-    pnlBottom->ShowRuler(0, true);
+    docks_->Guide().Reset();
+    docks_->Cut().Reset();
+    pnlBottom_->ShowRuler(0, true);
 }
 
-void TMainForm::ResetReceiverDisplays() {
-    // Nothing of an earlier job or receiver stays on screen: the design-time texts.
-    fixWatch_ = TFixWatch{};
-    xText_.clear();
-    yText_.clear();
-    coordColour_ = kDesignColour;
-    pnlGPS->Reset();
-    pnlGPS->LedData->SetOn(false);
-    CheckPositionAge();
-}
-
-// ---------------------------------------------------------------------------------------
-// Recording
+// --- Recording ---
 
 bool TMainForm::Recording() const {
     return session_->Recorder().Recording();
@@ -634,24 +401,8 @@ bool TMainForm::RecordedLineOpen() const {
 }
 
 void TMainForm::SurveyStart() {
-    if (!IsOpen() || Recording()) return;
-    const QString problem = TJobSession::StartProblem(settings_);
-    if (!problem.isEmpty()) {
-        sink_.Warning(problem);
-        return;
-    }
-    const std::optional<QString> name = askLineName_(session_->Recorder().DefaultLineName());
-    activateWindow();
-    if (!name) return;
-    SetAppTitle(QStringLiteral("準備中..."));
-    // A recording file or a line log that cannot be opened is said now; no line starts.
-    if (!session_->StartLine(*name)) {
-        SetAppTitle(IdleAppTitle());
-        return;
-    }
-    pnlCut->SetRecording(true);
-    surveyTimer_->start();
-    actFileClose->setEnabled(false);
+    if (!IsOpen() || Recording() || !line_->Start(settings_)) return;
+    ui_->actFileClose->setEnabled(false);
     UpdateMenus();
     SetAppTitle(QStringLiteral("計測中"));
 }
@@ -663,68 +414,35 @@ void TMainForm::SurveyStop() {
 }
 
 void TMainForm::LineEnded(bool anyCut) {
-    surveyTimer_->stop();
-    pnlCut->SetRecording(false);
+    line_->Ended();
     if (anyCut) emit LineEnd();
-    actFileClose->setEnabled(true);
+    ui_->actFileClose->setEnabled(true);
     UpdateMenus();
     SetAppTitle(IdleAppTitle());
 }
 
 void TMainForm::SurveyTick() {
-    const TTickStep t = session_->Recorder().Tick();
-    if (t.showElapsed) pnlCut->ShowElapsed(t.elapsedSecs);
-    pnlCut->ShowLamps(session_->Recorder().Lamps());
-    sounds_->Play(t.sound);
+    line_->Tick();
+}
+
+void TMainForm::SetLineNameAsker(TLineRecording::LineNameAsker asker) {
+    line_->SetLineNameAsker(std::move(asker));
 }
 
 void TMainForm::UpdateMenus() {
-    const bool idle = !Recording();
-    actExit->setEnabled(idle);
-    actSurveyStart->setEnabled(idle);
-    actCalibrate->setEnabled(idle);
-    pnlRef->cbxRefPoint->setEnabled(idle);
-    actSurveyStop->setEnabled(Recording());
-    if (Recording()) actFileClose->setEnabled(false);
-    menuSurvey->menuAction()->setVisible(!ToolWinCut->isHidden());
-    const bool startShown = actSurveyStart->isEnabled();
-    if (auto* a = tbStandard->findChild<QAction*>(QStringLiteral("slotSurveyStart")))
-        a->setVisible(startShown);
-    if (auto* a = tbStandard->findChild<QAction*>(QStringLiteral("slotSurveyStop")))
-        a->setVisible(!startShown);
-    pnlCut->SetStartShown(startShown);
-    // One action on the file button at a time: a second one would give it a menu arrow.
-    QAction* fileAction = actFileOpen->isEnabled() ? actFileOpen : actFileClose;
-    if (btnFile->defaultAction() != fileAction) {
-        if (QAction* old = btnFile->defaultAction()) btnFile->removeAction(old);
-        btnFile->setDefaultAction(fileAction);
-    }
-    const bool children = !mdiArea_->subWindowList().isEmpty();
-    for (QAction* a : {actWindowCascade, actWindowTile, actWindowArrange, actWindowMinimize})
-        a->setEnabled(children);
-    // Without a job there is no map to show and no ruler to set.
-    const bool open = IsOpen();
-    actNewMap->setEnabled(open);
-    for (QWidget* w : {static_cast<QWidget*>(tbCircle->edtCircleSize),
-                       static_cast<QWidget*>(tbRuler->edtRulerAngle),
-                       static_cast<QWidget*>(tbRuler->edtRulerWidth),
-                       static_cast<QWidget*>(tbRuler->edtRulerStep)})
-        w->setEnabled(open);
-    for (const char* name : {"udCircle", "udRulerWidth", "udRulerStep", "udRuler"})
-        if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(open);
+    ui_->Update(Recording(), IsOpen(), !maps_->Area()->subWindowList().isEmpty(),
+                !docks_->CutDock()->isHidden());
+    docks_->Ref().cbxRefPoint->setEnabled(!Recording());
+    docks_->Cut().SetStartShown(ui_->actSurveyStart->isEnabled());
+}
+
+void TMainForm::UpdateAll() {
+    UpdateMenus();
+    UpdateActions();
 }
 
 void TMainForm::UpdateActions() {
-    TMapForm* m = ActiveMap();
-    for (QAction* a : {actMapZoomIn, actMapZoomOut, actMapZoomRem, actCompass, actRuler,
-                       actMapAutoMove, actMapRapidMode, actMapPrint})
-        a->setEnabled(m != nullptr);
-    if (m) {
-        actCompass->setChecked(m->CircleRuler());
-        actRuler->setChecked(m->PlannedLine());
-        actMapAutoMove->setChecked(m->AutoMove());
-        actMapRapidMode->setChecked(m->RapidMode());
-    }
+    ui_->ShowMapSwitches(ActiveMap());
     RenumberDocks();
 }
 

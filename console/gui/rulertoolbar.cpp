@@ -58,6 +58,16 @@ void AddFieldUpDown(QToolBar* bar, const char* name, NumericEdit* field) {
     }
 }
 
+// A field that fails its range check keeps the last value that passed it.
+QString StoredText(const NumericEdit* e) {
+    return e->IsInRange() ? e->text().trimmed() : e->CommittedText();
+}
+
+void EnableFields(QToolBar* bar, std::initializer_list<const char*> names, bool enabled) {
+    for (const char* name : names)
+        if (auto* w = bar->findChild<QWidget*>(QLatin1String(name))) w->setEnabled(enabled);
+}
+
 }  // namespace
 
 void ShowFieldState(NumericEdit* field, bool bad) {
@@ -89,6 +99,14 @@ int TCircleToolBar::Diameter() {
 
 void TCircleToolBar::SetDiameter(int metres) {
     edtCircleSize->setValue(metres);
+}
+
+int TCircleToolBar::StoredDiameter() const {
+    return StoredText(edtCircleSize).toInt();
+}
+
+void TCircleToolBar::SetFieldsEnabled(bool enabled) {
+    EnableFields(this, {"edtCircleSize", "udCircle"}, enabled);
 }
 
 TRulerToolBar::TRulerToolBar(MessageSink& sink, QWidget* parent)
@@ -163,6 +181,26 @@ void TRulerToolBar::SetWidth(int metres) {
 
 void TRulerToolBar::SetStep(int metres) {
     edtRulerStep->setValue(metres);
+}
+
+QString TRulerToolBar::StoredAngleText() const {
+    const QString t = StoredText(edtRulerAngle);
+    return t.isEmpty() ? QStringLiteral("0") : t;
+}
+
+int TRulerToolBar::StoredWidth() const {
+    return StoredText(edtRulerWidth).toInt();
+}
+
+int TRulerToolBar::StoredStep() const {
+    return StoredText(edtRulerStep).toInt();
+}
+
+void TRulerToolBar::SetFieldsEnabled(bool enabled) {
+    EnableFields(this,
+                 {"edtRulerAngle", "edtRulerWidth", "edtRulerStep", "udRulerWidth", "udRulerStep",
+                  "udRuler"},
+                 enabled);
 }
 
 }  // namespace tidrun

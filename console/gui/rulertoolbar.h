@@ -21,6 +21,9 @@ class TCircleToolBar : public QToolBar {
     TCircleToolBar(MessageSink& sink, QWidget* parent = nullptr);
     int Diameter();
     void SetDiameter(int metres);
+    // The diameter as stored with the job: the field's, or its last that passed the check.
+    int StoredDiameter() const;
+    void SetFieldsEnabled(bool enabled);
 
     NumericEdit* edtCircleSize;
 
@@ -41,6 +44,11 @@ class TRulerToolBar : public QToolBar {
     void SetAngleText(const QString& text);
     void SetWidth(int metres);
     void SetStep(int metres);
+    // The fields as stored with the job: each its text, or its last that passed the check.
+    QString StoredAngleText() const;
+    int StoredWidth() const;
+    int StoredStep() const;
+    void SetFieldsEnabled(bool enabled);
     // Position of the parallel-move up-down (moves stop at its limits).
     int MovePosition() const { return movePos_; }
 

@@ -82,7 +82,7 @@ TEST_F(JobOpenTest, ASettingsFileInAnotherLetterCaseIsReadAndWrittenBack) {
     ASSERT_TRUE(f.IsOpen()) << sink.Texts().join(" | ").toStdString();
     EXPECT_EQ(f.ConfigPath(), Path("TIDRUN.CFG"));
     EXPECT_EQ(f.Caption(), QStringLiteral("Tidrun for GPS　港内測量（世界測地系）"));
-    f.tbCircle->edtCircleSize->setValue(7);
+    f.findChild<TCircleToolBar*>(QStringLiteral("tbCircle"))->edtCircleSize->setValue(7);
     EXPECT_TRUE(f.close());
     EXPECT_EQ(CfgFiles(), QStringList{QStringLiteral("TIDRUN.CFG")});
     EXPECT_EQ(TIniFile(Path("TIDRUN.CFG")).ReadInteger(QStringLiteral("設定"), "円定規(Size)", 0),

@@ -7,6 +7,7 @@
 #include "surveydata/codec.h"
 #include "surveydata/config.h"
 #include "tests/console/jobfiles.h"
+#include "tests/console/named_child.h"
 #include "tests/dialogs/gui_helpers.h"
 
 #include <QAction>
@@ -56,11 +57,11 @@ TEST(MainFormExport, DialogChoicesAndTheExportItStarts) {
     ASSERT_TRUE(settings.Store(QDir(workDir).filePath("Tidrun.CFG")));
     RecordingSink sink;
     TMainForm form(sink, prog.path());
-    ASSERT_FALSE(form.actFileExport->isEnabled());  // no job yet
+    ASSERT_FALSE(Act(form, "actFileExport")->isEnabled());  // no job yet
     AnswerOpenDialogs(form, workDir, sink);
     form.show();
     form.FileOpen();
-    ASSERT_TRUE(form.actFileExport->isEnabled());
+    ASSERT_TRUE(Act(form, "actFileExport")->isEnabled());
 
     // Each format: the file name's extension, and whether WGS84 is a choice and its state.
     struct Choice {
@@ -92,7 +93,7 @@ TEST(MainFormExport, DialogChoicesAndTheExportItStarts) {
         }
         d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
-    form.actFileExport->trigger();
+    Act(form, "actFileExport")->trigger();
     EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_TRUE(boxes.seen[0].text.startsWith(QStringLiteral("2個のファイルに書き出しました")));

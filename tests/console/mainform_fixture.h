@@ -20,6 +20,7 @@
 #include "surveydata/config.h"
 #include "surveydata/inifile.h"
 #include "surveydata/pointcoll.h"
+#include "tests/console/named_child.h"
 #include "tests/dialogs/gui_helpers.h"
 #include "tests/receiver/receiver_support.h"
 

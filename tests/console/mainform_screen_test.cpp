@@ -27,20 +27,24 @@ using testing::WaitFor;
 TEST_F(MainFormTest, FitsA1024By768ScreenWithEverythingShown) {
     TMainForm& f = OpenWithPty();
     ASSERT_TRUE(f.IsOpen());
-    f.actCompass->trigger();  // the circle-ruler toolbar; the planned line is on already
-    f.ActTBRef->trigger();    // the fourth tool window
+    Act(f, "actCompass")->trigger();  // the circle-ruler toolbar; the planned line is on already
+    Act(f, "ActTBRef")->trigger();    // the fourth tool window
     QCoreApplication::processEvents();
     for (QWidget* w : std::initializer_list<QWidget*>{
-             f.tbStandard, f.tbOperate, f.tbCircle, f.tbRuler, f.ToolWinCut, f.ToolWinRem,
-             f.ToolWinGPS, f.ToolWinRef, f.pnlBottom->pnlRuler})
+             Named<QToolBar>(f, "tbStandard"), Named<QToolBar>(f, "tbOperate"),
+             Named<TCircleToolBar>(f, "tbCircle"), Named<TRulerToolBar>(f, "tbRuler"),
+             Named<QDockWidget>(f, "ToolWinCut"), Named<QDockWidget>(f, "ToolWinRem"),
+             Named<QDockWidget>(f, "ToolWinGPS"), Named<QDockWidget>(f, "ToolWinRef"),
+             Named<TCoordPanel>(f, "pnlBottom")->pnlRuler})
         ASSERT_TRUE(w->isVisible()) << w->objectName().toStdString();
     const QSize least = f.minimumSizeHint().expandedTo(f.minimumSize());
     EXPECT_LE(least.width(), 1024);
     EXPECT_LE(least.height(), 768 - 60);
     f.resize(1024, 768 - 60);
     QCoreApplication::processEvents();
-    for (QToolBar* t :
-         std::initializer_list<QToolBar*>{f.tbStandard, f.tbOperate, f.tbCircle, f.tbRuler})
+    for (QToolBar* t : std::initializer_list<QToolBar*>{
+             Named<QToolBar>(f, "tbStandard"), Named<QToolBar>(f, "tbOperate"),
+             Named<TCircleToolBar>(f, "tbCircle"), Named<TRulerToolBar>(f, "tbRuler")})
         EXPECT_GE(t->width(), t->sizeHint().width()) << t->objectName().toStdString();
 }
 
@@ -52,11 +56,12 @@ TEST_F(MainFormTest, AnOpenedJobShowsNothingOfTheJobClosedBefore) {
                                "13952.16, 35.0, \"26/12/08 09:30:00\", 0, 0, 0, 0")});
     TMainForm& f = OpenWithPty();
     ASSERT_TRUE(f.IsOpen());
-    f.pnlGuide->cbxRemPoint->setCurrentIndex(1);  // 設標01
+    Named<TGuidePanel>(f, "pnlGuide")->cbxRemPoint->setCurrentIndex(1);  // 設標01
     pty->Write(Gga(0, 4, 1.0));
-    ASSERT_TRUE(WaitFor([&] { return f.pnlGuide->lblDeltaXValue->text() != DeltaText(0); }));
-    ASSERT_NE(f.pnlCut->lblCutSEQ->text(), QStringLiteral("前測点 0"));
-    f.actFileClose->trigger();
+    ASSERT_TRUE(WaitFor(
+        [&] { return Named<TGuidePanel>(f, "pnlGuide")->lblDeltaXValue->text() != DeltaText(0); }));
+    ASSERT_NE(Named<TCutPanel>(f, "pnlCut")->lblCutSEQ->text(), QStringLiteral("前測点 0"));
+    Act(f, "actFileClose")->trigger();
     ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
 
     // The next job has no recorded line and no buoy point of that name.
@@ -64,7 +69,8 @@ TEST_F(MainFormTest, AnOpenedJobShowsNothingOfTheJobClosedBefore) {
     WriteLines("SETUHYO.DAT", {QStringLiteral("設標99 -67563.159 3512.585 灯浮標")});
     f.FileOpen();
     ASSERT_TRUE(f.IsOpen());
-    EXPECT_EQ(f.pnlGuide->cbxRemPoint->currentText(), QStringLiteral("(なし)"));
+    EXPECT_EQ(Named<TGuidePanel>(f, "pnlGuide")->cbxRemPoint->currentText(),
+              QStringLiteral("(なし)"));
     const TGuidePanel freshGuide;
     const TCutPanel freshCut;
     const auto texts = [](const QWidget& panel) {
@@ -74,9 +80,9 @@ TEST_F(MainFormTest, AnOpenedJobShowsNothingOfTheJobClosedBefore) {
                 out << l->objectName() + '=' + l->text() + (l->isHidden() ? "(hidden)" : "");
         return out.join(QStringLiteral(" | "));
     };
-    EXPECT_EQ(texts(*f.pnlGuide), texts(freshGuide));
-    EXPECT_EQ(texts(*f.pnlCut), texts(freshCut));
-    EXPECT_EQ(f.pnlBottom->lblRulerDist->text(), RulerDistanceText(0));
+    EXPECT_EQ(texts(*Named<TGuidePanel>(f, "pnlGuide")), texts(freshGuide));
+    EXPECT_EQ(texts(*Named<TCutPanel>(f, "pnlCut")), texts(freshCut));
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->lblRulerDist->text(), RulerDistanceText(0));
 }
 
 // A job whose file keeps map windows but no layout of the tool windows opens with the
@@ -96,9 +102,10 @@ TEST_F(MainFormTest, AMissingToolLayoutIsTheDefaultLayout) {
     f.FileOpen();
     ASSERT_TRUE(f.IsOpen());
     ASSERT_EQ(f.MapForms().size(), 1);
-    for (QDockWidget* d : {f.ToolWinRem, f.ToolWinGPS, f.ToolWinCut})
+    for (QDockWidget* d : {Named<QDockWidget>(f, "ToolWinRem"), Named<QDockWidget>(f, "ToolWinGPS"),
+                           Named<QDockWidget>(f, "ToolWinCut")})
         EXPECT_TRUE(d->isVisible()) << d->objectName().toStdString();
-    EXPECT_TRUE(f.menuSurvey->menuAction()->isVisible());
+    EXPECT_TRUE(Named<QMenu>(f, "menuSurvey")->menuAction()->isVisible());
 }
 
 // A map window made by 平面図 (F2) starts at the top left of the workspace, and is stored
@@ -113,10 +120,10 @@ TEST_F(MainFormTest, ANewMapWindowStartsAtTheTopLeft) {
             first->showNormal();
             first->setGeometry(0, 0, 400, 300);
         }
-        f.actNewMap->trigger();
+        Act(f, "actNewMap")->trigger();
         ASSERT_EQ(f.MapForms().size(), 2);
         EXPECT_EQ(RestoredGeometry(f.MapForms()[1]->parentWidget()).topLeft(), QPoint(0, 0));
-        f.actFileClose->trigger();
+        Act(f, "actFileClose")->trigger();
         ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
         for (int i = 0; i < 2; ++i) {
             MapWindowConfig c;
@@ -150,16 +157,17 @@ TEST_F(MainFormTest, ALostTransferPortIsShownUntilItIsBack) {
     ASSERT_TRUE(QFile::remove(link));
     ASSERT_TRUE(WaitFor([&] { return f.AppTitle() == QStringLiteral("転送 COM2 未接続"); }));
     EXPECT_TRUE(f.windowTitle().startsWith(QStringLiteral("転送 COM2 未接続 — ")));
-    EXPECT_FALSE(f.pnlGPS->lblPortState->isHidden());
-    EXPECT_TRUE(f.pnlGPS->lblPortState->text().startsWith(
-        QStringLiteral("転送 COM2 が切断されました（再接続中）\n")));
-    EXPECT_TRUE(f.pnlGPS->lblPortState->toolTip().contains(link));
+    EXPECT_FALSE(Named<TGpsPanel>(f, "pnlGPS")->lblPortState->isHidden());
+    EXPECT_TRUE(Named<TGpsPanel>(f, "pnlGPS")
+                    ->lblPortState->text()
+                    .startsWith(QStringLiteral("転送 COM2 が切断されました（再接続中）\n")));
+    EXPECT_TRUE(Named<TGpsPanel>(f, "pnlGPS")->lblPortState->toolTip().contains(link));
     EXPECT_TRUE(f.PortConnected());  // the receiver goes on
 
     out = std::make_unique<test::Pty>();
     ASSERT_TRUE(QFile::link(out->SlavePath(), link));
     ASSERT_TRUE(WaitFor([&] { return f.AppTitle().isEmpty(); }));
-    EXPECT_TRUE(f.pnlGPS->lblPortState->isHidden());
+    EXPECT_TRUE(Named<TGpsPanel>(f, "pnlGPS")->lblPortState->isHidden());
     pty->Write(Gga(1, 4, 1.0));
     EXPECT_TRUE(WaitFor([&] { return out->ReadAvailable().contains("GPGGA"); }));
     EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
@@ -180,7 +188,7 @@ TEST_F(MainFormTest, AMarkThatCouldNotBeStoredIsNotShown) {
     };
     const auto held = [&] {
         QStringList names;
-        for (const TMisoku& m : f.Misoku().Items())
+        for (const TMisoku& m : f.Session().Misoku().Items())
             names << m.Name + ' ' + QString::number(m.Number);
         return names;
     };
@@ -223,7 +231,7 @@ TEST_F(MainFormTest, AMarkThatCouldNotBeStoredIsNotShown) {
 TEST_F(MainFormTest, WindowsShowTheProgramsIcon) {
     TMainForm& f = OpenWithPty();
     ASSERT_EQ(f.MapForms().size(), 1);
-    f.actHelpSokuryo->trigger();
+    Act(f, "actHelpSokuryo")->trigger();
     const QImage own(QStringLiteral(":/icons/tidrun-16.png"));
     ASSERT_FALSE(own.isNull());
     const auto pixels = [](const QImage& image) {  // the opaque ones (edges round)

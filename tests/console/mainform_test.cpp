@@ -14,8 +14,8 @@ TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
     TMainForm& f = OpenWithPty();
     ASSERT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
     EXPECT_TRUE(f.IsOpen());
-    EXPECT_FALSE(f.actFileOpen->isEnabled());
-    EXPECT_TRUE(f.actFileClose->isEnabled());
+    EXPECT_FALSE(Act(f, "actFileOpen")->isEnabled());
+    EXPECT_TRUE(Act(f, "actFileClose")->isEnabled());
     EXPECT_EQ(presets, QStringList{prog.path()});  // no WORKDIR yet: the program folder
     EXPECT_EQ(ReadWorkDir(Ini(), prog.path()), workDir);
     EXPECT_TRUE(QFileInfo(QDir(workDir).filePath("Log")).isDir());
@@ -23,8 +23,8 @@ TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
     EXPECT_EQ(f.Caption(), QStringLiteral("Tidrun for GPS　テスト工事（世界測地系）"));
     EXPECT_TRUE(f.windowTitle().startsWith(f.Caption()));
     EXPECT_EQ(f.AppTitle(), QString());
-    EXPECT_EQ(f.Kijun().Count(), 2);
-    EXPECT_EQ(f.Misoku().Count(), 1);
+    EXPECT_EQ(f.Session().Kijun().Count(), 2);
+    EXPECT_EQ(f.Session().Misoku().Count(), 1);
     // No saved map windows: one maximised window, the planned line on, three tool windows.
     ASSERT_EQ(f.MapForms().size(), 1);
     EXPECT_TRUE(f.MapForms()[0]->parentWidget()->isMaximized());
@@ -32,37 +32,42 @@ TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
     const QSize room = f.FreeClientSize();
     EXPECT_EQ(RestoredGeometry(f.MapForms()[0]->parentWidget()).size(),
               QSize(room.width() / 3 * 2, room.height() / 3 * 2));
-    EXPECT_TRUE(f.actRuler->isChecked());
-    EXPECT_FALSE(f.tbRuler->isHidden());
-    EXPECT_FALSE(f.ToolWinRem->isHidden());
-    EXPECT_FALSE(f.ToolWinGPS->isHidden());
-    EXPECT_FALSE(f.ToolWinCut->isHidden());
-    EXPECT_EQ(f.pnlGPS->lblCOM->text(), "WGS84");
-    EXPECT_EQ(f.pnlCut->pnlMode->text(), QStringLiteral("30秒"));
+    EXPECT_TRUE(Act(f, "actRuler")->isChecked());
+    EXPECT_FALSE(Named<TRulerToolBar>(f, "tbRuler")->isHidden());
+    EXPECT_FALSE(Named<QDockWidget>(f, "ToolWinRem")->isHidden());
+    EXPECT_FALSE(Named<QDockWidget>(f, "ToolWinGPS")->isHidden());
+    EXPECT_FALSE(Named<QDockWidget>(f, "ToolWinCut")->isHidden());
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblCOM->text(), "WGS84");
+    EXPECT_EQ(Named<TCutPanel>(f, "pnlCut")->pnlMode->text(), QStringLiteral("30秒"));
     // The planned-line box is the survey area widened by 100 km, pivot in its middle.
-    EXPECT_EQ(f.RulerExtent(), (TRulerRect{-168000, -97000, 33000, 104000}));
-    EXPECT_DOUBLE_EQ(f.RulerPivotX(), -67500);
+    EXPECT_EQ(f.Session().Guidance().Extent(), (TRulerRect{-168000, -97000, 33000, 104000}));
+    EXPECT_DOUBLE_EQ(f.Session().Guidance().Pivot().X, -67500);
 
     // A plain fix: teal.
     pty->Write(Gga(0, 1, 0));
-    ASSERT_TRUE(WaitFor([&] { return f.pnlGPS->lblGPSLat->text() != QStringLiteral("緯度:"); }));
-    EXPECT_EQ(f.pnlGPS->lblGPSLat->text(), QStringLiteral("緯度:3523.424100"));
-    EXPECT_EQ(f.pnlGPS->lblGPSLon->text(), QStringLiteral("経度:13952.164100"));
-    EXPECT_EQ(f.pnlGPS->lblGPSAlt->text(), QStringLiteral("高度:39.881"));
-    EXPECT_EQ(f.pnlGPS->lblGPSSat->text(), QStringLiteral("衛星数:12"));
-    EXPECT_EQ(f.pnlGPS->lblGPSQty->text(), QStringLiteral("測位状態:1"));
-    EXPECT_EQ(f.pnlGPS->lblGPSTime->text(), "09:30:00");  // local time, UTC + 9 h
-    ASSERT_TRUE(WaitFor([&] { return f.pnlBottom->lblXValue->text().contains('.'); }));
-    EXPECT_TRUE(f.pnlBottom->lblXValue->text().trimmed().startsWith("-676"));
-    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(0x008080));
-    EXPECT_EQ(Background(f.pnlBottom->lblYValue), QColor(0x008080));
+    ASSERT_TRUE(WaitFor([&] {
+        return Named<TGpsPanel>(f, "pnlGPS")->lblGPSLat->text() != QStringLiteral("緯度:");
+    }));
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSLat->text(), QStringLiteral("緯度:3523.424100"));
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSLon->text(),
+              QStringLiteral("経度:13952.164100"));
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSAlt->text(), QStringLiteral("高度:39.881"));
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSSat->text(), QStringLiteral("衛星数:12"));
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSQty->text(), QStringLiteral("測位状態:1"));
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSTime->text(),
+              "09:30:00");  // local time, UTC + 9 h
+    ASSERT_TRUE(WaitFor(
+        [&] { return Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text().contains('.'); }));
+    EXPECT_TRUE(Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text().trimmed().startsWith("-676"));
+    EXPECT_EQ(Background(Named<TCoordPanel>(f, "pnlBottom")->lblXValue), QColor(0x008080));
+    EXPECT_EQ(Background(Named<TCoordPanel>(f, "pnlBottom")->lblYValue), QColor(0x008080));
     // The map window got the same position in millimetres.
     TMapForm* map = f.MapForms()[0];
     ASSERT_TRUE(WaitFor([&] { return map->Session().HasBoat(); }));
-    EXPECT_NEAR(map->Session().Scene().Boat()->LastV(), f.pnlBottom->lblXValue->text().toDouble(),
-                0.0011);
-    EXPECT_NEAR(map->Session().Scene().Boat()->LastH(), f.pnlBottom->lblYValue->text().toDouble(),
-                0.0011);
+    EXPECT_NEAR(map->Session().Scene().Boat()->LastV(),
+                Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text().toDouble(), 0.0011);
+    EXPECT_NEAR(map->Session().Scene().Boat()->LastH(),
+                Named<TCoordPanel>(f, "pnlBottom")->lblYValue->text().toDouble(), 0.0011);
 
     struct Step {
         int quality;
@@ -79,30 +84,39 @@ TEST_F(MainFormTest, OpensTheJobAndShowsLiveValuesColouredByQualityAndAge) {
         const QString age = QString::asprintf("間隔:%.1f", s.age);
         pty->Write(Gga(sec++, s.quality, s.age));
         ASSERT_TRUE(WaitFor([&] {
-            return f.pnlGPS->lblGPSQty->text() == qty && f.pnlGPS->lblGPSSec->text() == age;
+            return Named<TGpsPanel>(f, "pnlGPS")->lblGPSQty->text() == qty &&
+                   Named<TGpsPanel>(f, "pnlGPS")->lblGPSSec->text() == age;
         }));
-        EXPECT_EQ(Background(f.pnlBottom->lblXValue), s.colour) << s.quality << " " << s.age;
+        EXPECT_EQ(Background(Named<TCoordPanel>(f, "pnlBottom")->lblXValue), s.colour)
+            << s.quality << " " << s.age;
     }
 
     pty->Write(Sentence("GPRMC,003010.00,A,3523.4241,N,13952.1641,E,5.88,90.0,081226,,,D"));
-    ASSERT_TRUE(WaitFor([&] { return f.pnlGPS->lblGPSSpeed->text() != QStringLiteral("速度:"); }));
-    EXPECT_EQ(f.pnlGPS->lblGPSSpeed->text(), QStringLiteral("速度:5.880000"));
-    EXPECT_EQ(f.pnlGPS->lblGPSCourse->text(), QStringLiteral("方向:90.000000"));
+    ASSERT_TRUE(WaitFor([&] {
+        return Named<TGpsPanel>(f, "pnlGPS")->lblGPSSpeed->text() != QStringLiteral("速度:");
+    }));
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSSpeed->text(), QStringLiteral("速度:5.880000"));
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSCourse->text(),
+              QStringLiteral("方向:90.000000"));
 
     // Nothing for more than 3 s while connected: gray, with the age of the last position.
-    const QString live = f.pnlBottom->lblXValue->text();
+    const QString live = Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text();
     now += 3000;
     f.CheckPositionAge();
-    EXPECT_EQ(f.pnlBottom->lblXValue->text(), live);
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text(), live);
     now += 1500;
     f.CheckPositionAge();
-    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(kStaleColour));
-    EXPECT_EQ(f.pnlBottom->lblXValue->text(), live + QStringLiteral(" （4秒前）"));
-    EXPECT_TRUE(f.pnlBottom->lblYValue->text().endsWith(QStringLiteral("（4秒前）")));
+    EXPECT_EQ(Background(Named<TCoordPanel>(f, "pnlBottom")->lblXValue), QColor(kStaleColour));
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text(),
+              live + QStringLiteral(" （4秒前）"));
+    EXPECT_TRUE(Named<TCoordPanel>(f, "pnlBottom")
+                    ->lblYValue->text()
+                    .endsWith(QStringLiteral("（4秒前）")));
     // A new position brings the live look back.
     pty->Write(Gga(20, 4, 1.0));
-    ASSERT_TRUE(WaitFor([&] { return f.pnlBottom->lblXValue->text() == live; }));
-    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(0x0000FF));
+    ASSERT_TRUE(
+        WaitFor([&] { return Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text() == live; }));
+    EXPECT_EQ(Background(Named<TCoordPanel>(f, "pnlBottom")->lblXValue), QColor(0x0000FF));
 }
 
 TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
@@ -116,50 +130,57 @@ TEST_F(MainFormTest, LostReceiverShowsDisconnectedUntilDataFlowsAgain) {
     ASSERT_TRUE(f.PortConnected());
     f.Gps()->SetReconnectInterval(100);
     pty->Write(Gga(0, 4, 1.0));
-    ASSERT_TRUE(
-        WaitFor([&] { return f.pnlGPS->lblGPSQty->text() == QStringLiteral("測位状態:4"); }));
-    const int gpsHeight = f.ToolWinGPS->height();
+    ASSERT_TRUE(WaitFor([&] {
+        return Named<TGpsPanel>(f, "pnlGPS")->lblGPSQty->text() == QStringLiteral("測位状態:4");
+    }));
+    const int gpsHeight = Named<QDockWidget>(f, "ToolWinGPS")->height();
 
     pty.reset();  // unplugged
     ASSERT_TRUE(QFile::remove(link));
     ASSERT_TRUE(WaitFor([&] { return f.AppTitle() == QStringLiteral("未接続"); }));
     EXPECT_TRUE(f.windowTitle().startsWith(QStringLiteral("未接続 — ") + f.Caption()));
     EXPECT_FALSE(f.PortConnected());
-    EXPECT_FALSE(f.pnlGPS->lblPortState->isHidden());
-    EXPECT_TRUE(f.pnlGPS->lblPortState->text().contains("COM1"));
+    EXPECT_FALSE(Named<TGpsPanel>(f, "pnlGPS")->lblPortState->isHidden());
+    EXPECT_TRUE(Named<TGpsPanel>(f, "pnlGPS")->lblPortState->text().contains("COM1"));
     // The window takes the room the text needs (once its layout has the text).
     ASSERT_TRUE(WaitFor(
         [&] {
-            const int h = f.ToolWinGPS->height();
-            return h > gpsHeight && h >= f.ToolWinGPS->sizeHint().height();
+            const int h = Named<QDockWidget>(f, "ToolWinGPS")->height();
+            return h > gpsHeight && h >= Named<QDockWidget>(f, "ToolWinGPS")->sizeHint().height();
         },
         2000));
-    const int lostHeight = f.ToolWinGPS->height();
+    const int lostHeight = Named<QDockWidget>(f, "ToolWinGPS")->height();
     // The last position stays on screen, gray with its age, not as a live one.
     now += 60000;
     f.CheckPositionAge();
-    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(kStaleColour));
-    EXPECT_TRUE(f.pnlBottom->lblXValue->text().endsWith(QStringLiteral("（1分前）")));
+    EXPECT_EQ(Background(Named<TCoordPanel>(f, "pnlBottom")->lblXValue), QColor(kStaleColour));
+    EXPECT_TRUE(Named<TCoordPanel>(f, "pnlBottom")
+                    ->lblXValue->text()
+                    .endsWith(QStringLiteral("（1分前）")));
 
     pty = std::make_unique<Pty>();
     ASSERT_TRUE(QFile::link(pty->SlavePath(), link));
     ASSERT_TRUE(WaitFor([&] { return f.Gps()->InputPort()->IsOpen(); }));
     pty->Write(Gga(5, 2, 1.0));
-    ASSERT_TRUE(
-        WaitFor([&] { return f.pnlGPS->lblGPSQty->text() == QStringLiteral("測位状態:2"); }));
+    ASSERT_TRUE(WaitFor([&] {
+        return Named<TGpsPanel>(f, "pnlGPS")->lblGPSQty->text() == QStringLiteral("測位状態:2");
+    }));
     EXPECT_EQ(f.AppTitle(), QString());
     EXPECT_TRUE(f.windowTitle().startsWith(f.Caption()));
-    EXPECT_TRUE(f.pnlGPS->lblPortState->isHidden());
+    EXPECT_TRUE(Named<TGpsPanel>(f, "pnlGPS")->lblPortState->isHidden());
     // The received-data window gives back the room the lost-port text took (the other
     // tool windows share what the dock area has to spare).
     const auto fits = [&] {
-        const int h = f.ToolWinGPS->height(), hint = f.ToolWinGPS->sizeHint().height();
+        const int h = Named<QDockWidget>(f, "ToolWinGPS")->height(),
+                  hint = Named<QDockWidget>(f, "ToolWinGPS")->sizeHint().height();
         return h < lostHeight && h - hint <= hint / 10;
     };
-    EXPECT_TRUE(WaitFor(fits, 2000)) << f.ToolWinGPS->height() << " after " << lostHeight;
+    EXPECT_TRUE(WaitFor(fits, 2000))
+        << Named<QDockWidget>(f, "ToolWinGPS")->height() << " after " << lostHeight;
     EXPECT_TRUE(f.PortConnected());
-    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(0x0000FF));
-    EXPECT_FALSE(f.pnlBottom->lblXValue->text().contains(QStringLiteral("前")));
+    EXPECT_EQ(Background(Named<TCoordPanel>(f, "pnlBottom")->lblXValue), QColor(0x0000FF));
+    EXPECT_FALSE(
+        Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text().contains(QStringLiteral("前")));
     EXPECT_TRUE(sink.entries.empty());
 }
 
@@ -169,16 +190,16 @@ TEST_F(MainFormTest, CancellingTheFolderOrTheSettingsLeavesTheProgramClosed) {
     f.FileOpen();
     EXPECT_EQ(settingsRuns, 0);
     EXPECT_FALSE(f.IsOpen());
-    EXPECT_TRUE(f.actFileOpen->isEnabled());
-    EXPECT_EQ(f.btnFile->defaultAction(), f.actFileOpen);
+    EXPECT_TRUE(Act(f, "actFileOpen")->isEnabled());
+    EXPECT_EQ(Named<QToolButton>(f, "btnFile")->defaultAction(), Act(f, "actFileOpen"));
 
     chosen = workDir;
     acceptSettings = false;
     f.FileOpen();
     EXPECT_EQ(settingsRuns, 1);
     EXPECT_FALSE(f.IsOpen());
-    EXPECT_TRUE(f.actFileOpen->isEnabled());
-    EXPECT_FALSE(f.actFileClose->isEnabled());
+    EXPECT_TRUE(Act(f, "actFileOpen")->isEnabled());
+    EXPECT_FALSE(Act(f, "actFileClose")->isEnabled());
     EXPECT_EQ(f.Caption(), "Tidrun for GPS");
     EXPECT_EQ(f.Gps(), nullptr);
     EXPECT_TRUE(f.MapForms().isEmpty());
@@ -225,7 +246,7 @@ TEST_F(MainFormTest, FolderProblemsStopTheOpenWithTheirMessage) {
     EXPECT_FALSE(QFileInfo::exists(QDir(*chosen).filePath("Log")));
     EXPECT_EQ(settingsRuns, 0);
     EXPECT_FALSE(f.IsOpen());
-    EXPECT_TRUE(f.actFileOpen->isEnabled());
+    EXPECT_TRUE(Act(f, "actFileOpen")->isEnabled());
 }
 
 // Exiting after an open that stopped early must not write this window's values over the
@@ -270,12 +291,12 @@ TEST_F(MainFormTest, PortThatCannotOpenShowsConnectionErrorAndKeepsDesignTexts) 
     EXPECT_TRUE(f.IsOpen());  // the job is open; nothing is received
     ASSERT_NE(f.Gps(), nullptr);
     EXPECT_FALSE(f.Gps()->IsOpen());
-    EXPECT_EQ(f.pnlGPS->lblGPSLat->text(), QStringLiteral("緯度:"));
-    EXPECT_EQ(f.pnlGPS->lblGPSTime->text(), "00:00:00");
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSLat->text(), QStringLiteral("緯度:"));
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSTime->text(), "00:00:00");
     now = 100000;
     f.CheckPositionAge();  // never connected: nothing to age, nothing live
-    EXPECT_EQ(f.pnlBottom->lblXValue->text(), "        0.000");
-    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(kStaleColour));
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text(), "        0.000");
+    EXPECT_EQ(Background(Named<TCoordPanel>(f, "pnlBottom")->lblXValue), QColor(kStaleColour));
 }
 
 TEST_F(MainFormTest, SavedPointNamesSelectTheirEntryOrNone) {
@@ -283,34 +304,35 @@ TEST_F(MainFormTest, SavedPointNamesSelectTheirEntryOrNone) {
     cfg.WriteString(QStringLiteral("設定"), QStringLiteral("誘導点"), QStringLiteral("基準2"));
     cfg.WriteString(QStringLiteral("設定"), QStringLiteral("設標点"), QStringLiteral("消えた点"));
     TMainForm& f = OpenWithPty();
-    EXPECT_EQ(f.pnlRef->cbxRefPoint->count(), 3);
-    EXPECT_EQ(f.pnlRef->cbxRefPoint->itemText(0), QStringLiteral("(なし)"));
-    EXPECT_EQ(f.pnlRef->cbxRefPoint->currentText(), QStringLiteral("基準2"));
-    EXPECT_EQ(f.pnlGuide->cbxRemPoint->currentIndex(), 0);
-    EXPECT_EQ(f.pnlGuide->cbxRemPoint->currentText(), QStringLiteral("(なし)"));
+    EXPECT_EQ(Named<TRefPanel>(f, "pnlRef")->cbxRefPoint->count(), 3);
+    EXPECT_EQ(Named<TRefPanel>(f, "pnlRef")->cbxRefPoint->itemText(0), QStringLiteral("(なし)"));
+    EXPECT_EQ(Named<TRefPanel>(f, "pnlRef")->cbxRefPoint->currentText(), QStringLiteral("基準2"));
+    EXPECT_EQ(Named<TGuidePanel>(f, "pnlGuide")->cbxRemPoint->currentIndex(), 0);
+    EXPECT_EQ(Named<TGuidePanel>(f, "pnlGuide")->cbxRemPoint->currentText(),
+              QStringLiteral("(なし)"));
     TMapForm* map = f.MapForms()[0];
     ASSERT_TRUE(WaitFor([&] { return map->Session().HighlightedGuide() == 1; }));
     EXPECT_EQ(map->Session().HighlightedBuoy(), -1);
 
     // Choosing a buoy point tells every map window its index.
-    f.pnlGuide->cbxRemPoint->setCurrentIndex(1);
+    Named<TGuidePanel>(f, "pnlGuide")->cbxRemPoint->setCurrentIndex(1);
     ASSERT_TRUE(WaitFor([&] { return map->Session().HighlightedBuoy() == 0; }));
 }
 
 TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
     {
         TMainForm& f = OpenWithPty();
-        f.tbCircle->edtCircleSize->setValue(25);
-        f.tbRuler->edtRulerAngle->setText("45.3");
-        f.tbRuler->edtRulerWidth->setValue(40);
-        f.tbRuler->edtRulerStep->setValue(5);
+        Named<TCircleToolBar>(f, "tbCircle")->edtCircleSize->setValue(25);
+        Named<TRulerToolBar>(f, "tbRuler")->edtRulerAngle->setText("45.3");
+        Named<TRulerToolBar>(f, "tbRuler")->edtRulerWidth->setValue(40);
+        Named<TRulerToolBar>(f, "tbRuler")->edtRulerStep->setValue(5);
         f.SetHosei({0.5, -0.25, 1.5, 0.125});
-        f.pnlRef->cbxRefPoint->setCurrentIndex(2);
-        f.pnlGuide->cbxRemPoint->setCurrentIndex(1);
-        f.actNewMap->trigger();
+        Named<TRefPanel>(f, "pnlRef")->cbxRefPoint->setCurrentIndex(2);
+        Named<TGuidePanel>(f, "pnlGuide")->cbxRemPoint->setCurrentIndex(1);
+        Act(f, "actNewMap")->trigger();
         ASSERT_EQ(f.MapForms().size(), 2);
-        f.actTWGPS->trigger();  // the received-data window put away
-        f.addDockWidget(Qt::LeftDockWidgetArea, f.ToolWinRem);
+        Act(f, "actTWGPS")->trigger();  // the received-data window put away
+        f.addDockWidget(Qt::LeftDockWidgetArea, Named<QDockWidget>(f, "ToolWinRem"));
         sink.answer = true;
         EXPECT_TRUE(f.close());
         EXPECT_EQ(sink.questions, QStringList{QStringLiteral("終了しますか")});
@@ -350,18 +372,19 @@ TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
     form.reset();
     TMainForm& g = OpenWithPty();
     ASSERT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
-    EXPECT_EQ(g.tbCircle->edtCircleSize->value(), 25);
-    EXPECT_EQ(g.tbRuler->edtRulerAngle->text(), "45.3");
+    EXPECT_EQ(Named<TCircleToolBar>(g, "tbCircle")->edtCircleSize->value(), 25);
+    EXPECT_EQ(Named<TRulerToolBar>(g, "tbRuler")->edtRulerAngle->text(), "45.3");
     EXPECT_EQ(g.RulerAngle(), 453000);
     EXPECT_EQ(g.RulerWidth(), 40);
-    EXPECT_DOUBLE_EQ(g.Hosei().H, 1.5);
-    EXPECT_EQ(g.pnlRef->cbxRefPoint->currentText(), QStringLiteral("基準2"));
-    EXPECT_EQ(g.pnlGuide->cbxRemPoint->currentText(), QStringLiteral("設標01"));
+    EXPECT_DOUBLE_EQ(g.Session().Offsets().H, 1.5);
+    EXPECT_EQ(Named<TRefPanel>(g, "pnlRef")->cbxRefPoint->currentText(), QStringLiteral("基準2"));
+    EXPECT_EQ(Named<TGuidePanel>(g, "pnlGuide")->cbxRemPoint->currentText(),
+              QStringLiteral("設標01"));
     EXPECT_EQ(g.MapForms().size(), 2);
     // The tool windows are where they were left.
-    EXPECT_TRUE(g.ToolWinGPS->isHidden());
-    EXPECT_EQ(g.dockWidgetArea(g.ToolWinRem), Qt::LeftDockWidgetArea);
-    EXPECT_FALSE(g.ToolWinCut->isHidden());
+    EXPECT_TRUE(Named<QDockWidget>(g, "ToolWinGPS")->isHidden());
+    EXPECT_EQ(g.dockWidgetArea(Named<QDockWidget>(g, "ToolWinRem")), Qt::LeftDockWidgetArea);
+    EXPECT_FALSE(Named<QDockWidget>(g, "ToolWinCut")->isHidden());
     EXPECT_EQ(g.MapCounter(), 2);
     EXPECT_EQ(g.MapForms()[0]->parentWidget()->windowTitle(), QStringLiteral("平面図(1)"));
     // The chosen folder was remembered for the next start.
@@ -377,23 +400,23 @@ TEST_F(MainFormTest, MainKeysAreWrittenAtCloseAndReadAtTheNextOpen) {
 TEST_F(MainFormTest, ClosingIsRefusedSilentlyWhileRecordingAndAskedOtherwise) {
     TMainForm& f = OpenWithPty();
     f.SetLineNameAsker([](const QString& preset) { return std::optional(preset); });
-    f.actSurveyStart->trigger();
+    Act(f, "actSurveyStart")->trigger();
     ASSERT_TRUE(f.Recording());
-    EXPECT_FALSE(f.actExit->isEnabled());
-    EXPECT_FALSE(f.actSurveyStart->isEnabled());
-    EXPECT_TRUE(f.actSurveyStop->isEnabled());
-    EXPECT_FALSE(f.actCalibrate->isEnabled());
-    EXPECT_FALSE(f.pnlRef->cbxRefPoint->isEnabled());
-    EXPECT_FALSE(f.actFileClose->isEnabled());
-    EXPECT_TRUE(f.pnlCut->btnCut->isEnabled());
-    EXPECT_TRUE(f.pnlCut->btnSurveyStart->isHidden());
-    EXPECT_FALSE(f.pnlCut->btnSurveyStop->isHidden());
+    EXPECT_FALSE(Act(f, "actExit")->isEnabled());
+    EXPECT_FALSE(Act(f, "actSurveyStart")->isEnabled());
+    EXPECT_TRUE(Act(f, "actSurveyStop")->isEnabled());
+    EXPECT_FALSE(Act(f, "actCalibrate")->isEnabled());
+    EXPECT_FALSE(Named<TRefPanel>(f, "pnlRef")->cbxRefPoint->isEnabled());
+    EXPECT_FALSE(Act(f, "actFileClose")->isEnabled());
+    EXPECT_TRUE(Named<TCutPanel>(f, "pnlCut")->btnCut->isEnabled());
+    EXPECT_TRUE(Named<TCutPanel>(f, "pnlCut")->btnSurveyStart->isHidden());
+    EXPECT_FALSE(Named<TCutPanel>(f, "pnlCut")->btnSurveyStop->isHidden());
     EXPECT_FALSE(f.close());
     EXPECT_TRUE(sink.questions.isEmpty());
     EXPECT_TRUE(f.isVisible());
 
-    f.actSurveyStop->trigger();
-    EXPECT_TRUE(f.actFileClose->isEnabled());
+    Act(f, "actSurveyStop")->trigger();
+    EXPECT_TRUE(Act(f, "actFileClose")->isEnabled());
     sink.answer = false;
     EXPECT_FALSE(f.close());
     EXPECT_EQ(sink.questions, QStringList{QStringLiteral("終了しますか")});
@@ -406,9 +429,9 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     const QColor navy(0x000080);  // "Navy" from the settings
     ASSERT_TRUE(WaitFor([&] { return first->Session().MapColour() == navy; }));
     const TRulerSeries* ruler = first->Session().Scene().PlannedLine();
-    EXPECT_NE(f.RulerSegment(), TRulerRect{});  // the line through the pivot
-    ASSERT_TRUE(WaitFor([&] { return ruler->V(0) == f.RulerSegment().X0; }));
-    EXPECT_EQ(ruler->H(1), f.RulerSegment().Y1);
+    EXPECT_NE(f.Session().Guidance().Segment(), TRulerRect{});  // the line through the pivot
+    ASSERT_TRUE(WaitFor([&] { return ruler->V(0) == f.Session().Guidance().Segment().X0; }));
+    EXPECT_EQ(ruler->H(1), f.Session().Guidance().Segment().Y1);
 
     // The offsets are added before the position goes out; it arrives only once the
     // handler has returned.
@@ -419,11 +442,11 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     ASSERT_TRUE(WaitFor([&] { return first->Session().HasBoat(); }));
     EXPECT_DOUBLE_EQ(first->Session().Scene().Boat()->LastV(), -67628.987);
     EXPECT_DOUBLE_EQ(first->Session().Scene().Boat()->LastH(), 3293.889);
-    EXPECT_EQ(f.pnlBottom->lblXValue->text(), " -67628.988");
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text(), " -67628.988");
 
     // A new window shows the buoy point chosen before it came, as the others do.
-    ASSERT_GE(f.pnlGuide->cbxRemPoint->count(), 2);
-    f.pnlGuide->cbxRemPoint->setCurrentIndex(1);
+    ASSERT_GE(Named<TGuidePanel>(f, "pnlGuide")->cbxRemPoint->count(), 2);
+    Named<TGuidePanel>(f, "pnlGuide")->cbxRemPoint->setCurrentIndex(1);
     ASSERT_TRUE(WaitFor([&] { return first->Session().HighlightedBuoy() == 0; }));
     TMapForm* second = f.CreateMap(-1, false);
     ASSERT_TRUE(WaitFor([&] { return second->Session().MapColour() == navy; }));
@@ -436,19 +459,19 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
     QCoreApplication::processEvents();
     const TExtent firstBefore = first->Session().View().Axes();
     const TExtent secondBefore = second->Session().View().Axes();
-    f.actMapZoomIn->trigger();
+    Act(f, "actMapZoomIn")->trigger();
     ASSERT_TRUE(WaitFor([&] { return first->Session().View().Zoomed(); }));
     EXPECT_LT(first->Session().View().Axes().YMax - first->Session().View().Axes().YMin,
               firstBefore.YMax - firstBefore.YMin);
-    f.actMapZoomOut->trigger();
-    f.actMapZoomRem->trigger();
+    Act(f, "actMapZoomOut")->trigger();
+    Act(f, "actMapZoomRem")->trigger();
     QCoreApplication::processEvents();
     EXPECT_FALSE(second->Session().View().Zoomed());
     EXPECT_EQ(second->Session().View().Axes(), secondBefore);
 
     // The circle ruler's diameter goes to every window.
-    f.tbCircle->edtCircleSize->setValue(30);
-    emit f.tbCircle->edtCircleSize->valueCommitted(30);
+    Named<TCircleToolBar>(f, "tbCircle")->edtCircleSize->setValue(30);
+    emit Named<TCircleToolBar>(f, "tbCircle")->edtCircleSize->valueCommitted(30);
     ASSERT_TRUE(WaitFor([&] { return second->Session().CircleDiameter() == 30; }));
     EXPECT_EQ(first->Session().CircleDiameter(), 30);
 
@@ -477,53 +500,55 @@ TEST_F(MainFormTest, MapMessagesArePostedWithValues) {
 
     // The information line. A cut's text takes three lines; the panel keeps its height
     // for it, so that clicking a cut does not shrink and rescale the maps.
-    const int panelHeight = f.pnlBottom->sizeHint().height();
+    const int panelHeight = Named<TCoordPanel>(f, "pnlBottom")->sizeHint().height();
     f.ShowInfo(QStringLiteral("基準点「基準1」\r\nＺ＝ 2.839"));
-    EXPECT_EQ(f.pnlBottom->lblInfo->text(), QStringLiteral("　基準点「基準1」  Ｚ＝ 2.839"));
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->lblInfo->text(),
+              QStringLiteral("　基準点「基準1」  Ｚ＝ 2.839"));
     f.ShowInfo(
         QStringLiteral("収録点 3\r\n\nＸ＝ -67629.796186\r\nＹ＝ 3313.361116\r\n"
                        "間隔 6.510443 ｍ\r\n\n測線 1\r\nｶｯﾄ  3"));
-    EXPECT_EQ(f.pnlBottom->sizeHint().height(), panelHeight);
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->sizeHint().height(), panelHeight);
 }
 
 TEST_F(MainFormTest, ActionsAndToolWindowsFollowTheWindowsAndDocks) {
     TMainForm& f = OpenWithPty();
     TMapForm* map = f.MapForms()[0];
-    EXPECT_TRUE(f.actMapZoomIn->isEnabled());
-    EXPECT_TRUE(f.actWindowCascade->isEnabled());
+    EXPECT_TRUE(Act(f, "actMapZoomIn")->isEnabled());
+    EXPECT_TRUE(Act(f, "actWindowCascade")->isEnabled());
     EXPECT_TRUE(map->PlannedLine());
 
     // 円定規 switches the circle ruler of the active map and its toolbar with it.
-    EXPECT_TRUE(f.tbCircle->isHidden());
-    f.actCompass->trigger();
+    EXPECT_TRUE(Named<TCircleToolBar>(f, "tbCircle")->isHidden());
+    Act(f, "actCompass")->trigger();
     EXPECT_TRUE(map->CircleRuler());
-    EXPECT_TRUE(f.actCompass->isChecked());
-    EXPECT_FALSE(f.tbCircle->isHidden());
+    EXPECT_TRUE(Act(f, "actCompass")->isChecked());
+    EXPECT_FALSE(Named<TCircleToolBar>(f, "tbCircle")->isHidden());
 
     // The recording menu is there exactly while the recording tool window is.
-    EXPECT_TRUE(f.menuSurvey->menuAction()->isVisible());
-    f.actTWCut->trigger();
-    EXPECT_TRUE(f.ToolWinCut->isHidden());
-    EXPECT_FALSE(f.menuSurvey->menuAction()->isVisible());
+    EXPECT_TRUE(Named<QMenu>(f, "menuSurvey")->menuAction()->isVisible());
+    Act(f, "actTWCut")->trigger();
+    EXPECT_TRUE(Named<QDockWidget>(f, "ToolWinCut")->isHidden());
+    EXPECT_FALSE(Named<QMenu>(f, "menuSurvey")->menuAction()->isVisible());
     f.SyncToolChecks();
-    EXPECT_FALSE(f.actTWCut->isChecked());
-    EXPECT_TRUE(f.actTWGPS->isChecked());
-    f.actTWCut->trigger();
-    EXPECT_TRUE(f.menuSurvey->menuAction()->isVisible());
+    EXPECT_FALSE(Act(f, "actTWCut")->isChecked());
+    EXPECT_TRUE(Act(f, "actTWGPS")->isChecked());
+    Act(f, "actTWCut")->trigger();
+    EXPECT_TRUE(Named<QMenu>(f, "menuSurvey")->menuAction()->isVisible());
 
     // ﾂｰﾙの整理 docks a floating tool window again.
-    f.ToolWinGPS->setFloating(true);
-    f.actTBAlign->trigger();
-    EXPECT_FALSE(f.ToolWinGPS->isFloating());
-    EXPECT_EQ(f.dockWidgetArea(f.ToolWinGPS), Qt::RightDockWidgetArea);
-    EXPECT_FALSE(f.ToolWinGPS->isHidden());
+    Named<QDockWidget>(f, "ToolWinGPS")->setFloating(true);
+    Act(f, "actTBAlign")->trigger();
+    EXPECT_FALSE(Named<QDockWidget>(f, "ToolWinGPS")->isFloating());
+    EXPECT_EQ(f.dockWidgetArea(Named<QDockWidget>(f, "ToolWinGPS")), Qt::RightDockWidgetArea);
+    EXPECT_FALSE(Named<QDockWidget>(f, "ToolWinGPS")->isHidden());
 
     // Without a map window the map actions and the window arrangement are off.
     for (QMdiSubWindow* w : f.MdiArea()->subWindowList()) w->close();
-    ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty() && !f.actMapZoomIn->isEnabled(); }));
-    EXPECT_FALSE(f.actCompass->isEnabled());
-    EXPECT_FALSE(f.actWindowTile->isEnabled());
-    EXPECT_FALSE(f.actWindowMinimize->isEnabled());
+    ASSERT_TRUE(
+        WaitFor([&] { return f.MapForms().isEmpty() && !Act(f, "actMapZoomIn")->isEnabled(); }));
+    EXPECT_FALSE(Act(f, "actCompass")->isEnabled());
+    EXPECT_FALSE(Act(f, "actWindowTile")->isEnabled());
+    EXPECT_FALSE(Act(f, "actWindowMinimize")->isEnabled());
 }
 
 // Once through the real settings dialog, accepted as it comes up.
@@ -553,29 +578,34 @@ TEST_F(MainFormTest, ClosedConsoleLooksClosedAndKeepsTheJobValues) {
     TMainForm& f = OpenWithPty();
     EXPECT_TRUE(f.windowTitle().startsWith(f.Caption()));  // live: no state in front
     pty->Write(Gga(0, 4, 1.0));
-    ASSERT_TRUE(WaitFor([&] { return Background(f.pnlBottom->lblXValue) == QColor(0x0000FF); }));
-    f.tbCircle->edtCircleSize->setText("77");  // typed, not yet confirmed with Return
-    f.tbRuler->edtRulerAngle->setText("12.3");
-    f.pnlRef->cbxRefPoint->setCurrentIndex(1);
+    ASSERT_TRUE(WaitFor([&] {
+        return Background(Named<TCoordPanel>(f, "pnlBottom")->lblXValue) == QColor(0x0000FF);
+    }));
+    Named<TCircleToolBar>(f, "tbCircle")
+        ->edtCircleSize->setText("77");  // typed, not yet confirmed with Return
+    Named<TRulerToolBar>(f, "tbRuler")->edtRulerAngle->setText("12.3");
+    Named<TRefPanel>(f, "pnlRef")->cbxRefPoint->setCurrentIndex(1);
     f.ShowInfo(QStringLiteral("設標点「設標1」\r\n\nＸ＝ -67000.000000"));
-    ASSERT_TRUE(f.tbCircle->edtCircleSize->isEnabled() && f.actNewMap->isEnabled());
+    ASSERT_TRUE(Named<TCircleToolBar>(f, "tbCircle")->edtCircleSize->isEnabled() &&
+                Act(f, "actNewMap")->isEnabled());
 
-    f.actFileClose->trigger();
+    Act(f, "actFileClose")->trigger();
     ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Tidrun Zzz — Tidrun for GPS"));
-    EXPECT_EQ(f.pnlBottom->lblXValue->text(), "        0.000");
-    EXPECT_EQ(f.pnlBottom->lblYValue->text(), "       0.000");
-    EXPECT_EQ(Background(f.pnlBottom->lblXValue), QColor(kStaleColour));
-    EXPECT_EQ(f.pnlGPS->lblGPSTime->text(), "00:00:00");
-    EXPECT_EQ(f.pnlGPS->lblGPSQty->text(), QStringLiteral("測位状態:"));
-    EXPECT_EQ(f.pnlBottom->lblInfo->text(), QString());  // no point of the closed job
-    for (QWidget* w : {static_cast<QWidget*>(f.tbCircle->edtCircleSize),
-                       static_cast<QWidget*>(f.tbRuler->edtRulerAngle),
-                       static_cast<QWidget*>(f.tbRuler->edtRulerWidth)})
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text(), "        0.000");
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->lblYValue->text(), "       0.000");
+    EXPECT_EQ(Background(Named<TCoordPanel>(f, "pnlBottom")->lblXValue), QColor(kStaleColour));
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSTime->text(), "00:00:00");
+    EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSQty->text(), QStringLiteral("測位状態:"));
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->lblInfo->text(),
+              QString());  // no point of the closed job
+    for (QWidget* w : {static_cast<QWidget*>(Named<TCircleToolBar>(f, "tbCircle")->edtCircleSize),
+                       static_cast<QWidget*>(Named<TRulerToolBar>(f, "tbRuler")->edtRulerAngle),
+                       static_cast<QWidget*>(Named<TRulerToolBar>(f, "tbRuler")->edtRulerWidth)})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-    EXPECT_FALSE(f.actNewMap->isEnabled());
+    EXPECT_FALSE(Act(f, "actNewMap")->isEnabled());
     // The file button carries one action at a time (no drop-down arrow).
-    EXPECT_EQ(f.btnFile->actions(), QList<QAction*>{f.actFileOpen});
+    EXPECT_EQ(Named<QToolButton>(f, "btnFile")->actions(), QList<QAction*>{Act(f, "actFileOpen")});
     MainWindowConfig c;
     c.Load(Cfg());
     EXPECT_EQ(c.CircleSize, 77);
@@ -592,14 +622,14 @@ TEST_F(MainFormTest, ClosedConsoleLooksClosedAndKeepsTheJobValues) {
     MapCom1(QDir(prog.path()).filePath("ttyNone"));
     f.FileOpen();
     ASSERT_EQ(sink.Texts(), QStringList{QStringLiteral("接続エラー")});
-    EXPECT_EQ(f.tbCircle->edtCircleSize->text(), "77");
+    EXPECT_EQ(Named<TCircleToolBar>(f, "tbCircle")->edtCircleSize->text(), "77");
     EXPECT_EQ(f.windowTitle().left(6), QStringLiteral("未接続 — "));
-    EXPECT_EQ(f.pnlBottom->lblXValue->text(), "        0.000");
-    EXPECT_EQ(f.btnFile->actions(), QList<QAction*>{f.actFileClose});
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text(), "        0.000");
+    EXPECT_EQ(Named<QToolButton>(f, "btnFile")->actions(), QList<QAction*>{Act(f, "actFileClose")});
     now += 60000;
     f.CheckPositionAge();
-    EXPECT_EQ(f.pnlBottom->lblXValue->text(), "        0.000");
-    f.actFileClose->trigger();
+    EXPECT_EQ(Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text(), "        0.000");
+    Act(f, "actFileClose")->trigger();
     ASSERT_TRUE(WaitFor([&] { return f.MapForms().isEmpty(); }));
     sink.answer = true;
     EXPECT_TRUE(f.close());
@@ -612,7 +642,7 @@ TEST_F(MainFormTest, ClosedConsoleLooksClosedAndKeepsTheJobValues) {
 TEST_F(MainFormTest, CancelledSettingsPutTheToolWindowsBack) {
     {
         TMainForm& f = OpenWithPty();
-        ASSERT_FALSE(f.ToolWinGPS->isHidden());
+        ASSERT_FALSE(Named<QDockWidget>(f, "ToolWinGPS")->isHidden());
         sink.answer = true;
         ASSERT_TRUE(f.close());
     }
@@ -621,7 +651,9 @@ TEST_F(MainFormTest, CancelledSettingsPutTheToolWindowsBack) {
     TMainForm& g = MakeForm();
     g.FileOpen();
     EXPECT_EQ(settingsRuns, 2);
-    for (QDockWidget* d : {g.ToolWinGPS, g.ToolWinCut, g.ToolWinRem, g.ToolWinRef})
+    for (QDockWidget* d :
+         {Named<QDockWidget>(g, "ToolWinGPS"), Named<QDockWidget>(g, "ToolWinCut"),
+          Named<QDockWidget>(g, "ToolWinRem"), Named<QDockWidget>(g, "ToolWinRef")})
         EXPECT_TRUE(d->isHidden()) << d->objectName().toStdString();
 }
 
@@ -632,10 +664,12 @@ TEST_F(MainFormTest, OutOfRangeFieldsKeepTheirLastGoodValueInTheFile) {
         const char* good;
         const char* bad;
         const char* key;
-    } cases[] = {
-        {[](TMainForm& f) { return f.tbCircle->edtCircleSize; }, "25", "0", "円定規(Size)"},
-        {[](TMainForm& f) { return f.tbRuler->edtRulerAngle; }, "45.3", "400", "計画線(DMS)"},
-        {[](TMainForm& f) { return f.tbRuler->edtRulerWidth; }, "40", "", "計画線(WD)"}};
+    } cases[] = {{[](TMainForm& f) { return Named<TCircleToolBar>(f, "tbCircle")->edtCircleSize; },
+                  "25", "0", "円定規(Size)"},
+                 {[](TMainForm& f) { return Named<TRulerToolBar>(f, "tbRuler")->edtRulerAngle; },
+                  "45.3", "400", "計画線(DMS)"},
+                 {[](TMainForm& f) { return Named<TRulerToolBar>(f, "tbRuler")->edtRulerWidth; },
+                  "40", "", "計画線(WD)"}};
     for (const Case& c : cases) {
         TMainForm& f = OpenWithPty();
         NumericEdit* e = c.field(f);
@@ -644,7 +678,7 @@ TEST_F(MainFormTest, OutOfRangeFieldsKeepTheirLastGoodValueInTheFile) {
         EXPECT_FALSE(e->Validate());
         EXPECT_EQ(e->palette().color(QPalette::Base), NumericEdit::ErrorColor());
         sink.entries.clear();
-        f.actFileClose->trigger();
+        Act(f, "actFileClose")->trigger();
         EXPECT_EQ(TIniFile(Cfg()).ReadString(QStringLiteral("設定"), QString::fromUtf8(c.key), {}),
                   QString::fromLatin1(c.good))
             << c.key;
@@ -722,7 +756,7 @@ TEST_F(MainFormTest, TileAndCascadeArrangeTheMaps) {
     TMainForm& f = OpenWithPty();
     f.CreateMap(-1, false);
     f.CreateMap(-1, false);
-    f.actWindowTile->trigger();
+    Act(f, "actWindowTile")->trigger();
     const QList<QMdiSubWindow*> subs = f.MdiArea()->subWindowList(QMdiArea::CreationOrder);
     ASSERT_EQ(subs.size(), 3);
     const int h = f.MdiArea()->viewport()->height();
@@ -733,7 +767,7 @@ TEST_F(MainFormTest, TileAndCascadeArrangeTheMaps) {
             EXPECT_EQ(subs[i]->geometry().left(), subs[i - 1]->geometry().right() + 1);
         }
     }
-    f.actWindowCascade->trigger();
+    Act(f, "actWindowCascade")->trigger();
     const QSize area = f.MdiArea()->viewport()->size();
     const QList<QMdiSubWindow*> stack = f.MdiArea()->subWindowList(QMdiArea::StackingOrder);
     for (int i = 0; i < 3; ++i) {
@@ -748,9 +782,9 @@ TEST_F(MainFormTest, TileAndCascadeArrangeTheMaps) {
 // The end of the desktop session: no question, the job's values stored, the window closed.
 TEST_F(MainFormTest, EndOfSessionClosesWithoutAskingAndStoresTheJob) {
     TMainForm& f = OpenWithPty();
-    f.tbCircle->edtCircleSize->setValue(33);
+    Named<TCircleToolBar>(f, "tbCircle")->edtCircleSize->setValue(33);
     f.SetLineNameAsker([](const QString& preset) { return std::optional(preset); });
-    f.actSurveyStart->trigger();
+    Act(f, "actSurveyStart")->trigger();
     ASSERT_TRUE(f.Recording());
     f.EndSession();
     EXPECT_TRUE(sink.questions.isEmpty());

@@ -5,8 +5,12 @@
 #include "console/gui/coordpanel.h"
 #include "console/gui/cutpanel.h"
 #include "console/gui/formhelp.h"
+#include "console/gui/gpspanel.h"
+#include "console/gui/guidepanel.h"
 #include "console/gui/mainform.h"
+#include "console/gui/rulertoolbar.h"
 #include "console/jobsession.h"
+#include "tests/console/named_child.h"
 
 #include "planview/gui/mapform.h"
 #include "platform/gui/numericedit.h"
@@ -103,10 +107,10 @@ TEST_F(MainToolsTest, CalibrationReplacesTheOffsetsAndLogsEverySample) {
             d->edtHoseiX->setValue(99);
             d->btnCancel->click();
         });
-        f.actCalibrate->trigger();
+        Act(f, "actCalibrate")->trigger();
     }
-    EXPECT_EQ(f.Hosei().X, 1);
-    EXPECT_EQ(f.Hosei().A, 0.5);
+    EXPECT_EQ(f.Session().Offsets().X, 1);
+    EXPECT_EQ(f.Session().Offsets().A, 0.5);
 
     int sec = 0;
     QTimer feeder;  // the receiver sends a fix every 100 ms
@@ -130,16 +134,17 @@ TEST_F(MainToolsTest, CalibrationReplacesTheOffsetsAndLogsEverySample) {
         });
         poll->start(20);
     });
-    f.actCalibrate->trigger();
+    Act(f, "actCalibrate")->trigger();
     ASSERT_TRUE(started);
-    const TOffsets o = f.Hosei();
+    const TOffsets o = f.Session().Offsets();
     EXPECT_NEAR(o.X, -67662.567 - shownX.toDouble(), 0.0006);
     EXPECT_EQ(o.A, 0.5) << "the antenna height stays";
 
     // The next position: corrected onto the reference point.
     ASSERT_TRUE(WaitFor([&] {
-        return std::abs(f.pnlBottom->lblXValue->text().toDouble() - -67662.567) < 0.0015;
-    })) << f.pnlBottom->lblXValue->text().toStdString();
+        return std::abs(Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text().toDouble() -
+                        -67662.567) < 0.0015;
+    })) << Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text().toStdString();
     feeder.stop();
 
     // The log: one line per sample, its numbers and then its sentence.
@@ -196,7 +201,9 @@ TEST_F(MainToolsTest, TransferOpensWithTheJob) {
         const QByteArray sent = Gga(1) + test::Rmc();
         gpsPty.Write(sent);
         if (!failed) {
-            ASSERT_TRUE(WaitFor([&] { return f.pnlBottom->lblXValue->text().contains('.'); }));
+            ASSERT_TRUE(WaitFor([&] {
+                return Named<TCoordPanel>(f, "pnlBottom")->lblXValue->text().contains('.');
+            }));
         }
         test::Spin(200);
         EXPECT_EQ(outPty.ReadAvailable(),
@@ -217,7 +224,7 @@ TEST_F(MainToolsTest, TextTransferSendsTheTextAtEachCutOnly) {
     int cuts = 0;
     QObject::connect(&f, &TMainForm::CutAdded, [&] { ++cuts; });
     f.SetLineNameAsker([](const QString& preset) { return std::optional(preset); });
-    f.actSurveyStart->trigger();
+    Act(f, "actSurveyStart")->trigger();
     ASSERT_TRUE(f.Recording());
 
     int sec = 0;
@@ -230,7 +237,7 @@ TEST_F(MainToolsTest, TextTransferSendsTheTextAtEachCutOnly) {
     EXPECT_EQ(outPty.ReadAvailable(), QByteArray());
     for (int i = 1; i <= 3; ++i) {
         SCOPED_TRACE(i);
-        f.pnlCut->btnCut->click();
+        Named<TCutPanel>(f, "pnlCut")->btnCut->click();
         gpsPty.Write(Gga(++sec));
         ASSERT_TRUE(WaitFor([&] { return cuts == i; }));
         test::Spin(150);
@@ -238,7 +245,7 @@ TEST_F(MainToolsTest, TextTransferSendsTheTextAtEachCutOnly) {
         fixShown();  // a position that is not a cut: nothing
         EXPECT_EQ(outPty.ReadAvailable(), QByteArray());
     }
-    f.actSurveyStop->trigger();
+    Act(f, "actSurveyStop")->trigger();
     EXPECT_FALSE(f.Recording());
     fixShown();
     EXPECT_EQ(outPty.ReadAvailable(), QByteArray());
@@ -255,13 +262,13 @@ TEST_F(MainToolsTest, OffsetsAreAppliedToTheNextRecordedCut) {
     const TOffsets offsets[] = {{0, 0, 0, 0}, {1.5, -2.25, 0.75, 0.5}};
     for (const TOffsets& o : offsets) {
         f.SetHosei(o);  // between lines, as a calibration leaves them
-        f.actSurveyStart->trigger();
+        Act(f, "actSurveyStart")->trigger();
         ASSERT_TRUE(f.Recording());
-        f.pnlCut->btnCut->click();
+        Named<TCutPanel>(f, "pnlCut")->btnCut->click();
         const int before = cuts;
         gpsPty.Write(Gga(7));
         ASSERT_TRUE(WaitFor([&] { return cuts == before + 1; }));
-        f.actSurveyStop->trigger();
+        Act(f, "actSurveyStop")->trigger();
     }
     QStringList lines;
     ASSERT_TRUE(ReadCp932Lines(QDir(workDir).filePath("SOKUSEN.DAT"), lines));
@@ -288,7 +295,7 @@ TEST_F(MainToolsTest, OffsetsAreAppliedToTheNextRecordedCut) {
 // hidden tool windows without ever hiding one, and do nothing where the state says so.
 TEST_F(MainToolsTest, HelpLinksRunTheMainWindowsActions) {
     TMainForm& f = Open();
-    f.actHelpSokuryo->trigger();
+    Act(f, "actHelpSokuryo")->trigger();
     auto* help = f.findChild<TFormHelp*>();
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
@@ -299,16 +306,16 @@ TEST_F(MainToolsTest, HelpLinksRunTheMainWindowsActions) {
 
     f.SetLineNameAsker([](const QString& preset) { return std::optional(preset); });
     int starts = 0, stops = 0;
-    QObject::connect(f.actSurveyStart, &QAction::triggered, [&] { ++starts; });
-    QObject::connect(f.actSurveyStop, &QAction::triggered, [&] { ++stops; });
-    f.ToolWinCut->hide();
+    QObject::connect(Act(f, "actSurveyStart"), &QAction::triggered, [&] { ++starts; });
+    QObject::connect(Act(f, "actSurveyStop"), &QAction::triggered, [&] { ++stops; });
+    Named<QDockWidget>(f, "ToolWinCut")->hide();
     click(4);  // 収録ｳｨﾝﾄﾞｳ
-    EXPECT_FALSE(f.ToolWinCut->isHidden());
+    EXPECT_FALSE(Named<QDockWidget>(f, "ToolWinCut")->isHidden());
     click(4);
-    EXPECT_FALSE(f.ToolWinCut->isHidden()) << "never hidden by the help";
-    f.ToolWinGPS->hide();
+    EXPECT_FALSE(Named<QDockWidget>(f, "ToolWinCut")->isHidden()) << "never hidden by the help";
+    Named<QDockWidget>(f, "ToolWinGPS")->hide();
     click(3);  // 受信ﾃﾞｰﾀｳｨﾝﾄﾞｳ
-    EXPECT_FALSE(f.ToolWinGPS->isHidden());
+    EXPECT_FALSE(Named<QDockWidget>(f, "ToolWinGPS")->isHidden());
     const auto maps = f.MapForms().size();
     click(1);  // 平面図
     EXPECT_EQ(f.MapForms().size(), maps + 1);
@@ -333,15 +340,15 @@ TEST_F(MainToolsTest, HelpLinksRunTheMainWindowsActions) {
     }
 
     help->move(help->x(), 250);  // the user's place
-    f.actHelpSetuhyo->trigger();
+    Act(f, "actHelpSetuhyo")->trigger();
     EXPECT_EQ(f.findChildren<TFormHelp*>().size(), 1);
     EXPECT_EQ(help->windowTitle(), "設標の作業手順");
     EXPECT_EQ(help->pos().y(), 250);
     ASSERT_EQ(help->Lines().size(), 6u);
-    f.ToolWinRem->hide();
+    Named<QDockWidget>(f, "ToolWinRem")->hide();
     click(4);  // 設標ｳｨﾝﾄﾞｳ
-    EXPECT_FALSE(f.ToolWinRem->isHidden());
-    f.actHelpSokuryo->trigger();
+    EXPECT_FALSE(Named<QDockWidget>(f, "ToolWinRem")->isHidden());
+    Act(f, "actHelpSokuryo")->trigger();
     EXPECT_EQ(help->windowTitle(), "収録の作業手順");
     EXPECT_EQ(help->Lines().size(), 8u);
 }

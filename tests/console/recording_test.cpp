@@ -1,6 +1,8 @@
 // Recording and guidance through the main window, with the GPS on a real pseudo-terminal
 // and the job's files on disk.
 #include "console/gui/mainform.h"
+#include "surveydata/config.h"
+#include "tests/console/named_child.h"
 
 #include "console/gui/coordpanel.h"
 #include "console/gui/cutpanel.h"
@@ -108,50 +110,52 @@ class RecordingTest : public ::testing::Test {
 TEST_F(RecordingTest, RecordsCutsByHandAndByTimeAndLogsTheirSentences) {
     TMainForm& f = *form;
     WatchSignals();
-    f.actSurveyStart->trigger();
+    Act(f, "actSurveyStart")->trigger();
     ASSERT_TRUE(f.Recording());
     EXPECT_EQ(presets, QStringList{QStringLiteral("1")});
     EXPECT_EQ(f.AppTitle(), QStringLiteral("計測中"));
-    for (QAction* a : {f.actExit, f.actSurveyStart, f.actCalibrate, f.actFileClose})
+    for (QAction* a : {Act(f, "actExit"), Act(f, "actSurveyStart"), Act(f, "actCalibrate"),
+                       Act(f, "actFileClose")})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
-    EXPECT_FALSE(f.pnlRef->cbxRefPoint->isEnabled());
+    EXPECT_FALSE(Named<TRefPanel>(f, "pnlRef")->cbxRefPoint->isEnabled());
     // The job stays open: new maps and the planned line still work during a line.
-    EXPECT_TRUE(f.actNewMap->isEnabled());
-    EXPECT_TRUE(f.tbRuler->edtRulerAngle->isEnabled());
-    EXPECT_TRUE(f.pnlCut->btnCut->isEnabled());
+    EXPECT_TRUE(Act(f, "actNewMap")->isEnabled());
+    EXPECT_TRUE(Named<TRulerToolBar>(f, "tbRuler")->edtRulerAngle->isEnabled());
+    EXPECT_TRUE(Named<TCutPanel>(f, "pnlCut")->btnCut->isEnabled());
     EXPECT_FALSE(f.close());  // refused while recording, without a question
     EXPECT_TRUE(sink.questions.isEmpty());
 
     Fix(1);  // nothing before the first cut, whatever the time
     now += 60000;
     f.SurveyTick();
-    EXPECT_FALSE(f.pnlCut->ledCount2->IsOn());
-    f.pnlCut->btnCut->click();
-    EXPECT_TRUE(f.pnlCut->ledCount0->IsOn());
+    EXPECT_FALSE(Named<TCutPanel>(f, "pnlCut")->ledCount2->IsOn());
+    Named<TCutPanel>(f, "pnlCut")->btnCut->click();
+    EXPECT_TRUE(Named<TCutPanel>(f, "pnlCut")->ledCount0->IsOn());
     Fix(2);
     ASSERT_EQ(cuts.size(), 1);
     EXPECT_EQ(cuts.at(0), 0);
-    EXPECT_FALSE(f.pnlCut->ledCount0->IsOn());
-    EXPECT_EQ(f.pnlCut->lblCutCutNo->text(), QStringLiteral("測線 測線Ａ ｶｯﾄ 1"));
+    EXPECT_FALSE(Named<TCutPanel>(f, "pnlCut")->ledCount0->IsOn());
+    EXPECT_EQ(Named<TCutPanel>(f, "pnlCut")->lblCutCutNo->text(),
+              QStringLiteral("測線 測線Ａ ｶｯﾄ 1"));
 
     now += 7500;  // more than 6 s: the first lamp
     f.SurveyTick();
-    EXPECT_TRUE(f.pnlCut->ledCount2->IsOn());
-    EXPECT_EQ(f.pnlCut->lblDuration->text(), QStringLiteral("7"));
+    EXPECT_TRUE(Named<TCutPanel>(f, "pnlCut")->ledCount2->IsOn());
+    EXPECT_EQ(Named<TCutPanel>(f, "pnlCut")->lblDuration->text(), QStringLiteral("7"));
     Fix(3);
     EXPECT_EQ(cuts.size(), 1);
     now += 4000;  // more than 10 s: the cut is due, taken at the next fix
     f.SurveyTick();
-    EXPECT_TRUE(f.pnlCut->ledCount0->IsOn());
+    EXPECT_TRUE(Named<TCutPanel>(f, "pnlCut")->ledCount0->IsOn());
     Fix(4);
     ASSERT_EQ(cuts.size(), 2);
 
-    f.actSurveyStop->trigger();
+    Act(f, "actSurveyStop")->trigger();
     EXPECT_FALSE(f.Recording());
     EXPECT_EQ(lineEnds, 1);
     EXPECT_EQ(f.AppTitle(), QStringLiteral("Tidrun Zzz"));
-    EXPECT_TRUE(f.actFileClose->isEnabled());
-    EXPECT_EQ(f.pnlCut->lblDuration->text(), QStringLiteral("0000"));
+    EXPECT_TRUE(Act(f, "actFileClose")->isEnabled());
+    EXPECT_EQ(Named<TCutPanel>(f, "pnlCut")->lblDuration->text(), QStringLiteral("0000"));
 
     // The line log holds exactly the sentences of the two cuts, as framed.
     EXPECT_EQ(test::ReadFile(QDir(f.LogDir()).filePath(QStringLiteral("Line1.Log"))),
@@ -167,23 +171,23 @@ TEST_F(RecordingTest, RecordsCutsByHandAndByTimeAndLogsTheirSentences) {
         << lines[1].toStdString();
 
     // The next line: preset 2; a line stopped without a cut finishes nothing on the maps.
-    f.actSurveyStart->trigger();
+    Act(f, "actSurveyStart")->trigger();
     EXPECT_EQ(presets.last(), QStringLiteral("2"));
-    f.actSurveyStop->trigger();
+    Act(f, "actSurveyStop")->trigger();
     EXPECT_EQ(lineEnds, 1);
 
     // A map made during a line but before its first cut shows the last line finished; one
     // made after that cut keeps the new line open.
     answer = QStringLiteral("測線Ｂ");
-    f.actSurveyStart->trigger();
+    Act(f, "actSurveyStart")->trigger();
     EXPECT_EQ(f.CreateMap(-1, false)->Session().Scene().OpenLine(), nullptr);
-    f.pnlCut->btnCut->click();
+    Named<TCutPanel>(f, "pnlCut")->btnCut->click();
     Fix(5);
     ASSERT_EQ(cuts.size(), 3);
     const TLineLineSeries* open = f.CreateMap(-1, false)->Session().Scene().OpenLine();
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(open->FirstRecord(), 2);
-    f.actSurveyStop->trigger();
+    Act(f, "actSurveyStop")->trigger();
     EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(" | ").toStdString();
 }
 
@@ -196,7 +200,7 @@ TEST_F(RecordingTest, CutsKeepTheirOwnSentenceAndOnlyMeasuredFixesAreRecorded) {
     int moves = 0, cuts = 0;
     QObject::connect(&f, &TMainForm::BoatPos, [&] { ++moves; });
     QObject::connect(&f, &TMainForm::CutAdded, [&] { ++cuts; });
-    f.actSurveyStart->trigger();
+    Act(f, "actSurveyStart")->trigger();
     ASSERT_TRUE(f.Recording());
     const struct {
         const char* body;  // at 12:36:<row> UTC, shown as 21:36:<row>
@@ -233,26 +237,32 @@ TEST_F(RecordingTest, CutsKeepTheirOwnSentenceAndOnlyMeasuredFixesAreRecorded) {
     int second = 0;
     for (const auto& r : rows) {
         SCOPED_TRACE(r.body);
-        f.pnlCut->btnCut->click();
+        Named<TCutPanel>(f, "pnlCut")->btnCut->click();
         const int movesBefore = moves, cutsBefore = cuts;
         const QByteArray sentence = test::Sentence(r.body);
         pty.Write(sentence);
         const QString time = QStringLiteral("21:36:%1").arg(++second, 2, 10, QLatin1Char('0'));
-        ASSERT_TRUE(WaitFor([&] { return f.pnlGPS->lblGPSTime->text() == time; }));
-        EXPECT_EQ(f.pnlGPS->lblGPSLat->text(), QStringLiteral("緯度:") + r.lat);
-        EXPECT_EQ(f.pnlGPS->lblGPSAlt->text(), QStringLiteral("高度:") + r.alt);
-        EXPECT_EQ(f.pnlGPS->lblGPSQty->text(), QStringLiteral("測位状態:") + r.quality);
+        ASSERT_TRUE(
+            WaitFor([&] { return Named<TGpsPanel>(f, "pnlGPS")->lblGPSTime->text() == time; }));
+        EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSLat->text(),
+                  QStringLiteral("緯度:") + r.lat);
+        EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSAlt->text(),
+                  QStringLiteral("高度:") + r.alt);
+        EXPECT_EQ(Named<TGpsPanel>(f, "pnlGPS")->lblGPSQty->text(),
+                  QStringLiteral("測位状態:") + r.quality);
         EXPECT_EQ(moves - movesBefore, r.moves ? 1 : 0);
         EXPECT_EQ(cuts - cutsBefore, r.cut ? 1 : 0);
         if (r.moves) {
-            EXPECT_EQ(f.pnlBottom->lblXValue->palette().color(QPalette::Window), QColor(r.colour));
+            EXPECT_EQ(
+                Named<TCoordPanel>(f, "pnlBottom")->lblXValue->palette().color(QPalette::Window),
+                QColor(r.colour));
         }
         if (r.cut) {
             cutSentences += Packet(sentence);
             recorded << QString::fromLatin1(r.recorded);
         }
     }
-    f.actSurveyStop->trigger();
+    Act(f, "actSurveyStop")->trigger();
     QStringList lines, inFile;
     ASSERT_TRUE(ReadCp932Lines(Path("SOKUSEN.DAT"), lines));
     for (const QString& line : lines) {
@@ -395,7 +405,7 @@ TEST_F(AllDataRecordingTest, ACutThatCannotBeStoredEndsTheLineWithOneMessage) {
             if (asOtherUser) {
                 ASSERT_EQ(::seteuid(65534), 0);
             }
-            f.actSurveyStart->trigger();
+            Act(f, "actSurveyStart")->trigger();
             if (asOtherUser) {
                 ASSERT_EQ(::seteuid(euid), 0);
             }
@@ -406,7 +416,7 @@ TEST_F(AllDataRecordingTest, ACutThatCannotBeStoredEndsTheLineWithOneMessage) {
         QByteArray logged;
         int stored = 0;
         if (f.Recording()) {
-            f.pnlCut->btnCut->click();
+            Named<TCutPanel>(f, "pnlCut")->btnCut->click();
             for (int i = 0; i < 8 && f.Recording(); ++i) {
                 if (!faulted && stored == r.faultAfter) {
                     ASSERT_TRUE(r.fault(next));
@@ -428,12 +438,13 @@ TEST_F(AllDataRecordingTest, ACutThatCannotBeStoredEndsTheLineWithOneMessage) {
         sink.entries.clear();
         EXPECT_EQ(stored, std::max(r.stored, 0));
         EXPECT_EQ(f.AppTitle(), QStringLiteral("Tidrun Zzz"));
-        EXPECT_TRUE(f.actSurveyStart->isEnabled());
-        EXPECT_TRUE(f.actFileClose->isEnabled());
-        EXPECT_FALSE(f.pnlCut->btnCut->isEnabled());
+        EXPECT_TRUE(Act(f, "actSurveyStart")->isEnabled());
+        EXPECT_TRUE(Act(f, "actFileClose")->isEnabled());
+        EXPECT_FALSE(Named<TCutPanel>(f, "pnlCut")->btnCut->isEnabled());
         EXPECT_EQ(lineEnds - endsBefore, stored > 0 ? 1 : 0);
         EXPECT_EQ(cuts.size() - cutsBefore, stored);
-        EXPECT_EQ(f.pnlCut->lblCutSEQ->text(), QStringLiteral("前測点 %1").arg(serial));
+        EXPECT_EQ(Named<TCutPanel>(f, "pnlCut")->lblCutSEQ->text(),
+                  QStringLiteral("前測点 %1").arg(serial));
         if (r.logChecked) {
             EXPECT_EQ(test::ReadFile(logOf(next)), logged);
         }
@@ -443,12 +454,12 @@ TEST_F(AllDataRecordingTest, ACutThatCannotBeStoredEndsTheLineWithOneMessage) {
     }
 
     // Once the files take writes again, the next line follows the last cut on disk.
-    f.actSurveyStart->trigger();
+    Act(f, "actSurveyStart")->trigger();
     ASSERT_TRUE(f.Recording());
-    f.pnlCut->btnCut->click();
+    Named<TCutPanel>(f, "pnlCut")->btnCut->click();
     QByteArray logged = fix();
     logged += fix();
-    f.actSurveyStop->trigger();
+    Act(f, "actSurveyStop")->trigger();
     expected << QStringLiteral("%1,%2,1").arg(serial + 1).arg(line + 1)
              << QStringLiteral("%1,%2,2").arg(serial + 2).arg(line + 1);
     EXPECT_EQ(RecordNumbers(rec), expected.join(' ').toStdString());
@@ -473,10 +484,10 @@ TEST_F(RecordingTest, SignalsComeFromTheCurrentFolderOrTheProgramsOwnSounds) {
 TEST_F(RecordingTest, StartNeedsTheRecordingFileAndANameFromTheDialog) {
     TMainForm& f = *form;
     answer.reset();
-    f.actSurveyStart->trigger();
+    Act(f, "actSurveyStart")->trigger();
     EXPECT_FALSE(f.Recording());
     EXPECT_NE(f.AppTitle(), QStringLiteral("計測中"));
-    EXPECT_TRUE(f.actSurveyStart->isEnabled());
+    EXPECT_TRUE(Act(f, "actSurveyStart")->isEnabled());
     // The recording file may be missing from the settings when they are edited by hand.
     form.reset();
     settings.SokusenFile.clear();
@@ -493,7 +504,7 @@ TEST_F(RecordingTest, StartNeedsTheRecordingFileAndANameFromTheDialog) {
     });
     form->FileOpen();
     presets.clear();
-    form->actSurveyStart->trigger();
+    Act(*form, "actSurveyStart")->trigger();
     EXPECT_FALSE(form->Recording());
     EXPECT_TRUE(presets.isEmpty());
     ASSERT_FALSE(sink.entries.empty());
@@ -503,26 +514,30 @@ TEST_F(RecordingTest, StartNeedsTheRecordingFileAndANameFromTheDialog) {
 TEST_F(RecordingTest, GuidesToTheBuoyAndMovesThePlannedLine) {
     TMainForm& f = *form;
     QObject::connect(&f, &TMainForm::BoatPos, [this] { ++handled; });
-    f.pnlGuide->cbxRemPoint->setCurrentIndex(1);  // 設標01
+    Named<TGuidePanel>(f, "pnlGuide")->cbxRemPoint->setCurrentIndex(1);  // 設標01
     Fix(5);
     // The fix lies at about X -64500, Y -6500 in zone 9: the buoy is south and east.
-    EXPECT_FALSE(f.pnlGuide->lblN->isVisibleTo(f.pnlGuide));
-    EXPECT_TRUE(f.pnlGuide->lblS->isVisibleTo(f.pnlGuide));
-    EXPECT_TRUE(f.pnlGuide->lblE->isVisibleTo(f.pnlGuide));
-    EXPECT_FALSE(f.pnlGuide->lblDMS->text().isEmpty());
-    const double dx = f.pnlGuide->lblDeltaXValue->text().toDouble();
+    EXPECT_FALSE(
+        Named<TGuidePanel>(f, "pnlGuide")->lblN->isVisibleTo(Named<TGuidePanel>(f, "pnlGuide")));
+    EXPECT_TRUE(
+        Named<TGuidePanel>(f, "pnlGuide")->lblS->isVisibleTo(Named<TGuidePanel>(f, "pnlGuide")));
+    EXPECT_TRUE(
+        Named<TGuidePanel>(f, "pnlGuide")->lblE->isVisibleTo(Named<TGuidePanel>(f, "pnlGuide")));
+    EXPECT_FALSE(Named<TGuidePanel>(f, "pnlGuide")->lblDMS->text().isEmpty());
+    const double dx = Named<TGuidePanel>(f, "pnlGuide")->lblDeltaXValue->text().toDouble();
     EXPECT_LT(dx, 0);
 
-    f.tbRuler->SetAngleText(QStringLiteral("0"));
-    f.tbRuler->SetStep(10);
-    const TRulerRect before = f.RulerSegment();
-    f.tbRuler->btnMoveUp->click();
-    EXPECT_DOUBLE_EQ(f.RulerSegment().Y0, before.Y0 + 10);
-    EXPECT_DOUBLE_EQ(f.RulerPivotY(), before.Y0 + 10);
+    Named<TRulerToolBar>(f, "tbRuler")->SetAngleText(QStringLiteral("0"));
+    Named<TRulerToolBar>(f, "tbRuler")->SetStep(10);
+    const TRulerRect before = f.Session().Guidance().Segment();
+    Named<TRulerToolBar>(f, "tbRuler")->btnMoveUp->click();
+    EXPECT_DOUBLE_EQ(f.Session().Guidance().Segment().Y0, before.Y0 + 10);
+    EXPECT_DOUBLE_EQ(f.Session().Guidance().Pivot().Y, before.Y0 + 10);
     // An angle that cannot be used turns the field fuchsia and counts as 0 for the maps.
-    f.tbRuler->SetAngleText(QStringLiteral("400"));
+    Named<TRulerToolBar>(f, "tbRuler")->SetAngleText(QStringLiteral("400"));
     EXPECT_EQ(f.RulerAngle(), 0);
-    EXPECT_EQ(f.tbRuler->edtRulerAngle->palette().color(QPalette::Base), QColor(0xFF00FF));
+    EXPECT_EQ(Named<TRulerToolBar>(f, "tbRuler")->edtRulerAngle->palette().color(QPalette::Base),
+              QColor(0xFF00FF));
 }
 
 }  // namespace
