@@ -257,6 +257,7 @@ void TMainForm::LoadJobFiles() {
         RemoveLeftoverCopies(settings_.Resolve(settings_.MisokuPath()));
     tidrun::LoadJobFiles(settings_, {session_->Kijun(), session_->Tansa(), session_->Sokusen(),
                                      session_->Ijo(), session_->Misoku()});
+    cuts_ = LoadCutStore(settings_, session_->Sokusen(), sink_);
 }
 
 void TMainForm::FileClose() {
