@@ -6,22 +6,6 @@
 
 namespace tidrun {
 
-namespace {
-
-// Restores a flag when a scope ends, also when a listener throws.
-class FlagScope {
-  public:
-    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-  private:
-    bool& flag_;
-};
-
-}  // namespace
-
 TGPS::TGPS(QObject* parent, UtcClock clock) : QObject(parent), clock_(std::move(clock)) {
     if (!clock_) clock_ = [] { return QDateTime::currentMSecsSinceEpoch(); };
     reconnect_.setInterval(kReconnectIntervalMs);
@@ -127,6 +111,7 @@ void TGPS::HandlePacket(std::string_view packet) {
 }
 
 void TGPS::HandlePacket(std::string_view packet, qint64 receivedUtcMs) {
+    emit SentenceReceived(QByteArrayView(packet.data(), qsizetype(packet.size())), receivedUtcMs);
     nmea_.Decode(packet);
     emit SentenceDecoded(nmea_, receivedUtcMs);
     if (relay_) SendIfRoom(output_, packet.data(), qsizetype(packet.size()));
@@ -139,7 +124,7 @@ void TGPS::HandlePacket(std::string_view packet, qint64 receivedUtcMs) {
     const FixPosition fix = ConvertFix(pos_, nmea_, sourceDatum_, targetDatum_, zoneIndex_);
     if (!fix.valid) return;
     fixTime_ = nmea_.LocalTime(targetDatum_, receivedUtcMs);
-    emit PositionFixed(TGpsPosition{fix.X, fix.Y, fix.h, fixTime_, &nmea_, packet});
+    emit PositionFixed(TGpsPosition{fix.X, fix.Y, fix.h, fixTime_, &nmea_, packet, receivedUtcMs});
 }
 
 // The receiver shows what the receiver says about its fix, also when the sentence gives no
