@@ -46,8 +46,7 @@ bool TGPS::Open() {
         return false;
     }
     input_->FlushReceive();
-    if (!feeding_) framer_.Reset();
-    pending_.clear();
+    framed_.Reset();
     enabled_ = true;
     lost_ = false;
     outputLost_ = false;
@@ -66,9 +65,7 @@ bool TGPS::Close() {
     lost_ = false;
     outputLost_ = false;
     reconnect_.stop();
-    pending_.clear();
-    // Inside the framer the current packet is still in use; Open resets it.
-    if (!feeding_) framer_.Reset();
+    framed_.Reset();
     if (input_) input_->Close();
     if (forwardOn_ && output_) output_->Close();
     return true;
@@ -85,25 +82,9 @@ void TGPS::BytesArrived(const QByteArray& data) {
         emit DataFlowing();
         if (!enabled_) return;
     }
-    // A listener that runs a nested event loop must not get the next packet inside the
-    // current one: later bytes wait until the current ones are done.
-    if (feeding_) {
-        pending_.append(data);
-        return;
-    }
-    FlagScope scope(feeding_);
-    // The sentences of one chunk of bytes were received at one instant.
-    qint64 received = clock_();
-    const auto onPacket = [this, &received](std::string_view packet) {
-        if (enabled_) HandlePacket(packet, received);
-    };
-    framer_.Feed(std::string_view(data.constData(), data.size()), onPacket);
-    while (!pending_.isEmpty() && enabled_) {
-        const QByteArray next = std::exchange(pending_, QByteArray());
-        received = clock_();
-        framer_.Feed(std::string_view(next.constData(), next.size()), onPacket);
-    }
-    if (!enabled_) framer_.Reset();
+    framed_.Arrive(
+        data, clock_, [this] { return enabled_; },
+        [this](std::string_view packet, qint64 received) { HandlePacket(packet, received); });
 }
 
 void TGPS::HandlePacket(std::string_view packet) {
@@ -144,7 +125,7 @@ void TGPS::InputLost() {
     if (!enabled_) return;
     if (!lost_) {
         lost_ = true;
-        if (!feeding_) framer_.Reset();  // the cut-off packet is of no use
+        framed_.DropPacket();  // the cut-off packet is of no use
         emit PortLost();
     }
     if (enabled_ && !reconnect_.isActive()) reconnect_.start();

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/seriallink.h"
-#include "positioning/framer.h"
+#include "positioning/framedinput.h"
 #include "positioning/geodesy.h"
 #include "positioning/nmea.h"
 
@@ -109,7 +109,7 @@ class TGPS : public QObject {
 
     QPointer<SerialLink> input_;
     QPointer<SerialLink> output_;
-    SentenceFramer framer_;
+    TFramedInput framed_;
     TPos pos_;
     TNMEA nmea_;
     int sourceDatum_ = 0;
@@ -123,8 +123,6 @@ class TGPS : public QObject {
     bool enabled_ = false;     // framer enabled: the ports are open
     bool lost_ = false;        // input port lost, not yet flowing again
     bool outputLost_ = false;  // output port lost, reopen pending
-    bool feeding_ = false;     // inside the framer: later bytes wait in pending_
-    QByteArray pending_;
     QTimer reconnect_;
     UtcClock clock_;
     QDateTime fixTime_;

@@ -36,8 +36,7 @@ bool TSounder::Open() {
         return false;
     }
     if (own_) port_->FlushReceive();
-    if (!feeding_) framer_.Reset();
-    pending_.clear();
+    framed_.Reset();
     enabled_ = true;
     lost_ = false;
     return true;
@@ -47,8 +46,7 @@ void TSounder::Close() {
     enabled_ = false;
     lost_ = false;
     reconnect_.stop();
-    pending_.clear();
-    if (!feeding_) framer_.Reset();
+    framed_.Reset();
     if (own_ && port_) port_->Close();
 }
 
@@ -63,25 +61,9 @@ void TSounder::BytesArrived(const QByteArray& data) {
         emit DataFlowing();
         if (!enabled_) return;
     }
-    // A listener that runs a nested event loop gets no packet inside the current one.
-    if (feeding_) {
-        pending_.append(data);
-        return;
-    }
-    {
-        FlagScope scope(feeding_);
-        qint64 received = clock_();
-        const auto onPacket = [this, &received](std::string_view packet) {
-            if (enabled_) Handle(packet, received);
-        };
-        framer_.Feed(std::string_view(data.constData(), size_t(data.size())), onPacket);
-        while (!pending_.isEmpty() && enabled_) {
-            const QByteArray next = std::exchange(pending_, QByteArray());
-            received = clock_();
-            framer_.Feed(std::string_view(next.constData(), size_t(next.size())), onPacket);
-        }
-    }
-    if (!enabled_) framer_.Reset();
+    framed_.Arrive(
+        data, clock_, [this] { return enabled_; },
+        [this](std::string_view packet, qint64 received) { Handle(packet, received); });
 }
 
 void TSounder::HandlePacket(std::string_view packet) {
@@ -99,7 +81,7 @@ void TSounder::Lost() {
     if (!enabled_) return;
     if (!lost_) {
         lost_ = true;
-        if (!feeding_) framer_.Reset();  // the cut-off packet is of no use
+        framed_.DropPacket();  // the cut-off packet is of no use
         emit PortLost();
     }
     if (enabled_ && !reconnect_.isActive()) reconnect_.start();

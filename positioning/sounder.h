@@ -7,7 +7,7 @@
 
 #include "platform/seriallink.h"
 #include "positioning/depth.h"
-#include "positioning/framer.h"
+#include "positioning/framedinput.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -72,11 +72,9 @@ class TSounder : public QObject {
     QPointer<SerialLink> port_;
     bool own_ = true;
     double draft_ = 0;
-    SentenceFramer framer_;
+    TFramedInput framed_;
     bool enabled_ = false;
     bool lost_ = false;
-    bool feeding_ = false;  // inside the framer: later bytes wait in pending_
-    QByteArray pending_;
     QTimer reconnect_;
     UtcClock clock_;
 };
