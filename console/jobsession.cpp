@@ -1,5 +1,6 @@
 #include "console/jobsession.h"
 
+#include "planview/cutstore.h"
 #include "planview/mapmessages.h"
 #include "positioning/gps.h"
 #include "positioning/nmea.h"
@@ -77,6 +78,11 @@ TPositionOutcome TJobSession::Position(double x, double y, double h, const QDate
     fix.sentence = sentence;
     const TPositionStep step = recorder_.Position(fix);
     out.cutIndex = step.cutIndex;
+    if (out.cutIndex >= 0 && cuts_) {
+        cuts_->SyncFrom(*sokusen_);
+        if (const auto d = depth_.On() ? depth_.DepthForCut() : std::nullopt)
+            cuts_->SetDepth(out.cutIndex, static_cast<float>(*d));
+    }
     out.lineEnded = step.lineEnded;
     out.lineHadCut = step.lineHadCut;
     out.distance = step.distance;

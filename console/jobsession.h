@@ -21,6 +21,7 @@ namespace tidrun {
 
 class MessageSink;
 class SerialLink;
+class TCutStore;
 class TJobSettings;
 struct GpsFix;
 struct TGpsPosition;
@@ -112,6 +113,9 @@ class TJobSession {
     // At open, after the recording file was read: the one message for cuts without a
     // depth row (empty when none), a torn last row repaired.
     QString CheckDepthFile() const { return CheckDepthCompanion(*sokusen_, depth_.On()); }
+    // The store of recorded cuts the map windows share: each cut reaches it, with its depth,
+    // before the outcome tells of it.
+    void SetCutStore(std::shared_ptr<TCutStore> cuts) { cuts_ = std::move(cuts); }
 
   private:
     std::unique_ptr<TKijunColl> kijun_;
@@ -129,6 +133,7 @@ class TJobSession {
     double lastLat_ = 0, lastLon_ = 0, lastAlt_ = 0;
     bool lastMeasured_ = true;
     TPoint2 lastBoat_;
+    std::shared_ptr<TCutStore> cuts_;
 };
 
 }  // namespace tidrun

@@ -20,6 +20,9 @@ class MessageSink;
 class TCoordPanel;
 class TGpsPanel;
 class TGPS;
+class TRawLog;
+class TSounder;
+struct TDepthReading;
 class TJobSession;
 class TJobSettings;
 class TNMEA;
@@ -36,12 +39,15 @@ class TReceiverView : public QObject {
                   QObject* parent);
     ~TReceiverView() override;
 
-    // Opens the job's receiver on its ports (the transfer port too, unless "しない") and
-    // hands the session the transfer port; a port that does not open is said.
-    void Open(const TJobSettings& settings, TJobSession& session);
+    // Opens the job's receiver on its ports (the transfer port too, unless "しない"), and
+    // the sounder where the job reads one, and hands the session the transfer port and the
+    // depths; a port that does not open is said. logFolder: where the time-tagged raw log
+    // goes when the job keeps one.
+    void Open(const TJobSettings& settings, TJobSession& session, const QString& logFolder);
     // The receiver goes before the ports it reads.
     void Close(TJobSession& session);
     TGPS* Receiver() const { return gps_; }
+    TSounder* Sounder() const { return sounder_; }
     bool Connected() const;
 
     // Nothing of an earlier job or receiver stays on screen: the design-time texts.
@@ -59,6 +65,9 @@ class TReceiverView : public QObject {
     // The window's title part that tells the ports' state.
     void TitleChanged(const QString& title);
     void PositionFixed(const TGpsPosition& position);
+    // A depth sentence of the sounder (after the session has it).
+    void DepthReceived(const tidrun::TDepthReading& reading, QByteArrayView sentence,
+                       qint64 receivedUtcMs);
 
   private:
     TGpsPanel& pnlGPS_;
@@ -68,8 +77,11 @@ class TReceiverView : public QObject {
     MessageSink& sink_;
     QString iniPath_, programDir_;
     QString gpsPort_, outPort_;
-    TGPS* gps_ = nullptr;  // child; exists while a job is open
+    TGPS* gps_ = nullptr;          // child; exists while a job is open
+    TSounder* sounder_ = nullptr;  // child; exists while a job that reads depth is open
+    QString depthPort_;
     std::unique_ptr<TReceiverPorts> ports_;
+    std::unique_ptr<TRawLog> rawLog_;
     TFixWatch fixWatch_;
     std::uint32_t coordColour_ = 0;
     QString xText_, yText_;
