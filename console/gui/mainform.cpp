@@ -62,9 +62,9 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
     ui_->MakeMenus(*this, [this] { OpenUserGuide(sink_, programDir_); });
     CreateCentral();
     ui_->MakeToolBars(*this, sink_);
-    docks_ = new TToolDocks(*this, *ui_->actTWCut, *ui_->actTBRem, *ui_->actTWGPS, *ui_->ActTBRef);
-    receiverView_ =
-        new TReceiverView(docks_->Gps(), *pnlBottom_, clock_, sink_, IniPath(), programDir_, this);
+    docks_ = new TToolDocks(*this, *ui_);
+    receiverView_ = new TReceiverView(docks_->Gps(), *pnlBottom_, docks_->Depth(), clock_, sink_,
+                                      IniPath(), programDir_, this);
     connect(receiverView_, &TReceiverView::TitleChanged, this, &TMainForm::SetAppTitle);
     connect(receiverView_, &TReceiverView::PositionFixed, this, &TMainForm::OnPosition);
     ruler_ = new TRulerTools(*ui_->tbCircle, *ui_->tbRuler, *pnlBottom_, *session_, this);

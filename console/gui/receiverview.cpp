@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "console/gui/coordpanel.h"
+#include "console/gui/depthpanel.h"
 #include "console/gui/gpspanel.h"
 #include "console/gui/led.h"
 #include "console/jobsession.h"
@@ -22,12 +23,13 @@
 
 namespace tidrun {
 
-TReceiverView::TReceiverView(TGpsPanel& gps, TCoordPanel& coords,
+TReceiverView::TReceiverView(TGpsPanel& gps, TCoordPanel& coords, TDepthPanel& depth,
                              const std::function<qint64()>& clock, MessageSink& sink,
                              const QString& iniPath, const QString& programDir, QObject* parent)
     : QObject(parent),
       pnlGPS_(gps),
       pnlBottom_(coords),
+      pnlDepth_(depth),
       clock_(clock),
       ageTimer_(new QTimer(this)),
       sink_(sink),
@@ -63,6 +65,9 @@ void TReceiverView::Open(const TJobSettings& settings, TJobSession& session,
         connect(sounder_, &TSounder::DepthReceived, this,
                 [this, &session](const TDepthReading& r, QByteArrayView s, qint64 at) {
                     session.OnDepth(r, at);
+                    lastDepth_ = r;
+                    lastDepthAt_ = clock_();
+                    CheckAge();
                     emit DepthReceived(r, s, at);
                 });
         connect(sounder_, &TSounder::PortLost, this, &TReceiverView::ShowPortState);
@@ -74,9 +79,8 @@ void TReceiverView::Open(const TJobSettings& settings, TJobSession& session,
     session.SetDepthRecording(depth);
     if (settings.RawLog) {
         rawLog_->Start(logFolder);
-        connect(gps_, &TGPS::SentenceReceived, this, [this](QByteArrayView s, qint64 at) {
-            rawLog_->Write(TRawSource::GPS, s, at);
-        });
+        connect(gps_, &TGPS::SentenceReceived, this,
+                [this](QByteArrayView s, qint64 at) { rawLog_->Write(TRawSource::GPS, s, at); });
         if (sounder_)
             connect(sounder_, &TSounder::SentenceReceived, this,
                     [this](QByteArrayView s, qint64 at) {
@@ -151,6 +155,7 @@ void TReceiverView::Reset() {
     xText_.clear();
     yText_.clear();
     coordColour_ = kDesignColour;
+    lastDepth_.reset();
     pnlGPS_.Reset();
     pnlGPS_.LedData->SetOn(false);
     CheckAge();
@@ -181,6 +186,8 @@ void TReceiverView::CheckAge() {
         CoordinateViewFor(fixWatch_, lost, xText_, yText_, coordColour_, clock_());
     pnlBottom_.SetCoordinateLook(v.colour, v.stale);
     pnlBottom_.ShowCoordinates(v.x, v.y);
+    const bool depthLost = sounder_ && sounder_->IsOpen() && !sounder_->IsConnected();
+    pnlDepth_.Show(DepthViewFor(lastDepth_, clock_() - lastDepthAt_, depthLost, depthPort_));
 }
 
 void TReceiverView::ShowPortState() {

@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "console/fixview.h"
+#include "positioning/depth.h"
 
 class QTimer;
 
@@ -18,11 +20,11 @@ namespace tidrun {
 
 class MessageSink;
 class TCoordPanel;
+class TDepthPanel;
 class TGpsPanel;
 class TGPS;
 class TRawLog;
 class TSounder;
-struct TDepthReading;
 class TJobSession;
 class TJobSettings;
 class TNMEA;
@@ -34,9 +36,9 @@ class TReceiverView : public QObject {
   public:
     // clock: the milliseconds clock of the ages (read at each use); iniPath: Tidrun.INI
     // with its [Ports]; programDir: where relative replay files are.
-    TReceiverView(TGpsPanel& gps, TCoordPanel& coords, const std::function<qint64()>& clock,
-                  MessageSink& sink, const QString& iniPath, const QString& programDir,
-                  QObject* parent);
+    TReceiverView(TGpsPanel& gps, TCoordPanel& coords, TDepthPanel& depth,
+                  const std::function<qint64()>& clock, MessageSink& sink, const QString& iniPath,
+                  const QString& programDir, QObject* parent);
     ~TReceiverView() override;
 
     // Opens the job's receiver on its ports (the transfer port too, unless "しない"), and
@@ -72,6 +74,7 @@ class TReceiverView : public QObject {
   private:
     TGpsPanel& pnlGPS_;
     TCoordPanel& pnlBottom_;
+    TDepthPanel& pnlDepth_;
     const std::function<qint64()>& clock_;
     QTimer* ageTimer_;
     MessageSink& sink_;
@@ -80,6 +83,8 @@ class TReceiverView : public QObject {
     TGPS* gps_ = nullptr;          // child; exists while a job is open
     TSounder* sounder_ = nullptr;  // child; exists while a job that reads depth is open
     QString depthPort_;
+    std::optional<TDepthReading> lastDepth_;  // of the open job, with when it came (clock_)
+    qint64 lastDepthAt_ = 0;
     std::unique_ptr<TReceiverPorts> ports_;
     std::unique_ptr<TRawLog> rawLog_;
     TFixWatch fixWatch_;
