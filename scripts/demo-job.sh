@@ -1,10 +1,10 @@
-#Sourced by run.sh and screenshot.sh : prepare_demo_job PROGRAM_DIR JOB_DIR copies the demo
-#job into JOB_DIR and writes PROGRAM_DIR / Tidrun.INI(code page 932, CR LF) with WORKDIR
-#set to it, COM1 replaying its GPS track and COM3 its echo sounder, which the copy's
-#Tidrun.CFG reads depth from.
+# Sourced by run.sh and screenshot.sh: prepare_demo_job PROGRAM_DIR JOB_DIR copies the demo
+# job into JOB_DIR and writes PROGRAM_DIR/Tidrun.INI (code page 932, CR LF) with WORKDIR
+# set to it, COM1 replaying its GPS track and COM3 its echo sounder, which the copy's
+# Tidrun.CFG reads depth from.
 prepare_demo_job() {
-    local prog = $1 job = $2 if[-d examples / demo];
-    then
+  local prog=$1 job=$2
+  if [ -d examples/demo ]; then
     cp -r examples/demo/. "$job/"
   else
     echo "examples/demo is missing" >&2
