@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds the console and starts it on a fresh copy of the demo
 # job: Tidrun.INI beside the program points WORKDIR at the copy and maps COM1 to the
-# demo's NMEA track, replayed as if a receiver were attached.
+# demo's NMEA track and COM3 to its echo sounder, replayed as if both were attached.
 # Usage: scripts/run.sh            (build folder: build/, or $BUILD)
 set -euo pipefail
 cd "$(dirname "$0")/.."
