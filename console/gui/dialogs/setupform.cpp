@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -72,6 +73,33 @@ QString RadioText(const QButtonGroup* group, const QString& loaded) {
     return b ? b->text() : loaded;
 }
 
+// A line edit for metres as typed: digits and one decimal point, `whole` digits before it
+// and two after. The range is checked on OK, where a value loaded from the file is too.
+QLineEdit* MakeMetres(QWidget* parent, const char* name, int whole) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\d{0,%1}(\\.\\d{0,2})?").arg(whole)), edit));
+    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 10);
+    return edit;
+}
+
+// Passes every message on and keeps the first error, so that the form can show where it is.
+class TFirstErrorSink : public MessageSink {
+  public:
+    explicit TFirstErrorSink(MessageSink& to) : to_(to) {}
+    void Show(Kind kind, const QString& text) override {
+        if (kind == Kind::Error && first.isEmpty()) first = text;
+        to_.Show(kind, text);
+    }
+    bool Confirm(const QString& text) override { return to_.Confirm(text); }
+    void ShowWaiting() override { to_.ShowWaiting(); }
+    QString first;
+
+  private:
+    MessageSink& to_;
+};
+
 QIcon Swatch(const QColor& color) {
     QPixmap pm(28, 14);
     pm.fill(Qt::transparent);
@@ -102,6 +130,7 @@ TSetupForm::TSetupForm(MessageSink& sink, QWidget* parent) : QDialog(parent), si
     PageControl->addTab(BuildBasicPage(), QStringLiteral("基本ﾃﾞｰﾀ"));
     PageControl->addTab(BuildConversionPage(), QStringLiteral("座標変換"));
     PageControl->addTab(BuildReceiverPage(), QStringLiteral("受信ﾃﾞｰﾀ"));
+    PageControl->addTab(BuildDepthPage(), QStringLiteral("測深"));
     PageControl->addTab(BuildOtherPage(), QStringLiteral("その他"));
 
     auto* buttons = new QDialogButtonBox(this);
@@ -123,6 +152,10 @@ TSetupForm::TSetupForm(MessageSink& sink, QWidget* parent) : QDialog(parent), si
     connect(outGroup_, &QButtonGroup::buttonToggled, this, [this] { UpdateEnabling(); });
     connect(cbxPort, &QComboBox::currentIndexChanged, this, [this] { UpdatePortTargets(); });
     connect(cbxOutPort, &QComboBox::currentIndexChanged, this, [this] { UpdatePortTargets(); });
+    connect(cbxDepthSource_, &QComboBox::currentIndexChanged, this, [this] {
+        UpdateEnabling();
+        UpdatePortTargets();
+    });
 
     runFileDialog_ = [](QFileDialog& dialog) {
         if (dialog.exec() != QDialog::Accepted) return QString();
@@ -310,6 +343,67 @@ QWidget* TSetupForm::BuildReceiverPage() {
     return page;
 }
 
+QWidget* TSetupForm::BuildDepthPage() {
+    auto* page = new QWidget;
+    auto* grpDepth = new QGroupBox(QStringLiteral("測深機"), page);
+    grpDepth->setObjectName(QStringLiteral("grpDepth"));
+    cbxDepthSource_ = MakeChoice(grpDepth, "cbxDepthSource", TJobSettings::DepthSourceChoices());
+    cbxDepthSource_->setMaxVisibleItems(10);
+    cbxDepthSource_->setToolTip(
+        QStringLiteral("「転送通信」：転送と同じケーブルで水深を受ける\n"
+                       "COM1～COM8：測深機専用のポート（GPSと同じ通信設定）"));
+    lblDepthPortTarget_ = new QLabel(grpDepth);
+    lblDepthPortTarget_->setObjectName(QStringLiteral("lblDepthPortTarget"));
+    lblDepthSpeed_ = new QLabel(QStringLiteral("通信速度"), grpDepth);
+    cbxDepthSpeed_ = MakeChoice(grpDepth, "cbxDepthSpeed", TJobSettings::SpeedChoices());
+    lblDepthSpeed_->setBuddy(cbxDepthSpeed_);
+    edtDraft_ = MakeMetres(grpDepth, "edtDraft", 1);
+    cbxDepthPortDevice_ = MakeDeviceChooser(grpDepth, "cbxDepthPortDevice", cbxDepthSource_);
+    auto* sourceRow = new QHBoxLayout;
+    sourceRow->addWidget(cbxDepthSource_);
+    sourceRow->addWidget(cbxDepthPortDevice_);
+    sourceRow->addWidget(lblDepthPortTarget_, 1);
+    auto* draftRow = new QHBoxLayout;
+    draftRow->addWidget(edtDraft_);
+    draftRow->addWidget(new QLabel(QStringLiteral("m（0.00～9.99）"), grpDepth));
+    draftRow->addStretch(1);
+    auto* depthForm = new QFormLayout(grpDepth);
+    depthForm->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    depthForm->addRow(QStringLiteral("測深入力"), sourceRow);
+    depthForm->addRow(lblDepthSpeed_, cbxDepthSpeed_);
+    depthForm->addRow(QStringLiteral("喫水"), draftRow);
+
+    auto* grpDistance = new QGroupBox(QStringLiteral("距離収録"), page);
+    grpDistance->setObjectName(QStringLiteral("grpDistance"));
+    edtCutDistance_ = MakeMetres(grpDistance, "edtCutDistance", 4);
+    auto* distanceRow = new QHBoxLayout;
+    distanceRow->addWidget(edtCutDistance_);
+    distanceRow->addWidget(new QLabel(QStringLiteral("m（0.1～1000）"), grpDistance));
+    distanceRow->addStretch(1);
+    auto* note = new QLabel(QStringLiteral("0のときは距離で収録しません。\n"
+                                           "0より大きいとき、収録方法は「距離」になります"
+                                           "（受信ﾃﾞｰﾀの収録方法は保存されたまま）。"),
+                            grpDistance);
+    note->setObjectName(QStringLiteral("lblDistanceNote"));
+    auto* distanceForm = new QFormLayout(grpDistance);
+    distanceForm->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    distanceForm->addRow(QStringLiteral("距離間隔"), distanceRow);
+    distanceForm->addRow(note);
+
+    chkRawLog_ = new QCheckBox(QStringLiteral("時刻付きログ"), page);
+    chkRawLog_->setObjectName(QStringLiteral("chkRawLog"));
+    chkRawLog_->setToolTip(
+        QStringLiteral("GPSと測深機から受けた文を受信時刻付きで "
+                       "Log/Raw年月日.log に保存します"));
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grpDepth);
+    layout->addWidget(grpDistance);
+    layout->addWidget(chkRawLog_);
+    layout->addStretch(1);
+    return page;
+}
+
 QWidget* TSetupForm::BuildOtherPage() {
     auto* page = new QWidget;
     cbxMapColor = new QComboBox(page);
@@ -358,7 +452,11 @@ void TSetupForm::accept() {
     ControlsToSettings();
     // Checks in their order, the create questions, then the store; the first failure has
     // been shown and the dialog stays open.
-    if (!settings_.Accept(cfgPath_, sink_)) return;
+    TFirstErrorSink sink(sink_);
+    if (!settings_.Accept(cfgPath_, sink)) {
+        FocusFaultyControl(sink.first);
+        return;
+    }
     if (!StorePortMap()) return;
     QDialog::accept();
 }
@@ -368,6 +466,31 @@ void TSetupForm::reject() {
     settings_.Load(cfgPath_);
     SettingsToControls();
     QDialog::reject();
+}
+
+void TSetupForm::FocusFaultyControl(const QString& error) {
+    // Every refusal names its field first.
+    const std::pair<const char*, QWidget*> fields[] = {
+        {"工事名", edtJobName},
+        {"調査区域ﾌｧｲﾙ", edtTansa},
+        {"基準点ﾌｧｲﾙ", edtKijun},
+        {"設標ﾌｧｲﾙ", edtIjo},
+        {"収録ﾌｧｲﾙ", edtSokusen},
+        {"マークﾌｧｲﾙ", edtMisoku},
+        {"自動収録の間隔", cbxInterval},
+        {"転送文字", edtOutText},
+        {"測深入力", cbxDepthSource_},
+        {"測深速度", cbxDepthSpeed_},
+        {"喫水", edtDraft_},
+        {"距離間隔", edtCutDistance_},
+    };
+    for (const auto& [name, control] : fields) {
+        if (!error.startsWith(QString::fromUtf8(name))) continue;
+        for (int i = 0; i < PageControl->count(); ++i)
+            if (PageControl->widget(i)->isAncestorOf(control)) PageControl->setCurrentIndex(i);
+        control->setFocus(Qt::OtherFocusReason);
+        return;
+    }
 }
 
 bool TSetupForm::eventFilter(QObject* watched, QEvent* event) {
@@ -426,6 +549,11 @@ void TSetupForm::SettingsToControls() {
     SetChoice(cbxOutPort, s.OutPort);
     SetChoice(cbxOutSpeed, s.OutSpeed);
     edtOutText->setText(s.OutText);
+    SetChoice(cbxDepthSource_, s.DepthSource);
+    SetChoice(cbxDepthSpeed_, s.DepthSpeed);
+    edtDraft_->setText(s.Draft);
+    edtCutDistance_->setText(s.CutDistance);
+    chkRawLog_->setChecked(s.RawLog);
     const int color = cbxMapColor->findData(s.MapColor, Qt::UserRole, Qt::MatchFixedString);
     cbxMapColor->setCurrentIndex(color);
     UpdateEnabling();
@@ -452,6 +580,11 @@ void TSetupForm::ControlsToSettings() {
     s.OutPort = ChoiceText(cbxOutPort, s.OutPort);
     s.OutSpeed = ChoiceText(cbxOutSpeed, s.OutSpeed);
     s.OutText = edtOutText->text();
+    s.DepthSource = ChoiceText(cbxDepthSource_, s.DepthSource);
+    s.DepthSpeed = ChoiceText(cbxDepthSpeed_, s.DepthSpeed);
+    s.Draft = edtDraft_->text();
+    s.CutDistance = edtCutDistance_->text();
+    s.RawLog = chkRawLog_->isChecked();
     s.MapColor =
         cbxMapColor->currentIndex() < 0 ? s.MapColor : cbxMapColor->currentData().toString();
 }
@@ -468,6 +601,11 @@ void TSetupForm::UpdateEnabling() {
     const bool text = rbOutText->isChecked();
     lblOutText->setEnabled(text);
     edtOutText->setEnabled(text);
+    // The speed is the sounder's own only on a port of its own.
+    const bool ownPort = cbxDepthSource_->currentIndex() >= 2;
+    lblDepthSpeed_->setEnabled(ownPort);
+    cbxDepthSpeed_->setEnabled(ownPort);
+    cbxDepthPortDevice_->setEnabled(ownPort);
 }
 
 void TSetupForm::UpdatePortTargets() {
@@ -482,6 +620,12 @@ void TSetupForm::UpdatePortTargets() {
     };
     ShowPortTarget(lblPortTarget, describe(cbxPort));
     ShowPortTarget(lblOutPortTarget, describe(cbxOutPort));
+    // The sounder on the transfer cable leads where the transfer port does.
+    const int depth = cbxDepthSource_->currentIndex();
+    const QString depthTarget = depth < 1    ? QString()
+                                : depth == 1 ? describe(cbxOutPort)
+                                             : describe(cbxDepthSource_);
+    ShowPortTarget(lblDepthPortTarget_, depthTarget);
 }
 
 void TSetupForm::ShowPortTarget(QLabel* label, const QString& text) {
@@ -525,8 +669,8 @@ void TSetupForm::SetPortsFile(const QString& iniPath, const QString& programDir)
         devicePoll_->setInterval(kDevicePollMs);
         connect(devicePoll_, &QTimer::timeout, this, &TSetupForm::PollDevices);
     }
-    cbxPortDevice->setVisible(true);
-    cbxOutPortDevice->setVisible(true);
+    for (QComboBox* devices : {cbxPortDevice, cbxOutPortDevice, cbxDepthPortDevice_})
+        devices->setVisible(true);
     LoadPortMap();
 }
 
@@ -541,8 +685,7 @@ void TSetupForm::LoadPortMap() {
     storedPortMap_ = portMap_;
     presentDevices_.clear();
     for (const PortDevice& d : PresentPortDevices()) presentDevices_ << d.path;
-    FillDeviceChooser(cbxPortDevice, cbxPort->currentText());
-    FillDeviceChooser(cbxOutPortDevice, cbxOutPort->currentText());
+    FillDeviceChoosers(QString());
     UpdatePortTargets();
 }
 
@@ -565,6 +708,7 @@ void TSetupForm::FillDeviceChooser(QComboBox* devices, const QString& portName) 
     if (portsIni_.isEmpty()) return;
     const QSignalBlocker block(devices);
     devices->clear();
+    if (!TJobSettings::PortChoices().contains(portName)) return;  // no port of its own
     const QString mapped = portMap_.value(portName);
     devices->addItem(QStringLiteral("既定（%1）").arg(PortSource(portName, {}, programDir_)),
                      QString());
@@ -618,11 +762,7 @@ void TSetupForm::DeviceChosen(QComboBox* devices, QComboBox* portChooser) {
         portMap_.remove(name);
     else
         portMap_[name] = value;
-    FillDeviceChooser(devices, name);
-    if (portChooser == cbxPort && cbxOutPort->currentText() == name)
-        FillDeviceChooser(cbxOutPortDevice, name);
-    if (portChooser == cbxOutPort && cbxPort->currentText() == name)
-        FillDeviceChooser(cbxPortDevice, name);
+    FillDeviceChoosers(name);  // every chooser showing this port name
     UpdatePortTargets();
 }
 
@@ -632,8 +772,18 @@ void TSetupForm::PollDevices() {
     for (const PortDevice& d : PresentPortDevices()) now << d.path;
     if (now == presentDevices_) return;
     presentDevices_ = now;
-    FillDeviceChooser(cbxPortDevice, cbxPort->currentText());
-    FillDeviceChooser(cbxOutPortDevice, cbxOutPort->currentText());
+    FillDeviceChoosers(QString());
+}
+
+void TSetupForm::FillDeviceChoosers(const QString& portName) {
+    const std::pair<QComboBox*, QComboBox*> choosers[] = {
+        {cbxPortDevice, cbxPort},
+        {cbxOutPortDevice, cbxOutPort},
+        {cbxDepthPortDevice_, cbxDepthSource_},
+    };
+    for (const auto& [devices, port] : choosers)
+        if (portName.isEmpty() || port->currentText() == portName)
+            FillDeviceChooser(devices, port->currentText());
 }
 
 void TSetupForm::hideEvent(QHideEvent* event) {
