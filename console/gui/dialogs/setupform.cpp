@@ -84,6 +84,24 @@ QLineEdit* MakeMetres(QWidget* parent, const char* name, int whole) {
     return edit;
 }
 
+// A port chooser, where its name leads (the device chooser) and the description.
+QHBoxLayout* PortRow(QComboBox* port, QComboBox* devices, QLabel* target) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(port);
+    row->addWidget(devices);
+    row->addWidget(target, 1);
+    return row;
+}
+
+// An edit followed by its unit and range.
+QHBoxLayout* UnitRow(QLineEdit* edit, const QString& unit) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(edit);
+    row->addWidget(new QLabel(unit, edit->parentWidget()));
+    row->addStretch(1);
+    return row;
+}
+
 // Passes every message on and keeps the first error, so that the form can show where it is.
 class TFirstErrorSink : public MessageSink {
   public:
@@ -252,10 +270,7 @@ QWidget* TSetupForm::BuildReceiverPage() {
     cbxGpsDatum = MakeChoice(page, "cbxGpsDatum", TJobSettings::GpsDatumChoices());
 
     cbxPortDevice = MakeDeviceChooser(page, "cbxPortDevice", cbxPort);
-    auto* portRow = new QHBoxLayout;
-    portRow->addWidget(cbxPort);
-    portRow->addWidget(cbxPortDevice);
-    portRow->addWidget(lblPortTarget, 1);
+    auto* portRow = PortRow(cbxPort, cbxPortDevice, lblPortTarget);
     auto* top = new QFormLayout;
     top->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     top->addRow(QStringLiteral("接続ﾎﾟｰﾄ"), portRow);
@@ -321,10 +336,7 @@ QWidget* TSetupForm::BuildReceiverPage() {
     for (auto* rb : {rbOutNone, rbOutData, rbOutText}) radios->addWidget(rb);
     radios->addStretch(1);
     cbxOutPortDevice = MakeDeviceChooser(grpOut, "cbxOutPortDevice", cbxOutPort);
-    auto* outPortRow = new QHBoxLayout;
-    outPortRow->addWidget(cbxOutPort);
-    outPortRow->addWidget(cbxOutPortDevice);
-    outPortRow->addWidget(lblOutPortTarget, 1);
+    auto* outPortRow = PortRow(cbxOutPort, cbxOutPortDevice, lblOutPortTarget);
     auto* outForm = new QFormLayout;
     outForm->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     outForm->addRow(QStringLiteral("接続ﾎﾟｰﾄ"), outPortRow);
@@ -359,27 +371,17 @@ QWidget* TSetupForm::BuildDepthPage() {
     lblDepthSpeed_->setBuddy(cbxDepthSpeed_);
     edtDraft_ = MakeMetres(grpDepth, "edtDraft", 1);
     cbxDepthPortDevice_ = MakeDeviceChooser(grpDepth, "cbxDepthPortDevice", cbxDepthSource_);
-    auto* sourceRow = new QHBoxLayout;
-    sourceRow->addWidget(cbxDepthSource_);
-    sourceRow->addWidget(cbxDepthPortDevice_);
-    sourceRow->addWidget(lblDepthPortTarget_, 1);
-    auto* draftRow = new QHBoxLayout;
-    draftRow->addWidget(edtDraft_);
-    draftRow->addWidget(new QLabel(QStringLiteral("m（0.00～9.99）"), grpDepth));
-    draftRow->addStretch(1);
     auto* depthForm = new QFormLayout(grpDepth);
     depthForm->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
-    depthForm->addRow(QStringLiteral("測深入力"), sourceRow);
+    depthForm->addRow(QStringLiteral("測深入力"),
+                      PortRow(cbxDepthSource_, cbxDepthPortDevice_, lblDepthPortTarget_));
     depthForm->addRow(lblDepthSpeed_, cbxDepthSpeed_);
-    depthForm->addRow(QStringLiteral("喫水"), draftRow);
+    depthForm->addRow(QStringLiteral("喫水"),
+                      UnitRow(edtDraft_, QStringLiteral("m（0.00～9.99）")));
 
     auto* grpDistance = new QGroupBox(QStringLiteral("距離収録"), page);
     grpDistance->setObjectName(QStringLiteral("grpDistance"));
     edtCutDistance_ = MakeMetres(grpDistance, "edtCutDistance", 4);
-    auto* distanceRow = new QHBoxLayout;
-    distanceRow->addWidget(edtCutDistance_);
-    distanceRow->addWidget(new QLabel(QStringLiteral("m（0.1～1000）"), grpDistance));
-    distanceRow->addStretch(1);
     auto* note = new QLabel(QStringLiteral("0のときは距離で収録しません。\n"
                                            "0より大きいとき、収録方法は「距離」になります"
                                            "（受信ﾃﾞｰﾀの収録方法は保存されたまま）。"),
@@ -387,7 +389,8 @@ QWidget* TSetupForm::BuildDepthPage() {
     note->setObjectName(QStringLiteral("lblDistanceNote"));
     auto* distanceForm = new QFormLayout(grpDistance);
     distanceForm->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
-    distanceForm->addRow(QStringLiteral("距離間隔"), distanceRow);
+    distanceForm->addRow(QStringLiteral("距離間隔"),
+                         UnitRow(edtCutDistance_, QStringLiteral("m（0.1～1000）")));
     distanceForm->addRow(note);
 
     chkRawLog_ = new QCheckBox(QStringLiteral("時刻付きログ"), page);
