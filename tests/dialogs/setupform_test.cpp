@@ -4,7 +4,9 @@
 #include "platform/messagesink.h"
 #include "surveydata/inifile.h"
 #include "tests/dialogs/gui_helpers.h"
+#include "tests/surveydata/testfiles.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -61,20 +63,39 @@ class SetupFormTest : public ::testing::Test {
         return !form.isVisible() && form.result() == QDialog::Accepted;
     }
 
+    // A control of the depth page, found by its name.
+    template <typename T>
+    static T* Control(const TSetupForm& form, const char* name) {
+        T* control = form.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+
     QTemporaryDir work;
     QString cfg;
     RecordingSink sink;
 };
 
-TEST_F(SetupFormTest, AFreshWorkFolderShowsTheDefaultsOnTheFourPages) {
+const QString kExt = QStringLiteral("拡張");
+constexpr int kDepthPage = 3;
+
+// The index of the page that holds `control` (-1 for none).
+int PageOf(const TSetupForm& form, const QWidget* control) {
+    for (int i = 0; i < form.PageControl->count(); ++i)
+        if (form.PageControl->widget(i)->isAncestorOf(control)) return i;
+    return -1;
+}
+
+TEST_F(SetupFormTest, AFreshWorkFolderShowsTheDefaultsOnTheFivePages) {
     TSetupForm form(sink);
     form.Load(cfg);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("初期設定"));
-    ASSERT_EQ(form.PageControl->count(), 4);
+    ASSERT_EQ(form.PageControl->count(), 5);
     EXPECT_EQ(form.PageControl->tabText(0), QStringLiteral("基本ﾃﾞｰﾀ"));
     EXPECT_EQ(form.PageControl->tabText(1), QStringLiteral("座標変換"));
     EXPECT_EQ(form.PageControl->tabText(2), QStringLiteral("受信ﾃﾞｰﾀ"));
-    EXPECT_EQ(form.PageControl->tabText(3), QStringLiteral("その他"));
+    EXPECT_EQ(form.PageControl->tabText(3), QStringLiteral("測深"));
+    EXPECT_EQ(form.PageControl->tabText(4), QStringLiteral("その他"));
     EXPECT_EQ(form.cbxPort->currentText(), QStringLiteral("COM1"));
     EXPECT_EQ(form.cbxSpeed->currentText(), QStringLiteral("4800"));
     EXPECT_EQ(form.cbxGpsDatum->currentText(), QStringLiteral("WGS84"));
@@ -555,10 +576,20 @@ TEST_F(SetupFormTest, DeviceChooserKeepsTheChoiceInThePortsSection) {
     pick(QStringLiteral("再生ファイル..."));
     EXPECT_EQ(form.PortMapping("COM1"), QString());
     EXPECT_EQ(devices->currentIndex(), 0);
+    // The sounder's chooser shows the same port name's choice, and none without a port.
+    auto* depthSource = Control<QComboBox>(form, "cbxDepthSource");
+    auto* depthDevices = Control<QComboBox>(form, "cbxDepthPortDevice");
+    ASSERT_TRUE(depthSource && depthDevices);
+    depthSource->setCurrentText(QStringLiteral("COM1"));
     chosen = track;
     pick(QStringLiteral("再生ファイル..."));
     EXPECT_EQ(form.PortMapping("COM1"), "replay:" + track);
     EXPECT_EQ(devices->currentText(), "replay:" + track);
+    EXPECT_EQ(depthDevices->currentText(), "replay:" + track);
+    depthSource->setCurrentText(QStringLiteral("転送通信"));
+    EXPECT_EQ(depthDevices->count(), 0);
+    EXPECT_FALSE(depthDevices->isEnabled());
+    depthSource->setCurrentText(QStringLiteral("しない"));
     EXPECT_EQ(form.lblPortTarget->toolTip(), "COM1 → replay:" + track);
     EXPECT_TRUE(TIniFile(ini).ReadString("Ports", "COM1", {}).isEmpty());  // not before OK
 
@@ -576,6 +607,157 @@ TEST_F(SetupFormTest, DeviceChooserKeepsTheChoiceInThePortsSection) {
     form.reject();
     EXPECT_EQ(TIniFile(ini).ReadString("Ports", "COM1", {}), "replay:" + track);
     EXPECT_EQ(form.PortMapping("COM1"), "replay:" + track);
+}
+
+// The depth page shows the [拡張] keys as stored, and OK stores what the controls hold.
+TEST_F(SetupFormTest, TheDepthPageLoadsAndStoresItsOwnSection) {
+    {
+        TIniFile ini(cfg);
+        ini.WriteString(kExt, QStringLiteral("測深入力"), QStringLiteral("COM5"));
+        ini.WriteString(kExt, QStringLiteral("測深速度"), QStringLiteral("9600"));
+        ini.WriteString(kExt, QStringLiteral("喫水"), QStringLiteral("0.45"));
+        ini.WriteString(kExt, QStringLiteral("距離間隔"), QStringLiteral("2.5"));
+        ini.WriteString(kExt, QStringLiteral("時刻付きログ"), QStringLiteral("1"));
+    }
+    TSetupForm form(sink);
+    form.Load(cfg);
+    auto* source = Control<QComboBox>(form, "cbxDepthSource");
+    auto* speed = Control<QComboBox>(form, "cbxDepthSpeed");
+    auto* draft = Control<QLineEdit>(form, "edtDraft");
+    auto* distance = Control<QLineEdit>(form, "edtCutDistance");
+    auto* rawLog = Control<QCheckBox>(form, "chkRawLog");
+    ASSERT_TRUE(source && speed && draft && distance && rawLog);
+    EXPECT_EQ(source->currentText(), QStringLiteral("COM5"));
+    EXPECT_EQ(speed->currentText(), QStringLiteral("9600"));
+    EXPECT_EQ(draft->text(), QStringLiteral("0.45"));
+    EXPECT_EQ(distance->text(), QStringLiteral("2.5"));
+    EXPECT_TRUE(rawLog->isChecked());
+    EXPECT_EQ(PageOf(form, source), kDepthPage);
+
+    // The speed is the sounder's only on a port of its own.
+    const std::pair<const char*, bool> sources[] = {
+        {"しない", false}, {"転送通信", false}, {"COM3", true}, {"COM8", true}};
+    for (const auto& [choice, ownPort] : sources) {
+        source->setCurrentText(QString::fromUtf8(choice));
+        EXPECT_EQ(speed->isEnabled(), ownPort) << choice;
+    }
+
+    struct Change {
+        std::function<void()> edit;
+        const char* key;
+        QString stored;
+    };
+    const Change changes[] = {
+        {[&] { source->setCurrentText(QStringLiteral("転送通信")); }, "測深入力", "転送通信"},
+        {[&] { speed->setCurrentText(QStringLiteral("4800")); }, "測深速度", "4800"},
+        {[&] { draft->setText(QStringLiteral("1.2")); }, "喫水", "1.2"},
+        {[&] { distance->setText(QStringLiteral("0")); }, "距離間隔", "0"},
+        {[&] { rawLog->setChecked(false); }, "時刻付きログ", "0"},
+    };
+    for (const Change& c : changes) c.edit();
+    FillRequiredFiles(form);
+    ASSERT_TRUE(PressOk(form)) << sink.Texts().join(QLatin1Char('|')).toStdString();
+    for (const Change& c : changes)
+        EXPECT_EQ(Key(QString::fromUtf8(c.key), kExt), c.stored) << c.key;
+    EXPECT_EQ(form.Settings().DepthSourceIndex(), 1);
+    EXPECT_EQ(form.Settings().EffectiveCutMethod(), 0);
+}
+
+// A bad value is refused with one message, on the page of its field and with the focus on
+// it; nothing is stored.
+TEST_F(SetupFormTest, ABadDepthValueIsRefusedOnItsPageWithTheFocusOnIt) {
+    TSetupForm form(sink);
+    form.Load(cfg);
+    FillRequiredFiles(form);
+    auto* source = Control<QComboBox>(form, "cbxDepthSource");
+    auto* speed = Control<QComboBox>(form, "cbxDepthSpeed");
+    auto* draft = Control<QLineEdit>(form, "edtDraft");
+    auto* distance = Control<QLineEdit>(form, "edtCutDistance");
+    ASSERT_TRUE(source && speed && draft && distance);
+    struct Case {
+        std::function<void()> change;
+        QString expected;
+        QWidget* focused;
+    };
+    const Case cases[] = {
+        {[&] {
+             form.rbOutText->setChecked(true);
+             form.edtOutText->setText(QStringLiteral("No.{cut} {nama}"));
+         },
+         QStringLiteral("転送文字に使えない項目「{nama}」があります\r\n"
+                        "使える項目：{cut} {serial} {line} {depth} {time}"),
+         form.edtOutText},
+        {[&] {
+             form.edtOutText->setText(QStringLiteral("No.{cut}"));
+             source->setCurrentText(QStringLiteral("COM1"));
+         },
+         QStringLiteral("測深入力にGPSと同じ通信ポートは使えません"), source},
+        {[&] { source->setCurrentText(QStringLiteral("COM2")); },
+         QStringLiteral("測深入力に転送と同じ通信ポートは使えません\r\n"
+                        "同じケーブルで受けるときは「転送通信」を選んで下さい"),
+         source},
+        {[&] { source->setCurrentText(QStringLiteral("COM3")); }, QString(), nullptr},
+        {[&] { draft->setText(QStringLiteral("10")); },
+         QStringLiteral("喫水は0.00～9.99mで入力して下さい"), draft},
+        {[&] { draft->setText(QString()); }, QStringLiteral("喫水は0.00～9.99mで入力して下さい"),
+         draft},
+        {[&] {
+             draft->setText(QStringLiteral("9.99"));
+             distance->setText(QStringLiteral("0.05"));
+         },
+         QStringLiteral("距離間隔は0.1～1000mで入力して下さい（0は距離で収録しない）"), distance},
+        {[&] { distance->setText(QStringLiteral("1000.5")); },
+         QStringLiteral("距離間隔は0.1～1000mで入力して下さい（0は距離で収録しない）"), distance},
+    };
+    form.show();
+    for (const Case& c : cases) {
+        c.change();
+        if (!c.focused) continue;  // a step towards the next case
+        sink.entries.clear();
+        form.PageControl->setCurrentIndex(0);
+        form.edtJobName->setFocus();
+        form.accept();
+        EXPECT_EQ(sink.Texts(), QStringList{c.expected});
+        EXPECT_TRUE(form.isVisible()) << c.expected.toStdString();
+        EXPECT_EQ(form.PageControl->currentIndex(), PageOf(form, c.focused))
+            << c.expected.toStdString();
+        EXPECT_EQ(form.focusWidget(), c.focused) << c.expected.toStdString();
+        EXPECT_FALSE(QFile::exists(cfg)) << c.expected.toStdString();
+    }
+    sink.entries.clear();
+    distance->setText(QStringLiteral("1000"));
+    EXPECT_TRUE(PressOk(form));
+    EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Key(QStringLiteral("喫水"), kExt), QStringLiteral("9.99"));
+}
+
+// A job file written elsewhere goes through an OK unchanged byte for byte; using the depth
+// page only adds the program's own section at the end.
+TEST_F(SetupFormTest, AJobFileKeepsItsBytesThroughAnOk) {
+    for (const char* name : {"area.DAT", "ref.DAT", "rec.DAT", "mark.DAT"})
+        MakeFile(QString::fromLatin1(name));
+    const QString before = QStringLiteral(
+        "[設定]\r\n通信=COM1\r\n速度=4800\r\n転送通信=COM2\r\n転送速度=4800\r\n"
+        "転送方法=しない\r\n座標系=WGS84\r\n収録方法=自動\r\n間隔=30\r\n"
+        "地図座標系=世界測地系\r\n平面座標=9系\r\n工事名=木更津港\r\n基準=ref.DAT\r\n"
+        "調査=area.DAT\r\n設標=\r\n収録=rec.DAT\r\nマーク=mark.DAT\r\n転送文字=\r\n"
+        "変換新=1\r\n[Color]\r\n平面図=Teal\r\n[MapForm]\r\nLeft=10\r\n");
+    testing::WriteSjis(cfg, before);
+    const QByteArray bytes = testing::ReadBytes(cfg);
+    {
+        TSetupForm form(sink);
+        form.Load(cfg);
+        ASSERT_TRUE(PressOk(form)) << sink.Texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(testing::ReadBytes(cfg), bytes);
+    }
+    TSetupForm form(sink);
+    form.Load(cfg);
+    Control<QComboBox>(form, "cbxDepthSource")->setCurrentText(QStringLiteral("転送通信"));
+    Control<QLineEdit>(form, "edtDraft")->setText(QStringLiteral("0.5"));
+    ASSERT_TRUE(PressOk(form)) << sink.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(testing::ReadSjis(cfg),
+              before + QStringLiteral("[拡張]\r\n測深入力=転送通信\r\n測深速度=4800\r\n"
+                                      "喫水=0.5\r\n距離間隔=0\r\n時刻付きログ=0\r\n"));
 }
 
 }  // namespace

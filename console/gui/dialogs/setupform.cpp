@@ -2,12 +2,11 @@
 
 #include "planview/markprops.h"
 #include "platform/messagesink.h"
-#include "platform/portdevices.h"
 #include "platform/portmap.h"
-#include "surveydata/inifile.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -72,6 +71,51 @@ QString RadioText(const QButtonGroup* group, const QString& loaded) {
     return b ? b->text() : loaded;
 }
 
+// A line edit for metres as typed: digits and one decimal point, `whole` digits before it
+// and two after. The range is checked on OK, where a value loaded from the file is too.
+QLineEdit* MakeMetres(QWidget* parent, const char* name, int whole) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\d{0,%1}(\\.\\d{0,2})?").arg(whole)), edit));
+    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 10);
+    return edit;
+}
+
+// A port chooser, where its name leads (the device chooser) and the description.
+QHBoxLayout* PortRow(QComboBox* port, QComboBox* devices, QLabel* target) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(port);
+    row->addWidget(devices);
+    row->addWidget(target, 1);
+    return row;
+}
+
+// An edit followed by its unit and range.
+QHBoxLayout* UnitRow(QLineEdit* edit, const QString& unit) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(edit);
+    row->addWidget(new QLabel(unit, edit->parentWidget()));
+    row->addStretch(1);
+    return row;
+}
+
+// Passes every message on and keeps the first error, so that the form can show where it is.
+class TFirstErrorSink : public MessageSink {
+  public:
+    explicit TFirstErrorSink(MessageSink& to) : to_(to) {}
+    void Show(Kind kind, const QString& text) override {
+        if (kind == Kind::Error && first.isEmpty()) first = text;
+        to_.Show(kind, text);
+    }
+    bool Confirm(const QString& text) override { return to_.Confirm(text); }
+    void ShowWaiting() override { to_.ShowWaiting(); }
+    QString first;
+
+  private:
+    MessageSink& to_;
+};
+
 QIcon Swatch(const QColor& color) {
     QPixmap pm(28, 14);
     pm.fill(Qt::transparent);
@@ -102,6 +146,7 @@ TSetupForm::TSetupForm(MessageSink& sink, QWidget* parent) : QDialog(parent), si
     PageControl->addTab(BuildBasicPage(), QStringLiteral("基本ﾃﾞｰﾀ"));
     PageControl->addTab(BuildConversionPage(), QStringLiteral("座標変換"));
     PageControl->addTab(BuildReceiverPage(), QStringLiteral("受信ﾃﾞｰﾀ"));
+    PageControl->addTab(BuildDepthPage(), QStringLiteral("測深"));
     PageControl->addTab(BuildOtherPage(), QStringLiteral("その他"));
 
     auto* buttons = new QDialogButtonBox(this);
@@ -123,6 +168,10 @@ TSetupForm::TSetupForm(MessageSink& sink, QWidget* parent) : QDialog(parent), si
     connect(outGroup_, &QButtonGroup::buttonToggled, this, [this] { UpdateEnabling(); });
     connect(cbxPort, &QComboBox::currentIndexChanged, this, [this] { UpdatePortTargets(); });
     connect(cbxOutPort, &QComboBox::currentIndexChanged, this, [this] { UpdatePortTargets(); });
+    connect(cbxDepthSource_, &QComboBox::currentIndexChanged, this, [this] {
+        UpdateEnabling();
+        UpdatePortTargets();
+    });
 
     runFileDialog_ = [](QFileDialog& dialog) {
         if (dialog.exec() != QDialog::Accepted) return QString();
@@ -219,10 +268,7 @@ QWidget* TSetupForm::BuildReceiverPage() {
     cbxGpsDatum = MakeChoice(page, "cbxGpsDatum", TJobSettings::GpsDatumChoices());
 
     cbxPortDevice = MakeDeviceChooser(page, "cbxPortDevice", cbxPort);
-    auto* portRow = new QHBoxLayout;
-    portRow->addWidget(cbxPort);
-    portRow->addWidget(cbxPortDevice);
-    portRow->addWidget(lblPortTarget, 1);
+    auto* portRow = PortRow(cbxPort, cbxPortDevice, lblPortTarget);
     auto* top = new QFormLayout;
     top->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     top->addRow(QStringLiteral("接続ﾎﾟｰﾄ"), portRow);
@@ -288,10 +334,7 @@ QWidget* TSetupForm::BuildReceiverPage() {
     for (auto* rb : {rbOutNone, rbOutData, rbOutText}) radios->addWidget(rb);
     radios->addStretch(1);
     cbxOutPortDevice = MakeDeviceChooser(grpOut, "cbxOutPortDevice", cbxOutPort);
-    auto* outPortRow = new QHBoxLayout;
-    outPortRow->addWidget(cbxOutPort);
-    outPortRow->addWidget(cbxOutPortDevice);
-    outPortRow->addWidget(lblOutPortTarget, 1);
+    auto* outPortRow = PortRow(cbxOutPort, cbxOutPortDevice, lblOutPortTarget);
     auto* outForm = new QFormLayout;
     outForm->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     outForm->addRow(QStringLiteral("接続ﾎﾟｰﾄ"), outPortRow);
@@ -306,6 +349,58 @@ QWidget* TSetupForm::BuildReceiverPage() {
     layout->addLayout(top);
     layout->addWidget(grpCut);
     layout->addWidget(grpOut);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TSetupForm::BuildDepthPage() {
+    auto* page = new QWidget;
+    auto* grpDepth = new QGroupBox(QStringLiteral("測深機"), page);
+    grpDepth->setObjectName(QStringLiteral("grpDepth"));
+    cbxDepthSource_ = MakeChoice(grpDepth, "cbxDepthSource", TJobSettings::DepthSourceChoices());
+    cbxDepthSource_->setMaxVisibleItems(10);
+    cbxDepthSource_->setToolTip(
+        QStringLiteral("「転送通信」：転送と同じケーブルで水深を受ける\n"
+                       "COM1～COM8：測深機専用のポート（GPSと同じ通信設定）"));
+    lblDepthPortTarget_ = new QLabel(grpDepth);
+    lblDepthPortTarget_->setObjectName(QStringLiteral("lblDepthPortTarget"));
+    lblDepthSpeed_ = new QLabel(QStringLiteral("通信速度"), grpDepth);
+    cbxDepthSpeed_ = MakeChoice(grpDepth, "cbxDepthSpeed", TJobSettings::SpeedChoices());
+    lblDepthSpeed_->setBuddy(cbxDepthSpeed_);
+    edtDraft_ = MakeMetres(grpDepth, "edtDraft", 1);
+    cbxDepthPortDevice_ = MakeDeviceChooser(grpDepth, "cbxDepthPortDevice", cbxDepthSource_);
+    auto* depthForm = new QFormLayout(grpDepth);
+    depthForm->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    depthForm->addRow(QStringLiteral("測深入力"),
+                      PortRow(cbxDepthSource_, cbxDepthPortDevice_, lblDepthPortTarget_));
+    depthForm->addRow(lblDepthSpeed_, cbxDepthSpeed_);
+    depthForm->addRow(QStringLiteral("喫水"),
+                      UnitRow(edtDraft_, QStringLiteral("m（0.00～9.99）")));
+
+    auto* grpDistance = new QGroupBox(QStringLiteral("距離収録"), page);
+    grpDistance->setObjectName(QStringLiteral("grpDistance"));
+    edtCutDistance_ = MakeMetres(grpDistance, "edtCutDistance", 4);
+    auto* note = new QLabel(QStringLiteral("0のときは距離で収録しません。\n"
+                                           "0より大きいとき、収録方法は「距離」になります"
+                                           "（受信ﾃﾞｰﾀの収録方法は保存されたまま）。"),
+                            grpDistance);
+    note->setObjectName(QStringLiteral("lblDistanceNote"));
+    auto* distanceForm = new QFormLayout(grpDistance);
+    distanceForm->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    distanceForm->addRow(QStringLiteral("距離間隔"),
+                         UnitRow(edtCutDistance_, QStringLiteral("m（0.1～1000）")));
+    distanceForm->addRow(note);
+
+    chkRawLog_ = new QCheckBox(QStringLiteral("時刻付きログ"), page);
+    chkRawLog_->setObjectName(QStringLiteral("chkRawLog"));
+    chkRawLog_->setToolTip(
+        QStringLiteral("GPSと測深機から受けた文を受信時刻付きで "
+                       "Log/Raw年月日.log に保存します"));
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grpDepth);
+    layout->addWidget(grpDistance);
+    layout->addWidget(chkRawLog_);
     layout->addStretch(1);
     return page;
 }
@@ -358,7 +453,11 @@ void TSetupForm::accept() {
     ControlsToSettings();
     // Checks in their order, the create questions, then the store; the first failure has
     // been shown and the dialog stays open.
-    if (!settings_.Accept(cfgPath_, sink_)) return;
+    TFirstErrorSink sink(sink_);
+    if (!settings_.Accept(cfgPath_, sink)) {
+        FocusFaultyControl(sink.first);
+        return;
+    }
     if (!StorePortMap()) return;
     QDialog::accept();
 }
@@ -368,6 +467,31 @@ void TSetupForm::reject() {
     settings_.Load(cfgPath_);
     SettingsToControls();
     QDialog::reject();
+}
+
+void TSetupForm::FocusFaultyControl(const QString& error) {
+    // Every refusal names its field first.
+    const std::pair<const char*, QWidget*> fields[] = {
+        {"工事名", edtJobName},
+        {"調査区域ﾌｧｲﾙ", edtTansa},
+        {"基準点ﾌｧｲﾙ", edtKijun},
+        {"設標ﾌｧｲﾙ", edtIjo},
+        {"収録ﾌｧｲﾙ", edtSokusen},
+        {"マークﾌｧｲﾙ", edtMisoku},
+        {"自動収録の間隔", cbxInterval},
+        {"転送文字", edtOutText},
+        {"測深入力", cbxDepthSource_},
+        {"測深速度", cbxDepthSpeed_},
+        {"喫水", edtDraft_},
+        {"距離間隔", edtCutDistance_},
+    };
+    for (const auto& [name, control] : fields) {
+        if (!error.startsWith(QString::fromUtf8(name))) continue;
+        for (int i = 0; i < PageControl->count(); ++i)
+            if (PageControl->widget(i)->isAncestorOf(control)) PageControl->setCurrentIndex(i);
+        control->setFocus(Qt::OtherFocusReason);
+        return;
+    }
 }
 
 bool TSetupForm::eventFilter(QObject* watched, QEvent* event) {
@@ -426,6 +550,11 @@ void TSetupForm::SettingsToControls() {
     SetChoice(cbxOutPort, s.OutPort);
     SetChoice(cbxOutSpeed, s.OutSpeed);
     edtOutText->setText(s.OutText);
+    SetChoice(cbxDepthSource_, s.DepthSource);
+    SetChoice(cbxDepthSpeed_, s.DepthSpeed);
+    edtDraft_->setText(s.Draft);
+    edtCutDistance_->setText(s.CutDistance);
+    chkRawLog_->setChecked(s.RawLog);
     const int color = cbxMapColor->findData(s.MapColor, Qt::UserRole, Qt::MatchFixedString);
     cbxMapColor->setCurrentIndex(color);
     UpdateEnabling();
@@ -452,6 +581,11 @@ void TSetupForm::ControlsToSettings() {
     s.OutPort = ChoiceText(cbxOutPort, s.OutPort);
     s.OutSpeed = ChoiceText(cbxOutSpeed, s.OutSpeed);
     s.OutText = edtOutText->text();
+    s.DepthSource = ChoiceText(cbxDepthSource_, s.DepthSource);
+    s.DepthSpeed = ChoiceText(cbxDepthSpeed_, s.DepthSpeed);
+    s.Draft = edtDraft_->text();
+    s.CutDistance = edtCutDistance_->text();
+    s.RawLog = chkRawLog_->isChecked();
     s.MapColor =
         cbxMapColor->currentIndex() < 0 ? s.MapColor : cbxMapColor->currentData().toString();
 }
@@ -468,6 +602,11 @@ void TSetupForm::UpdateEnabling() {
     const bool text = rbOutText->isChecked();
     lblOutText->setEnabled(text);
     edtOutText->setEnabled(text);
+    // The speed is the sounder's own only on a port of its own.
+    const bool ownPort = cbxDepthSource_->currentIndex() >= 2;
+    lblDepthSpeed_->setEnabled(ownPort);
+    cbxDepthSpeed_->setEnabled(ownPort);
+    cbxDepthPortDevice_->setEnabled(ownPort);
 }
 
 void TSetupForm::UpdatePortTargets() {
@@ -482,6 +621,12 @@ void TSetupForm::UpdatePortTargets() {
     };
     ShowPortTarget(lblPortTarget, describe(cbxPort));
     ShowPortTarget(lblOutPortTarget, describe(cbxOutPort));
+    // The sounder on the transfer cable leads where the transfer port does.
+    const int depth = cbxDepthSource_->currentIndex();
+    const QString depthTarget = depth < 1    ? QString()
+                                : depth == 1 ? describe(cbxOutPort)
+                                             : describe(cbxDepthSource_);
+    ShowPortTarget(lblDepthPortTarget_, depthTarget);
 }
 
 void TSetupForm::ShowPortTarget(QLabel* label, const QString& text) {
@@ -490,155 +635,6 @@ void TSetupForm::ShowPortTarget(QLabel* label, const QString& text) {
     const QFontMetrics fm = label->fontMetrics();
     label->setText(fm.elidedText(text, Qt::ElideMiddle, fm.averageCharWidth() * kPortTargetChars));
     label->setToolTip(text);
-}
-
-// ---------------------------------------------------------------------------------------
-// Where the port names lead
-
-namespace {
-const QString kPortsSection = QStringLiteral("Ports");
-const QString kChooseReplay = QStringLiteral("\x01replay");  // the "再生ファイル..." entry
-constexpr int kDevicePollMs = 1500;
-}  // namespace
-
-QComboBox* TSetupForm::MakeDeviceChooser(QWidget* parent, const char* name,
-                                         QComboBox* portChooser) {
-    auto* devices = new QComboBox(parent);
-    devices->setObjectName(QString::fromLatin1(name));
-    devices->setToolTip(QStringLiteral("このポート名で開く装置または再生ファイル"));
-    devices->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    devices->setMinimumContentsLength(22);
-    devices->setVisible(false);  // shown once a ports file is given
-    connect(devices, &QComboBox::activated, this,
-            [this, devices, portChooser] { DeviceChosen(devices, portChooser); });
-    connect(portChooser, &QComboBox::currentIndexChanged, this, [this, devices, portChooser] {
-        FillDeviceChooser(devices, portChooser->currentText());
-    });
-    return devices;
-}
-
-void TSetupForm::SetPortsFile(const QString& iniPath, const QString& programDir) {
-    portsIni_ = iniPath;
-    programDir_ = programDir;
-    if (!devicePoll_) {
-        devicePoll_ = new QTimer(this);
-        devicePoll_->setInterval(kDevicePollMs);
-        connect(devicePoll_, &QTimer::timeout, this, &TSetupForm::PollDevices);
-    }
-    cbxPortDevice->setVisible(true);
-    cbxOutPortDevice->setVisible(true);
-    LoadPortMap();
-}
-
-void TSetupForm::LoadPortMap() {
-    if (portsIni_.isEmpty()) return;
-    portMap_.clear();
-    const TIniFile ini(portsIni_);
-    for (const QString& name : TJobSettings::PortChoices()) {
-        const QString v = ini.ReadString(kPortsSection, name, {}).trimmed();
-        if (!v.isEmpty()) portMap_[name] = v;
-    }
-    storedPortMap_ = portMap_;
-    presentDevices_.clear();
-    for (const PortDevice& d : PresentPortDevices()) presentDevices_ << d.path;
-    FillDeviceChooser(cbxPortDevice, cbxPort->currentText());
-    FillDeviceChooser(cbxOutPortDevice, cbxOutPort->currentText());
-    UpdatePortTargets();
-}
-
-bool TSetupForm::StorePortMap() {
-    if (portsIni_.isEmpty()) return true;
-    TIniFile ini(portsIni_);
-    for (const QString& name : TJobSettings::PortChoices()) {
-        const QString v = portMap_.value(name);
-        if (v == storedPortMap_.value(name)) continue;
-        if (!ini.WriteString(kPortsSection, name, v)) {
-            sink_.Error(QStringLiteral("書込ｴﾗｰ\r\n%1 に書き込めません").arg(portsIni_));
-            return false;
-        }
-    }
-    storedPortMap_ = portMap_;
-    return true;
-}
-
-void TSetupForm::FillDeviceChooser(QComboBox* devices, const QString& portName) {
-    if (portsIni_.isEmpty()) return;
-    const QSignalBlocker block(devices);
-    devices->clear();
-    const QString mapped = portMap_.value(portName);
-    devices->addItem(QStringLiteral("既定（%1）").arg(PortSource(portName, {}, programDir_)),
-                     QString());
-    bool listed = mapped.isEmpty();
-    for (const PortDevice& d : PresentPortDevices()) {
-        devices->addItem(d.accessible ? d.text : d.text + QStringLiteral("（権限なし）"), d.path);
-        listed = listed || d.path == mapped;
-    }
-    if (!listed) {
-        // A replay file as it is; a device path the system does not list (a pseudo-terminal,
-        // a link to a device) by whether it is there.
-        QString text = mapped;
-        if (!mapped.startsWith(kReplayPrefix, Qt::CaseInsensitive)) {
-            const std::optional<PortDevice> d = ProbePortDevice(mapped);
-            if (!d)
-                text += QStringLiteral("（接続されていません）");
-            else if (!d->accessible)
-                text += QStringLiteral("（権限なし）");
-        }
-        devices->addItem(text, mapped);
-    }
-    devices->addItem(QStringLiteral("再生ファイル..."), kChooseReplay);
-    devices->setCurrentIndex(std::max(0, devices->findData(mapped)));
-    for (int i = 0; i < devices->count(); ++i)
-        devices->setItemData(i, devices->itemText(i), Qt::ToolTipRole);
-}
-
-void TSetupForm::DeviceChosen(QComboBox* devices, QComboBox* portChooser) {
-    const QString name = portChooser->currentText();
-    QString value = devices->currentData().toString();
-    if (value == kChooseReplay) {
-        const QString current = portMap_.value(name);
-        const QString start =
-            current.startsWith(kReplayPrefix, Qt::CaseInsensitive)
-                ? QFileInfo(PortSource(name, current, programDir_).mid(kReplayPrefix.size()))
-                      .absolutePath()
-                : programDir_;
-        QFileDialog dialog(this, QStringLiteral("再生ファイルの選択"), start,
-                           QStringLiteral("NMEA (*.nmea *.txt *.log);;全てのﾌｧｲﾙ (*.*)"));
-        dialog.setObjectName(QStringLiteral("ReplayDialog"));
-        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        const QString chosen = runFileDialog_(dialog);
-        if (chosen.isEmpty()) {
-            FillDeviceChooser(devices, name);  // back to what was chosen before
-            return;
-        }
-        value = QString(kReplayPrefix) + chosen;
-    }
-    if (value.isEmpty())
-        portMap_.remove(name);
-    else
-        portMap_[name] = value;
-    FillDeviceChooser(devices, name);
-    if (portChooser == cbxPort && cbxOutPort->currentText() == name)
-        FillDeviceChooser(cbxOutPortDevice, name);
-    if (portChooser == cbxOutPort && cbxPort->currentText() == name)
-        FillDeviceChooser(cbxPortDevice, name);
-    UpdatePortTargets();
-}
-
-void TSetupForm::PollDevices() {
-    // Devices plugged in or out while the dialog is open.
-    QStringList now;
-    for (const PortDevice& d : PresentPortDevices()) now << d.path;
-    if (now == presentDevices_) return;
-    presentDevices_ = now;
-    FillDeviceChooser(cbxPortDevice, cbxPort->currentText());
-    FillDeviceChooser(cbxOutPortDevice, cbxOutPort->currentText());
-}
-
-void TSetupForm::hideEvent(QHideEvent* event) {
-    if (devicePoll_) devicePoll_->stop();
-    QDialog::hideEvent(event);
 }
 
 }  // namespace tidrun

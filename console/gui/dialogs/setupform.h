@@ -1,6 +1,7 @@
 // The settings dialog ("初期設定") that opens every job: data files, GPS and transfer ports,
-// coordinate system, cut method, plan-view colour. The values, their keys in Tidrun.CFG and
-// the checks on OK belong to TJobSettings; this form only shows and edits them.
+// coordinate system, cut method, depth input and cuts by distance, plan-view colour. The values,
+// their keys in Tidrun.CFG and the checks on OK belong to TJobSettings; this form only shows and
+// edits them.
 #pragma once
 
 #include "surveydata/jobsettings.h"
@@ -12,6 +13,7 @@
 #include <functional>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QFileDialog;
 class QGroupBox;
@@ -130,7 +132,10 @@ class TSetupForm : public QDialog {
     QWidget* BuildBasicPage();
     QWidget* BuildConversionPage();
     QWidget* BuildReceiverPage();
+    QWidget* BuildDepthPage();
     QWidget* BuildOtherPage();
+    // After a refused OK: the page of the control the message names, and the focus on it.
+    void FocusFaultyControl(const QString& error);
     void Browse(QLineEdit* edit, const QString& title, bool mustExist);
     void SettingsToControls();
     void ControlsToSettings();
@@ -141,10 +146,22 @@ class TSetupForm : public QDialog {
     static constexpr int kPortTargetChars = 40;  // room for a port description
     QComboBox* MakeDeviceChooser(QWidget* parent, const char* name, QComboBox* portChooser);
     void FillDeviceChooser(QComboBox* devices, const QString& portName);
+    // Every device chooser whose port shows `portName` (all for an empty name).
+    void FillDeviceChoosers(const QString& portName);
     void DeviceChosen(QComboBox* devices, QComboBox* portChooser);
     void LoadPortMap();
     bool StorePortMap();
     void PollDevices();
+
+    // 測深
+    QComboBox* cbxDepthSource_ = nullptr;
+    QComboBox* cbxDepthPortDevice_ = nullptr;
+    QLabel* lblDepthPortTarget_ = nullptr;
+    QLabel* lblDepthSpeed_ = nullptr;
+    QComboBox* cbxDepthSpeed_ = nullptr;
+    QLineEdit* edtDraft_ = nullptr;
+    QLineEdit* edtCutDistance_ = nullptr;
+    QCheckBox* chkRawLog_ = nullptr;
 
     MessageSink& sink_;
     TJobSettings settings_;
