@@ -1,5 +1,6 @@
 // The console's cut pipeline: one position through the job session (offsets, recorder,
-// guidance) and all three cut writers (line log, recording file, transfer text), every
+// guidance) and all four cut writers (line log, depth file, recording file, transfer text)
+// with a sounder's depth before each position, every
 // position a cut (全データ). BM_CutPipeline keeps the files in memory (TIDRUN_BENCH_MEMDIR,
 // default /dev/shm), so the figure is the code's own cost; BM_AddCut puts them on the disk
 // (TIDRUN_BENCH_DIR, default the current folder), syncs included.
@@ -15,6 +16,7 @@
 #include "console/jobsession.h"
 #include "platform/messagesink.h"
 #include "platform/seriallink.h"
+#include "surveydata/depthfile.h"
 
 namespace {
 
@@ -63,6 +65,7 @@ void RunCuts(benchmark::State& state, const char* folderVariable, const char* de
         session.SetLastSentence(3541.1234, 13945.5678, 12.5);
         session.SetLineLogFolder(folder.path());
         session.SetTransfer(&link, QByteArrayLiteral("MARK\r"));
+        session.SetDepthRecording(true);
         if (!session.StartLine(QStringLiteral("測線0001"))) {
             state.SkipWithError("the line does not start");
             return;
@@ -74,10 +77,14 @@ void RunCuts(benchmark::State& state, const char* folderVariable, const char* de
             "$GPGGA,001234.00,3541.1234,N,13945.5678,E,4,12,0.8,12.500,M,39.0,M,1.0,0000*4B\r";
         double x = -145000.125;
         std::int64_t cuts = 0;
+        const TDepthReading depth{TDepthKind::DPT, true, 12.34};
+        qint64 receivedMs = QDateTime::currentMSecsSinceEpoch();
         for (auto _ : state) {
             x += 2.5;
             now += 1000;
-            const TPositionOutcome out = session.Position(x, 23000.5, 3.0, t, sentence);
+            receivedMs += 100;
+            session.OnDepth(depth, receivedMs - 40);
+            const TPositionOutcome out = session.Position(x, 23000.5, 3.0, t, sentence, receivedMs);
             cuts += out.cutIndex >= 0;
             benchmark::DoNotOptimize(out);
         }
@@ -87,6 +94,7 @@ void RunCuts(benchmark::State& state, const char* folderVariable, const char* de
             state.SkipWithError("a position was not recorded");
     }
     QFile::remove(path);
+    QFile::remove(DepthFilePath(path));
     QFile::remove(logPath);
 }
 

@@ -1,17 +1,24 @@
 // The console's cut writers besides the recording file: the line log, which keeps the
-// sentence of every cut of a line in <log folder>/Line<n>.Log, and the transfer sender,
-// which sends the fixed transfer text to the transfer port at every cut.
+// sentence of every cut of a line in <log folder>/Line<n>.Log, the depth companion file,
+// which keeps the sounder's depth of every cut, and the transfer sender, which sends the
+// transfer text (its fields filled in) to the transfer port at every cut.
 #pragma once
 
 #include <QByteArray>
 #include <QPointer>
 #include <QString>
 
+#include <optional>
+
 #include "platform/seriallink.h"
+#include "positioning/depth.h"
 #include "positioning/sentencelog.h"
 #include "surveydata/cutwriter.h"
+#include "surveydata/depthfile.h"
 
 namespace tidrun {
+
+class MessageSink;
 
 class TLineLogWriter : public TCutWriter {
   public:
@@ -35,18 +42,72 @@ class TLineLogWriter : public TCutWriter {
     QString folder_;
 };
 
+// The depth companion of the recording file (depthfile.h). It comes before the recording
+// file in the writer list, so it predicts the serial and cut number the recording file will
+// give. The depth of a cut is the last one the sounder gave before the position's sentence
+// arrived, when it is at most kMaxAgeMs older.
+class TDepthCutWriter : public TCutWriter {
+  public:
+    static constexpr qint64 kMaxAgeMs = 3000;
+    // lines: the recording file's collection (its file name places the companion).
+    TDepthCutWriter(const TSokusenColl& lines, MessageSink& sink) : lines_(lines), sink_(sink) {}
+    // Off (the default): nothing is written and every call succeeds.
+    void SetOn(bool on) { on_ = on; }
+    bool On() const { return on_; }
+
+    // A reading of the sounder and when it arrived (ms since the epoch, UTC).
+    void Depth(const TDepthReading& reading, qint64 receivedUtcMs);
+    // The sentence of the next position arrived then.
+    void PositionArrived(qint64 receivedUtcMs) { positionMs_ = receivedUtcMs; }
+    // The depth a cut at the next position gets and its age; nothing when none is due.
+    std::optional<double> DepthForCut() const;
+
+    // Opens the companion file (a torn last line gets its line end); a file that cannot
+    // be opened is reported and the line does not start.
+    bool BeginLine(int lineNo) override;
+    // The row appended and synced; a failure is reported once.
+    bool Write(const TCut& cut) override;
+    void TakeBack() override;
+    void EndLine() override;
+
+  private:
+    bool Fail();
+    QString Path() const;
+
+    const TSokusenColl& lines_;
+    MessageSink& sink_;
+    TDepthWriter file_;
+    bool on_ = false;
+    int cutNo_ = 0;  // cuts of the line written here
+    std::optional<TDepthReading> last_;
+    qint64 lastMs_ = 0;
+    qint64 positionMs_ = 0;
+};
+
+// At a job's open, with the recording file loaded: reads its companion, repairs a torn last
+// line when depth is recorded (depthOn), and returns the one message for cuts without a row
+// (or for a companion that cannot be read); empty when all is well.
+QString CheckDepthCompanion(const TSokusenColl& lines, bool depthOn);
+
 class TTransferWriter : public TCutWriter {
   public:
-    // The port is not owned; nullptr or empty text: nothing is sent.
+    // lines gives a counted cut's numbers; depth, when given, its depth.
+    explicit TTransferWriter(const TSokusenColl& lines, const TDepthCutWriter* depth = nullptr)
+        : lines_(lines), depth_(depth) {}
+    // The port is not owned; nullptr or empty text: nothing is sent. The text (code page
+    // 932) may hold the fields of transfertemplate.h; one without a brace is sent as it is.
     void SetTarget(SerialLink* port, const QByteArray& text);
     bool BeginLine(int) override { return true; }
     // A full send buffer or a lost port drops the text: the cut is stored all the same.
-    bool Write(const TCut&) override;
+    bool Write(const TCut& cut) override;
     void EndLine() override {}
 
   private:
+    const TSokusenColl& lines_;
+    const TDepthCutWriter* depth_;
     QPointer<SerialLink> port_;
     QByteArray text_;
+    QString template_;  // the text decoded, when it holds a brace
 };
 
 }  // namespace tidrun

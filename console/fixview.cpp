@@ -1,5 +1,8 @@
 #include "console/fixview.h"
 
+#include <algorithm>
+
+#include "positioning/depth.h"
 #include "positioning/nmea.h"
 
 namespace tidrun {
@@ -75,6 +78,24 @@ CoordinateView CoordinateViewFor(const TFixWatch& watch, bool portLost, const QS
     v.x += suffix;
     v.y += suffix;
     v.colour = kStaleColour;
+    return v;
+}
+
+DepthView DepthViewFor(const std::optional<TDepthReading>& last, qint64 ageMs, bool portLost,
+                       const QString& portName) {
+    DepthView v;
+    if (portLost) v.port = QStringLiteral("測深 %1 が切断されました（再接続中）").arg(portName);
+    if (!last) {
+        v.depth = QStringLiteral("   --.-- m");
+        return v;
+    }
+    v.depth = last->hasBottom ? QString::asprintf("%6.2f m", last->belowSurface)
+                              : QStringLiteral("（水深なし）");
+    v.kind = QString::fromLatin1(DepthKindName(last->kind));
+    const qint64 age = std::max<qint64>(0, ageMs);
+    v.age = age < 10000 ? QString::asprintf("%.1f秒前", double(age) / 1000.0)
+                        : QStringLiteral("%1秒前").arg(age / 1000);
+    v.stale = portLost || age > TFixWatch::kStaleMs;
     return v;
 }
 

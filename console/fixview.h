@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "positioning/depth.h"
+
 namespace tidrun {
 
 struct GpsFix;
@@ -83,5 +85,17 @@ struct CoordinateView {
 // past the limit or is lost.
 CoordinateView CoordinateViewFor(const TFixWatch& watch, bool portLost, const QString& lastX,
                                  const QString& lastY, std::uint32_t liveColour, qint64 nowMs);
+
+// The 測深 window: the depth below the surface "%6.2f m" of the last depth sentence
+// ("（水深なし）" when the sounder found no bottom), its kind and age; gray when it is older
+// than the stale limit or the port is lost (portLost names it: "測深 COM3 ...").
+struct DepthView {
+    QString depth, kind, age, port;
+    bool stale = true;
+    bool operator==(const DepthView&) const = default;
+};
+// last: nothing before the first depth of the open job; portName: the sounder's port.
+DepthView DepthViewFor(const std::optional<TDepthReading>& last, qint64 ageMs, bool portLost,
+                       const QString& portName);
 
 }  // namespace tidrun

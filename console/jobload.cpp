@@ -3,8 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "planview/cutstore.h"
+#include "platform/messagesink.h"
 #include "surveydata/codec.h"
 #include "surveydata/config.h"
+#include "surveydata/depthfile.h"
 
 namespace tidrun {
 
@@ -35,6 +38,20 @@ bool LoadJobFiles(const TJobSettings& settings, const TJobFiles& files,
         if (report) report(e.key, *e.coll, e.path);
     }
     return allLoaded;
+}
+
+std::shared_ptr<TCutStore> LoadCutStore(const TJobSettings& settings, const TSokusenColl& sokusen,
+                                        MessageSink& sink) {
+    auto store = std::make_shared<TCutStore>();
+    store->SyncFrom(sokusen);
+    if (settings.SokusenPath().isEmpty()) return store;
+    TDepthTable depths;
+    bool hasDepths = false;
+    const QString problem =
+        LoadDepthsOf(settings.Resolve(settings.SokusenPath()), depths, hasDepths);
+    if (!problem.isEmpty()) sink.Error(problem);
+    if (hasDepths) store->JoinDepths(sokusen, depths);
+    return store;
 }
 
 TJobFolder JobFolderIn(const QString& workDir) {

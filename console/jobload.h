@@ -5,12 +5,16 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 #include "surveydata/jobsettings.h"
 #include "surveydata/pointcoll.h"
 #include "surveydata/sokusencoll.h"
 
 namespace tidrun {
+
+class MessageSink;
+class TCutStore;
 
 // The collections a job's files load into, owned elsewhere.
 struct TJobFiles {
@@ -29,6 +33,13 @@ using JobFileReport = std::function<void(const char* key, const TPointColl&, con
 // load (its errors went to the collection's sink).
 bool LoadJobFiles(const TJobSettings& settings, const TJobFiles& files,
                   const JobFileReport& report = {});
+
+// The store of the recorded cuts the job's map windows share, filled from the recording
+// collection, with the depths of the recording's companion file joined by serial (a
+// companion that cannot be read, or a line of it, is reported once; the depths before it
+// are used).
+std::shared_ptr<TCutStore> LoadCutStore(const TJobSettings& settings, const TSokusenColl& sokusen,
+                                        MessageSink& sink);
 
 // A job's work folder and the files and folders in it the console keeps.
 struct TJobFolder {

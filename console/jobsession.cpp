@@ -1,5 +1,6 @@
 #include "console/jobsession.h"
 
+#include "planview/cutstore.h"
 #include "planview/mapmessages.h"
 #include "positioning/gps.h"
 #include "positioning/nmea.h"
@@ -15,10 +16,12 @@ TJobSession::TJobSession(MessageSink& sink, TRecorder::Clock clock)
       misoku_(std::make_unique<TMisokuColl>(sink)),
       recordingFile_(*sokusen_),
       lineLog_(sink),
+      depth_(*sokusen_, sink),
+      transfer_(*sokusen_, &depth_),
       recorder_(recordingFile_, std::move(clock)) {
-    // The line log holds the sentence of every counted cut: it is written first; the
+    // The line log and the depth file hold every counted cut: they are written first; the
     // transfer text announces a counted cut: last.
-    recorder_.SetWriters({&lineLog_, &recordingFile_, &transfer_});
+    recorder_.SetWriters({&lineLog_, &depth_, &recordingFile_, &transfer_});
 }
 
 TJobSession::~TJobSession() = default;
@@ -48,11 +51,13 @@ void TJobSession::InitRulerExtent() {
 
 TPositionOutcome TJobSession::Position(const TGpsPosition& p) {
     if (p.nmea) SetPositionSentence(*p.nmea);
-    return Position(p.X, p.Y, p.h, p.time, p.sentence);
+    return Position(p.X, p.Y, p.h, p.time, p.sentence, p.receivedUtcMs);
 }
 
 TPositionOutcome TJobSession::Position(double x, double y, double h, const QDateTime& time,
-                                       std::string_view sentence) {
+                                       std::string_view sentence, qint64 receivedUtcMs) {
+    depth_.PositionArrived(receivedUtcMs != 0 ? receivedUtcMs
+                                              : QDateTime::currentMSecsSinceEpoch());
     TPositionOutcome out;
     out.X = x + offsets_.X;
     out.Y = y + offsets_.Y;
@@ -73,6 +78,11 @@ TPositionOutcome TJobSession::Position(double x, double y, double h, const QDate
     fix.sentence = sentence;
     const TPositionStep step = recorder_.Position(fix);
     out.cutIndex = step.cutIndex;
+    if (out.cutIndex >= 0 && cuts_) {
+        cuts_->SyncFrom(*sokusen_);
+        if (const auto d = depth_.On() ? depth_.DepthForCut() : std::nullopt)
+            cuts_->SetDepth(out.cutIndex, static_cast<float>(*d));
+    }
     out.lineEnded = step.lineEnded;
     out.lineHadCut = step.lineHadCut;
     out.distance = step.distance;

@@ -21,6 +21,7 @@ namespace tidrun {
 
 class MessageSink;
 class SerialLink;
+class TCutStore;
 class TJobSettings;
 struct GpsFix;
 struct TGpsPosition;
@@ -81,8 +82,9 @@ class TJobSession {
 
     // One position (metres, before the offsets), its fix time and the sentence that made it
     // (kept in the line log of a cut taken there).
+    // receivedUtcMs: when the sentence arrived (ms since the epoch, UTC); 0: now.
     TPositionOutcome Position(double x, double y, double h, const QDateTime& time,
-                              std::string_view sentence = {});
+                              std::string_view sentence = {}, qint64 receivedUtcMs = 0);
     // The same from the receiver, with the latitude, longitude and height of its sentence.
     TPositionOutcome Position(const TGpsPosition& p);
     TPoint2 LastBoat() const { return lastBoat_; }
@@ -99,6 +101,22 @@ class TJobSession {
     void SetTransfer(SerialLink* port, const QByteArray& text) { transfer_.SetTarget(port, text); }
     bool StopLine() { return recorder_.Stop(); }
 
+    // Depth with every cut: on when the job reads a sounder (not while recording).
+    void SetDepthRecording(bool on) {
+        if (!recorder_.Recording()) depth_.SetOn(on);
+    }
+    bool DepthRecording() const { return depth_.On(); }
+    // A reading of the sounder (TSounder::DepthReceived); the last one goes with the next cut.
+    void OnDepth(const TDepthReading& reading, qint64 receivedUtcMs) {
+        depth_.Depth(reading, receivedUtcMs);
+    }
+    // At open, after the recording file was read: the one message for cuts without a
+    // depth row (empty when none), a torn last row repaired.
+    QString CheckDepthFile() const { return CheckDepthCompanion(*sokusen_, depth_.On()); }
+    // The store of recorded cuts the map windows share: each cut reaches it, with its depth,
+    // before the outcome tells of it.
+    void SetCutStore(std::shared_ptr<TCutStore> cuts) { cuts_ = std::move(cuts); }
+
   private:
     std::unique_ptr<TKijunColl> kijun_;
     std::unique_ptr<TTansaColl> tansa_;
@@ -107,6 +125,7 @@ class TJobSession {
     std::unique_ptr<TMisokuColl> misoku_;
     TRecordingFileWriter recordingFile_;
     TLineLogWriter lineLog_;
+    TDepthCutWriter depth_;
     TTransferWriter transfer_;
     TRecorder recorder_;
     TGuidance guidance_;
@@ -114,6 +133,7 @@ class TJobSession {
     double lastLat_ = 0, lastLon_ = 0, lastAlt_ = 0;
     bool lastMeasured_ = true;
     TPoint2 lastBoat_;
+    std::shared_ptr<TCutStore> cuts_;
 };
 
 }  // namespace tidrun

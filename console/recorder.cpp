@@ -7,7 +7,7 @@
 
 namespace tidrun {
 
-int TTimeCutRule::CountDown(std::uint32_t elapsedSecs) const {
+int TTimeCutRule::CountDown(std::uint32_t elapsedSecs, double) const {
     const std::int64_t e = elapsedSecs;
     if (e > interval_) return 3;
     if (e > interval_ - 2) return 2;
@@ -15,8 +15,17 @@ int TTimeCutRule::CountDown(std::uint32_t elapsedSecs) const {
     return 0;
 }
 
-std::unique_ptr<TCutRule> MakeCutRule(int cutMethodIndex, int intervalSecs) {
+int TDistanceCutRule::CountDown(std::uint32_t, double trackM) const {
+    if (trackM >= interval_ * 0.8) return 2;
+    if (trackM >= interval_ * 0.6) return 1;
+    return 0;
+}
+
+std::unique_ptr<TCutRule> MakeCutRule(int cutMethodIndex, int intervalSecs, double distanceM) {
     switch (cutMethodIndex) {
+        case 3:
+            if (distanceM > 0) return std::make_unique<TDistanceCutRule>(distanceM);
+            return std::make_unique<THandCutRule>();
         case 0:
             return std::make_unique<TTimeCutRule>(intervalSecs);
         case 2:
@@ -68,7 +77,7 @@ std::optional<int> TRecorder::Start(const QString& lineName) {
     lineName_ = lineName;
     cutTimer_ = clock_();
     hasCut_ = false;
-    prevX_ = prevY_ = 0;
+    prevX_ = prevY_ = lastX_ = lastY_ = track_ = 0;
     cutRequest_ = false;
     lamps_ = {};
     recording_ = false;
@@ -94,10 +103,15 @@ TPositionStep TRecorder::Position(const TFixValues& fix) {
     TPositionStep step;
     if (hasCut_) step.distance = std::hypot(fix.Y - prevY_, fix.X - prevX_);
     if (!recording_) return step;
+    if (hasCut_) {
+        track_ += std::hypot(fix.Y - lastY_, fix.X - lastX_);
+        lastX_ = fix.X;
+        lastY_ = fix.Y;
+    }
     // An estimated, typed or simulated position is no cut; a cut asked for waits for a
     // measured fix.
     if (!fix.measured) return step;
-    if (hasCut_ && rule_->CutAtPosition(step.distance)) cutRequest_ = true;
+    if (hasCut_ && rule_->CutAtPosition(track_)) cutRequest_ = true;
     if (!cutRequest_) return step;
 
     const std::uint32_t now = clock_();
@@ -130,8 +144,9 @@ TPositionStep TRecorder::Position(const TFixValues& fix) {
     step.cutIndex = file_.LastIndex();
     lamps_ = {};
     cutTimer_ = now;
-    prevX_ = fix.X;
-    prevY_ = fix.Y;
+    prevX_ = lastX_ = fix.X;
+    prevY_ = lastY_ = fix.Y;
+    track_ = 0;
     hasCut_ = true;
     cutRequest_ = false;
     return step;
@@ -143,7 +158,7 @@ TTickStep TRecorder::Tick() {
     t.elapsedSecs = SecondsSince(clock_(), cutTimer_);
     t.showElapsed = hasCut_;
     if (cutRequest_ || !hasCut_) return t;
-    const int stage = rule_->CountDown(t.elapsedSecs);
+    const int stage = rule_->CountDown(t.elapsedSecs, track_);
     if (stage >= 3 && !lamps_.count0) {
         lamps_.count0 = true;
         cutRequest_ = true;

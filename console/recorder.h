@@ -1,4 +1,4 @@
-// Recording of survey lines: the cut rules (by hand, by time, every position), the
+// Recording of survey lines: the cut rules (by hand, by time, every position, by distance), the
 // count-down lamps and sounds of the 100 ms timer, and the hand-over of each cut to the
 // writers that store it. Time comes from an injected 32-bit millisecond tick
 // counter; all tick arithmetic is modular, so a line survives the counter wrapping.
@@ -18,21 +18,24 @@
 
 namespace tidrun {
 
-// When a cut is taken besides the cut button. A new rule (by distance) overrides one of the
-// two questions and gets its case in MakeCutRule.
+// When a cut is taken besides the cut button. A rule overrides one of the two questions and
+// gets its case in MakeCutRule.
 class TCutRule {
   public:
     virtual ~TCutRule() = default;
-    // After the first cut of a line: take a cut at this position too (distanceM from the
-    // previous cut).
-    virtual bool CutAtPosition(double distanceM) const {
-        (void)distanceM;
+    // After the first cut of a line: take a cut at this position too. trackM: the distance
+    // travelled along the track since the previous cut (the sum of the steps between
+    // positions), this position's step included.
+    virtual bool CutAtPosition(double trackM) const {
+        (void)trackM;
         return false;
     }
-    // Count-down for the whole seconds since the previous cut: 0 nothing yet, 1 the first
-    // warning lamp, 2 the second, 3 the cut is due.
-    virtual int CountDown(std::uint32_t elapsedSecs) const {
+    // Count-down for the whole seconds and the track metres since the previous cut: 0
+    // nothing yet, 1 the first warning lamp, 2 the second, 3 the cut is due (taken at the
+    // next position).
+    virtual int CountDown(std::uint32_t elapsedSecs, double trackM) const {
         (void)elapsedSecs;
+        (void)trackM;
         return 0;
     }
 };
@@ -44,7 +47,7 @@ class THandCutRule : public TCutRule {};
 class TTimeCutRule : public TCutRule {
   public:
     explicit TTimeCutRule(int intervalSecs) : interval_(intervalSecs) {}
-    int CountDown(std::uint32_t elapsedSecs) const override;
+    int CountDown(std::uint32_t elapsedSecs, double trackM) const override;
 
   private:
     int interval_;
@@ -56,8 +59,22 @@ class TAllDataCutRule : public TCutRule {
     bool CutAtPosition(double) const override { return true; }
 };
 
-// The rule for the settings' cut type (0 自動, 1 手動, 2 全データ, other: by hand only).
-std::unique_ptr<TCutRule> MakeCutRule(int cutMethodIndex, int intervalSecs);
+// 距離: a cut at the first position whose track since the previous cut reaches the interval;
+// the warning lamps at 60 % and 80 % of it. The cut is never left to the timer, so that it
+// falls on that position.
+class TDistanceCutRule : public TCutRule {
+  public:
+    explicit TDistanceCutRule(double intervalM) : interval_(intervalM) {}
+    bool CutAtPosition(double trackM) const override { return trackM >= interval_; }
+    int CountDown(std::uint32_t elapsedSecs, double trackM) const override;
+
+  private:
+    double interval_;
+};
+
+// The rule for the cut type (0 自動, 1 手動, 2 全データ, 3 距離 with distanceM above 0; other:
+// by hand only).
+std::unique_ptr<TCutRule> MakeCutRule(int cutMethodIndex, int intervalSecs, double distanceM = 0);
 
 enum class TSound { None, Cut, Warn };
 // "Sound0.Wav" for a cut, "Sound1.Wav" for a warning.
@@ -139,7 +156,9 @@ class TRecorder {
     bool recording_ = false;
     bool cutRequest_ = false;
     bool hasCut_ = false;
-    double prevX_ = 0, prevY_ = 0;
+    double prevX_ = 0, prevY_ = 0;  // the previous cut
+    double lastX_ = 0, lastY_ = 0;  // the previous position after it
+    double track_ = 0;              // along the track since the previous cut
     std::uint32_t cutTimer_ = 0;
     QString lineName_;
     int lineNo_ = 0;

@@ -40,8 +40,10 @@ QString InfoLineText(const QString& text) {
     return QStringLiteral("　") + out;
 }
 
-QString RecordingModeText(int cutMethod, int intervalSecs) {
+QString RecordingModeText(int cutMethod, int intervalSecs, double distanceM) {
     switch (cutMethod) {
+        case 3:
+            return QString::asprintf("%gm", distanceM);
         case 0:
             return QStringLiteral("%1秒").arg(intervalSecs);
         case 1:

@@ -42,7 +42,8 @@ QString WindowCaption(const QString& caption, const QString& appTitle);
 // The information line: a full-width space, then the text with each CR LF as two spaces.
 QString InfoLineText(const QString& text);
 
-// Recording mode panel: "%d秒" (自動), "手動", "ALL" (全データ), "？？？" otherwise.
-QString RecordingModeText(int cutMethod, int intervalSecs);
+// Recording mode panel: "%d秒" (自動), "手動", "ALL" (全データ), "%gm" (距離), "？？？"
+// otherwise.
+QString RecordingModeText(int cutMethod, int intervalSecs, double distanceM = 0);
 
 }  // namespace tidrun

@@ -3,6 +3,7 @@
 #include "platform/portmap.h"
 #include "positioning/fixpacing.h"
 #include "positioning/gps.h"
+#include "positioning/sounder.h"
 #include "surveydata/codec.h"
 #include "surveydata/config.h"
 #include "surveydata/jobsettings.h"
@@ -56,7 +57,27 @@ void TReceiverPorts::Configure(TGPS& gps, const TJobSettings& settings) {
     gps.SetOutputPort(outPort_.get(), mode_ == TOutputMode::ReceivedData);
 }
 
+void TReceiverPorts::Configure(TGPS& gps, TSounder& sounder, const TJobSettings& settings) {
+    sounder.SetPort(nullptr, true);
+    Configure(gps, settings);
+    sounder.SetDraft(settings.DraftMetres());
+    const int source = settings.DepthSourceIndex();
+    if (source == 1 && outPort_) {
+        // One cable: the receiver opens and reopens the transfer port, the sounder listens.
+        depthOnOut_ = outPort_.get();
+        sounder.SetPort(depthOnOut_, false);
+    } else if (source == 1) {
+        depthPort_ = MakeLink(settings.OutPort, settings.OutBaud());
+        sounder.SetPort(depthPort_.get(), true);
+    } else if (source >= 2) {
+        depthPort_ = MakeLink(settings.DepthSource, settings.DepthBaud());
+        sounder.SetPort(depthPort_.get(), true);
+    }
+}
+
 void TReceiverPorts::Release() {
+    depthOnOut_ = nullptr;
+    depthPort_.reset();
     outPort_.reset();
     gpsPort_.reset();
     mode_ = TOutputMode::None;

@@ -15,6 +15,7 @@ namespace tidrun {
 
 class TGPS;
 class TJobSettings;
+class TSounder;
 
 enum class TOutputMode { None = 0, ReceivedData = 1, Text = 2 };
 
@@ -38,11 +39,18 @@ class TReceiverPorts {
     // (relaying in the "受信データ" mode). Nothing is opened: the receiver's Open opens both
     // and fails as a whole. In the "文字" mode the job session sends the text, to OutPort.
     void Configure(TGPS& gps, const TJobSettings& settings);
-    // Drops both ports (closing them).
+    // The same, and the sounder's port from [拡張] 測深入力: none ("しない"); the transfer
+    // port itself ("転送通信": listened to while the receiver opens it, or the sounder's own
+    // when the transfer sends nothing); or a port of its own (COM1..COM8 at 測深速度). The
+    // draft goes to the sounder. Nothing is opened.
+    void Configure(TGPS& gps, TSounder& sounder, const TJobSettings& settings);
+    // Drops every port (closing them).
     void Release();
 
     SerialLink* GpsPort() const { return gpsPort_.get(); }
     SerialLink* OutPort() const { return outPort_.get(); }
+    // The sounder's port (the transfer port in the one-cable case); nullptr for none.
+    SerialLink* DepthPort() const { return depthPort_ ? depthPort_.get() : depthOnOut_; }
     TOutputMode Mode() const { return mode_; }
     // Where the text of each cut goes (the transfer port in the "文字" mode, else nowhere),
     // and the text (TransferBytes).
@@ -56,6 +64,8 @@ class TReceiverPorts {
     QString programDir_;
     std::unique_ptr<SerialLink> gpsPort_;
     std::unique_ptr<SerialLink> outPort_;
+    std::unique_ptr<SerialLink> depthPort_;
+    SerialLink* depthOnOut_ = nullptr;  // the transfer port, when it carries the depth
     TOutputMode mode_ = TOutputMode::None;
     QByteArray text_;
 };

@@ -32,6 +32,19 @@ class SentenceFramer {
     bool inPacket_ = false;
 };
 
+// Sets a flag for a scope and clears it when the scope ends, also when a listener throws:
+// the "inside the framer" mark of a sentence source.
+class FlagScope {
+  public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+  private:
+    bool& flag_;
+};
+
 template <class F>
 void SentenceFramer::Feed(std::string_view bytes, F&& onPacket) {
     const char* p = bytes.data();

@@ -6,22 +6,6 @@
 
 namespace tidrun {
 
-namespace {
-
-// Restores a flag when a scope ends, also when a listener throws.
-class FlagScope {
-  public:
-    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-  private:
-    bool& flag_;
-};
-
-}  // namespace
-
 TGPS::TGPS(QObject* parent, UtcClock clock) : QObject(parent), clock_(std::move(clock)) {
     if (!clock_) clock_ = [] { return QDateTime::currentMSecsSinceEpoch(); };
     reconnect_.setInterval(kReconnectIntervalMs);
@@ -62,8 +46,7 @@ bool TGPS::Open() {
         return false;
     }
     input_->FlushReceive();
-    if (!feeding_) framer_.Reset();
-    pending_.clear();
+    framed_.Reset();
     enabled_ = true;
     lost_ = false;
     outputLost_ = false;
@@ -82,9 +65,7 @@ bool TGPS::Close() {
     lost_ = false;
     outputLost_ = false;
     reconnect_.stop();
-    pending_.clear();
-    // Inside the framer the current packet is still in use; Open resets it.
-    if (!feeding_) framer_.Reset();
+    framed_.Reset();
     if (input_) input_->Close();
     if (forwardOn_ && output_) output_->Close();
     return true;
@@ -101,25 +82,9 @@ void TGPS::BytesArrived(const QByteArray& data) {
         emit DataFlowing();
         if (!enabled_) return;
     }
-    // A listener that runs a nested event loop must not get the next packet inside the
-    // current one: later bytes wait until the current ones are done.
-    if (feeding_) {
-        pending_.append(data);
-        return;
-    }
-    FlagScope scope(feeding_);
-    // The sentences of one chunk of bytes were received at one instant.
-    qint64 received = clock_();
-    const auto onPacket = [this, &received](std::string_view packet) {
-        if (enabled_) HandlePacket(packet, received);
-    };
-    framer_.Feed(std::string_view(data.constData(), data.size()), onPacket);
-    while (!pending_.isEmpty() && enabled_) {
-        const QByteArray next = std::exchange(pending_, QByteArray());
-        received = clock_();
-        framer_.Feed(std::string_view(next.constData(), next.size()), onPacket);
-    }
-    if (!enabled_) framer_.Reset();
+    framed_.Arrive(
+        data, clock_, [this] { return enabled_; },
+        [this](std::string_view packet, qint64 received) { HandlePacket(packet, received); });
 }
 
 void TGPS::HandlePacket(std::string_view packet) {
@@ -127,6 +92,7 @@ void TGPS::HandlePacket(std::string_view packet) {
 }
 
 void TGPS::HandlePacket(std::string_view packet, qint64 receivedUtcMs) {
+    emit SentenceReceived(QByteArrayView(packet.data(), qsizetype(packet.size())), receivedUtcMs);
     nmea_.Decode(packet);
     emit SentenceDecoded(nmea_, receivedUtcMs);
     if (relay_) SendIfRoom(output_, packet.data(), qsizetype(packet.size()));
@@ -139,7 +105,7 @@ void TGPS::HandlePacket(std::string_view packet, qint64 receivedUtcMs) {
     const FixPosition fix = ConvertFix(pos_, nmea_, sourceDatum_, targetDatum_, zoneIndex_);
     if (!fix.valid) return;
     fixTime_ = nmea_.LocalTime(targetDatum_, receivedUtcMs);
-    emit PositionFixed(TGpsPosition{fix.X, fix.Y, fix.h, fixTime_, &nmea_, packet});
+    emit PositionFixed(TGpsPosition{fix.X, fix.Y, fix.h, fixTime_, &nmea_, packet, receivedUtcMs});
 }
 
 // The receiver shows what the receiver says about its fix, also when the sentence gives no
@@ -159,7 +125,7 @@ void TGPS::InputLost() {
     if (!enabled_) return;
     if (!lost_) {
         lost_ = true;
-        if (!feeding_) framer_.Reset();  // the cut-off packet is of no use
+        framed_.DropPacket();  // the cut-off packet is of no use
         emit PortLost();
     }
     if (enabled_ && !reconnect_.isActive()) reconnect_.start();

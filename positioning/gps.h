@@ -5,11 +5,12 @@
 #pragma once
 
 #include "platform/seriallink.h"
-#include "positioning/framer.h"
+#include "positioning/framedinput.h"
 #include "positioning/geodesy.h"
 #include "positioning/nmea.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
@@ -28,6 +29,7 @@ struct TGpsPosition {
     QDateTime time;               // fix time (TNMEA::LocalTime)
     const TNMEA* nmea = nullptr;  // the decoded sentence, GGA or GGK
     std::string_view sentence;    // its bytes, "$" through the carriage return
+    qint64 receivedUtcMs = 0;     // when the sentence arrived (ms since the epoch, UTC)
 };
 
 class TGPS : public QObject {
@@ -80,6 +82,9 @@ class TGPS : public QObject {
     void SetReconnectInterval(int ms);
 
   signals:
+    // Every framed sentence, "$" through the carriage return, before it is decoded, with the
+    // instant it was received (milliseconds since the epoch, UTC): for the raw log.
+    void SentenceReceived(QByteArrayView sentence, qint64 receivedUtcMs);
     // Every decoded sentence (whatever its checksum said), with the instant it was received
     // (milliseconds since the epoch, UTC).
     void SentenceDecoded(const tidrun::TNMEA& nmea, qint64 receivedUtcMs);
@@ -104,7 +109,7 @@ class TGPS : public QObject {
 
     QPointer<SerialLink> input_;
     QPointer<SerialLink> output_;
-    SentenceFramer framer_;
+    TFramedInput framed_;
     TPos pos_;
     TNMEA nmea_;
     int sourceDatum_ = 0;
@@ -118,8 +123,6 @@ class TGPS : public QObject {
     bool enabled_ = false;     // framer enabled: the ports are open
     bool lost_ = false;        // input port lost, not yet flowing again
     bool outputLost_ = false;  // output port lost, reopen pending
-    bool feeding_ = false;     // inside the framer: later bytes wait in pending_
-    QByteArray pending_;
     QTimer reconnect_;
     UtcClock clock_;
     QDateTime fixTime_;

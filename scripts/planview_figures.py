@@ -29,6 +29,10 @@ def main():
         % (full, naive, naive / full))
     out("chart_full_symbols_ms %.3f ms anchor naive_symbols_ms %.3f ms ratio %.2f"
         % (sym, naive_sym, naive_sym / sym))
+    if not prefix:
+        depth = get("BM_ChartFullSymbolsDepth/")
+        out("chart_full_symbols_depth_ms %.3f ms anchor chart_full_symbols_ms %.3f ms ratio %.2f"
+            % (depth, sym, depth / sym))
     if prefix:
         area = get("BM_ChartArea/")
         out("chart_area_ms %.3f ms anchor %schart_full_symbols_ms %.3f ms ratio %.2f"

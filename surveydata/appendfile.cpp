@@ -66,4 +66,8 @@ bool TAppendFile::Append(QByteArrayView bytes) {
     return false;
 }
 
+bool TAppendFile::TruncateTo(qint64 size) {
+    return file_.resize(size) && SyncToDisk(file_);
+}
+
 }  // namespace tidrun

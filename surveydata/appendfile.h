@@ -23,6 +23,8 @@ class TAppendFile {
     // Writes the bytes and syncs them to disk. On failure the part that was written is
     // taken off again, so the next line does not glue to a torn one.
     bool Append(QByteArrayView bytes);
+    // Cuts the file back to size bytes (what was appended after) and syncs it.
+    bool TruncateTo(qint64 size);
 
   private:
     mutable QFile file_;

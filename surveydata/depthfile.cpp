@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "surveydata/codec.h"
 
@@ -91,6 +92,7 @@ QByteArray FormatDepthRow(const TDepthRow& r) {
 }
 
 bool TDepthWriter::Open(const QString& recordingPath) {
+    lastRowAt_ = -1;
     if (!file_.Open(DepthFilePath(recordingPath))) return false;
     if (file_.Size() > 0) return true;
     QByteArray header = EncodeCp932(DepthFileHeader());
@@ -98,6 +100,18 @@ bool TDepthWriter::Open(const QString& recordingPath) {
     if (file_.Append(header)) return true;
     file_.Close();
     return false;
+}
+
+bool TDepthWriter::Append(const TDepthRow& row) {
+    const qint64 before = file_.Size();
+    if (!file_.Append(FormatDepthRow(row))) return false;
+    lastRowAt_ = before;
+    return true;
+}
+
+bool TDepthWriter::TakeBackLast() {
+    if (lastRowAt_ < 0) return true;
+    return file_.TruncateTo(std::exchange(lastRowAt_, -1));
 }
 
 std::optional<float> TDepthTable::DepthOf(std::int32_t serial) const {

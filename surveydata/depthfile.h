@@ -43,10 +43,13 @@ class TDepthWriter {
     bool IsOpen() const { return file_.IsOpen(); }
     bool StillAtPath() const { return file_.StillAtPath(); }
     // The row written whole and synced, or nothing of it on the file.
-    bool Append(const TDepthRow& row) { return file_.Append(FormatDepthRow(row)); }
+    bool Append(const TDepthRow& row);
+    // Takes the last row appended off the file again; false when that failed.
+    bool TakeBackLast();
 
   private:
     TAppendFile file_;
+    qint64 lastRowAt_ = -1;  // the file's size before the last row, -1 none
 };
 
 // The depths of a companion file, in file order (which is serial order).

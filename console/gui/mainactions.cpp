@@ -77,7 +77,9 @@ void TMainActions::MakeActions(QMainWindow& window) {
     actTWCut = make("actTWCut", QStringLiteral("収録"), {}, {}, Qt::SHIFT | Qt::Key_F10);
     actTBRem = make("actTBRem", QStringLiteral("設標"), {}, {}, Qt::SHIFT | Qt::Key_F11);
     actTBAlign = make("actTBAlign", QStringLiteral("ﾂｰﾙの整理"), {}, {}, Qt::SHIFT | Qt::Key_F12);
-    for (QAction* a : {actTBCircle, actTBRuler, ActTBRef, actTWGPS, actTWCut, actTBRem})
+    actTWDepth = make("actTWDepth", QStringLiteral("測深"), QStringLiteral("測深"),
+                      QStringLiteral("測深機の水深を表示する"), Qt::SHIFT | Qt::Key_F7);
+    for (QAction* a : {actTBCircle, actTBRuler, ActTBRef, actTWGPS, actTWCut, actTBRem, actTWDepth})
         a->setCheckable(true);
 
     actCalibrate =
@@ -113,6 +115,8 @@ void TMainActions::MakeMenus(QMainWindow& window, const std::function<void()>& o
     menuFile->addAction(actExit);
     menuView = window.menuBar()->addMenu(QStringLiteral("表示(&V)"));
     menuView->addAction(actNewMap);
+    menuView->addSeparator();
+    menuView->addAction(actTWDepth);
     menuSurvey = window.menuBar()->addMenu(QStringLiteral("収録(&S)"));
     menuSurvey->addAction(actSurveyStart);
     menuSurvey->addAction(actSurveyStop);
@@ -155,10 +159,11 @@ void TMainActions::MakeMenus(QMainWindow& window, const std::function<void()>& o
                      &window, openGuide);
     menuHelp->addAction(actAbout);
     // Shortcuts stay live while a menu is hidden (収録 follows its tool window).
-    window.addActions({actFileOpen, actFileClose, actNewMap, actSurveyStart, actSurveyStop,
-                       actMapZoomRem, actMapZoomIn, actMapZoomOut, actCompass, actRuler,
-                       actMapAutoMove, actMapRapidMode, ActTBRef, actTWGPS, actTWCut, actTBRem,
-                       actTBAlign, actHelpSokuryo, actHelpSetuhyo});
+    window.addActions({actFileOpen,   actFileClose,  actNewMap,      actSurveyStart,
+                       actSurveyStop, actMapZoomRem, actMapZoomIn,   actMapZoomOut,
+                       actCompass,    actRuler,      actMapAutoMove, actMapRapidMode,
+                       ActTBRef,      actTWGPS,      actTWCut,       actTBRem,
+                       actTBAlign,    actTWDepth,    actHelpSokuryo, actHelpSetuhyo});
     const std::pair<QMenu*, const char*> menus[] = {
         {menuFile, "menuFile"},       {menuView, "menuView"},   {menuSurvey, "menuSurvey"},
         {menuOperate, "menuOperate"}, {menuTools, "menuTools"}, {menuOption, "menuOption"},
@@ -256,15 +261,15 @@ void TMainActions::ShowMapSwitches(const TMapForm* m) {
 
 void TMainActions::SyncToolChecks(const QList<QWidget*>& toolWindows) {
     const QList<QWidget*> shown = QList<QWidget*>{tbCircle, tbRuler} + toolWindows;
-    const QList<QAction*> entries = {actTBCircle, actTBRuler, ActTBRef,
-                                     actTWGPS,    actTWCut,   actTBRem};
+    const QList<QAction*> entries = {actTBCircle, actTBRuler, ActTBRef,  actTWGPS,
+                                     actTWCut,    actTBRem,   actTWDepth};
     for (int i = 0; i < entries.size() && i < shown.size(); ++i)
         entries[i]->setChecked(!shown[i]->isHidden());
 }
 
 QMenu* TMainActions::ToolsPopup(QWidget* parent) const {
     auto* menu = new QMenu(parent);
-    menu->addActions({actTBCircle, actTBRuler, ActTBRef, actTWGPS, actTWCut, actTBRem});
+    menu->addActions({actTBCircle, actTBRuler, ActTBRef, actTWGPS, actTWCut, actTBRem, actTWDepth});
     menu->addSeparator();
     menu->addAction(actTBAlign);
     return menu;

@@ -50,6 +50,7 @@ struct TMainActions {
     QAction *actMapZoomRem, *actMapZoomIn, *actMapZoomOut, *actCompass, *actRuler;
     QAction *actMapAutoMove, *actMapRapidMode, *actMapPrint;
     QAction *actTBCircle, *actTBRuler, *ActTBRef, *actTWGPS, *actTWCut, *actTBRem, *actTBAlign;
+    QAction* actTWDepth;  // 表示 → 測深
     QAction* actCalibrate;
     QAction *actWindowCascade, *actWindowTile, *actWindowArrange, *actWindowMinimize;
     QAction *actHelpSokuryo, *actHelpSetuhyo, *actAbout;

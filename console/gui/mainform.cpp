@@ -62,9 +62,9 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
     ui_->MakeMenus(*this, [this] { OpenUserGuide(sink_, programDir_); });
     CreateCentral();
     ui_->MakeToolBars(*this, sink_);
-    docks_ = new TToolDocks(*this, *ui_->actTWCut, *ui_->actTBRem, *ui_->actTWGPS, *ui_->ActTBRef);
-    receiverView_ =
-        new TReceiverView(docks_->Gps(), *pnlBottom_, clock_, sink_, IniPath(), programDir_, this);
+    docks_ = new TToolDocks(*this, *ui_);
+    receiverView_ = new TReceiverView(docks_->Gps(), *pnlBottom_, docks_->Depth(), clock_, sink_,
+                                      IniPath(), programDir_, this);
     connect(receiverView_, &TReceiverView::TitleChanged, this, &TMainForm::SetAppTitle);
     connect(receiverView_, &TReceiverView::PositionFixed, this, &TMainForm::OnPosition);
     ruler_ =
@@ -227,13 +227,14 @@ bool TMainForm::DoOpen() {
     BroadcastGuidePoint();
     BroadcastBuoyPoint();
 
-    docks_->Cut().SetMode(
-        RecordingModeText(settings_.CutMethodIndex(), settings_.IntervalSeconds()));
-    session_->Recorder().SetRule(
-        MakeCutRule(settings_.CutMethodIndex(), settings_.IntervalSeconds()));
+    const int method = settings_.EffectiveCutMethod();  // 距離 when 距離間隔 is set
+    const double metres = settings_.CutDistanceMetres();
+    docks_->Cut().SetMode(RecordingModeText(method, settings_.IntervalSeconds(), metres));
+    session_->Recorder().SetRule(MakeCutRule(method, settings_.IntervalSeconds(), metres));
     docks_->Gps().lblCOM->setText(settings_.GpsDatum);
 
-    receiverView_->Open(settings_, *session_);
+    receiverView_->Open(settings_, *session_, folder_.log);
+    if (const QString m = session_->CheckDepthFile(); !m.isEmpty()) sink_.Warning(m);
 
     docks_->Cut().ShowLastCut(CutPanelTexts(session_->Sokusen()));
     jobLoaded_ = true;
@@ -258,6 +259,8 @@ void TMainForm::LoadJobFiles() {
         RemoveLeftoverCopies(settings_.Resolve(settings_.MisokuPath()));
     tidrun::LoadJobFiles(settings_, {session_->Kijun(), session_->Tansa(), session_->Sokusen(),
                                      session_->Ijo(), session_->Misoku()});
+    cuts_ = LoadCutStore(settings_, session_->Sokusen(), sink_);
+    session_->SetCutStore(cuts_);
 }
 
 void TMainForm::FileClose() {

@@ -35,6 +35,7 @@ class TMapForm;
 struct TGpsPosition;
 class TSetupForm;
 class TCoordPanel;
+class TCutStore;
 class TFormHelp;
 class TMainActions;
 class TMapWindows;
@@ -182,8 +183,9 @@ class TMainForm : public QMainWindow, public TMapHost {
 
     std::function<qint64()> clock_;
     std::unique_ptr<TJobSession> session_;
-    TLineRecording* line_ = nullptr;  // child: the line being recorded
-    TRulerTools* ruler_ = nullptr;    // child: the circle-ruler and planned-line toolbars
+    std::shared_ptr<TCutStore> cuts_;  // the job's recorded cuts, shared by its map windows
+    TLineRecording* line_ = nullptr;   // child: the line being recorded
+    TRulerTools* ruler_ = nullptr;     // child: the circle-ruler and planned-line toolbars
 
     std::unique_ptr<TMainActions> ui_;  // actions, menus, toolbars
     TToolDocks* docks_ = nullptr;       // child: the tool windows and their panels

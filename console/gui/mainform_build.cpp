@@ -93,7 +93,8 @@ void TMainForm::ConnectActions() {
     const std::pair<QAction*, QDockWidget*> docks[] = {{ui_->ActTBRef, docks_->GuideDock()},
                                                        {ui_->actTWGPS, docks_->GpsDock()},
                                                        {ui_->actTWCut, docks_->CutDock()},
-                                                       {ui_->actTBRem, docks_->BuoyDock()}};
+                                                       {ui_->actTBRem, docks_->BuoyDock()},
+                                                       {ui_->actTWDepth, docks_->DepthDock()}};
     for (const auto& [action, dock] : docks)
         connect(action, &QAction::triggered, this, [this, dock] { docks_->Toggle(dock); });
     connect(ui_->actHelpSokuryo, &QAction::triggered, this,
@@ -109,6 +110,7 @@ void TMainForm::ConnectActions() {
     connect(ui_->actWindowArrange, &QAction::triggered, maps_, &TMapWindows::ArrangeIcons);
     connect(ui_->actWindowMinimize, &QAction::triggered, maps_, &TMapWindows::MinimizeAll);
     connect(ui_->menuTools, &QMenu::aboutToShow, this, &TMainForm::SyncToolChecks);
+    connect(ui_->menuView, &QMenu::aboutToShow, this, &TMainForm::SyncToolChecks);
 
     TCutPanel& cut = docks_->Cut();
     connect(&cut, &TCutPanel::StartClicked, ui_->actSurveyStart, &QAction::trigger);
@@ -149,8 +151,8 @@ void TMainForm::RenumberDocks() {
 }
 
 void TMainForm::SyncToolChecks() {
-    ui_->SyncToolChecks(
-        {docks_->GuideDock(), docks_->GpsDock(), docks_->CutDock(), docks_->BuoyDock()});
+    ui_->SyncToolChecks({docks_->GuideDock(), docks_->GpsDock(), docks_->CutDock(),
+                         docks_->BuoyDock(), docks_->DepthDock()});
 }
 
 QMenu* TMainForm::createPopupMenu() {

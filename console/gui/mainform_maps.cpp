@@ -46,7 +46,7 @@ int TMainForm::MapCounter() const {
 
 TMapForm* TMainForm::CreateMap(int savedIndex, bool maximise) {
     const TPlanSources sources{&session_->Kijun(),  &session_->Tansa(),   &session_->Ijo(),
-                               &session_->Misoku(), &session_->Sokusen(), {}};
+                               &session_->Misoku(), &session_->Sokusen(), cuts_};
     const TGuidance& g = session_->Guidance();
     TMapForm* form =
         maps_->Create(sources, MapColour(settings_.MapColor), folder_.cfg, savedIndex, maximise,

@@ -4,9 +4,11 @@
 #include <QTimer>
 
 #include "console/gui/coordpanel.h"
+#include "console/gui/depthpanel.h"
 #include "console/gui/gpspanel.h"
 #include "console/gui/led.h"
 #include "console/jobsession.h"
+#include "console/rawlog.h"
 #include "console/statustexts.h"
 #include "console/transfer.h"
 #include "platform/messagesink.h"
@@ -15,28 +17,32 @@
 #include "platform/seriallink.h"
 #include "positioning/gps.h"
 #include "positioning/nmea.h"
+#include "positioning/sounder.h"
 #include "surveydata/config.h"
 #include "surveydata/jobsettings.h"
 
 namespace tidrun {
 
-TReceiverView::TReceiverView(TGpsPanel& gps, TCoordPanel& coords,
+TReceiverView::TReceiverView(TGpsPanel& gps, TCoordPanel& coords, TDepthPanel& depth,
                              const std::function<qint64()>& clock, MessageSink& sink,
                              const QString& iniPath, const QString& programDir, QObject* parent)
     : QObject(parent),
       pnlGPS_(gps),
       pnlBottom_(coords),
+      pnlDepth_(depth),
       clock_(clock),
       ageTimer_(new QTimer(this)),
       sink_(sink),
       iniPath_(iniPath),
       programDir_(programDir),
-      ports_(std::make_unique<TReceiverPorts>(iniPath, programDir)) {
+      ports_(std::make_unique<TReceiverPorts>(iniPath, programDir)),
+      rawLog_(std::make_unique<TRawLog>(sink)) {
     ageTimer_->setInterval(500);
     connect(ageTimer_, &QTimer::timeout, this, &TReceiverView::CheckAge);
 }
 
 TReceiverView::~TReceiverView() {
+    delete sounder_;
     delete gps_;
 }
 
@@ -44,14 +50,43 @@ bool TReceiverView::Connected() const {
     return gps_ && gps_->IsOpen() && gps_->IsConnected();
 }
 
-void TReceiverView::Open(const TJobSettings& settings, TJobSession& session) {
+void TReceiverView::Open(const TJobSettings& settings, TJobSession& session,
+                         const QString& logFolder) {
     // The receiver reports while it handles a sentence: the sink shows its boxes from the
     // event loop, after the handler has returned.
     gpsPort_ = settings.Port;
     outPort_ = settings.OutPort;
     gps_ = new TGPS(this);
-    ports_->Configure(*gps_, settings);
+    const bool depth = settings.DepthSourceIndex() > 0;
+    if (depth) {
+        sounder_ = new TSounder(this);
+        depthPort_ = settings.DepthSourceIndex() == 1 ? settings.OutPort : settings.DepthSource;
+        ports_->Configure(*gps_, *sounder_, settings);
+        connect(sounder_, &TSounder::DepthReceived, this,
+                [this, &session](const TDepthReading& r, QByteArrayView s, qint64 at) {
+                    session.OnDepth(r, at);
+                    lastDepth_ = r;
+                    lastDepthAt_ = clock_();
+                    CheckAge();
+                    emit DepthReceived(r, s, at);
+                });
+        connect(sounder_, &TSounder::PortLost, this, &TReceiverView::ShowPortState);
+        connect(sounder_, &TSounder::DataFlowing, this, &TReceiverView::ShowPortState);
+    } else {
+        ports_->Configure(*gps_, settings);
+    }
     session.SetTransfer(ports_->TextPort(), ports_->Text());
+    session.SetDepthRecording(depth);
+    if (settings.RawLog) {
+        rawLog_->Start(logFolder);
+        connect(gps_, &TGPS::SentenceReceived, this,
+                [this](QByteArrayView s, qint64 at) { rawLog_->Write(TRawSource::GPS, s, at); });
+        if (sounder_)
+            connect(sounder_, &TSounder::SentenceReceived, this,
+                    [this](QByteArrayView s, qint64 at) {
+                        rawLog_->Write(TRawSource::Sounder, s, at);
+                    });
+    }
     Reset();
     connect(gps_, &TGPS::PortLost, this, [this] {
         fixWatch_.Disconnected();
@@ -88,11 +123,22 @@ void TReceiverView::Open(const TJobSettings& settings, TJobSession& session) {
                                   : QStringLiteral("接続エラー\r\n\n") + why);
         emit TitleChanged(DisconnectedAppTitle());
     }
+    // One cable: the sounder reads the transfer port the receiver opened.
+    if (sounder_ && !sounder_->Open())
+        sink_.Error(QStringLiteral("測深の接続エラー\r\n\n%1 を開けません").arg(depthPort_));
     ShowPortState();
 }
 
 void TReceiverView::Close(TJobSession& session) {
     session.SetTransfer(nullptr, {});
+    session.SetDepthRecording(false);
+    rawLog_->Stop();
+    if (sounder_) {
+        disconnect(sounder_, nullptr, this, nullptr);
+        sounder_->Close();
+        delete sounder_;
+        sounder_ = nullptr;
+    }
     if (gps_) {
         disconnect(gps_, nullptr, this, nullptr);
         gps_->Close();
@@ -109,6 +155,7 @@ void TReceiverView::Reset() {
     xText_.clear();
     yText_.clear();
     coordColour_ = kDesignColour;
+    lastDepth_.reset();
     pnlGPS_.Reset();
     pnlGPS_.LedData->SetOn(false);
     CheckAge();
@@ -139,6 +186,8 @@ void TReceiverView::CheckAge() {
         CoordinateViewFor(fixWatch_, lost, xText_, yText_, coordColour_, clock_());
     pnlBottom_.SetCoordinateLook(v.colour, v.stale);
     pnlBottom_.ShowCoordinates(v.x, v.y);
+    const bool depthLost = sounder_ && sounder_->IsOpen() && !sounder_->IsConnected();
+    pnlDepth_.Show(DepthViewFor(lastDepth_, clock_() - lastDepthAt_, depthLost, depthPort_));
 }
 
 void TReceiverView::ShowPortState() {
@@ -158,6 +207,9 @@ void TReceiverView::ShowPortState() {
     if (open && !gps_->IsOutputConnected())
         lost(QStringLiteral("転送 %1 が切断されました（再接続中）").arg(outPort_),
              ports_->OutPort());
+    if (sounder_ && sounder_->IsOpen() && !sounder_->IsConnected())
+        lost(QStringLiteral("測深 %1 が切断されました（再接続中）").arg(depthPort_),
+             ports_->DepthPort());
     const QString text = lines.join(QLatin1Char('\n'));
     if (text != label->text()) {
         label->setText(text);

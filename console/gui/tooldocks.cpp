@@ -11,8 +11,10 @@
 
 #include "console/consolestate.h"
 #include "console/gui/cutpanel.h"
+#include "console/gui/depthpanel.h"
 #include "console/gui/gpspanel.h"
 #include "console/gui/guidepanel.h"
+#include "console/gui/mainactions.h"
 #include "surveydata/inifile.h"
 
 namespace tidrun {
@@ -33,17 +35,18 @@ int WantedHeight(QDockWidget* dock) {
 
 }  // namespace
 
-TToolDocks::TToolDocks(QMainWindow& window, const QAction& cut, const QAction& buoy,
-                       const QAction& gps, const QAction& guide)
+TToolDocks::TToolDocks(QMainWindow& window, const TMainActions& actions)
     : QObject(&window), window_(window) {
     pnlCut_ = new TCutPanel(&window);
-    ToolWinCut_ = MakeDock("ToolWinCut", cut, pnlCut_);
+    ToolWinCut_ = MakeDock("ToolWinCut", *actions.actTWCut, pnlCut_);
     pnlGuide_ = new TGuidePanel(&window);
-    ToolWinRem_ = MakeDock("ToolWinRem", buoy, pnlGuide_);
+    ToolWinRem_ = MakeDock("ToolWinRem", *actions.actTBRem, pnlGuide_);
     pnlGPS_ = new TGpsPanel(&window);
-    ToolWinGPS_ = MakeDock("ToolWinGPS", gps, pnlGPS_);
+    ToolWinGPS_ = MakeDock("ToolWinGPS", *actions.actTWGPS, pnlGPS_);
     pnlRef_ = new TRefPanel(&window);
-    ToolWinRef_ = MakeDock("ToolWinRef", guide, pnlRef_);
+    ToolWinRef_ = MakeDock("ToolWinRef", *actions.ActTBRef, pnlRef_);
+    pnlDepth_ = new TDepthPanel(&window);
+    ToolWinDepth_ = MakeDock("ToolWinDepth", *actions.actTWDepth, pnlDepth_);
     for (QDockWidget* d : All())
         connect(d, &QDockWidget::dockLocationChanged, this, [this, d] {
             emit Moved();
@@ -75,7 +78,7 @@ QDockWidget* TToolDocks::MakeDock(const char* name, const QAction& action, QWidg
 }
 
 QList<QDockWidget*> TToolDocks::All() const {
-    return {ToolWinRef_, ToolWinRem_, ToolWinGPS_, ToolWinCut_};
+    return {ToolWinRef_, ToolWinRem_, ToolWinGPS_, ToolWinCut_, ToolWinDepth_};
 }
 
 QWidget* TToolDocks::FocusOf(QDockWidget* dock) const {

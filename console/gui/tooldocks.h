@@ -14,7 +14,9 @@ class QWidget;
 namespace tidrun {
 
 struct TConsoleState;
+struct TMainActions;
 class TCutPanel;
+class TDepthPanel;
 class TGpsPanel;
 class TGuidePanel;
 class TRefPanel;
@@ -22,18 +24,19 @@ class TRefPanel;
 class TToolDocks : public QObject {
     Q_OBJECT
   public:
-    // The docks take their captions from the actions that show them (cut, buoy, GPS, guide).
-    TToolDocks(QMainWindow& window, const QAction& cut, const QAction& buoy, const QAction& gps,
-               const QAction& guide);
+    // The docks take their captions from the actions that show them.
+    TToolDocks(QMainWindow& window, const TMainActions& actions);
 
     TCutPanel& Cut() const { return *pnlCut_; }
     TGuidePanel& Guide() const { return *pnlGuide_; }
     TGpsPanel& Gps() const { return *pnlGPS_; }
     TRefPanel& Ref() const { return *pnlRef_; }
+    TDepthPanel& Depth() const { return *pnlDepth_; }
     QDockWidget* CutDock() const { return ToolWinCut_; }
     QDockWidget* BuoyDock() const { return ToolWinRem_; }
     QDockWidget* GpsDock() const { return ToolWinGPS_; }
     QDockWidget* GuideDock() const { return ToolWinRef_; }
+    QDockWidget* DepthDock() const { return ToolWinDepth_; }
 
     // The guide and buoy point choosers show the console's choices.
     void ShowPointChoices(const TConsoleState& state);
@@ -68,7 +71,8 @@ class TToolDocks : public QObject {
     TGuidePanel* pnlGuide_;
     TGpsPanel* pnlGPS_;
     TRefPanel* pnlRef_;
-    QDockWidget *ToolWinCut_, *ToolWinRem_, *ToolWinGPS_, *ToolWinRef_;
+    TDepthPanel* pnlDepth_;
+    QDockWidget *ToolWinCut_, *ToolWinRem_, *ToolWinGPS_, *ToolWinRef_, *ToolWinDepth_;
 };
 
 }  // namespace tidrun

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cut pipeline: one position through the job session, the recorder (every position a cut)
-# and all three cut writers (line log, recording file, transfer text): ns with the files in
-# memory, ms with them on the disk of DATA, each cut synced (median of three runs each).
+# and all four cut writers (line log, depth file with a depth before each position,
+# recording file, transfer text): ns with the files in memory, ms with them on the disk of
+# DATA, each cut synced (median of three runs each).
 set -euo pipefail
 : "${BUILD:=build-release}"
 : "${DATA:=bench-data}"

@@ -60,7 +60,8 @@ class TransferTest : public ::testing::Test {
     TJobSettings settings;
     RecordingSink sink;
     TGPS gps;
-    TTransferWriter transfer;
+    TSokusenColl lines{sink};
+    TTransferWriter transfer{lines};
     int positions = 0, monitored = 0;
     bool cutNext = false;
 };

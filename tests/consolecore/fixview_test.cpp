@@ -1,6 +1,7 @@
 // What the console shows of the receiver's positions, decided without a window.
 #include "console/fixview.h"
 #include "planview/mapmessages.h"
+#include "positioning/depth.h"
 #include "positioning/nmea.h"
 
 #include <gtest/gtest.h>
@@ -152,6 +153,34 @@ TEST(FixView, CoordinatesAreLiveOnlyWhileFreshPositionsFlow) {
         }
         if (c.lost) w.Disconnected();
         EXPECT_EQ(CoordinateViewFor(w, c.lost, lx, ly, 0x0000FF, c.readAt), c.want) << c.what;
+    }
+}
+
+// The depth window: the last depth with its kind and age, gray once old or with the port
+// gone, the no-bottom text, and a plain placeholder before the first depth.
+TEST(FixView, DepthWindowTexts) {
+    const TDepthReading dpt{TDepthKind::DPT, true, 12.345};
+    const TDepthReading none{TDepthKind::DBT, false, 0};
+    struct Case {
+        std::optional<TDepthReading> last;
+        qint64 age;
+        bool lost;
+        DepthView want;
+    } cases[] = {
+        {dpt, 400, false, {" 12.35 m", "DPT", "0.4秒前", "", false}},
+        {dpt, 3000, false, {" 12.35 m", "DPT", "3.0秒前", "", false}},
+        {dpt, 3001, false, {" 12.35 m", "DPT", "3.0秒前", "", true}},
+        {dpt, 125000, false, {" 12.35 m", "DPT", "125秒前", "", true}},
+        {dpt,
+         200,
+         true,
+         {" 12.35 m", "DPT", "0.2秒前", "測深 COM3 が切断されました（再接続中）", true}},
+        {none, 100, false, {"（水深なし）", "DBT", "0.1秒前", "", false}},
+        {std::nullopt, 0, false, {"   --.-- m", "", "", "", true}},
+    };
+    for (const Case& c : cases) {
+        const DepthView v = DepthViewFor(c.last, c.age, c.lost, QStringLiteral("COM3"));
+        EXPECT_EQ(v, c.want) << c.age << " " << v.depth.toStdString() << "|" << v.age.toStdString();
     }
 }
 

@@ -32,7 +32,7 @@ struct Step {
 
 struct Scenario {
     const char* name;
-    int method;  // 0 自動, 1 手動, 2 全データ
+    int method;  // 0 自動, 1 手動, 2 全データ, 3 距離 (10 m; each position 1 m on)
     std::uint32_t clockStart;
     std::vector<Step> steps;
 };
@@ -52,7 +52,7 @@ TEST_P(RecorderScenario, FollowsTheScript) {
     std::uint32_t now = sc.clockStart;
     TJobSession session(sink, [&now] { return now; });
     ASSERT_TRUE(session.Sokusen().Load(path));
-    session.Recorder().SetRule(MakeCutRule(sc.method, 10));
+    session.Recorder().SetRule(MakeCutRule(sc.method, 10, 10.0));
     double x = 1000;
     std::uint32_t lineStart = 0;
     for (size_t i = 0; i < sc.steps.size(); ++i) {
@@ -160,6 +160,31 @@ const Scenario kScenarios[] = {
       {Op::At, 30000, "---"},
       {Op::Stop, 0, nullptr, TSound::None, 0},
       {Op::Button, 0, nullptr, TSound::None}}},
+    {"distance 10 m: lamps at 6 m and 8 m, the cut at the position reaching 10 m",
+     3,
+     0,
+     {{Op::Start},
+      {Op::Position},
+      {Op::At, 60000, "---"},  // nothing before the first cut
+      {Op::Button, 0, nullptr, TSound::Cut},
+      {Op::Position, 0, nullptr, TSound::None, 0},
+      {Op::Position},
+      {Op::Position},
+      {Op::Position},
+      {Op::Position},
+      {Op::Position},
+      {Op::At, 60100, "---"},  // 5 m, whatever the time
+      {Op::Position},
+      {Op::At, 60200, "2--", TSound::Warn},  // 6 m
+      {Op::Position},
+      {Op::At, 60300, "2--"},
+      {Op::Position},
+      {Op::At, 60400, "21-", TSound::Warn},  // 8 m
+      {Op::Position},
+      {Op::At, 99000, "21-"},  // never cut by the timer
+      {Op::Position, 0, nullptr, TSound::None, 1},
+      {Op::At, 99100, "---"},
+      {Op::Stop, 0, nullptr, TSound::None, 1}}},
     {"positions that were not measured are never cut; a cut asked for waits",
      2,
      0,
@@ -174,6 +199,38 @@ const Scenario kScenarios[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Recorder, RecorderScenario, ::testing::ValuesIn(kScenarios));
+
+// Cuts by distance count the track the boat ran (the sum of its steps), not the straight
+// line from the previous cut, and cut at the first position reaching the interval.
+TEST(JobSession, DistanceCutsFollowTheTrackWithItsTurns) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SOKUSEN.DAT"));
+    QFile(path).open(QIODevice::WriteOnly);
+    RecordingSink sink;
+    TJobSession session(sink, [] { return 0u; });
+    ASSERT_TRUE(session.Sokusen().Load(path));
+    session.Recorder().SetRule(MakeCutRule(3, 10, 10.0));
+    ASSERT_TRUE(session.StartLine(QStringLiteral("L")));
+    session.Recorder().RequestCut();
+    struct Step {
+        double dx, dy;
+        bool cut;
+    };
+    const Step steps[] = {
+        {0, 0, true},  // the first cut, by the button
+        {3, 0, false},    {0, 3, false},   {-3, 0, false},
+        {0, 3, true},  // 12 m along a zigzag, 6 m in a straight line
+        {4, 0, false},    {4, 0, false},   {2, 0, true},  // exactly 10 m
+        {9.99, 0, false}, {0.02, 0, true},
+    };
+    double x = 0, y = 0;
+    for (const Step& s : steps) {
+        x += s.dx;
+        y += s.dy;
+        EXPECT_EQ(session.Position(x, y, 0, QDateTime()).cutIndex >= 0, s.cut) << x << "," << y;
+    }
+    EXPECT_TRUE(sink.entries.empty());
+}
 
 // A cut hands the collection the fix, the offsets and the time since the previous cut in
 // the places of the record, and the file holds the line at once.

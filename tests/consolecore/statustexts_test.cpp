@@ -30,6 +30,8 @@ TEST(StatusTexts, ModeText) {
     EXPECT_EQ(RecordingModeText(1, 30), QStringLiteral("手動"));
     EXPECT_EQ(RecordingModeText(2, 30), QStringLiteral("ALL"));
     EXPECT_EQ(RecordingModeText(-1, 30), QStringLiteral("？？？"));
+    EXPECT_EQ(RecordingModeText(3, 30, 12.5), QStringLiteral("12.5m"));
+    EXPECT_EQ(RecordingModeText(3, 30, 100), QStringLiteral("100m"));
 }
 
 TEST(StatusTexts, TheStateStandsInFrontOfTheCaptionOrNothingDoes) {
