@@ -32,7 +32,37 @@ QString TPointChoice::Name() const {
     return index_ >= 0 ? names_[index_] : QString();
 }
 
+TFieldText::TFieldText(Rule rule, const QString& text, const QString& good)
+    : rule_(rule), text_(text), good_(good) {}
+
+void TFieldText::Edit(const QString& text) {
+    text_ = text;
+    if (!rule_(text).bad) good_ = text.trimmed();
+}
+
+// The fields as the toolbars start: the angle empty, its good text the field's zero.
+TLineFields::TLineFields()
+    : fields_{TFieldText(ParseDiameter, QStringLiteral("500"), QStringLiteral("500")),
+              TFieldText(ParseRulerAngle, QString(), QStringLiteral("0.0000")),
+              TFieldText(ParseRulerWidth, QStringLiteral("500"), QStringLiteral("500")),
+              TFieldText(ParseRulerWidth, QStringLiteral("500"), QStringLiteral("500"))} {}
+
+void TLineFields::Read(const MainWindowConfig& c) {
+    (*this)[TLineField::Diameter].Edit(QString::number(c.CircleSize));
+    (*this)[TLineField::Angle].Edit(c.RulerDMS);
+    (*this)[TLineField::Width].Edit(QString::number(c.RulerWD));
+    (*this)[TLineField::Step].Edit(QString::number(c.RulerStep));
+}
+
+void TLineFields::Store(MainWindowConfig& c) const {
+    c.CircleSize = (*this)[TLineField::Diameter].Good().toInt();
+    c.RulerDMS = (*this)[TLineField::Angle].Good();
+    c.RulerWD = (*this)[TLineField::Width].Good().toInt();
+    c.RulerStep = (*this)[TLineField::Step].Good().toInt();
+}
+
 void TConsoleState::Read(const MainWindowConfig& c, TJobSession& session) {
+    fields.Read(c);
     TGuidance& g = session.Guidance();
     g.SetPivot({c.RulerX, c.RulerY});
     g.SetExtent({c.RulerX0, c.RulerY0, c.RulerX1, c.RulerY1});
@@ -42,6 +72,7 @@ void TConsoleState::Read(const MainWindowConfig& c, TJobSession& session) {
 }
 
 void TConsoleState::Store(const TJobSession& session, MainWindowConfig& c) const {
+    fields.Store(c);
     const TGuidance& g = session.Guidance();
     c.RulerX = g.Pivot().X;
     c.RulerY = g.Pivot().Y;

@@ -1,10 +1,15 @@
 // What the console keeps of a job beside the job session: the guide point (誘導点) and the
-// buoy point (設標点) chosen, shown and edited by the tool windows, and the job's [設定]
-// values the session holds.
+// buoy point (設標点) chosen, shown and edited by the tool windows, the entry fields of the
+// planned line and the circle ruler, shown and edited by their toolbars, and the job's
+// [設定] values the session holds.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+
+#include <array>
+
+#include "console/guidance.h"
 
 namespace tidrun {
 
@@ -37,11 +42,49 @@ class TPointChoice {
     bool offered_ = false;
 };
 
+// An entry field as the console keeps it: the text shown, the value it yields for the
+// guidance and the map windows (the field's fallback, marked bad, while the text fails its
+// check), and the last text that passed the check, which is what the job's file keeps.
+class TFieldText {
+  public:
+    using Rule = TFieldValue (*)(const QString&);
+    TFieldText(Rule rule, const QString& text, const QString& good);
+
+    // The field's text changed, typed or set: a text that passes is the good one from now.
+    void Edit(const QString& text);
+    const QString& Text() const { return text_; }
+    TFieldValue Value() const { return rule_(text_); }
+    const QString& Good() const { return good_; }
+
+  private:
+    Rule rule_;
+    QString text_, good_;
+};
+
+enum class TLineField { Diameter, Angle, Width, Step };
+
+// The circle ruler's diameter and the planned line's angle, width and parallel-move step.
+class TLineFields {
+  public:
+    TLineFields();
+    TFieldText& operator[](TLineField f) { return fields_[static_cast<size_t>(f)]; }
+    const TFieldText& operator[](TLineField f) const { return fields_[static_cast<size_t>(f)]; }
+    TFieldValue Value(TLineField f) const { return (*this)[f].Value(); }
+
+    // The texts read from the job's file, and the good texts as they go back to it.
+    void Read(const MainWindowConfig& c);
+    void Store(MainWindowConfig& c) const;
+
+  private:
+    std::array<TFieldText, 4> fields_;
+};
+
 struct TConsoleState {
     TPointChoice guide, buoy;
+    TLineFields fields;
 
-    // The values read from the job's file: the session's planned line and offsets, the
-    // remembered points.
+    // The values read from the job's file: the fields, the session's planned line and
+    // offsets, the remembered points.
     void Read(const MainWindowConfig& c, TJobSession& session);
     // The same values as they go back to the file.
     void Store(const TJobSession& session, MainWindowConfig& c) const;

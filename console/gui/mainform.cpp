@@ -67,7 +67,8 @@ TMainForm::TMainForm(MessageSink& sink, const QString& programDir, QWidget* pare
                                       IniPath(), programDir_, this);
     connect(receiverView_, &TReceiverView::TitleChanged, this, &TMainForm::SetAppTitle);
     connect(receiverView_, &TReceiverView::PositionFixed, this, &TMainForm::OnPosition);
-    ruler_ = new TRulerTools(*ui_->tbCircle, *ui_->tbRuler, *pnlBottom_, *session_, this);
+    ruler_ =
+        new TRulerTools(*ui_->tbCircle, *ui_->tbRuler, *pnlBottom_, state_.fields, *session_, this);
     line_ = new TLineRecording(*session_, docks_->Cut(), sink_, *this);
     connect(line_, &TLineRecording::TitleChanged, this, &TMainForm::SetAppTitle);
     ConnectActions();
@@ -243,9 +244,9 @@ bool TMainForm::DoOpen() {
 bool TMainForm::ReadMainConfig() {
     MainWindowConfig c;
     const bool complete = c.Load(folder_.cfg);
-    ruler_->Read(c);
     savedMapCount_ = MapWindowConfig::StoredCount(folder_.cfg, c.MapCount);
     state_.Read(c, *session_);
+    ruler_->ShowFields();
     return complete;
 }
 
@@ -349,7 +350,6 @@ void TMainForm::SaveSettings() {
     // they come back stacked as they were, the top one on top.
     MainWindowConfig c;
     c.MapCount = maps_->SaveAll(folder_.cfg);
-    ruler_->Store(c);
     state_.Store(*session_, c);
     if (!c.Store(folder_.cfg)) {
         sink_.Error(QStringLiteral("設定ファイルに書込できません\r\nﾌｧｲﾙ名：") + folder_.cfg);

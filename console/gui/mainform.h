@@ -200,7 +200,8 @@ class TMainForm : public QMainWindow, public TMapHost {
     bool open_ = false;       // a job is open (from the map windows' creation to 閉じる)
     bool endingSession_ = false;
     int savedMapCount_ = 0;
-    TConsoleState state_;  // the chosen points, shown by the tool windows
+    TConsoleState state_;  // the chosen points and the fields, shown by the tool windows
+                           // and the toolbars
     QElapsedTimer elapsed_;
 };
 

@@ -58,11 +58,6 @@ void AddFieldUpDown(QToolBar* bar, const char* name, NumericEdit* field) {
     }
 }
 
-// A field that fails its range check keeps the last value that passed it.
-QString StoredText(const NumericEdit* e) {
-    return e->IsInRange() ? e->text().trimmed() : e->CommittedText();
-}
-
 void EnableFields(QToolBar* bar, std::initializer_list<const char*> names, bool enabled) {
     for (const char* name : names)
         if (auto* w = bar->findChild<QWidget*>(QLatin1String(name))) w->setEnabled(enabled);
@@ -77,32 +72,34 @@ void ShowFieldState(NumericEdit* field, bool bad) {
     field->setPalette(pal);
 }
 
+void TFieldToolBar::ShowText(TLineField f, const QString& text) {
+    if (NumericEdit* e = Edit(f)) {
+        e->setText(text);
+        ShowFieldState(e, false);
+    }
+}
+
+void TFieldToolBar::ShowBad(TLineField f, bool bad) {
+    if (NumericEdit* e = Edit(f)) ShowFieldState(e, bad);
+}
+
+void TFieldToolBar::Hold(TLineField f, NumericEdit* edit) {
+    edits_[static_cast<size_t>(f)] = edit;
+    connect(edit, &QLineEdit::textChanged, this,
+            [this, f](const QString& text) { emit Edited(f, text); });
+    connect(edit, &NumericEdit::valueCommitted, this, [this, f] { emit Committed(f); });
+}
+
 TCircleToolBar::TCircleToolBar(MessageSink& sink, QWidget* parent)
-    : QToolBar(QStringLiteral("円定規"), parent) {
+    : TFieldToolBar(QStringLiteral("円定規"), parent) {
     setObjectName(QStringLiteral("tbCircle"));
     addWidget(new QLabel(QStringLiteral(" 直径 "), this));
     edtCircleSize = MakeField(this, sink, "edtCircleSize", QStringLiteral("999"), 1, 999,
                               QStringLiteral("円定規の直径をﾒｰﾄﾙで入力する"), 48);
-    edtCircleSize->setValue(500);
+    Hold(TLineField::Diameter, edtCircleSize);
     addWidget(edtCircleSize);
     AddFieldUpDown(this, "udCircle", edtCircleSize);
     addWidget(new QLabel(QStringLiteral(" ｍ "), this));
-    connect(edtCircleSize, &NumericEdit::valueCommitted, this,
-            [this] { emit DiameterChanged(Diameter()); });
-}
-
-int TCircleToolBar::Diameter() {
-    const TFieldValue v = ParseDiameter(edtCircleSize->text());
-    ShowFieldState(edtCircleSize, v.bad);
-    return v.value;
-}
-
-void TCircleToolBar::SetDiameter(int metres) {
-    edtCircleSize->setValue(metres);
-}
-
-int TCircleToolBar::StoredDiameter() const {
-    return StoredText(edtCircleSize).toInt();
 }
 
 void TCircleToolBar::SetFieldsEnabled(bool enabled) {
@@ -110,22 +107,23 @@ void TCircleToolBar::SetFieldsEnabled(bool enabled) {
 }
 
 TRulerToolBar::TRulerToolBar(MessageSink& sink, QWidget* parent)
-    : QToolBar(QStringLiteral("計画線"), parent) {
+    : TFieldToolBar(QStringLiteral("計画線"), parent) {
     setObjectName(QStringLiteral("tbRuler"));
     addWidget(new QLabel(QStringLiteral(" 角度 "), this));
     edtRulerAngle = MakeField(this, sink, "edtRulerAngle", QStringLiteral("####.####"), -360, 360,
                               QStringLiteral("計画線の角度を度(．分秒)で入力する"), 80);
+    Hold(TLineField::Angle, edtRulerAngle);
     addWidget(edtRulerAngle);
     addWidget(new QLabel(QStringLiteral(" 幅 "), this));
     edtRulerWidth = MakeField(this, sink, "edtRulerWidth", QStringLiteral("999"), 0, 999,
                               QStringLiteral("計画線の幅をﾒｰﾄﾙで入力する"), 48);
-    edtRulerWidth->setValue(500);
+    Hold(TLineField::Width, edtRulerWidth);
     addWidget(edtRulerWidth);
     AddFieldUpDown(this, "udRulerWidth", edtRulerWidth);
     addWidget(new QLabel(QStringLiteral(" 移動量 "), this));
     edtRulerStep = MakeField(this, sink, "edtRulerStep", QStringLiteral("999"), 0, 999,
                              QStringLiteral("計画線の移動量をﾒｰﾄﾙで入力する"), 48);
-    edtRulerStep->setValue(500);
+    Hold(TLineField::Step, edtRulerStep);
     addWidget(edtRulerStep);
     AddFieldUpDown(this, "udRulerStep", edtRulerStep);
     addWidget(new QLabel(QStringLiteral(" 平行移動 "), this));
@@ -144,56 +142,6 @@ TRulerToolBar::TRulerToolBar(MessageSink& sink, QWidget* parent)
         --movePos_;
         emit MoveRequested(-1);
     });
-    connect(edtRulerAngle, &NumericEdit::valueCommitted, this, &TRulerToolBar::AngleChanged);
-    connect(edtRulerWidth, &NumericEdit::valueCommitted, this, &TRulerToolBar::WidthChanged);
-}
-
-int TRulerToolBar::AnglePacked() {
-    const TFieldValue v = ParseRulerAngle(edtRulerAngle->text());
-    ShowFieldState(edtRulerAngle, v.bad);
-    return v.value;
-}
-
-int TRulerToolBar::Width() {
-    const TFieldValue v = ParseRulerWidth(edtRulerWidth->text());
-    ShowFieldState(edtRulerWidth, v.bad);
-    return v.value;
-}
-
-int TRulerToolBar::Step() {
-    const TFieldValue v = ParseRulerWidth(edtRulerStep->text());
-    ShowFieldState(edtRulerStep, v.bad);
-    return v.value;
-}
-
-QString TRulerToolBar::AngleText() const {
-    const QString t = edtRulerAngle->text().trimmed();
-    return t.isEmpty() ? QStringLiteral("0") : t;
-}
-
-void TRulerToolBar::SetAngleText(const QString& text) {
-    edtRulerAngle->setText(text);
-}
-
-void TRulerToolBar::SetWidth(int metres) {
-    edtRulerWidth->setValue(metres);
-}
-
-void TRulerToolBar::SetStep(int metres) {
-    edtRulerStep->setValue(metres);
-}
-
-QString TRulerToolBar::StoredAngleText() const {
-    const QString t = StoredText(edtRulerAngle);
-    return t.isEmpty() ? QStringLiteral("0") : t;
-}
-
-int TRulerToolBar::StoredWidth() const {
-    return StoredText(edtRulerWidth).toInt();
-}
-
-int TRulerToolBar::StoredStep() const {
-    return StoredText(edtRulerStep).toInt();
 }
 
 void TRulerToolBar::SetFieldsEnabled(bool enabled) {

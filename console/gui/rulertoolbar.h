@@ -1,11 +1,14 @@
 // The toolbars "円定規" (the circle ruler's diameter) and "計画線" (the planned line's
-// angle, width and parallel-move step, and the parallel move itself). Reading a field
-// yields the value the guidance uses and shows a field that could not be used in fuchsia.
+// angle, width and parallel-move step, and the parallel move itself). The fields' values
+// are kept by the console (TLineFields): the toolbars tell each edit and show what they
+// are given, a value that could not be used in fuchsia.
 #pragma once
 
 #include <QToolBar>
 
-#include "console/guidance.h"
+#include <array>
+
+#include "console/consolestate.h"
 
 class QToolButton;
 
@@ -14,40 +17,47 @@ namespace tidrun {
 class MessageSink;
 class NumericEdit;
 
-class TCircleToolBar : public QToolBar {
+// A toolbar holding some of the console's entry fields.
+class TFieldToolBar : public QToolBar {
+    Q_OBJECT
+  public:
+    using QToolBar::QToolBar;
+    bool Holds(TLineField f) const { return Edit(f) != nullptr; }
+    // The field shows text in the window colour.
+    void ShowText(TLineField f, const QString& text);
+    // The field shows whether its value could be used (window colour) or not (fuchsia).
+    void ShowBad(TLineField f, bool bad);
+
+  signals:
+    // The field's text changed, typed or set.
+    void Edited(tidrun::TLineField field, const QString& text);
+    // An entry that passed its check was finished in the field.
+    void Committed(tidrun::TLineField field);
+
+  protected:
+    void Hold(TLineField f, NumericEdit* edit);
+
+  private:
+    NumericEdit* Edit(TLineField f) const { return edits_[static_cast<size_t>(f)]; }
+    std::array<NumericEdit*, 4> edits_{};
+};
+
+class TCircleToolBar : public TFieldToolBar {
     Q_OBJECT
   public:
     // Range errors of the field go to sink (not owned).
     TCircleToolBar(MessageSink& sink, QWidget* parent = nullptr);
-    int Diameter();
-    void SetDiameter(int metres);
-    // The diameter as stored with the job: the field's, or its last that passed the check.
-    int StoredDiameter() const;
     void SetFieldsEnabled(bool enabled);
 
     NumericEdit* edtCircleSize;
-
-  signals:
-    void DiameterChanged(int metres);
 };
 
-class TRulerToolBar : public QToolBar {
+class TRulerToolBar : public TFieldToolBar {
     Q_OBJECT
   public:
     static constexpr int kMoveMin = -30000, kMoveMax = 30000;
 
     TRulerToolBar(MessageSink& sink, QWidget* parent = nullptr);
-    int AnglePacked();
-    int Width();
-    int Step();
-    QString AngleText() const;
-    void SetAngleText(const QString& text);
-    void SetWidth(int metres);
-    void SetStep(int metres);
-    // The fields as stored with the job: each its text, or its last that passed the check.
-    QString StoredAngleText() const;
-    int StoredWidth() const;
-    int StoredStep() const;
     void SetFieldsEnabled(bool enabled);
     // Position of the parallel-move up-down (moves stop at its limits).
     int MovePosition() const { return movePos_; }
@@ -56,8 +66,6 @@ class TRulerToolBar : public QToolBar {
     QToolButton *btnMoveUp, *btnMoveDown;
 
   signals:
-    void AngleChanged();
-    void WidthChanged();
     // The line is to move by one step: +1 up, -1 down.
     void MoveRequested(int direction);
 

@@ -1,48 +1,58 @@
 #include "console/gui/rulertools.h"
 
+#include "console/consolestate.h"
 #include "console/gui/coordpanel.h"
 #include "console/gui/rulertoolbar.h"
 #include "console/jobsession.h"
-#include "surveydata/config.h"
 
 namespace tidrun {
 
+namespace {
+
+constexpr TLineField kAllFields[] = {TLineField::Diameter, TLineField::Angle, TLineField::Width,
+                                     TLineField::Step};
+
+}  // namespace
+
 TRulerTools::TRulerTools(TCircleToolBar& circle, TRulerToolBar& ruler, TCoordPanel& panel,
-                         TJobSession& session, QObject* parent)
-    : QObject(parent), circle_(circle), ruler_(ruler), panel_(panel), session_(session) {
-    connect(&circle_, &TCircleToolBar::DiameterChanged, this, &TRulerTools::CircleSize);
-    connect(&ruler_, &TRulerToolBar::AngleChanged, this, [this] { Move(0); });
-    connect(&ruler_, &TRulerToolBar::WidthChanged, this, [this] { Move(0); });
+                         TLineFields& fields, TJobSession& session, QObject* parent)
+    : QObject(parent),
+      circle_(circle),
+      ruler_(ruler),
+      panel_(panel),
+      fields_(fields),
+      session_(session) {
+    for (TFieldToolBar* bar : std::initializer_list<TFieldToolBar*>{&circle_, &ruler_}) {
+        connect(bar, &TFieldToolBar::Edited, this,
+                [this](TLineField f, const QString& text) { fields_[f].Edit(text); });
+        connect(bar, &TFieldToolBar::Committed, this, [this](TLineField f) {
+            if (f == TLineField::Diameter)
+                emit CircleSize(Diameter());
+            else if (f != TLineField::Step)
+                Move(0);
+        });
+    }
     connect(&ruler_, &TRulerToolBar::MoveRequested, this, &TRulerTools::Move);
+    ShowFields();
 }
 
-void TRulerTools::Read(const MainWindowConfig& c) {
-    circle_.SetDiameter(c.CircleSize);
-    ruler_.SetAngleText(c.RulerDMS);
-    ruler_.SetWidth(c.RulerWD);
-    ruler_.SetStep(c.RulerStep);
-}
-
-void TRulerTools::Store(MainWindowConfig& c) const {
-    c.CircleSize = circle_.StoredDiameter();
-    c.RulerDMS = ruler_.StoredAngleText();
-    c.RulerWD = ruler_.StoredWidth();
-    c.RulerStep = ruler_.StoredStep();
+void TRulerTools::ShowFields() {
+    for (TLineField f : kAllFields) Bar(f).ShowText(f, fields_[f].Text());
 }
 
 void TRulerTools::InitLine() {
-    session_.Guidance().SetAnglePacked(ruler_.AnglePacked());
+    session_.Guidance().SetAnglePacked(AnglePacked());
     session_.InitRulerExtent();
     Broadcast();
 }
 
 void TRulerTools::Move(int direction) {
     TGuidance& g = session_.Guidance();
-    g.SetAnglePacked(ruler_.AnglePacked());
+    g.SetAnglePacked(AnglePacked());
     if (direction == 0)
         g.Recompute();
     else
-        g.Move(direction * ruler_.Step());
+        g.Move(direction * Use(TLineField::Step));
     Broadcast();
 }
 
@@ -52,7 +62,8 @@ void TRulerTools::SetPivot(double x, double y) {
 }
 
 void TRulerTools::SetPivotAngle(double x, double y, int packedAngle) {
-    ruler_.SetAngleText(RulerAngleFieldText(packedAngle));
+    fields_[TLineField::Angle].Edit(RulerAngleFieldText(packedAngle));
+    Bar(TLineField::Angle).ShowText(TLineField::Angle, fields_[TLineField::Angle].Text());
     SetPivot(x, y);
 }
 
@@ -61,15 +72,26 @@ void TRulerTools::Broadcast() {
 }
 
 int TRulerTools::Diameter() {
-    return circle_.Diameter();
+    return Use(TLineField::Diameter);
 }
 
 int TRulerTools::AnglePacked() {
-    return ruler_.AnglePacked();
+    return Use(TLineField::Angle);
 }
 
 int TRulerTools::Width() {
-    return ruler_.Width();
+    return Use(TLineField::Width);
+}
+
+TFieldToolBar& TRulerTools::Bar(TLineField f) {
+    if (circle_.Holds(f)) return circle_;
+    return ruler_;
+}
+
+int TRulerTools::Use(TLineField f) {
+    const TFieldValue v = fields_.Value(f);
+    Bar(f).ShowBad(f, v.bad);
+    return v.value;
 }
 
 void TRulerTools::Follow(bool compass, bool ruler) {

@@ -1,6 +1,7 @@
-// The circle-ruler and planned-line toolbars over the session's guidance: an edit of a
-// field or a parallel move recomputes the planned line, and the map windows are told the
-// line and the diameter; the toolbars follow 円定規 and 計画線.
+// The circle-ruler and planned-line toolbars over the console's fields and the session's
+// guidance: an edit of a field is kept by the fields, a finished one or a parallel move
+// recomputes the planned line, and the map windows are told the line and the diameter;
+// the toolbars follow 円定規 and 計画線.
 #pragma once
 
 #include <QObject>
@@ -11,20 +12,21 @@ namespace tidrun {
 
 class TCircleToolBar;
 class TCoordPanel;
+class TFieldToolBar;
 class TJobSession;
+class TLineFields;
 class TRulerToolBar;
-struct MainWindowConfig;
+enum class TLineField;
 
 class TRulerTools : public QObject {
     Q_OBJECT
   public:
     // panel: the bottom panel whose ruler part goes with the planned-line toolbar.
     TRulerTools(TCircleToolBar& circle, TRulerToolBar& ruler, TCoordPanel& panel,
-                TJobSession& session, QObject* parent);
+                TLineFields& fields, TJobSession& session, QObject* parent);
 
-    // The fields as the job's file keeps them.
-    void Read(const MainWindowConfig& c);
-    void Store(MainWindowConfig& c) const;
+    // The toolbars show the fields (as read from a job's file).
+    void ShowFields();
 
     // The line through the pivot at the field's angle, its extent from the survey area.
     void InitLine();
@@ -48,9 +50,14 @@ class TRulerTools : public QObject {
     void CircleSize(int diameter);
 
   private:
+    TFieldToolBar& Bar(TLineField f);
+    // The field's value in effect; its toolbar shows whether it could be used.
+    int Use(TLineField f);
+
     TCircleToolBar& circle_;
     TRulerToolBar& ruler_;
     TCoordPanel& panel_;
+    TLineFields& fields_;
     TJobSession& session_;
     bool lastCompass_ = false, lastRuler_ = false;
 };

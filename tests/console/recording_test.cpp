@@ -527,14 +527,14 @@ TEST_F(RecordingTest, GuidesToTheBuoyAndMovesThePlannedLine) {
     const double dx = Named<TGuidePanel>(f, "pnlGuide")->lblDeltaXValue->text().toDouble();
     EXPECT_LT(dx, 0);
 
-    Named<TRulerToolBar>(f, "tbRuler")->SetAngleText(QStringLiteral("0"));
-    Named<TRulerToolBar>(f, "tbRuler")->SetStep(10);
+    Named<TRulerToolBar>(f, "tbRuler")->edtRulerAngle->setText(QStringLiteral("0"));
+    Named<TRulerToolBar>(f, "tbRuler")->edtRulerStep->setValue(10);
     const TRulerRect before = f.Session().Guidance().Segment();
     Named<TRulerToolBar>(f, "tbRuler")->btnMoveUp->click();
     EXPECT_DOUBLE_EQ(f.Session().Guidance().Segment().Y0, before.Y0 + 10);
     EXPECT_DOUBLE_EQ(f.Session().Guidance().Pivot().Y, before.Y0 + 10);
     // An angle that cannot be used turns the field fuchsia and counts as 0 for the maps.
-    Named<TRulerToolBar>(f, "tbRuler")->SetAngleText(QStringLiteral("400"));
+    Named<TRulerToolBar>(f, "tbRuler")->edtRulerAngle->setText(QStringLiteral("400"));
     EXPECT_EQ(f.RulerAngle(), 0);
     EXPECT_EQ(Named<TRulerToolBar>(f, "tbRuler")->edtRulerAngle->palette().color(QPalette::Base),
               QColor(0xFF00FF));

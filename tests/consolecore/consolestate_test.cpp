@@ -1,5 +1,6 @@
 // What the console keeps beside the session: the point choices, chosen again by name in the
-// next job and kept by name, and the job's values going back to its file as they came.
+// next job and kept by name, the entry fields, in effect while good and stored by their last
+// good text, and the job's values going back to its file as they came.
 #include "console/consolestate.h"
 
 #include <gtest/gtest.h>
@@ -52,8 +53,49 @@ TEST(PointChoice, IsChosenAgainByNameAndStoredByName) {
     }
 }
 
+struct FieldCase {
+    const char* what;
+    TLineField field;
+    QStringList edits;  // the field's texts, typed or set, after the job's file was read
+    TFieldValue value;  // what the guidance and the map windows get
+    QString stored;     // the field's key as it goes back to the file
+};
+
+TEST(LineFields, AFailingTextFallsBackAndTheLastGoodTextIsStored) {
+    const FieldCase cases[] = {
+        {"diameter as read", TLineField::Diameter, {}, {25, false}, "25"},
+        {"diameter typed, not yet finished", TLineField::Diameter, {"77"}, {77, false}, "77"},
+        {"diameter below its range", TLineField::Diameter, {"7", "0"}, {1, true}, "7"},
+        {"diameter above its range", TLineField::Diameter, {"1000"}, {999, true}, "25"},
+        {"angle as read", TLineField::Angle, {}, {453000, false}, "45.3"},
+        {"angle trimmed", TLineField::Angle, {" 12.3 "}, {123000, false}, "12.3"},
+        {"angle out of range", TLineField::Angle, {"400"}, {0, true}, "45.3"},
+        {"angle emptied", TLineField::Angle, {""}, {0, true}, "45.3"},
+        {"width emptied", TLineField::Width, {""}, {0, true}, "40"},
+        {"width good again", TLineField::Width, {"", "60"}, {60, false}, "60"},
+        {"step not a number", TLineField::Step, {"-"}, {0, true}, "5"},
+    };
+    MainWindowConfig in;
+    in.CircleSize = 25, in.RulerDMS = QStringLiteral("45.3"), in.RulerWD = 40, in.RulerStep = 5;
+    RecordingSink sink;
+    TJobSession session(sink, [] { return std::uint32_t{0}; });
+    for (const FieldCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TConsoleState state;
+        state.Read(in, session);
+        for (const QString& text : c.edits) state.fields[c.field].Edit(text);
+        EXPECT_EQ(state.fields.Value(c.field), c.value);
+        MainWindowConfig out;
+        state.Store(session, out);
+        const QString stored[] = {QString::number(out.CircleSize), out.RulerDMS,
+                                  QString::number(out.RulerWD), QString::number(out.RulerStep)};
+        EXPECT_EQ(stored[static_cast<int>(c.field)], c.stored);
+    }
+}
+
 TEST(ConsoleState, StoresTheValuesItRead) {
     MainWindowConfig in;
+    in.CircleSize = 25, in.RulerDMS = QStringLiteral("45.3"), in.RulerWD = 40, in.RulerStep = 5;
     in.RulerX = 1.5, in.RulerY = -2.25;
     in.RulerX0 = 10, in.RulerY0 = 20, in.RulerX1 = 30, in.RulerY1 = 40;
     in.HoseiX = 0.125, in.HoseiY = -0.5, in.HoseiH = 2, in.HoseiA = 0.0625;
@@ -72,6 +114,11 @@ TEST(ConsoleState, StoresTheValuesItRead) {
         {out.HoseiA, in.HoseiA}};
     for (size_t i = 0; i < std::size(numbers); ++i)
         EXPECT_EQ(numbers[i].first, numbers[i].second) << "value " << i;
+    const std::pair<int, int> ints[] = {
+        {out.CircleSize, in.CircleSize}, {out.RulerWD, in.RulerWD}, {out.RulerStep, in.RulerStep}};
+    for (size_t i = 0; i < std::size(ints); ++i)
+        EXPECT_EQ(ints[i].first, ints[i].second) << "field " << i;
+    EXPECT_EQ(out.RulerDMS, in.RulerDMS);
     EXPECT_EQ(out.GuidePoint, in.GuidePoint);
     EXPECT_EQ(out.BuoyPoint, in.BuoyPoint);
 }

@@ -1,6 +1,8 @@
 // The files of a job loaded as their settings name them, one open after another on the same
-// collections, as the console reopens a job.
+// collections, as the console reopens a job; the job's folder made ready or its problem said.
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -68,6 +70,53 @@ TEST(JobLoad, LoadsWhatTheSettingsNameAndEmptiesWhatTheyNoLongerName) {
         for (int i = 0; i < 5; ++i) EXPECT_EQ(sizes[i], o.sizes[i]) << "collection " << i;
     }
     EXPECT_FALSE(sink.entries.empty());  // the missing survey file was said
+}
+
+struct FolderCase {
+    const char* what;
+    const char* work;     // the folder chosen, in the temporary folder
+    QStringList present;  // the job's folders there already
+    const char* blocked;  // a plain file stands where this folder goes (none: nullptr)
+    QString problem;      // empty: the job may open
+};
+
+TEST(JobFolder, IsMadeReadyOrSaysTheFirstFolderThatCannotBeHad) {
+    const FolderCase cases[] = {
+        {"ready", "job", {}, nullptr, {}},
+        {"ready with its folders", "job", {"Log", "Calib"}, nullptr, {}},
+        {"folder not there",
+         "nicht-da",
+         {},
+         nullptr,
+         QStringLiteral("作業フォルダが見つかりません")},
+        {"log folder blocked",
+         "job",
+         {},
+         "Log",
+         QStringLiteral("ログ出力用フォルダが作成できません")},
+        {"calibration folder blocked",
+         "job",
+         {"Log"},
+         "Calib",
+         QStringLiteral("キャリブレーション出力用フォルダが作成できません")},
+    };
+    for (const FolderCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QDir(dir.path()).mkdir("job"));
+        const TJobFolder folder = JobFolderIn(QDir(dir.path()).filePath(QLatin1String(c.work)));
+        for (const QString& sub : c.present) ASSERT_TRUE(QDir(folder.work).mkdir(sub));
+        if (c.blocked) {
+            QFile block(QDir(folder.work).filePath(QLatin1String(c.blocked)));
+            ASSERT_TRUE(block.open(QIODevice::WriteOnly));
+        }
+        EXPECT_EQ(PrepareJobFolder(folder), c.problem);
+        if (c.problem.isEmpty()) {
+            EXPECT_TRUE(QFileInfo(folder.log).isDir());
+            EXPECT_TRUE(QFileInfo(folder.calib).isDir());
+        }
+    }
 }
 
 }  // namespace
