@@ -1,5 +1,6 @@
 #include "console/jobsession.h"
 
+#include "console/statustexts.h"
 #include "planview/cutstore.h"
 #include "planview/mapmessages.h"
 #include "positioning/gps.h"
@@ -92,6 +93,12 @@ TPositionOutcome TJobSession::Position(double x, double y, double h, const QDate
     out.yMm = ToMillimetres(out.Y);
     lastBoat_ = {out.X, out.Y};
     return out;
+}
+
+QString TJobSession::UseCutMethodOf(const TJobSettings& s) {
+    const int method = s.EffectiveCutMethod();
+    recorder_.SetRule(MakeCutRule(method, s.IntervalSeconds(), s.CutDistanceMetres()));
+    return RecordingModeText(method, s.IntervalSeconds(), s.CutDistanceMetres());
 }
 
 QString TJobSession::StartProblem(const TJobSettings& settings) {

@@ -89,6 +89,9 @@ class TJobSession {
     TPositionOutcome Position(const TGpsPosition& p);
     TPoint2 LastBoat() const { return lastBoat_; }
 
+    // The recording method of the settings (距離 when 距離間隔 is set) becomes the
+    // recorder's rule; returns the mode text the cut panel shows.
+    QString UseCutMethodOf(const TJobSettings& settings);
     // Recording. StartProblem: the warning shown instead of starting, empty when none.
     static QString StartProblem(const TJobSettings& settings);
     // The new line's number, or nothing when it cannot be stored (reported).

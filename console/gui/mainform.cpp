@@ -227,10 +227,7 @@ bool TMainForm::DoOpen() {
     BroadcastGuidePoint();
     BroadcastBuoyPoint();
 
-    const int method = settings_.EffectiveCutMethod();  // 距離 when 距離間隔 is set
-    const double metres = settings_.CutDistanceMetres();
-    docks_->Cut().SetMode(RecordingModeText(method, settings_.IntervalSeconds(), metres));
-    session_->Recorder().SetRule(MakeCutRule(method, settings_.IntervalSeconds(), metres));
+    docks_->Cut().SetMode(session_->UseCutMethodOf(settings_));
     docks_->Gps().lblCOM->setText(settings_.GpsDatum);
 
     receiverView_->Open(settings_, *session_, folder_.log);
