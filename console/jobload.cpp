@@ -41,7 +41,8 @@ bool LoadJobFiles(const TJobSettings& settings, const TJobFiles& files,
 }
 
 std::shared_ptr<TCutStore> LoadCutStore(const TJobSettings& settings, const TSokusenColl& sokusen,
-                                        MessageSink& sink) {
+                                        MessageSink& sink, bool* depthsRead) {
+    if (depthsRead) *depthsRead = true;
     auto store = std::make_shared<TCutStore>();
     store->SyncFrom(sokusen);
     if (settings.SokusenPath().isEmpty()) return store;
@@ -50,6 +51,7 @@ std::shared_ptr<TCutStore> LoadCutStore(const TJobSettings& settings, const TSok
     const QString problem =
         LoadDepthsOf(settings.Resolve(settings.SokusenPath()), depths, hasDepths);
     if (!problem.isEmpty()) sink.Error(problem);
+    if (depthsRead) *depthsRead = problem.isEmpty();
     if (hasDepths) store->JoinDepths(sokusen, depths);
     return store;
 }

@@ -37,9 +37,9 @@ bool LoadJobFiles(const TJobSettings& settings, const TJobFiles& files,
 // The store of the recorded cuts the job's map windows share, filled from the recording
 // collection, with the depths of the recording's companion file joined by serial (a
 // companion that cannot be read, or a line of it, is reported once; the depths before it
-// are used).
+// are used). depthsRead, when given, says whether the companion read without a problem.
 std::shared_ptr<TCutStore> LoadCutStore(const TJobSettings& settings, const TSokusenColl& sokusen,
-                                        MessageSink& sink);
+                                        MessageSink& sink, bool* depthsRead = nullptr);
 
 // A job's work folder and the files and folders in it the console keeps.
 struct TJobFolder {

@@ -512,12 +512,8 @@ void TRasterCanvas::FlushQueued() {
 void TRasterCanvas::DrawSeries(const TChartSeries& s, const TChartView& view) {
     if (s.Kind() == TSeriesKind::LineLine) {
         const auto& line = static_cast<const TLineLineSeries&>(s);
-        // A line of one colour; depth colours and highlights go point by point below.
         if (line.Active && !line.HasColourOverrides()) {
-            const int first = line.FirstRecord(), end = first + line.Count();
-            DrawRecordedRun(line, view, first, end, line.Colour);
-            if (line.Marks.Visible && line.Count() > 0)
-                line.DrawLabels(view, *this, 0, line.Count() - 1);
+            DrawRecordedLine(line, view);
             FlushQueued();  // symbols stay pending while the next lines have the same colour
             return;
         }
@@ -533,20 +529,18 @@ void TRasterCanvas::DrawSeries(const TChartSeries& s, const TChartView& view) {
     Flush();
 }
 
-void TRasterCanvas::DrawRecordedRun(const TLineLineSeries& s, const TChartView& view, int first,
-                                    int end, TColour colour) {
-    const int n = end - first;
-    if (n <= 0) return;
-    // Whether a segment leads into record k: the line has a record before it.
-    const int lineFirst = s.FirstRecord();
+void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView& view) {
+    const int n = s.Count();
+    if (n == 0) return;
     const TCutStore& store = s.Cuts();
     const TExtent a = view.Axes();
     const TClipWindow w{a.YMin, a.YMax, a.XMin, a.XMax};
     const bool symbols = s.Base() == TSeriesBase::Line && s.Symbol.Visible;
-    const std::uint32_t argb = Argb(colour);
-    const Sprite* sprite = symbols ? &SpriteFor(s.Symbol, colour) : nullptr;
+    const std::uint32_t argb = Argb(s.Colour);
+    const Sprite* sprite = symbols ? &SpriteFor(s.Symbol, s.Colour) : nullptr;
     const double hx = view.HScale(), hb = view.HOffset(), vy = view.VScale(), vb = view.VOffset();
     const double oh = store.OriginH(), ov = store.OriginV();
+    const int first = s.FirstRecord(), end = first + n;
     constexpr int kc = TCutStore::kChunkCuts;
     // Pixel rounding as TChartView::RoundPixel for points inside the window, whose pixels
     // are small and positive: the bias keeps the truncation a floor.
@@ -592,14 +586,14 @@ void TRasterCanvas::DrawRecordedRun(const TLineLineSeries& s, const TChartView& 
             py[j] = static_cast<int>(vy * double(ch.V[j]) + vch) - int(kBias);
         }
     };
-    const bool mixed = sprite && sprite->signature != colour;
+    const bool mixed = sprite && sprite->signature != s.Colour;
     // Whole chunks at once: every point's pixel is the end of a segment drawn, so all are
     // set (a line of one point has no segment: drawn point by point), and symbols in the
     // line's colour are only marked.
-    const bool bulk = (n > 1 || first > lineFirst) && !mixed && (!sprite || sprite->uniform);
+    const bool bulk = n > 1 && !mixed && (!sprite || sprite->uniform);
     int xs[kc], ys[kc];
     std::uint8_t oc[kc];
-    Use(colour);
+    Use(s.Colour);
     // As Spread, judged on a world box, for points not turned into pixels.
     auto sparseRun = [&](int count, const TCutStore::Box& b) {
         return 2 * count < std::abs(hx) * (b.HMax - b.HMin) + std::abs(vy) * (b.VMax - b.VMin);
@@ -687,7 +681,7 @@ void TRasterCanvas::DrawRecordedRun(const TLineLineSeries& s, const TChartView& 
                 const QRect box = PixelBox(xs + j0, ys + j0, j1 - j0);
                 if (bulk &&
                     PlotChunk(xs + j0, ys + j0, j1 - j0, box, Spread(j1 - j0, box), argb, sprite)) {
-                    if (k0 > lineFirst) {  // the step from the run before
+                    if (k0 > first) {  // the step from the run before
                         const int lx = pixelX(store.Y(k0 - 1)), ly = pixelY(store.X(k0 - 1));
                         plot(lx, ly);
                         if (LongStep(lx, ly, xs[j0], ys[j0]))
@@ -697,7 +691,7 @@ void TRasterCanvas::DrawRecordedRun(const TLineLineSeries& s, const TChartView& 
                     continue;
                 }
                 int px = xs[j0], py = ys[j0], j = j0 + 1;
-                if (k0 > lineFirst) {
+                if (k0 > first) {
                     px = pixelX(store.Y(k0 - 1));
                     py = pixelY(store.X(k0 - 1));
                     j = j0;
@@ -707,7 +701,7 @@ void TRasterCanvas::DrawRecordedRun(const TLineLineSeries& s, const TChartView& 
                 for (; j < j1; ++j) {
                     const int qx = xs[j], qy = ys[j];
                     if (qx == px && qy == py) continue;  // same pixel, same symbol
-                    if (mixed) Use(colour);
+                    if (mixed) Use(s.Colour);
                     if (static_cast<unsigned>(qx - px + 1) <= 2u &&
                         static_cast<unsigned>(qy - py + 1) <= 2u) {
                         plot(px, py);
@@ -731,7 +725,7 @@ void TRasterCanvas::DrawRecordedRun(const TLineLineSeries& s, const TChartView& 
                      w.VMax - ov, oc + j0);
             const bool inFloat = floatReach(bx);
             int o0 = 0, x0 = 0, y0 = 0;  // x0, y0: the pixel of the previous point when inside
-            if (k0 > lineFirst) {
+            if (k0 > first) {
                 o0 = outcode(store.Y(k0 - 1), store.X(k0 - 1));
                 if (o0 == 0) {
                     x0 = pixelX(store.Y(k0 - 1));
@@ -751,8 +745,8 @@ void TRasterCanvas::DrawRecordedRun(const TLineLineSeries& s, const TChartView& 
                     x1 = pixelX(h1);
                     y1 = pixelY(v1);
                 }
-                if (k > lineFirst) {
-                    Use(colour);
+                if (k > first) {
+                    Use(s.Colour);
                     if ((o0 | o1) == 0) {
                         if (x0 != x1 || y0 != y1) DrawLine(x0, y0, x1, y1, argb);
                     } else {
@@ -787,6 +781,7 @@ void TRasterCanvas::DrawRecordedRun(const TLineLineSeries& s, const TChartView& 
             }
         }
     }
+    if (s.Marks.Visible) s.DrawLabels(view, *this, 0, n - 1);
 }
 
 }  // namespace tidrun

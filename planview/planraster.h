@@ -92,10 +92,7 @@ class TRasterCanvas : public TCanvas {
     // nothing where they are a pixel or less apart, short steps from a table of the pixels
     // between their ends, longer ones by DrawLine.
     void DrawSteps(const int* xs, const int* ys, int n, std::uint32_t argb);
-    // Records from..to-1 of a recorded line in one colour: their symbols and the segments
-    // to them (to the first too, when the line has a record before it). No labels.
-    void DrawRecordedRun(const TLineLineSeries& s, const TChartView& view, int from, int to,
-                         TColour colour);
+    void DrawRecordedLine(const TLineLineSeries& s, const TChartView& view);
 
     QImage& image_;
     std::uint32_t* bits_;

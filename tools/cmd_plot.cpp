@@ -14,13 +14,13 @@
 #include <cstdio>
 #include <memory>
 
+#include "console/jobload.h"
 #include "planview/chartview.h"
 #include "planview/cutstore.h"
 #include "planview/paintplan.h"
 #include "planview/planscene.h"
 #include "platform/messagesink.h"
 #include "surveydata/codec.h"
-#include "surveydata/depthfile.h"
 #include "tools/commands.h"
 #include "tools/jobload.h"
 
@@ -65,22 +65,18 @@ int RunPlot(const QStringList& argsIn) {
     const bool allLoaded = LoadJob(workDir, job, {});
     std::fflush(stderr);
 
-    TPlanSources sources{&job.kijun,  &job.tansa,   &job.ijo,
-                         &job.misoku, &job.sokusen, std::make_shared<TCutStore>()};
+    bool depthsRead = true;
+    TPlanSources sources{&job.kijun,
+                         &job.tansa,
+                         &job.ijo,
+                         &job.misoku,
+                         &job.sokusen,
+                         byDepth ? LoadCutStore(job.settings, job.sokusen, sink, &depthsRead)
+                                 : std::make_shared<TCutStore>()};
     TPlanScene scene([] { return std::int64_t(0); });
     TChartView view;
     view.SetWidgetSize(size);
     scene.Build(sources, false, view);
-    bool depthsRead = true;
-    if (byDepth && !job.settings.SokusenPath().isEmpty()) {
-        TDepthTable depths;
-        bool hasDepths = false;
-        const QString problem =
-            LoadDepthsOf(job.settings.Resolve(job.settings.SokusenPath()), depths, hasDepths);
-        if (!problem.isEmpty()) sink.Error(problem);
-        depthsRead = problem.isEmpty();
-        if (hasDepths) sources.Cuts->JoinDepths(job.sokusen, depths);
-    }
     if (byDepth) scene.SetDepthColouring(true, std::nullopt);
     TPlanPaintOptions options;
     options.Wall = MapColour(job.settings.MapColor);
