@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (build-fuzz/, warnings as errors) and runs each
 # one for SECONDS (default 30) on a fresh corpus seeded from the demo job and the shared
-# captures. A crash, a leak or a sanitizer report fails the run.
+# captures, one target per core at a time. A crash, a leak or a sanitizer report fails the run.
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,10 +16,35 @@ seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
 cp examples/demo/*.DAT examples/demo/Tidrun.CFG "$seeds/"
 head -c 4000 examples/demo/track.nmea >"$seeds/track.nmea"
-for t in "${targets[@]}"; do
+# One target per core at a time; each keeps its own corpus and log.
+run_one() {
+  local t=$1 corpus
   corpus=$(mktemp -d "$seeds/$t.XXXXXX")
-  echo "fuzz: $t for $secs s"
   "$build/fuzz/$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    "$corpus" "$seeds" 2>"$seeds/$t.log" || { tail -40 "$seeds/$t.log"; exit 1; }
-  grep -E '^stat::number_of_executed_units' "$seeds/$t.log" || true
+    "$corpus" "$seeds" 2>"$seeds/$t.log"
+}
+jobs=$(nproc)
+failed=()
+pids=()
+names=()
+finish() {  # waits for the oldest running target and reports it
+  local t=${names[0]}
+  if wait "${pids[0]}"; then
+    echo "fuzz: $t: $(grep -E '^stat::number_of_executed_units' "$seeds/$t.log" || echo 'no stats')"
+  else
+    echo "fuzz: $t FAILED"
+    tail -40 "$seeds/$t.log"
+    failed+=("$t")
+  fi
+  pids=("${pids[@]:1}")
+  names=("${names[@]:1}")
+}
+for t in "${targets[@]}"; do
+  [ "${#pids[@]}" -ge "$jobs" ] && finish
+  echo "fuzz: $t for $secs s"
+  run_one "$t" &
+  pids+=($!)
+  names+=("$t")
 done
+while [ "${#pids[@]}" -gt 0 ]; do finish; done
+[ "${#failed[@]}" -eq 0 ] || { echo "fuzz: failed: ${failed[*]}"; exit 1; }
