@@ -347,22 +347,16 @@ bool Writer::WriteCuts(bool soundingsOnly) {
             nameUtf8_ = cuts.LineName(i).toUtf8();
         }
         IsoTime(c.Time, iso);
+        sink->Int(kCutSerial, c.Serial);
+        sink->Int(kCutLineNo, c.LineNo);
+        sink->Text(kCutLineName, nameUtf8_.constData());
+        sink->Int(kCutCutNo, c.CutNo);
+        sink->Real(kCutX, c.X);
+        sink->Real(kCutY, c.Y);
         if (soundingsOnly) {
-            sink->Int(kSndSerial, c.Serial);
-            sink->Int(kSndLineNo, c.LineNo);
-            sink->Text(kSndLineName, nameUtf8_.constData());
-            sink->Int(kSndCutNo, c.CutNo);
-            sink->Real(kSndX, c.X);
-            sink->Real(kSndY, c.Y);
             sink->Real(kSndDepth, std::round(static_cast<double>(*depth) * 100.0) / 100.0);
             sink->Text(kSndTime, iso);
         } else {
-            sink->Int(kCutSerial, c.Serial);
-            sink->Int(kCutLineNo, c.LineNo);
-            sink->Text(kCutLineName, nameUtf8_.constData());
-            sink->Int(kCutCutNo, c.CutNo);
-            sink->Real(kCutX, c.X);
-            sink->Real(kCutY, c.Y);
             sink->Real(kCutH, c.H);
             sink->Real(kCutDist, c.Dist);
             sink->Int(kCutInterval, c.GpsInt);

@@ -57,16 +57,8 @@ enum LineField {
     kLineCuts,
     kLineLength
 };
-enum SoundingField {
-    kSndSerial,
-    kSndLineNo,
-    kSndLineName,
-    kSndCutNo,
-    kSndX,
-    kSndY,
-    kSndDepth,
-    kSndTime
-};
+// A sounding begins with the cut's first fields (kCutSerial .. kCutY), then its own.
+enum SoundingField { kSndDepth = kCutY + 1, kSndTime };
 
 // Every layer, in the order of Layer.
 const std::vector<LayerDef>& Layers();
