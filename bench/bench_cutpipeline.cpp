@@ -3,7 +3,8 @@
 // with a sounder's depth before each position, every
 // position a cut (全データ). BM_CutPipeline keeps the files in memory (TIDRUN_BENCH_MEMDIR,
 // default /dev/shm), so the figure is the code's own cost; BM_AddCut puts them on the disk
-// (TIDRUN_BENCH_DIR, default the current folder), syncs included.
+// (TIDRUN_BENCH_DIR, default the current folder), syncs included. BM_LocalStamp is one
+// receive time of the depth companion written in local time, beside QDateTime's own.
 #include <benchmark/benchmark.h>
 
 #include <QDateTime>
@@ -17,6 +18,7 @@
 #include "platform/messagesink.h"
 #include "platform/seriallink.h"
 #include "surveydata/depthfile.h"
+#include "surveydata/localstamp.h"
 
 namespace {
 
@@ -107,6 +109,31 @@ void BM_AddCut(benchmark::State& state) {
     RunCuts(state, "TIDRUN_BENCH_DIR", ".");
 }
 BENCHMARK(BM_AddCut)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+// A receive time every 100 ms, as a 10 Hz receiver gives them.
+void BM_LocalStamp(benchmark::State& state) {
+    TLocalStamp stamps;
+    qint64 ms = QDateTime(QDate(2026, 12, 8), QTime(9, 0)).toMSecsSinceEpoch();
+    QString text;
+    for (auto _ : state) {
+        text.clear();
+        stamps.AppendTo(text, ms += 100);
+        benchmark::DoNotOptimize(text.constData());
+    }
+}
+BENCHMARK(BM_LocalStamp)->Unit(benchmark::kNanosecond)->MinTime(0.5)->UseRealTime();
+
+void BM_QDateTimeStamp(benchmark::State& state) {
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+    qint64 ms = QDateTime(QDate(2026, 12, 8), QTime(9, 0)).toMSecsSinceEpoch();
+    QString text;
+    for (auto _ : state) {
+        text.clear();
+        text += QDateTime::fromMSecsSinceEpoch(ms += 100).toString(format);
+        benchmark::DoNotOptimize(text.constData());
+    }
+}
+BENCHMARK(BM_QDateTimeStamp)->Unit(benchmark::kNanosecond)->MinTime(0.5)->UseRealTime();
 
 }  // namespace
 

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QDir>
 
+#include <utility>
+
 #include "platform/messagesink.h"
 #include "surveydata/appendfile.h"
 #include "surveydata/codec.h"
@@ -31,8 +33,10 @@ namespace {
 
 const QString kDepthWriteError = QStringLiteral("水深ファイル書込エラー");
 
-QDateTime LocalTimeOf(qint64 utcMs) {
-    return QDateTime::fromMSecsSinceEpoch(utcMs);
+// The instant only: the companion writes it in local time itself, without QDateTime's
+// local-time conversion.
+QDateTime InstantOf(qint64 utcMs) {
+    return QDateTime::fromMSecsSinceEpoch(utcMs, Qt::UTC);
 }
 
 }  // namespace
@@ -79,15 +83,24 @@ bool TDepthCutWriter::Write(const TCut& cut) {
     row.y = cut.record.Y;
     row.depth = DepthForCut();
     row.ageMs = positionMs_ - lastMs_;
-    row.positionTime = LocalTimeOf(positionMs_);
-    row.depthTime = LocalTimeOf(lastMs_);
-    if (!file_.Append(row)) return Fail();
+    row.positionTime = InstantOf(positionMs_);
+    row.depthTime = InstantOf(lastMs_);
+    if (!file_.StartAppend(row)) return Fail();
+    syncing_ = true;
     ++cutNo_;
     return true;
 }
 
+bool TDepthCutWriter::Settle() {
+    if (!std::exchange(syncing_, false)) return true;
+    if (file_.FinishAppend()) return true;
+    return Fail();  // the row is off the file; TakeBack, which follows, counts it off
+}
+
 void TDepthCutWriter::TakeBack() {
     if (!on_ || !file_.IsOpen()) return;
+    // A row whose own sync failed is off the file already; TakeBackLast then takes nothing.
+    if (std::exchange(syncing_, false)) file_.FinishAppend();
     if (file_.TakeBackLast()) {
         --cutNo_;
     } else {
@@ -96,13 +109,16 @@ void TDepthCutWriter::TakeBack() {
 }
 
 void TDepthCutWriter::EndLine() {
+    Settle();
     file_.Close();
 }
 
-QString CheckDepthCompanion(const TSokusenColl& lines, bool depthOn) {
+QString CheckDepthCompanion(const TSokusenColl& lines, bool depthOn, const TDepthCompanion* read) {
     const QString path = DepthFilePath(lines.FileName());
-    TDepthTable table;
-    switch (LoadDepthFile(path, table)) {
+    TDepthTable own;
+    const DepthLoad load = read ? read->load : LoadDepthFile(path, own);
+    const TDepthTable& table = read ? read->table : own;
+    switch (load) {
         case DepthLoad::Missing:
             return {};
         case DepthLoad::Unreadable:

@@ -65,8 +65,10 @@ class TDepthCutWriter : public TCutWriter {
     // Opens the companion file (a torn last line gets its line end); a file that cannot
     // be opened is reported and the line does not start.
     bool BeginLine(int lineNo) override;
-    // The row appended and synced; a failure is reported once.
+    // The row appended and its sync started, to run while the recording file syncs; Settle
+    // waits for it. A failure of either is reported once.
     bool Write(const TCut& cut) override;
+    bool Settle() override;
     void TakeBack() override;
     void EndLine() override;
 
@@ -78,7 +80,8 @@ class TDepthCutWriter : public TCutWriter {
     MessageSink& sink_;
     TDepthWriter file_;
     bool on_ = false;
-    int cutNo_ = 0;  // cuts of the line written here
+    int cutNo_ = 0;         // cuts of the line written here
+    bool syncing_ = false;  // the last row's sync runs
     std::optional<TDepthReading> last_;
     qint64 lastMs_ = 0;
     qint64 positionMs_ = 0;
@@ -86,8 +89,10 @@ class TDepthCutWriter : public TCutWriter {
 
 // At a job's open, with the recording file loaded: reads its companion, repairs a torn last
 // line when depth is recorded (depthOn), and returns the one message for cuts without a row
-// (or for a companion that cannot be read); empty when all is well.
-QString CheckDepthCompanion(const TSokusenColl& lines, bool depthOn);
+// (or for a companion that cannot be read); empty when all is well. read, when given, is
+// the companion as the open read it (its path the recording's), which is then not read again.
+QString CheckDepthCompanion(const TSokusenColl& lines, bool depthOn,
+                            const TDepthCompanion* read = nullptr);
 
 class TTransferWriter : public TCutWriter {
   public:

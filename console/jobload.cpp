@@ -41,18 +41,19 @@ bool LoadJobFiles(const TJobSettings& settings, const TJobFiles& files,
 }
 
 std::shared_ptr<TCutStore> LoadCutStore(const TJobSettings& settings, const TSokusenColl& sokusen,
-                                        MessageSink& sink, bool* depthsRead) {
+                                        MessageSink& sink, bool* depthsRead,
+                                        TDepthCompanion* companion) {
     if (depthsRead) *depthsRead = true;
+    if (companion) *companion = TDepthCompanion();
     auto store = std::make_shared<TCutStore>();
     store->SyncFrom(sokusen);
     if (settings.SokusenPath().isEmpty()) return store;
-    TDepthTable depths;
-    bool hasDepths = false;
-    const QString problem =
-        LoadDepthsOf(settings.Resolve(settings.SokusenPath()), depths, hasDepths);
+    TDepthCompanion read = ReadDepthCompanion(settings.Resolve(settings.SokusenPath()));
+    const QString problem = DepthLoadProblem(read);
     if (!problem.isEmpty()) sink.Error(problem);
     if (depthsRead) *depthsRead = problem.isEmpty();
-    if (hasDepths) store->JoinDepths(sokusen, depths);
+    if (read.load == DepthLoad::Ok) store->JoinDepths(sokusen, read.table);
+    if (companion) *companion = std::move(read);
     return store;
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "surveydata/depthfile.h"
 #include "surveydata/jobsettings.h"
 #include "surveydata/pointcoll.h"
 #include "surveydata/sokusencoll.h"
@@ -37,9 +38,12 @@ bool LoadJobFiles(const TJobSettings& settings, const TJobFiles& files,
 // The store of the recorded cuts the job's map windows share, filled from the recording
 // collection, with the depths of the recording's companion file joined by serial (a
 // companion that cannot be read, or a line of it, is reported once; the depths before it
-// are used). depthsRead, when given, says whether the companion read without a problem.
+// are used). depthsRead, when given, says whether the companion read without a problem;
+// companion, when given, gets the companion as it was read, for the check at open
+// (CheckDepthCompanion), so that the file is read once.
 std::shared_ptr<TCutStore> LoadCutStore(const TJobSettings& settings, const TSokusenColl& sokusen,
-                                        MessageSink& sink, bool* depthsRead = nullptr);
+                                        MessageSink& sink, bool* depthsRead = nullptr,
+                                        TDepthCompanion* companion = nullptr);
 
 // A job's work folder and the files and folders in it the console keeps.
 struct TJobFolder {

@@ -115,7 +115,10 @@ class TJobSession {
     }
     // At open, after the recording file was read: the one message for cuts without a
     // depth row (empty when none), a torn last row repaired.
-    QString CheckDepthFile() const { return CheckDepthCompanion(*sokusen_, depth_.On()); }
+    // read: the companion as the open read it (LoadCutStore), else it is read here.
+    QString CheckDepthFile(const TDepthCompanion* read = nullptr) const {
+        return CheckDepthCompanion(*sokusen_, depth_.On(), read);
+    }
     // The store of recorded cuts the map windows share: each cut reaches it, with its depth,
     // before the outcome tells of it.
     void SetCutStore(std::shared_ptr<TCutStore> cuts) { cuts_ = std::move(cuts); }

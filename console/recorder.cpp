@@ -59,6 +59,8 @@ void TRecorder::SetWriters(std::vector<TCutWriter*> writers) {
     if (std::find(writers.begin(), writers.end(), &file_) == writers.end())
         writers.insert(writers.begin(), &file_);
     writers_ = std::move(writers);
+    const auto at = std::find(writers_.begin(), writers_.end(), &file_);
+    file_.SetEarlier({writers_.begin(), at});
 }
 
 void TRecorder::EndLines(size_t count) {

@@ -2,9 +2,10 @@
 """Writes the plan-view benchmark job into a work folder: 1,000,000 cuts in 1,000 lines (the
 recording file of gen_recording.py), 10,000 survey-area vertices in 10 regions, 10,000 marks,
 1,000 reference points and 1,000 buoy points, and a Tidrun.CFG naming them (absolute paths).
-Code page 932, CR LF.
+Code page 932, CR LF. With --depth, also the recording's depth companion SOKUSEN_水深.csv, a
+row for every cut (a depth for all but every 97th).
 
-usage: gen_plan_job.py FOLDER [--lines N] [--cuts-per-line M]
+usage: gen_plan_job.py FOLDER [--lines N] [--cuts-per-line M] [--depth]
 Files already there with the expected content are kept.
 """
 import argparse
@@ -27,17 +28,55 @@ def write_cp932(path, lines):
     os.replace(tmp, path)
 
 
+def write_depth_companion(rec, total):
+    """One row per cut of the recording, read back from it."""
+    path = rec[:-len('.DAT')] + '_水深.csv'
+    stamp = path + '.count'
+    if os.path.exists(path) and os.path.exists(stamp):
+        with open(stamp) as f:
+            if f.read().strip() == str(total):
+                return
+    tmp = path + '.tmp'
+    with open(rec, encoding='cp932', newline='') as src, \
+            open(tmp, 'w', encoding='cp932', newline='') as out:
+        out.write('通番,測線番号,測線名,ｶｯﾄ番号,X,Y,水深,水深経過ms,測位受信時刻,水深受信時刻\r\n')
+        chunk = []
+        for row in src:
+            f = row.split(', ')
+            serial, x, y = int(f[0]), float(f[4]), float(f[5])
+            day, clock = f[12].strip('"').split(' ')
+            h, m, sec = clock.split(':')
+            stamp_text = '20%s-%s-%s %02d:%s:%s' % (day[0:2], day[3:5], day[6:8], int(h), m, sec)
+            if serial % 97:
+                depth = 5.0 + 10.0 * ((x * 0.013 + y * 0.007) % 1.0)
+                tail = '%.2f,40,%s.100,%s.060' % (depth, stamp_text, stamp_text)
+            else:
+                tail = ',,%s.100,' % stamp_text
+            chunk.append('%d,%d,%s,%d,%.3f,%.3f,%s\r\n' % (serial, int(f[1]), f[2], int(f[3]),
+                                                          x, y, tail))
+            if len(chunk) >= 10000:
+                out.write(''.join(chunk))
+                chunk = []
+        out.write(''.join(chunk))
+    os.replace(tmp, path)
+    with open(stamp, 'w') as f:
+        f.write(str(total))
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument('folder')
     ap.add_argument('--lines', type=int, default=1000)
     ap.add_argument('--cuts-per-line', type=int, default=1000)
+    ap.add_argument('--depth', action='store_true')
     a = ap.parse_args()
     folder = os.path.abspath(a.folder)
     os.makedirs(folder, exist_ok=True)
     rec = os.path.join(folder, 'SOKUSEN.DAT')
     subprocess.run([sys.executable, os.path.join(HERE, 'gen_recording.py'), rec,
                     '--lines', str(a.lines), '--cuts-per-line', str(a.cuts_per_line)], check=True)
+    if a.depth:
+        write_depth_companion(rec, a.lines * a.cuts_per_line)
     rnd = random.Random(9)
     area = []
     for r in range(1, 11):

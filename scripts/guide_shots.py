@@ -28,8 +28,12 @@ def main():
     shutil.copy(build / "app/tidrun", prog / "tidrun")
     job = tmp / "tidrun-demo"
     shutil.copytree(ROOT / "examples/demo", job)
-    ini = "[]\r\nWORKDIR=%s\r\n\r\n[Ports]\r\nCOM1=replay:%s\r\n" % (job, job / "track.nmea")
+    # As scripts/demo-job.sh prepares the demo: the GPS track on COM1, the sounder on COM3.
+    ini = "[]\r\nWORKDIR=%s\r\n\r\n[Ports]\r\nCOM1=replay:%s\r\nCOM3=replay:%s\r\n" % (
+        job, job / "track.nmea", job / "sounder.nmea")
     (prog / "Tidrun.INI").write_bytes(ini.encode("cp932"))
+    with open(job / "Tidrun.CFG", "ab") as cfg:
+        cfg.write("\r\n[拡張]\r\n測深入力=COM3\r\n".encode("cp932"))
     (tmp / "run").mkdir(mode=0o700)
     x = XServer("1024x768")
     app = subprocess.Popen([str(prog / "tidrun")], cwd=str(job),
@@ -50,9 +54,17 @@ def main():
         gx, gy, _, _ = x.geometry(w)
         x.click(gx + 191, gy + 52)  # the page 受信ﾃﾞｰﾀ
         shot("setup-ports.png")
+        x.click(gx + 251, gy + 52)  # the page 測深
+        shot("setup-depth.png")
         x.key(w, "Return")
         main_id = x.wait_window("東京湾")
         shot("main.png", settle=8)  # the replayed boat under way
+
+        x.click(*MAP)
+        x.key(main_id, "shift+F7")  # the 測深 window with the replayed sounder's depth
+        shot("depth.png", settle=3)
+        x.click(*MAP)
+        x.key(main_id, "shift+F7")
 
         x.click(*MAP)
         x.key(main_id, "alt+o", "c")

@@ -1,5 +1,7 @@
 #include "surveydata/appendfile.h"
 
+#include <utility>
+
 #if defined(Q_OS_UNIX)
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,7 +49,45 @@ bool SyncToDisk(QFile& file) {
 #endif
 }
 
+TSyncThread::~TSyncThread() {
+    Wait();
+}
+
+void TSyncThread::Start(QFile& file) {
+    {
+        const std::lock_guard lock(mutex_);
+        file_ = &file;
+        done_ = false;
+    }
+    if (!thread_.joinable()) {
+        thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+    }
+    changed_.notify_one();
+}
+
+bool TSyncThread::Wait() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return done_; });
+    return std::exchange(ok_, true);
+}
+
+void TSyncThread::Run(std::stop_token stop) {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        if (!changed_.wait(lock, stop, [this] { return file_ != nullptr; })) return;
+        QFile* file = file_;
+        lock.unlock();
+        const bool ok = SyncToDisk(*file);
+        lock.lock();
+        file_ = nullptr;
+        ok_ = ok;
+        done_ = true;
+        changed_.notify_one();
+    }
+}
+
 bool TAppendFile::Open(const QString& path) {
+    FinishAppend();
     file_.close();
     file_.setFileName(path);
     if (!file_.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) return false;
@@ -60,13 +100,35 @@ bool TAppendFile::StillAtPath() const {
 }
 
 bool TAppendFile::Append(QByteArrayView bytes) {
+    FinishAppend();
     const qint64 before = file_.size();
     if (file_.write(bytes.data(), bytes.size()) == bytes.size() && SyncToDisk(file_)) return true;
     if (file_.size() > before) file_.resize(before);
     return false;
 }
 
+bool TAppendFile::StartAppend(QByteArrayView bytes) {
+    FinishAppend();
+    const qint64 before = file_.size();
+    if (file_.write(bytes.data(), bytes.size()) != bytes.size()) {
+        if (file_.size() > before) file_.resize(before);
+        return false;
+    }
+    pendingFrom_ = before;
+    sync_.Start(file_);
+    return true;
+}
+
+bool TAppendFile::FinishAppend() {
+    if (pendingFrom_ < 0) return true;
+    const qint64 before = std::exchange(pendingFrom_, -1);
+    if (sync_.Wait()) return true;
+    if (file_.size() > before) file_.resize(before);
+    return false;
+}
+
 bool TAppendFile::TruncateTo(qint64 size) {
+    FinishAppend();
     return file_.resize(size) && SyncToDisk(file_);
 }
 

@@ -11,7 +11,13 @@ std::optional<int> TRecordingFileWriter::NewLine() {
 }
 
 bool TRecordingFileWriter::Write(const TCut& cut) {
-    return lines_.AddCut(cut.record) >= 0;
+    return lines_.AddCut(cut.record, [this] { return SettleEarlier(); }) >= 0;
+}
+
+bool TRecordingFileWriter::SettleEarlier() {
+    bool all = true;
+    for (TCutWriter* w : earlier_) all = w->Settle() && all;  // each waited for
+    return all;
 }
 
 }  // namespace tidrun

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "surveydata/sokusencoll.h"
 
@@ -26,8 +27,14 @@ class TCutWriter {
     virtual ~TCutWriter() = default;
     // Opens line lineNo; false when the line cannot be stored (the writer said why).
     virtual bool BeginLine(int lineNo) = 0;
-    // Stores the cut (on disk before returning); false when it was not stored.
+    // Stores the cut (on disk before returning, or, for a writer before the recording file,
+    // by the end of Settle); false when it was not stored.
     virtual bool Write(const TCut& cut) = 0;
+    // Waits for what Write left running (a sync on a thread of its own, so that the files
+    // of a cut sync together); false when it failed, reported, with nothing of the cut left.
+    // The recording file settles the writers before it once its own line is synced and
+    // before it counts the cut.
+    virtual bool Settle() { return true; }
     // A writer after this one failed the cut just written: nothing of it may stay.
     virtual void TakeBack() {}
     virtual void EndLine() = 0;
@@ -40,6 +47,8 @@ class TRecordingFileWriter : public TCutWriter {
   public:
     explicit TRecordingFileWriter(TSokusenColl& lines) : lines_(lines) {}
     int LastLineNo() const { return lines_.LineNo(); }
+    // The writers before this one, settled before a cut is counted.
+    void SetEarlier(std::vector<TCutWriter*> earlier) { earlier_ = std::move(earlier); }
     // Opens the file and numbers a new line; nothing when it cannot be stored (reported). A
     // number past the 32-bit range is held at its top; the collection refuses such a cut.
     std::optional<int> NewLine();
@@ -53,7 +62,10 @@ class TRecordingFileWriter : public TCutWriter {
     bool LineHadCut() const { return lineHadCut_; }
 
   private:
+    bool SettleEarlier();
+
     TSokusenColl& lines_;
+    std::vector<TCutWriter*> earlier_;
     bool lineHadCut_ = false;
 };
 

@@ -15,7 +15,6 @@ namespace tidrun {
 
 namespace {
 
-const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
 constexpr qint64 kChunk = 4 << 20;
 constexpr std::size_t kMaxLine = 4096;
 
@@ -74,7 +73,7 @@ QString DepthFileHeader() {
         "通番,測線番号,測線名,ｶｯﾄ番号,X,Y,水深,水深経過ms,測位受信時刻,水深受信時刻");
 }
 
-QByteArray FormatDepthRow(const TDepthRow& r) {
+QByteArray FormatDepthRow(const TDepthRow& r, TLocalStamp& stamps) {
     QString line = QString::asprintf("%d,%d,\"", r.serial, r.lineNo);
     line += r.lineName;
     line += QString::asprintf("\",%d,%.3f,%.3f,", r.cutNo, r.x, r.y);
@@ -83,15 +82,16 @@ QByteArray FormatDepthRow(const TDepthRow& r) {
     } else {
         line += QStringLiteral(",,");
     }
-    line += r.positionTime.toString(kTimeFormat);
+    stamps.AppendTo(line, r.positionTime);
     line += QLatin1Char(',');
-    if (r.depth) line += r.depthTime.toString(kTimeFormat);
+    if (r.depth) stamps.AppendTo(line, r.depthTime);
     QByteArray bytes = EncodeCp932(line);
     bytes += "\r\n";
     return bytes;
 }
 
 bool TDepthWriter::Open(const QString& recordingPath) {
+    FinishAppend();
     lastRowAt_ = -1;
     if (!file_.Open(DepthFilePath(recordingPath))) return false;
     if (file_.Size() > 0) return true;
@@ -103,13 +103,30 @@ bool TDepthWriter::Open(const QString& recordingPath) {
 }
 
 bool TDepthWriter::Append(const TDepthRow& row) {
+    return StartAppend(row) && FinishAppend();
+}
+
+bool TDepthWriter::StartAppend(const TDepthRow& row) {
+    FinishAppend();
     const qint64 before = file_.Size();
-    if (!file_.Append(FormatDepthRow(row))) return false;
+    if (!file_.StartAppend(FormatDepthRow(row, stamps_))) return false;
+    pendingRowAt_ = before;
+    return true;
+}
+
+bool TDepthWriter::FinishAppend() {
+    if (pendingRowAt_ < 0) return true;
+    const qint64 before = std::exchange(pendingRowAt_, -1);
+    if (!file_.FinishAppend()) {
+        lastRowAt_ = -1;
+        return false;
+    }
     lastRowAt_ = before;
     return true;
 }
 
 bool TDepthWriter::TakeBackLast() {
+    FinishAppend();
     if (lastRowAt_ < 0) return true;
     return file_.TruncateTo(std::exchange(lastRowAt_, -1));
 }
@@ -210,24 +227,36 @@ QString MissingDepthMessage(const std::vector<std::int32_t>& serials, const QStr
     return text + QStringLiteral("\r\nﾌｧｲﾙ名：") + depthPath;
 }
 
-QString LoadDepthsOf(const QString& recordingPath, TDepthTable& table, bool& hasDepths) {
-    hasDepths = false;
-    const QString path = DepthFilePath(recordingPath);
-    switch (LoadDepthFile(path, table)) {
+TDepthCompanion ReadDepthCompanion(const QString& recordingPath) {
+    TDepthCompanion c;
+    c.path = DepthFilePath(recordingPath);
+    c.load = LoadDepthFile(c.path, c.table);
+    return c;
+}
+
+QString DepthLoadProblem(const TDepthCompanion& c) {
+    switch (c.load) {
         case DepthLoad::Ok:
-            hasDepths = true;
             break;
         case DepthLoad::Missing:
             return {};  // a job recorded without a sounder has no soundings
         case DepthLoad::Unreadable:
-            return QStringLiteral("水深ファイルが読めません\r\nﾌｧｲﾙ名：") + path;
+            return QStringLiteral("水深ファイルが読めません\r\nﾌｧｲﾙ名：") + c.path;
     }
-    if (table.badLine > 0) {
+    if (c.table.badLine > 0) {
         return QStringLiteral("水深ファイルに読めない行があります（%1行目）\r\nﾌｧｲﾙ名：")
-                   .arg(table.badLine) +
-               path;
+                   .arg(c.table.badLine) +
+               c.path;
     }
     return {};
+}
+
+QString LoadDepthsOf(const QString& recordingPath, TDepthTable& table, bool& hasDepths) {
+    TDepthCompanion c = ReadDepthCompanion(recordingPath);
+    hasDepths = c.load == DepthLoad::Ok;
+    const QString problem = DepthLoadProblem(c);
+    table = std::move(c.table);
+    return problem;
 }
 
 }  // namespace tidrun

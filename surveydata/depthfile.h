@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "surveydata/appendfile.h"
+#include "surveydata/localstamp.h"
 
 namespace tidrun {
 
@@ -32,24 +33,35 @@ struct TDepthRow {
     qint64 ageMs = 0;             // of the depth at the position's arrival
     QDateTime positionTime, depthTime;
 };
-// The row's line in code page 932 with its CR LF.
-QByteArray FormatDepthRow(const TDepthRow& row);
+// The row's line in code page 932 with its CR LF, its times through stamps.
+QByteArray FormatDepthRow(const TDepthRow& row, TLocalStamp& stamps);
 
 // Appends rows to the companion file; a new or empty file gets the header first.
 class TDepthWriter {
   public:
     bool Open(const QString& recordingPath);
-    void Close() { file_.Close(); }
+    void Close() {
+        FinishAppend();
+        file_.Close();
+    }
     bool IsOpen() const { return file_.IsOpen(); }
     bool StillAtPath() const { return file_.StillAtPath(); }
     // The row written whole and synced, or nothing of it on the file.
     bool Append(const TDepthRow& row);
-    // Takes the last row appended off the file again; false when that failed.
+    // Append in two halves, so that another file can be synced while this one is: the row
+    // written and its sync started, then the wait for the sync (nothing of the row stays
+    // when either fails).
+    bool StartAppend(const TDepthRow& row);
+    bool FinishAppend();
+    // Takes the last row appended off the file again (none after a failed one); false when
+    // that failed.
     bool TakeBackLast();
 
   private:
     TAppendFile file_;
-    qint64 lastRowAt_ = -1;  // the file's size before the last row, -1 none
+    TLocalStamp stamps_;
+    qint64 lastRowAt_ = -1;     // the file's size before the last row, -1 none
+    qint64 pendingRowAt_ = -1;  // the same for a row whose sync runs
 };
 
 // The depths of a companion file, in file order (which is serial order).
@@ -67,6 +79,18 @@ enum class DepthLoad { Ok, Missing, Unreadable };
 // Reads the file in bounded pieces. A last line without its line end (a cut being written
 // when the power went) is not taken.
 DepthLoad LoadDepthFile(const QString& path, TDepthTable& table);
+
+// A companion as read once at a job's open: what the load gave, its rows, its path. The
+// depths join the cut store and the check at open takes the rest from it.
+struct TDepthCompanion {
+    DepthLoad load = DepthLoad::Missing;
+    TDepthTable table;
+    QString path;
+};
+TDepthCompanion ReadDepthCompanion(const QString& recordingPath);
+// The load's message for the user (an unreadable file, a line that could not be read),
+// empty when there is none.
+QString DepthLoadProblem(const TDepthCompanion& companion);
 
 // Reads the depth companion of a recording into table; hasDepths says whether its depths
 // are there to use (false when there is no companion or it could not be read). Returns the

@@ -257,7 +257,7 @@ std::int64_t TSokusenColl::BeginLine() {
     return currentLineNo_;
 }
 
-int TSokusenColl::AddCut(const TCutInput& cut) {
+int TSokusenColl::AddCut(const TCutInput& cut, const std::function<bool()>& settled) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
     if (!file_ || nextSerial_ > kMax || currentLineNo_ > kMax || nextCutNo_ > kMax) {
         sink_.Error(kWriteError);
@@ -293,16 +293,20 @@ int TSokusenColl::AddCut(const TCutInput& cut) {
     QByteArray bytes = EncodeCp932(FormatLine(index));
     bytes += "\r\n";
     const qint64 before = f.size();
-    if (f.write(bytes) != bytes.size() || !SyncToDisk(f)) {
+    const auto takeOff = [&] {
         // A line that reached the file only in part (a full disk) would glue the next cut
         // to it: the file goes back to where it was, and the record goes again.
-        if (f.size() > before) f.resize(before);
+        if (f.size() > before && f.resize(before)) SyncToDisk(f);
         items_.pop_back();
         if (names_.size() > namesBefore) names_.pop_back();
         lastNameBytes_ = names_.empty() ? QByteArray() : EncodeCp932(names_.back());
-        sink_.Error(kWriteError);
         return -1;
+    };
+    if (f.write(bytes) != bytes.size() || !SyncToDisk(f)) {
+        sink_.Error(kWriteError);
+        return takeOff();
     }
+    if (settled && !settled()) return takeOff();
 
     ++nextSerial_;
     ++nextCutNo_;

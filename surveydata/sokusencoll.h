@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -73,13 +74,15 @@ class TSokusenColl : public TPointColl {
     //   taken off the file again;
     // - the open file is no longer the file at its path (deleted, or another file renamed
     //   over it): "側線ファイル書込エラー" with the file's name; nothing is written;
-    // - its serial, line or cut number would pass the largest 32-bit number.
+    // - its serial, line or cut number would pass the largest 32-bit number;
+    // - settled, asked once the line is synced and before the cut is counted, says false
+    //   (another file of the cut failed and said why): the line is taken off again, quietly.
     // A cut that was not stored leaves no record and the counters where they were, so the
     // records held are those that reached the disk and numbering continues from them. After
     // the file was deleted or replaced, the records held stay (each was on disk when it was
     // written) and the next line numbers on from them; the next open reads what is at the
     // path.
-    int AddCut(const TCutInput& cut);
+    int AddCut(const TCutInput& cut, const std::function<bool()>& settled = {});
     // Closes the file; true when a cut was written since BeginLine.
     bool EndLine();
     bool Recording() const { return file_ != nullptr; }

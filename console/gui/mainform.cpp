@@ -231,7 +231,9 @@ bool TMainForm::DoOpen() {
     docks_->Gps().lblCOM->setText(settings_.GpsDatum);
 
     receiverView_->Open(settings_, *session_, folder_.log);
-    if (const QString m = session_->CheckDepthFile(); !m.isEmpty()) sink_.Warning(m);
+    const QString depthCheck = session_->CheckDepthFile(&companion_);
+    companion_ = TDepthCompanion();
+    if (!depthCheck.isEmpty()) sink_.Warning(depthCheck);
 
     docks_->Cut().ShowLastCut(CutPanelTexts(session_->Sokusen()));
     jobLoaded_ = true;
@@ -256,7 +258,7 @@ void TMainForm::LoadJobFiles() {
         RemoveLeftoverCopies(settings_.Resolve(settings_.MisokuPath()));
     tidrun::LoadJobFiles(settings_, {session_->Kijun(), session_->Tansa(), session_->Sokusen(),
                                      session_->Ijo(), session_->Misoku()});
-    cuts_ = LoadCutStore(settings_, session_->Sokusen(), sink_);
+    cuts_ = LoadCutStore(settings_, session_->Sokusen(), sink_, nullptr, &companion_);
     session_->SetCutStore(cuts_);
 }
 

@@ -184,6 +184,7 @@ class TMainForm : public QMainWindow, public TMapHost {
     std::function<qint64()> clock_;
     std::unique_ptr<TJobSession> session_;
     std::shared_ptr<TCutStore> cuts_;  // the job's recorded cuts, shared by its map windows
+    TDepthCompanion companion_;        // the depth companion as the open read it, till checked
     TLineRecording* line_ = nullptr;   // child: the line being recorded
     TRulerTools* ruler_ = nullptr;     // child: the circle-ruler and planned-line toolbars
 

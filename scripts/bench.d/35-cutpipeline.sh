@@ -2,7 +2,8 @@
 # Cut pipeline: one position through the job session, the recorder (every position a cut)
 # and all four cut writers (line log, depth file with a depth before each position,
 # recording file, transfer text): ns with the files in memory, ms with them on the disk of
-# DATA, each cut synced (median of three runs each).
+# DATA, each cut synced (median of three runs each); one receive time of the depth file
+# written in local time, beside QDateTime's formatting.
 set -euo pipefail
 : "${BUILD:=build-release}"
 : "${DATA:=bench-data}"
@@ -12,3 +13,7 @@ out=$(TIDRUN_BENCH_DIR="$DATA" "$BUILD/bench/bench_cutpipeline" --benchmark_form
 median() { printf '%s\n' "$out" | awk -F, -v n="$1" '$1 ~ n { print $3 }'; }
 printf 'BENCH cut_pipeline_ns %.0f ns\n' "$(median 'BM_CutPipeline.*_median"$')"
 printf 'BENCH add_cut_ms %.3f ms\n' "$(median 'BM_AddCut.*_median"$')"
+stamp=$(median 'BM_LocalStamp.*_median"$')
+qt=$(median 'BM_QDateTimeStamp.*_median"$')
+awk -v s="$stamp" -v q="$qt" \
+  'BEGIN { printf "BENCH local_stamp_ns %.1f ns anchor qdatetime_stamp_ns %.1f ns ratio %.2f\n", s, q, q / s }'

@@ -102,23 +102,38 @@ TEST_F(DepthJob, EachCutGetsTheLastDepthBeforeItsPositionWithinThreeSeconds) {
     EXPECT_TRUE(sink.entries.empty()) << sink.Texts().join(u"|").toStdString();
 }
 
-// The recording file fails a cut (it was renamed away): the depth row of that cut is taken
-// back, so that no file holds a cut the other has not; the one message is the recording
-// file's.
-TEST_F(DepthJob, ARowIsTakenBackWhenTheRecordingFileFails) {
-    ASSERT_TRUE(session.StartLine(QStringLiteral("L")));
-    session.Recorder().RequestCut();
-    session.OnDepth(TDepthReading{TDepthKind::DBS, true, 5.0}, kT0);
-    ASSERT_EQ(session.Position(1, 2, 0, QDateTime(), "$A\r", kT0 + 10).cutIndex, 1);
-    const QByteArray before = ReadFile(DepthPath());
-    ASSERT_TRUE(QFile::rename(path, path + ".old"));
-    const TPositionOutcome out = session.Position(3, 4, 0, QDateTime(), "$B\r", kT0 + 20);
-    EXPECT_EQ(out.cutIndex, -1);
-    EXPECT_TRUE(out.lineEnded);
-    EXPECT_EQ(ReadFile(DepthPath()), before);
-    ASSERT_EQ(sink.entries.size(), 1u);
-    EXPECT_TRUE(sink.entries[0].text.startsWith(QStringLiteral("側線ファイル書込エラー")))
-        << sink.Texts().join(u"|").toStdString();
+// Either file fails a cut (it was renamed away): the other keeps nothing of that cut, the
+// cut is not counted, and the one message is the failing file's.
+TEST_F(DepthJob, AFailureOfEitherFileLeavesTheCutInNeither) {
+    struct Case {
+        bool recordingFails;  // else the depth file
+        QString message;
+    };
+    const Case cases[] = {
+        {true, QStringLiteral("側線ファイル書込エラー")},
+        {false, QStringLiteral("水深ファイル書込エラー\r\nﾌｧｲﾙ名：") + DepthPath()},
+    };
+    qint64 t = kT0;
+    for (const Case& c : cases) {
+        sink.entries.clear();
+        ASSERT_TRUE(session.StartLine(QStringLiteral("L")));
+        session.Recorder().RequestCut();
+        session.OnDepth(TDepthReading{TDepthKind::DBS, true, 5.0}, t += 1000);
+        ASSERT_GE(session.Position(1, 2, 0, QDateTime(), "$A\r", t += 10).cutIndex, 0);
+        const int serial = session.Sokusen().Serial();
+        const QByteArray recording = ReadFile(path), depth = ReadFile(DepthPath());
+        const QString gone = c.recordingFails ? path : DepthPath();
+        ASSERT_TRUE(QFile::rename(gone, gone + ".old"));
+        const TPositionOutcome out = session.Position(3, 4, 0, QDateTime(), "$B\r", t += 10);
+        EXPECT_EQ(out.cutIndex, -1);
+        EXPECT_TRUE(out.lineEnded);
+        EXPECT_EQ(session.Sokusen().Serial(), serial);
+        ASSERT_TRUE(QFile::rename(gone + ".old", gone));
+        EXPECT_EQ(ReadFile(path), recording) << c.recordingFails;
+        EXPECT_EQ(ReadFile(DepthPath()), depth) << c.recordingFails;
+        ASSERT_EQ(sink.entries.size(), 1u) << sink.Texts().join(u"|").toStdString();
+        EXPECT_EQ(sink.entries[0].text.left(c.message.size()), c.message);
+    }
 }
 
 // At open: a row a kill tore is given its line end; a cut of a line with rows but without
@@ -136,9 +151,12 @@ TEST_F(DepthJob, TheCheckAtOpenRepairsATornRowAndReportsMissingOnes) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(EncodeCp932(rows.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n11,4,\"L")));
     f.close();
-    const QString message = session.CheckDepthFile();
+    // As the open reads it once (the cut store's depths), then from the file itself.
+    const TDepthCompanion read = ReadDepthCompanion(path);
+    const QString message = session.CheckDepthFile(&read);
     EXPECT_EQ(message, MissingDepthMessage({9}, DepthPath()));
     EXPECT_TRUE(ReadFile(DepthPath()).endsWith("11,4,\"L\r\n"));
+    EXPECT_EQ(session.CheckDepthFile(), message);
     session.SetDepthRecording(false);
     EXPECT_EQ(session.CheckDepthFile(), message);
 }

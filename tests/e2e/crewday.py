@@ -13,8 +13,10 @@ started again, opened and closed, and every file is back as it was.
 
   crewday.py BUILD_DIR [--scenario day|powercut] [--shots DIR]
 
-powercut: 全データ at 10 Hz, SIGKILL in the middle of the line, restart: every cut on
-          disk is whole and the next line continues the numbering.
+powercut: 全データ at 10 Hz with the sounder's depth at 7 Hz on the transfer cable, SIGKILL
+          in the middle of the line, restart: every cut on disk is whole, the depth file and
+          the recording file agree serial for serial, a torn last depth row is repaired, and
+          the next line continues the numbering in both.
 Exit status 0 when every check passed, 77 when Xvfb or xdotool is missing.
 """
 import os
@@ -110,6 +112,45 @@ class Sounder(threading.Thread):
     def received(self):
         with self.lock:
             return self.data
+
+
+class DepthSounder(threading.Thread):
+    """An echo sounder sending DBT on the pty master, its depth a centimetre deeper each time."""
+
+    def __init__(self, master, period):
+        super().__init__(daemon=True)
+        self.master, self.period = master, period
+        self.sent = set()  # the depths sent, "%.2f"
+        self.stop = threading.Event()
+        self.lock = threading.Lock()
+
+    def run(self):
+        k = 0
+        while not self.stop.is_set():
+            metres = "%.2f" % (5 + 0.01 * k)
+            body = b"SDDBT,,f,%s,M,,F" % metres.encode()
+            checksum = 0
+            for b in body:
+                checksum ^= b
+            with self.lock:
+                self.sent.add(metres)
+            try:
+                os.write(self.master, b"$%s*%02X\r\n" % (body, checksum))
+            except OSError:
+                pass  # no one reads the cable while the program is down
+            k += 1
+            time.sleep(self.period)
+
+    def depths(self):
+        with self.lock:
+            return set(self.sent)
+
+
+def depth_rows(job):
+    """The depth file's rows as field lists, and its bytes after the last line end."""
+    path = job / "SOKUSEN_水深.csv"
+    parts = path.read_bytes().split(b"\r\n") if path.exists() else [b""]
+    return [r.decode("cp932").split(",") for r in parts[1:-1]], parts[-1]
 
 
 def raw_pty():
@@ -578,7 +619,11 @@ def check_pdf(pdf, tmp):
 def run_powercut(build, tmp, x, shots):
     c = Console(build, tmp, x)
     cfg = (c.job / "Tidrun.CFG").read_bytes().decode("cp932")
-    (c.job / "Tidrun.CFG").write_bytes(re.sub(r"収録方法=.*", "収録方法=全データ", cfg).encode("cp932"))
+    cfg = re.sub(r"収録方法=.*", "収録方法=全データ", cfg) + "\r\n[拡張]\r\n測深入力=転送通信\r\n"
+    (c.job / "Tidrun.CFG").write_bytes(cfg.encode("cp932"))
+    os.set_blocking(c.out_master, False)
+    sounder = DepthSounder(c.out_master, 1 / 7)
+    sounder.start()
     gps = Gps(c.gps_master, 0.1)
     if not begin_line(c, gps):  # 全データ: the first cut by hand, then every position
         return
@@ -602,6 +647,22 @@ def run_powercut(build, tmp, x, shots):
     check(bool(idx) and idx == list(range(idx[0], idx[0] + len(idx))),
           "every position after the first cut was recorded")
     print("torn tail bytes:", len(lines[-1]))
+    # The depth file: a row for every cut on disk, and at most the one being written besides.
+    rows, tail = depth_rows(c.job)
+    serials = [int(m.group(1)) for m in map(LINE_RE.match, complete)]
+    row_serials = [int(r[0]) for r in rows]
+    check(not tail and serials and row_serials in (serials, serials + [serials[-1] + 1]),
+          "the depth file and the recording agree serial for serial (%d rows, %d cuts)"
+          % (len(rows), len(serials)))
+    sent_depths = sounder.depths()
+    depths = [r[6] for r in rows]
+    check(all(d in sent_depths for d in depths) and
+          [float(d) for d in depths] == sorted(float(d) for d in depths),
+          "every row holds a depth the sounder sent, in the order sent")
+    # A power cut tears the row being written; the next open gives it its line end.
+    torn = b'%d,1,"1",9' % ((row_serials[-1] if row_serials else 0) + 1)
+    with open(c.job / "SOKUSEN_水深.csv", "ab") as f:
+        f.write(torn)
     # Power back: the next line continues the numbering on a line of its own.
     gps2 = Gps(c.gps_master, 0.1)
     if not begin_line(c, gps2):
@@ -612,11 +673,18 @@ def run_powercut(build, tmp, x, shots):
     check(wait_for(lambda: "計測中" not in c.title(), 10) is not None, "the line ends")
     check(c.exit() == 0, "the program ends through ﾌｧｲﾙ → 終了 → Yes")
     gps2.stop.set()
+    sounder.stop.set()
     after = (c.job / "SOKUSEN.DAT").read_bytes().decode("cp932", "replace").split("\r\n")
     new = [LINE_RE.match(t) for t in after if LINE_RE.match(t) and LINE_RE.match(t).group(2) == "2"]
     if check(len(new) >= 1, "the next line is numbered 2"):
         check(int(new[0].group(1)) == len(complete) + 1,
               "serials continue: %s after %d" % (new[0].group(1), len(complete)))
+    check(torn + b"\r\n" in (c.job / "SOKUSEN_水深.csv").read_bytes(),
+          "the torn depth row got its line end at the open")
+    rows, tail = depth_rows(c.job)
+    check(not tail and [int(r[0]) for r in rows if r[1] == "2"] ==
+          [int(m.group(1)) for m in new] and all(r[6] for r in rows if r[1] == "2"),
+          "line 2 has a depth row for every cut, serial for serial")
 
 
 def main():

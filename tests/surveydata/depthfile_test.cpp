@@ -4,8 +4,12 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <string>
 
 #include "surveydata/depthfile.h"
+#include "surveydata/localstamp.h"
 #include "testfiles.h"
 
 namespace tidrun {
@@ -103,6 +107,74 @@ TEST(DepthFile, CutsWithoutTheirRowAreFoundOnce) {
               QStringLiteral("水深ファイルに記録のないカットがあります\r\n通番：5 ほか2件\r\n"
                              "ﾌｧｲﾙ名：/j/S_水深.csv"));
     EXPECT_TRUE(MissingDepthMessage({}, "x").isEmpty());
+}
+
+// The receive times of the companion, written by hand, read as QDateTime writes them in
+// zones without and with daylight saving (Lord Howe's changes by half an hour, half past a
+// UTC hour), across the changes, leap days and the ends of the range.
+TEST(DepthFile, StampsReadAsQDateTimeWritesThem) {
+    const char* const before = std::getenv("TZ");
+    const std::string saved = before ? before : "";
+    struct Zone {
+        const char* tz;
+        int januaryOffsetS;  // proves the zone is in effect
+    };
+    const Zone zones[] = {{"UTC", 0},
+                          {"Asia/Tokyo", 9 * 3600},
+                          {"Europe/Berlin", 3600},
+                          {"America/St_Johns", -12600},
+                          {"Australia/Lord_Howe", 39600}};
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+    const auto utc = [](int y, int mo, int d, int h, int mi, int ms = 0) {
+        return QDateTime(QDate(y, mo, d), QTime(h, mi), Qt::UTC).toMSecsSinceEpoch() + ms;
+    };
+    const qint64 pinned[] = {utc(2026, 3, 29, 0, 59, 59999),
+                             utc(2026, 3, 29, 1, 0),  // Berlin, spring
+                             utc(2026, 10, 25, 0, 59, 59999),
+                             utc(2026, 10, 25, 1, 0),  // Berlin, autumn
+                             utc(2026, 4, 4, 14, 59, 59999),
+                             utc(2026, 4, 4, 15, 0),  // Lord Howe, April
+                             utc(2026, 10, 3, 15, 29, 59999),
+                             utc(2026, 10, 3, 15, 30),  // Lord Howe, October
+                             utc(2026, 10, 3, 15, 45),
+                             utc(2026, 11, 1, 3, 29, 59999),  // St John's, November
+                             utc(2028, 2, 29, 12, 0, 1),
+                             utc(2000, 2, 29, 23, 59, 59999),  // leap days
+                             utc(2100, 2, 28, 23, 59, 59999),
+                             utc(2100, 3, 1, 0, 0),  // no leap day
+                             0,
+                             -1,
+                             -86400001,
+                             utc(1970, 1, 1, 9, 0, 7),  // about the epoch
+                             utc(9999, 12, 31, 23, 59, 59999),
+                             utc(9999, 12, 31, 23, 59, 59999) + 1};
+    for (const Zone& z : zones) {
+        ASSERT_EQ(setenv("TZ", z.tz, 1), 0);
+        tzset();
+        ASSERT_EQ(QDateTime(QDate(2026, 1, 15), QTime(12, 0)).offsetFromUtc(), z.januaryOffsetS)
+            << z.tz;
+        TLocalStamp stamps;  // one per zone: it keeps the offset of the hour
+        const auto check = [&](qint64 ms) {
+            QString text;
+            stamps.AppendTo(text, ms);
+            ASSERT_EQ(text.toStdString(),
+                      QDateTime::fromMSecsSinceEpoch(ms).toString(format).toStdString())
+                << z.tz << " " << ms;
+        };
+        for (const qint64 ms : pinned) check(ms);
+        // A year in steps that reach every minute of the hour and every hour of the day.
+        for (qint64 ms = utc(2026, 1, 1, 0, 0); ms < utc(2027, 1, 1, 0, 0); ms += 3661001)
+            check(ms);
+        QString invalid;
+        stamps.AppendTo(invalid, QDateTime());
+        EXPECT_TRUE(invalid.isEmpty());
+    }
+    if (before) {
+        setenv("TZ", saved.c_str(), 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
 }
 
 }  // namespace
