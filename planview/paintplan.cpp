@@ -173,7 +173,7 @@ void TPlanLayerCache::Drop() {
 }
 std::size_t TPlanLayerCache::MemoryBytes() const {
     if (!layers_) return 0;
-    return static_cast<std::size_t>(layers_->base.sizeInBytes());
+    return static_cast<std::size_t>(layers_->base.sizeInBytes() + layers_->lines.sizeInBytes());
 }
 
 QRect DepthLegendRect(const QRect& plot, const QFont& font) {

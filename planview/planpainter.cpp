@@ -181,9 +181,18 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         local = std::make_unique<TPlanLayerCache::Layers>();
         L = local.get();
     }
-    std::uint64_t seriesKey = 0;
-    for (int i = 0; i < live; ++i)
+    // The lower group: the circle ruler and the recorded lines at the bottom of the list.
+    int linesEnd = 0;
+    while (linesEnd < live) {
+        const TSeriesKind k = scene.Series()[static_cast<size_t>(linesEnd)]->Kind();
+        if (k != TSeriesKind::LineLine && k != TSeriesKind::Measure) break;
+        ++linesEnd;
+    }
+    std::uint64_t seriesKey = 0, linesKey = 0;
+    for (int i = 0; i < live; ++i) {
         seriesKey = seriesKey * 1000003u + scene.Series()[static_cast<size_t>(i)]->StateKey();
+        if (i + 1 == linesEnd) linesKey = seriesKey;
+    }
     // On a high-density screen the static picture is kept at the device's resolution and
     // drawn by the exact painter: outlines one device pixel, labels as smooth as the
     // widgets' text, symbols at their size on screen.
@@ -194,27 +203,50 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
                        L->wall == wall && L->axesShown == options.Axes;
     if (!valid) {
         const QSize size = view.WidgetSize();
-        L->labels.emplace(size);
-        if (ratio == 1.0) {
-            L->base = QImage(size, QImage::Format_RGB32);
-            {
-                QPainter bp(&L->base);
-                PaintBase(bp, view, options, &L->base);
+        const bool linesValid = !L->lines.isNull() && L->ratio == ratio && L->size == size &&
+                                L->plot == view.PlotRect() && L->axes == view.Axes() &&
+                                L->wall == wall && L->axesShown == options.Axes &&
+                                L->linesEnd == linesEnd && L->linesKey == linesKey &&
+                                L->linesRevision == scene.LinesRevision();
+        // Series from..to-1 onto image with the room of labels taken in labels.
+        auto draw = [&](QImage& image, TLabelSpace& labels, int from, int to) {
+            if (ratio == 1.0) {
+                TRasterCanvas raster(image, view.PlotRect(), view.LabelFont(), nullptr, &labels);
+                for (int i = from; i < to; ++i)
+                    raster.DrawSeries(*scene.Series()[static_cast<size_t>(i)], view);
+                raster.Flush();
+                return;
             }
-            TRasterCanvas raster(L->base, view.PlotRect(), view.LabelFont(), nullptr, &*L->labels);
-            drawStatics(raster);
-        } else {
-            L->base = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
-            L->base.setDevicePixelRatio(ratio);
-            QPainter bp(&L->base);
+            QPainter bp(&image);
             bp.setRenderHint(QPainter::Antialiasing, false);
-            PaintBase(bp, view, options);
             bp.setClipRect(view.PlotRect());
             bp.setFont(view.LabelFont());
-            TPainterCanvas canvas(bp, &*L->labels, &L->widths);
-            for (int i = 0; i < live; ++i)
+            TPainterCanvas canvas(bp, &labels, &L->widths);
+            for (int i = from; i < to; ++i)
                 scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
+        };
+        if (!linesValid) {
+            L->linesLabels.emplace(size);
+            L->lines = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
+            L->lines.setDevicePixelRatio(ratio);
+            {
+                QPainter bp(&L->lines);
+                bp.setRenderHint(QPainter::Antialiasing, false);
+                if (ratio == 1.0)
+                    PaintBase(bp, view, options, &L->lines);
+                else
+                    PaintBase(bp, view, options);
+            }
+            draw(L->lines, *L->linesLabels, 0, linesEnd);
+            L->linesEnd = linesEnd;
+            L->linesKey = linesKey;
+            L->linesRevision = scene.LinesRevision();
         }
+        // What lies above the lines, over a copy of them.
+        L->base = L->lines.copy();
+        L->base.setDevicePixelRatio(ratio);
+        L->labels = L->linesLabels;
+        draw(L->base, *L->labels, linesEnd, live);
         L->ratio = ratio;
         L->size = size;
         L->plot = view.PlotRect();

@@ -15,7 +15,14 @@ namespace tidrun {
 struct TPlanLayerCache::Layers {
     QImage base;  // wall, grid, axes, north arrow and every series below the live ones
     std::optional<TLabelSpace> labels;  // the room the labels in base take
-    TLabelWidths widths;                // of the label texts drawn, between paints
+    // The lower group of base alone: the wall and the rest as above, the circle ruler and the
+    // recorded lines. A change above them (marks, points, outlines) starts from a copy.
+    QImage lines;
+    std::optional<TLabelSpace> linesLabels;
+    int linesEnd = 0;                 // series 0..linesEnd-1 are in it
+    std::uint64_t linesKey = 0;       // their StateKey
+    std::uint64_t linesRevision = 0;  // the scene's LinesRevision
+    TLabelWidths widths;              // of the label texts drawn, between paints
     TExtent axes;
     QSize size;
     QRect plot;
