@@ -12,6 +12,6 @@ py=python3
 if /usr/bin/python3 -c 'import pandas' 2>/dev/null; then py=/usr/bin/python3; fi
 pandas_s=$("$py" scripts/pandas_median.py "$job/SOKUSEN.DAT")
 json=$(TIDRUN_PLAN_JOB="$job" QT_QPA_PLATFORM=offscreen "$BUILD/bench/bench_planview" \
-  --benchmark_filter='ChartFull|ChartArea|ChartEmpty|Naive|BoatUpdate|CutAdded|OpenToMap' \
+  --benchmark_filter='ChartFull|ChartArea|ChartEmpty|Naive|BoatUpdate|CutAdded|MarkEdit|OpenToMap' \
   --benchmark_format=json 2>/dev/null)
 printf '%s' "$json" | "$py" scripts/planview_figures.py "$pandas_s" season_
