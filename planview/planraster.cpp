@@ -517,11 +517,13 @@ void TRasterCanvas::DrawSeries(const TChartSeries& s, const TChartView& view) {
         const auto& line = static_cast<const TLineLineSeries&>(s);
         const int level =
             line.Cuts().LevelFor(std::max(std::abs(view.HScale()), std::abs(view.VScale())));
+        // Cuts coloured by depth are walked one by one at every scale: where many fall on one
+        // pixel, its colour is the last one's, which no level can know.
         if (line.Active && Walkable(line) && (level >= 0 || line.DepthColours())) {
-            if (level >= 0)
-                DrawLevelLine(line, view, level);
-            else
+            if (line.DepthColours())
                 DrawColouredLine(line, view);
+            else
+                DrawLevelLine(line, view, level);
             FlushQueued();
             return;
         }

@@ -143,6 +143,44 @@ void TRasterCanvas::DrawColouredLine(const TLineLineSeries& s, const TChartView&
     const TCutStore& store = walk.store;
     constexpr int kc = TCutStore::kChunkCuts;
     const int first = s.FirstRecord(), end = first + n;
+    const double hx = view.HScale(), vy = view.VScale();
+    constexpr double kBias = 1 << 20;  // as in DrawLevelLine
+    const double hc = hx * store.OriginH() + view.HOffset() + 0.5 + kBias,
+                 vc = vy * store.OriginV() + view.VOffset() + 0.5 + kBias;
+    int xs[kc], ys[kc];
+    // The colour of each step of the ramp, the line's own for no depth.
+    std::uint32_t palette[kDepthLevels + 1];
+    for (int l = 0; l <= kDepthLevels; ++l)
+        palette[l] = Argb(l ? walk.colours->palette[l] : s.Colour);
+    const std::uint8_t* levels = walk.colours->levels.data();
+    const int levelCount = static_cast<int>(walk.colours->levels.size());
+    auto argbOf = [&](int r) { return palette[r < levelCount ? levels[r] : 0]; };
+    const int cl = clip_.left(), ct = clip_.top();
+    const unsigned cw = static_cast<unsigned>(clip_.width()),
+                   chh = static_cast<unsigned>(clip_.height());
+    auto inPlot = [&](int x, int y) {
+        return static_cast<unsigned>(x - cl) < cw && static_cast<unsigned>(y - ct) < chh;
+    };
+    const Sprite* sprite = walk.sprite;
+    const bool fill = s.Symbol.Fill == kClDefault;
+    const std::uint32_t fixedFill = Argb(s.Symbol.Fill);
+    const std::size_t dots = sprite ? sprite->dotOffset.size() : 0;
+    std::ptrdiff_t off13[13] = {};
+    if (dots == 13) std::copy_n(sprite->dotOffset.data(), 13, off13);
+    auto stamp = [&](int x, int y, std::uint32_t argb) {
+        const std::uint32_t colour = fill ? argb : fixedFill;
+        if (x + sprite->dx0 >= cl && y + sprite->dy0 >= ct &&
+            static_cast<unsigned>(x + sprite->dx1 - cl) < cw &&
+            static_cast<unsigned>(y + sprite->dy1 - ct) < chh) {
+            std::uint32_t* centre = bits_ + std::ptrdiff_t(y) * stride_ + x;
+            if (dots == 13)  // diagonal cross 7 x 7, the recorded lines' symbol
+                for (int d = 0; d < 13; ++d) centre[off13[d]] = colour;
+            else
+                for (const std::ptrdiff_t off : sprite->dotOffset) centre[off] = colour;
+        } else {
+            StampClipped(x, y, *sprite, colour);
+        }
+    };
     for (int c = first / kc; c * kc < end; ++c) {
         const int k0 = std::max(first, c * kc), k1 = std::min(end, (c + 1) * kc);
         // A chunk's box holds the record before it: nothing of the chunk is seen.
@@ -150,7 +188,47 @@ void TRasterCanvas::DrawColouredLine(const TLineLineSeries& s, const TChartView&
             walk.Jump(k1 - 1);
             continue;
         }
-        for (int k = k0; k < k1; ++k) walk.Step(k);
+        if (k1 - k0 < 4 || !Within(store.ChunkBox(c), walk.w)) {
+            for (int k = k0; k < k1; ++k) walk.Step(k);
+            continue;
+        }
+        // Wholly inside: the first record as any, the rest without clipping, symbols inside
+        // the plot by a margin stamped without a test a dot.
+        walk.Step(k0);
+        const TCutStore::Chunk& ch = store.ChunkAt(c);
+        const int j0 = k0 - c * kc + 1, j1 = k1 - c * kc;
+        for (int j = j0; j < j1; ++j) {
+            xs[j] = static_cast<int>(hx * double(ch.H[j]) + hc) - int(kBias);
+            ys[j] = static_cast<int>(vy * double(ch.V[j]) + vc) - int(kBias);
+        }
+        int px = walk.pp.x(), py = walk.pp.y();
+        std::uint32_t pc = argbOf(k0);
+        for (int j = j0; j < j1; ++j) {
+            const int x = xs[j], y = ys[j];
+            const std::uint32_t argb = argbOf(c * kc + j);
+            if (x == px && y == py) {  // the symbol before lies under this one's
+                pc = argb;
+                continue;
+            }
+            if (static_cast<unsigned>(x - px + 1) <= 2u &&
+                static_cast<unsigned>(y - py + 1) <= 2u && inPlot(px, py) && inPlot(x, y)) {
+                bits_[std::ptrdiff_t(py) * stride_ + px] = argb;
+                bits_[std::ptrdiff_t(y) * stride_ + x] = argb;
+            } else {
+                DrawLine(px, py, x, y, argb);
+            }
+            if (sprite) stamp(px, py, pc);
+            px = x;
+            py = y;
+            pc = argb;
+        }
+        const int last = k1 - 1;
+        walk.prev = last;
+        walk.ph = store.Y(last);
+        walk.pv = store.X(last);
+        walk.po = 0;
+        walk.pp = QPoint(px, py);
+        walk.pc = walk.ColourOf(last);
     }
     walk.Finish();
     if (s.Marks.Visible) s.DrawLabels(view, *this, 0, n - 1);
