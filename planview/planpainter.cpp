@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QRegion>
 
+#include <cstring>
+
 #include "planview/planraster.h"
 #include "planview/planscene.h"
 
@@ -243,7 +245,15 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
             L->linesRevision = scene.LinesRevision();
         }
         // What lies above the lines, over a copy of them.
-        L->base = L->lines.copy();
+        // Into the pixels base holds already where it can: a new image of this size costs
+        // its pages' first writes on top of the copy.
+        if (!L->base.isNull() && L->base.size() == L->lines.size() &&
+            L->base.format() == L->lines.format() &&
+            L->base.bytesPerLine() == L->lines.bytesPerLine())
+            std::memcpy(L->base.bits(), L->lines.constBits(),
+                        static_cast<std::size_t>(L->lines.sizeInBytes()));
+        else
+            L->base = L->lines.copy();
         L->base.setDevicePixelRatio(ratio);
         L->labels = L->linesLabels;
         draw(L->base, *L->labels, linesEnd, live);
