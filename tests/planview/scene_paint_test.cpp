@@ -536,6 +536,25 @@ TEST(PaintPlan, BoatMoveRepaintsOnlyItsRectangleOverTheCache) {
     scene.Reference()->Marks.Visible = true;
     screen = Paint(view, scene, TPlanPaintOptions::Mode::Fast, &cache, screen);
     EXPECT_EQ(screen, Paint(view, scene, TPlanPaintOptions::Mode::Fast));
+    // A mark added redraws over the lines' layer kept; a change to the lines redraws them.
+    const std::function<void()> changes[] = {
+        [&] {
+            filled.job.misoku.Add(2010, 5010, QStringLiteral("new"), 0x00FF00);
+            scene.ReloadMarks();
+        },
+        [&] { scene.SetRapid(true); },
+        [&] {
+            scene.SetDepthColouring(true, TDepthRange{0, 5});
+        },
+        [&] {
+            for (int i = 0; i < filled.job.cuts->Count(); i += 3) filled.job.cuts->SetDepth(i, 2);
+            scene.SetDepthColouring(true, TDepthRange{0, 5});
+        }};
+    for (const auto& change : changes) {
+        change();
+        screen = Paint(view, scene, TPlanPaintOptions::Mode::Fast, &cache, screen);
+        EXPECT_EQ(screen, Paint(view, scene, TPlanPaintOptions::Mode::Fast));
+    }
 }
 
 }  // namespace
