@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Plan view over the season job of 15-season-data.sh (10,000,000 cuts, 100,000 area
 # vertices, 10,000 marks, 10,000 points): the same paints, boat move and open as for the
-# one-million job, one survey area filling the window, an empty view, and the resident
-# memory the open job adds per cut, each beside its anchor in the same run.
+# one-million job, one survey area filling the window, an empty view, a mark added, and the
+# resident memory the open job adds per cut, each beside its anchor in the same run.
 set -euo pipefail
 : "${BUILD:=build-release}"
 : "${DATA:=bench-data}"
