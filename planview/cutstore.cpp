@@ -1,6 +1,7 @@
 #include "planview/cutstore.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "surveydata/depthfile.h"
@@ -41,24 +42,39 @@ void TCutStore::Append(double x, double y, bool newLine) {
     part.Take(h, v);
     all.Take(h, v);
     if (newLine || count_ == 0) lineStarts_.push_back(count_);
-    const bool start = newLine || count_ == 0;
-    for (int l = 0; l < kLevels; ++l) {
+    // The levels that keep this record: all at a line's start, else those it lies farther
+    // from the last record kept than the tolerance (all levels at once, in a loop that the
+    // compiler turns into vector instructions).
+    const float fh = c.H[slot], fv = c.V[slot];
+    unsigned keep = ~0u;
+    if (!(newLine || count_ == 0)) {
+        keep = 0;
+        for (int l = 0; l < kLevels; ++l) {
+            const float dh = fh - lastH_[l], dv = fv - lastV_[l];
+            keep |= unsigned(dh * dh + dv * dv > float(LevelTolerance(l) * LevelTolerance(l))) << l;
+        }
+    }
+    for (keep &= levelsOn_; keep; keep &= keep - 1) {
+        const int l = std::countr_zero(keep);
         Level& lv = levels_[l];
         const std::size_t k = lv.records.size();
-        if (!start) {
-            const float dh = c.H[slot] - lv.H.back(), dv = c.V[slot] - lv.V.back();
-            const double tol = LevelTolerance(l);
-            if (double(dh) * dh + double(dv) * dv <= tol * tol) continue;
-        }
         if (k % kLevelBlock == 0) {
             lv.boxes.push_back({h, h, v, v});
-            if (k > 0) lv.boxes.back().Take(originH_ + lv.H.back(), originV_ + lv.V.back());
+            if (k > 0) lv.boxes.back().Take(originH_ + lastH_[l], originV_ + lastV_[l]);
         }
         lv.boxes.back().Take(h, v);
-        if (start) lv.lineFirst.push_back(int(k));
+        if (newLine || count_ == 0) lv.lineFirst.push_back(int(k));
         lv.records.push_back(count_);
-        lv.H.push_back(c.H[slot]);
-        lv.V.push_back(c.V[slot]);
+        lv.H.push_back(fh);
+        lv.V.push_back(fv);
+        lastH_[l] = fh;
+        lastV_[l] = fv;
+        // A level that keeps more than a third of the records is never drawn (LevelFor): its
+        // memory is given back and it stops.
+        if (count_ >= 4096 && 3 * (k + 1) > std::size_t(count_) + 1) {
+            lv = Level{};
+            levelsOn_ &= ~(1u << l);
+        }
     }
     ++count_;
     if (!depths_.empty()) depths_.push_back(kNoDepth);
@@ -84,6 +100,7 @@ void TCutStore::Clear() {
     lineStarts_.clear();
     depths_.clear();
     for (Level& lv : levels_) lv = Level{};
+    levelsOn_ = (1u << kLevels) - 1;
     count_ = 0;
     lastNameIndex_ = 0;
     ++revision_;
@@ -112,7 +129,9 @@ int TCutStore::LevelFor(double pixelsPerUnit) const {
     int level = -1;
     while (level + 1 < kLevels && LevelTolerance(level + 1) * pixelsPerUnit <= 0.5) ++level;
     // A level that keeps most records saves less than its walk costs over the chunks'.
-    if (level < 0 || 3 * levels_[level].records.size() > std::size_t(count_)) return -1;
+    if (level < 0 || !(levelsOn_ & (1u << level)) ||
+        3 * levels_[level].records.size() > std::size_t(count_))
+        return -1;
     return level;
 }
 

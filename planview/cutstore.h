@@ -113,6 +113,8 @@ class TCutStore {
     std::vector<int> lineStarts_;
     std::vector<float> depths_;  // empty, or one for each record
     Level levels_[kLevels];
+    float lastH_[kLevels] = {}, lastV_[kLevels] = {};  // each level's last record kept
+    unsigned levelsOn_ = (1u << kLevels) - 1;          // levels still kept
     int count_ = 0;
     double originH_ = 0, originV_ = 0;
     std::uint32_t lastNameIndex_ = 0;
