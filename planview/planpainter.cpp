@@ -183,17 +183,22 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         local = std::make_unique<TPlanLayerCache::Layers>();
         L = local.get();
     }
-    // The lower group: the circle ruler and the recorded lines at the bottom of the list.
+    // The lowest group: the circle ruler and the recorded lines at the bottom of the list.
     int linesEnd = 0;
     while (linesEnd < live) {
         const TSeriesKind k = scene.Series()[static_cast<size_t>(linesEnd)]->Kind();
         if (k != TSeriesKind::LineLine && k != TSeriesKind::Measure) break;
         ++linesEnd;
     }
-    std::uint64_t seriesKey = 0, linesKey = 0;
+    // The middle group: outlines and points, up to the marks.
+    int midEnd = linesEnd;
+    const int marksAt = scene.IndexOf(scene.Marks());
+    if (marksAt > linesEnd && marksAt <= live) midEnd = marksAt;
+    std::uint64_t seriesKey = 0, linesKey = 0, midKey = 0;
     for (int i = 0; i < live; ++i) {
         seriesKey = seriesKey * 1000003u + scene.Series()[static_cast<size_t>(i)]->StateKey();
         if (i + 1 == linesEnd) linesKey = seriesKey;
+        if (i + 1 == midEnd) midKey = seriesKey;
     }
     // On a high-density screen the static picture is kept at the device's resolution and
     // drawn by the exact painter: outlines one device pixel, labels as smooth as the
@@ -205,11 +210,8 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
                        L->wall == wall && L->axesShown == options.Axes;
     if (!valid) {
         const QSize size = view.WidgetSize();
-        const bool linesValid = !L->lines.isNull() && L->ratio == ratio && L->size == size &&
-                                L->plot == view.PlotRect() && L->axes == view.Axes() &&
-                                L->wall == wall && L->axesShown == options.Axes &&
-                                L->linesEnd == linesEnd && L->linesKey == linesKey &&
-                                L->linesRevision == scene.LinesRevision();
+        const bool same = L->ratio == ratio && L->size == size && L->plot == view.PlotRect() &&
+                          L->axes == view.Axes() && L->wall == wall && L->axesShown == options.Axes;
         // Series from..to-1 onto image with the room of labels taken in labels.
         auto draw = [&](QImage& image, TLabelSpace& labels, int from, int to) {
             if (ratio == 1.0) {
@@ -227,36 +229,49 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
             for (int i = from; i < to; ++i)
                 scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
         };
-        if (!linesValid) {
-            L->linesLabels.emplace(size);
-            L->lines = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
-            L->lines.setDevicePixelRatio(ratio);
-            {
-                QPainter bp(&L->lines);
+        // Into the pixels an image holds already where it can: a new image of this size
+        // costs its pages' first writes on top of the copy.
+        auto copyInto = [&](QImage& to, const QImage& from) {
+            if (!to.isNull() && to.size() == from.size() && to.format() == from.format() &&
+                to.bytesPerLine() == from.bytesPerLine())
+                std::memcpy(to.bits(), from.constBits(),
+                            static_cast<std::size_t>(from.sizeInBytes()));
+            else
+                to = from.copy();
+            to.setDevicePixelRatio(ratio);
+        };
+        // Each group over a copy of the one below it, redrawn from the lowest that changed.
+        const int ends[2] = {linesEnd, midEnd};
+        const std::uint64_t keys[2] = {linesKey, midKey};
+        bool redrawn = false;
+        for (int g = 0; g < 2; ++g) {
+            TPlanLayerCache::Layers::Group& G = L->groups[g];
+            if (!redrawn && same && !G.image.isNull() && G.end == ends[g] && G.key == keys[g] &&
+                G.revision == scene.LinesRevision())
+                continue;
+            redrawn = true;
+            if (g == 0) {
+                G.labels.emplace(size);
+                G.image = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
+                G.image.setDevicePixelRatio(ratio);
+                QPainter bp(&G.image);
                 bp.setRenderHint(QPainter::Antialiasing, false);
                 if (ratio == 1.0)
-                    PaintBase(bp, view, options, &L->lines);
+                    PaintBase(bp, view, options, &G.image);
                 else
                     PaintBase(bp, view, options);
+            } else {
+                copyInto(G.image, L->groups[g - 1].image);
+                G.labels = L->groups[g - 1].labels;
             }
-            draw(L->lines, *L->linesLabels, 0, linesEnd);
-            L->linesEnd = linesEnd;
-            L->linesKey = linesKey;
-            L->linesRevision = scene.LinesRevision();
+            draw(G.image, *G.labels, g == 0 ? 0 : ends[g - 1], ends[g]);
+            G.end = ends[g];
+            G.key = keys[g];
+            G.revision = scene.LinesRevision();
         }
-        // What lies above the lines, over a copy of them.
-        // Into the pixels base holds already where it can: a new image of this size costs
-        // its pages' first writes on top of the copy.
-        if (!L->base.isNull() && L->base.size() == L->lines.size() &&
-            L->base.format() == L->lines.format() &&
-            L->base.bytesPerLine() == L->lines.bytesPerLine())
-            std::memcpy(L->base.bits(), L->lines.constBits(),
-                        static_cast<std::size_t>(L->lines.sizeInBytes()));
-        else
-            L->base = L->lines.copy();
-        L->base.setDevicePixelRatio(ratio);
-        L->labels = L->linesLabels;
-        draw(L->base, *L->labels, linesEnd, live);
+        copyInto(L->base, L->groups[1].image);
+        L->labels = L->groups[1].labels;
+        draw(L->base, *L->labels, midEnd, live);
         L->ratio = ratio;
         L->size = size;
         L->plot = view.PlotRect();

@@ -536,13 +536,14 @@ TEST(PaintPlan, BoatMoveRepaintsOnlyItsRectangleOverTheCache) {
     scene.Reference()->Marks.Visible = true;
     screen = Paint(view, scene, TPlanPaintOptions::Mode::Fast, &cache, screen);
     EXPECT_EQ(screen, Paint(view, scene, TPlanPaintOptions::Mode::Fast));
-    // A mark added redraws over the lines' layer kept; a change to the lines redraws them.
+    // A mark added or a point changed redraws over the layers kept below; a change to the
+    // lines redraws them.
     const std::function<void()> changes[] = {
         [&] {
             filled.job.misoku.Add(2010, 5010, QStringLiteral("new"), 0x00FF00);
             scene.ReloadMarks();
         },
-        [&] { scene.SetRapid(true); },
+        [&] { scene.Buoys()->SetPointColour(2, kClRed); }, [&] { scene.SetRapid(true); },
         [&] {
             scene.SetDepthColouring(true, TDepthRange{0, 5});
         },
