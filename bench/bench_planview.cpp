@@ -319,6 +319,34 @@ BENCHMARK(BM_CutAdded)
     ->MinTime(1.0)
     ->UseRealTime();
 
+// A mark added to the job and the window repainted through its warm cache, as the map
+// window does on a change to the marks (range(0) = 1); or with the cache dropped first, the
+// whole static picture redrawn (range(0) = 0). Per edit.
+void BM_MarkEdit(benchmark::State& state) {
+    const bool cached = state.range(0) != 0;
+    Window& w = SharedWindow();
+    Job& job = SharedJob();
+    w.view.UnDoZoom();
+    w.scene.SetRapid(false);
+    TPlanLayerCache cache;
+    QImage image(kSize, QImage::Format_RGB32);
+    PaintCached(image, w.view, w.scene, cache);
+    const TExtent a = w.view.Axes();
+    const int before = job.misoku.Count();
+    int added = 0;
+    for (auto _ : state) {
+        ++added;
+        job.misoku.Add(a.XMin + (a.XMax - a.XMin) * (0.3 + 0.001 * (added % 400)),
+                       a.YMin + (a.YMax - a.YMin) * 0.5, QStringLiteral("M%1").arg(added), 255);
+        w.scene.ReloadMarks();
+        if (!cached) cache.Drop();
+        PaintCached(image, w.view, w.scene, cache);
+    }
+    while (job.misoku.Count() > before) job.misoku.Delete(job.misoku.Count() - 1);
+    w.scene.ReloadMarks();
+}
+BENCHMARK(BM_MarkEdit)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
+
 // What the shared cut store and one window's layer cache add per recorded cut: the cache
 // with the job's lines less the cache without them, plus the store.
 void BM_Memory(benchmark::State& state) {

@@ -1,6 +1,7 @@
 #include "planview/cutstore.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "surveydata/depthfile.h"
@@ -41,6 +42,40 @@ void TCutStore::Append(double x, double y, bool newLine) {
     part.Take(h, v);
     all.Take(h, v);
     if (newLine || count_ == 0) lineStarts_.push_back(count_);
+    // The levels that keep this record: all at a line's start, else those it lies farther
+    // from the last record kept than the tolerance (all levels at once, in a loop that the
+    // compiler turns into vector instructions).
+    const float fh = c.H[slot], fv = c.V[slot];
+    unsigned keep = ~0u;
+    if (!(newLine || count_ == 0)) {
+        keep = 0;
+        for (int l = 0; l < kLevels; ++l) {
+            const float dh = fh - lastH_[l], dv = fv - lastV_[l];
+            keep |= unsigned(dh * dh + dv * dv > float(LevelTolerance(l) * LevelTolerance(l))) << l;
+        }
+    }
+    for (keep &= levelsOn_; keep; keep &= keep - 1) {
+        const int l = std::countr_zero(keep);
+        Level& lv = levels_[l];
+        const std::size_t k = lv.records.size();
+        if (k % kLevelBlock == 0) {
+            lv.boxes.push_back({h, h, v, v});
+            if (k > 0) lv.boxes.back().Take(originH_ + lastH_[l], originV_ + lastV_[l]);
+        }
+        lv.boxes.back().Take(h, v);
+        if (newLine || count_ == 0) lv.lineFirst.push_back(int(k));
+        lv.records.push_back(count_);
+        lv.H.push_back(fh);
+        lv.V.push_back(fv);
+        lastH_[l] = fh;
+        lastV_[l] = fv;
+        // A level that keeps more than a third of the records is never drawn (LevelFor): its
+        // memory is given back and it stops.
+        if (count_ >= 4096 && 3 * (k + 1) > std::size_t(count_) + 1) {
+            lv = Level{};
+            levelsOn_ &= ~(1u << l);
+        }
+    }
     ++count_;
     if (!depths_.empty()) depths_.push_back(kNoDepth);
     ++revision_;
@@ -64,6 +99,8 @@ void TCutStore::Clear() {
     parts_.clear();
     lineStarts_.clear();
     depths_.clear();
+    for (Level& lv : levels_) lv = Level{};
+    levelsOn_ = (1u << kLevels) - 1;
     count_ = 0;
     lastNameIndex_ = 0;
     ++revision_;
@@ -87,10 +124,48 @@ void TCutStore::JoinDepths(const TSokusenColl& records, const TDepthTable& table
     ++revision_;
 }
 
+int TCutStore::LevelFor(double pixelsPerUnit) const {
+    if (!(pixelsPerUnit > 0)) return -1;
+    int level = -1;
+    while (level + 1 < kLevels && LevelTolerance(level + 1) * pixelsPerUnit <= 0.5) ++level;
+    // A level that keeps most records saves less than its walk costs over the chunks'.
+    if (level < 0 || !(levelsOn_ & (1u << level)) ||
+        3 * levels_[level].records.size() > std::size_t(count_))
+        return -1;
+    return level;
+}
+
+std::pair<int, int> TCutStore::LevelRange(int level, int first, int end) const {
+    const Level& lv = LevelAt(level);
+    const std::vector<int>& recs = lv.records;
+    // The kept records of the line holding record r: each line's start is kept.
+    auto lineSpan = [&](int r) {
+        const auto li =
+            std::upper_bound(lineStarts_.begin(), lineStarts_.end(), r) - lineStarts_.begin() - 1;
+        const std::size_t i = std::size_t(std::max<std::ptrdiff_t>(li, 0));
+        const int lo = i < lv.lineFirst.size() ? lv.lineFirst[i] : int(recs.size());
+        const int hi = i + 1 < lv.lineFirst.size() ? lv.lineFirst[i + 1] : int(recs.size());
+        return std::pair{lo, hi};
+    };
+    auto firstAtOrAfter = [&](int r) {
+        const auto [lo, hi] = lineSpan(r);
+        return int(std::lower_bound(recs.begin() + lo, recs.begin() + hi, r) - recs.begin());
+    };
+    if (first >= end) return {0, 0};
+    const int lo = firstAtOrAfter(first);
+    const int hi = firstAtOrAfter(end - 1);
+    return {lo, hi < int(recs.size()) && recs[std::size_t(hi)] == end - 1 ? hi + 1 : hi};
+}
+
 std::size_t TCutStore::MemoryBytes() const {
+    std::size_t levels = 0;
+    for (const Level& lv : levels_)
+        levels += (lv.records.capacity() + lv.lineFirst.capacity()) * sizeof(int) +
+                  lv.boxes.capacity() * sizeof(Box) +
+                  (lv.H.capacity() + lv.V.capacity()) * sizeof(float);
     return chunks_.capacity() * sizeof(std::unique_ptr<Chunk>) + chunks_.size() * sizeof(Chunk) +
            (boxes_.capacity() + parts_.capacity()) * sizeof(Box) +
-           lineStarts_.capacity() * sizeof(int) + depths_.capacity() * sizeof(float);
+           lineStarts_.capacity() * sizeof(int) + depths_.capacity() * sizeof(float) + levels;
 }
 
 }  // namespace tidrun

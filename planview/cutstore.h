@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace tidrun {
@@ -74,7 +75,33 @@ class TCutStore {
     void JoinDepths(const TSokusenColl& records, const TDepthTable& table);
     static constexpr float kNoDepth = std::numeric_limits<float>::quiet_NaN();
 
-    // Bytes held (chunks, their table, the line starts and the depths).
+    // Levels of detail, kept as cuts arrive: level L holds, in order, the records a line
+    // keeps when each record closer than LevelTolerance(L) to the last one kept is left out
+    // (a line's first record is always kept). Every left-out record lies within the
+    // tolerance of the record kept before it, so the line through the kept records is never
+    // farther than the tolerance from the line through all of them: seen from where the
+    // tolerance is half a pixel, it sets the same pixels within one.
+    // From 2 m: a level of 1 m keeps most records of all-data cuts 0.3-0.8 m apart, so it
+    // would cost memory and never be drawn.
+    static constexpr int kLevels = 13;
+    static constexpr int kLevelBlock = 64;  // kept records per box
+    struct Level {
+        std::vector<int> records;
+        std::vector<float> H, V;     // their offsets, as in the chunks: read in one stream
+        std::vector<int> lineFirst;  // where each of LineStarts() is in records
+        // A box for each kLevelBlock kept records, holding the kept record before them too.
+        std::vector<Box> boxes;
+    };
+    static double LevelTolerance(int level) { return double(2 << level); }  // 2 m, 4 m, ...
+    const Level& LevelAt(int level) const { return levels_[static_cast<std::size_t>(level)]; }
+    // The coarsest level whose tolerance is at most half a pixel at this scale (pixels per
+    // world unit), when it leaves out enough to be worth its walk; -1 for none.
+    int LevelFor(double pixelsPerUnit) const;
+    // The kept records of a level from first to end - 1 (records first..end-1): [lo, hi) in
+    // its records.
+    std::pair<int, int> LevelRange(int level, int first, int end) const;
+
+    // Bytes held (chunks, their table, the line starts, the depths and the levels).
     std::size_t MemoryBytes() const;
     // Grows on every change; lets caches see that the store changed.
     std::uint64_t Revision() const { return revision_; }
@@ -85,6 +112,9 @@ class TCutStore {
     std::vector<Box> parts_;  // kParts for each chunk
     std::vector<int> lineStarts_;
     std::vector<float> depths_;  // empty, or one for each record
+    Level levels_[kLevels];
+    float lastH_[kLevels] = {}, lastV_[kLevels] = {};  // each level's last record kept
+    unsigned levelsOn_ = (1u << kLevels) - 1;          // levels still kept
     int count_ = 0;
     double originH_ = 0, originV_ = 0;
     std::uint32_t lastNameIndex_ = 0;

@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QRegion>
 
+#include <cstring>
+
 #include "planview/planraster.h"
 #include "planview/planscene.h"
 
@@ -181,9 +183,23 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         local = std::make_unique<TPlanLayerCache::Layers>();
         L = local.get();
     }
-    std::uint64_t seriesKey = 0;
-    for (int i = 0; i < live; ++i)
+    // The lowest group: the circle ruler and the recorded lines at the bottom of the list.
+    int linesEnd = 0;
+    while (linesEnd < live) {
+        const TSeriesKind k = scene.Series()[static_cast<size_t>(linesEnd)]->Kind();
+        if (k != TSeriesKind::LineLine && k != TSeriesKind::Measure) break;
+        ++linesEnd;
+    }
+    // The middle group: outlines and points, up to the marks.
+    int midEnd = linesEnd;
+    const int marksAt = scene.IndexOf(scene.Marks());
+    if (marksAt > linesEnd && marksAt <= live) midEnd = marksAt;
+    std::uint64_t seriesKey = 0, linesKey = 0, midKey = 0;
+    for (int i = 0; i < live; ++i) {
         seriesKey = seriesKey * 1000003u + scene.Series()[static_cast<size_t>(i)]->StateKey();
+        if (i + 1 == linesEnd) linesKey = seriesKey;
+        if (i + 1 == midEnd) midKey = seriesKey;
+    }
     // On a high-density screen the static picture is kept at the device's resolution and
     // drawn by the exact painter: outlines one device pixel, labels as smooth as the
     // widgets' text, symbols at their size on screen.
@@ -194,27 +210,68 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
                        L->wall == wall && L->axesShown == options.Axes;
     if (!valid) {
         const QSize size = view.WidgetSize();
-        L->labels.emplace(size);
-        if (ratio == 1.0) {
-            L->base = QImage(size, QImage::Format_RGB32);
-            {
-                QPainter bp(&L->base);
-                PaintBase(bp, view, options, &L->base);
+        const bool same = L->ratio == ratio && L->size == size && L->plot == view.PlotRect() &&
+                          L->axes == view.Axes() && L->wall == wall && L->axesShown == options.Axes;
+        // Series from..to-1 onto image with the room of labels taken in labels.
+        auto draw = [&](QImage& image, TLabelSpace& labels, int from, int to) {
+            if (ratio == 1.0) {
+                TRasterCanvas raster(image, view.PlotRect(), view.LabelFont(), nullptr, &labels);
+                for (int i = from; i < to; ++i)
+                    raster.DrawSeries(*scene.Series()[static_cast<size_t>(i)], view);
+                raster.Flush();
+                return;
             }
-            TRasterCanvas raster(L->base, view.PlotRect(), view.LabelFont(), nullptr, &*L->labels);
-            drawStatics(raster);
-        } else {
-            L->base = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
-            L->base.setDevicePixelRatio(ratio);
-            QPainter bp(&L->base);
+            QPainter bp(&image);
             bp.setRenderHint(QPainter::Antialiasing, false);
-            PaintBase(bp, view, options);
             bp.setClipRect(view.PlotRect());
             bp.setFont(view.LabelFont());
-            TPainterCanvas canvas(bp, &*L->labels, &L->widths);
-            for (int i = 0; i < live; ++i)
+            TPainterCanvas canvas(bp, &labels, &L->widths);
+            for (int i = from; i < to; ++i)
                 scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
+        };
+        // Into the pixels an image holds already where it can: a new image of this size
+        // costs its pages' first writes on top of the copy.
+        auto copyInto = [&](QImage& to, const QImage& from) {
+            if (!to.isNull() && to.size() == from.size() && to.format() == from.format() &&
+                to.bytesPerLine() == from.bytesPerLine())
+                std::memcpy(to.bits(), from.constBits(),
+                            static_cast<std::size_t>(from.sizeInBytes()));
+            else
+                to = from.copy();
+            to.setDevicePixelRatio(ratio);
+        };
+        // Each group over a copy of the one below it, redrawn from the lowest that changed.
+        const int ends[2] = {linesEnd, midEnd};
+        const std::uint64_t keys[2] = {linesKey, midKey};
+        bool redrawn = false;
+        for (int g = 0; g < 2; ++g) {
+            TPlanLayerCache::Layers::Group& G = L->groups[g];
+            if (!redrawn && same && !G.image.isNull() && G.end == ends[g] && G.key == keys[g] &&
+                G.revision == scene.LinesRevision())
+                continue;
+            redrawn = true;
+            if (g == 0) {
+                G.labels.emplace(size);
+                G.image = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
+                G.image.setDevicePixelRatio(ratio);
+                QPainter bp(&G.image);
+                bp.setRenderHint(QPainter::Antialiasing, false);
+                if (ratio == 1.0)
+                    PaintBase(bp, view, options, &G.image);
+                else
+                    PaintBase(bp, view, options);
+            } else {
+                copyInto(G.image, L->groups[g - 1].image);
+                G.labels = L->groups[g - 1].labels;
+            }
+            draw(G.image, *G.labels, g == 0 ? 0 : ends[g - 1], ends[g]);
+            G.end = ends[g];
+            G.key = keys[g];
+            G.revision = scene.LinesRevision();
         }
+        copyInto(L->base, L->groups[1].image);
+        L->labels = L->groups[1].labels;
+        draw(L->base, *L->labels, midEnd, live);
         L->ratio = ratio;
         L->size = size;
         L->plot = view.PlotRect();

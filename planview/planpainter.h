@@ -15,7 +15,18 @@ namespace tidrun {
 struct TPlanLayerCache::Layers {
     QImage base;  // wall, grid, axes, north arrow and every series below the live ones
     std::optional<TLabelSpace> labels;  // the room the labels in base take
-    TLabelWidths widths;                // of the label texts drawn, between paints
+    // The groups under base, each over a copy of the one before: the wall and the rest as
+    // above with the circle ruler and the recorded lines; then the outlines and points. A
+    // change to the marks starts from the second, one to the points from the first.
+    struct Group {
+        QImage image;
+        std::optional<TLabelSpace> labels;
+        int end = 0;                 // series 0..end-1 are in it
+        std::uint64_t key = 0;       // their StateKey
+        std::uint64_t revision = 0;  // the scene's LinesRevision
+    };
+    Group groups[2];
+    TLabelWidths widths;  // of the label texts drawn, between paints
     TExtent axes;
     QSize size;
     QRect plot;

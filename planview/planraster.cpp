@@ -315,8 +315,11 @@ void TRasterCanvas::Stamp(QPoint p, const Sprite& sp, bool once) {
 }
 
 void TRasterCanvas::StampClipped(int x, int y, const Sprite& sp) {
+    StampClipped(x, y, sp, sp.dotColour.front());
+}
+
+void TRasterCanvas::StampClipped(int x, int y, const Sprite& sp, std::uint32_t colour) {
     const int cl = clip_.left(), cr = clip_.right(), ct = clip_.top(), cb = clip_.bottom();
-    const std::uint32_t colour = sp.dotColour.front();
     if (x + sp.dx0 >= cl && x + sp.dx1 <= cr && y + sp.dy0 >= ct && y + sp.dy1 <= cb) {
         std::uint32_t* centre = bits_ + std::ptrdiff_t(y) * stride_ + x;
         for (const std::ptrdiff_t off : sp.dotOffset) centre[off] = colour;
@@ -512,6 +515,18 @@ void TRasterCanvas::FlushQueued() {
 void TRasterCanvas::DrawSeries(const TChartSeries& s, const TChartView& view) {
     if (s.Kind() == TSeriesKind::LineLine) {
         const auto& line = static_cast<const TLineLineSeries&>(s);
+        const int level =
+            line.Cuts().LevelFor(std::max(std::abs(view.HScale()), std::abs(view.VScale())));
+        // Cuts coloured by depth are walked one by one at every scale: where many fall on one
+        // pixel, its colour is the last one's, which no level can know.
+        if (line.Active && Walkable(line) && (level >= 0 || line.DepthColours())) {
+            if (line.DepthColours())
+                DrawColouredLine(line, view);
+            else
+                DrawLevelLine(line, view, level);
+            FlushQueued();
+            return;
+        }
         if (line.Active && !line.HasColourOverrides()) {
             DrawRecordedLine(line, view);
             FlushQueued();  // symbols stay pending while the next lines have the same colour

@@ -68,6 +68,7 @@ class TRasterCanvas : public TCanvas {
     void FlushPending();
     // A one-colour sprite at (x, y), clipped dot by dot where it reaches the plot's edge.
     void StampClipped(int x, int y, const Sprite& sprite);
+    void StampClipped(int x, int y, const Sprite& sprite, std::uint32_t colour);
     void FlushQueued();
     // The pixels of n points of one recorded line, all set in argb, and (sprite not null,
     // uniform, in the same colour) their symbols: stamped at once when sparse, else marked
@@ -93,6 +94,18 @@ class TRasterCanvas : public TCanvas {
     // between their ends, longer ones by DrawLine.
     void DrawSteps(const int* xs, const int* ys, int n, std::uint32_t argb);
     void DrawRecordedLine(const TLineLineSeries& s, const TChartView& view);
+    // A recorded line step by step over records of the cut store, as the exact painter draws
+    // it (LineWalk, in rasterlines.cpp).
+    struct LineWalk;
+    // A recorded line seen from afar: the records of a level of the cut store, whole blocks
+    // inside the window drawn as chunks are.
+    void DrawLevelLine(const TLineLineSeries& s, const TChartView& view, int level);
+    // A recorded line whose cuts take colours of their own (by depth): every cut, chunks
+    // outside the window skipped.
+    void DrawColouredLine(const TLineLineSeries& s, const TChartView& view);
+    // Whether DrawLevelLine and DrawColouredLine can draw the line (one-colour symbols, no
+    // highlighted point).
+    static bool Walkable(const TLineLineSeries& s);
 
     QImage& image_;
     std::uint32_t* bits_;

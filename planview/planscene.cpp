@@ -32,7 +32,7 @@ S* TPlanScene::Append(A&&... args) {
     auto s = std::make_unique<S>(std::forward<A>(args)...);
     S* raw = s.get();
     series_.push_back(std::move(s));
-    ++revision_;
+    Changed();
     return raw;
 }
 
@@ -46,7 +46,7 @@ void TPlanScene::BringToFront(const TChartSeries* s) {
     const int i = IndexOf(s);
     if (i < 0 || i == static_cast<int>(series_.size()) - 1) return;
     std::swap(series_[static_cast<size_t>(i)], series_.back());
-    ++revision_;
+    Changed();
 }
 
 void TPlanScene::Remove(const TChartSeries* s) {
@@ -54,7 +54,7 @@ void TPlanScene::Remove(const TChartSeries* s) {
     if (i < 0) return;
     if (i <= finished_ && s->Kind() == TSeriesKind::LineLine) --finished_;
     series_.erase(series_.begin() + i);
-    ++revision_;
+    Changed();
 }
 
 void TPlanScene::Build(const TPlanSources& sources, bool recording, TChartView& view) {
@@ -69,7 +69,7 @@ void TPlanScene::Build(const TPlanSources& sources, bool recording, TChartView& 
     open_ = nullptr;
     guide_ = nullptr;
     finished_ = 0;
-    ++revision_;
+    Changed();
 
     TWorld world;
     world.SetDefault(0, 0, 100, 100);
@@ -172,7 +172,7 @@ void TPlanScene::AddCut(int recordIndex) {
     else  // the open line is drawn live: the static pictures stay
         open_->SetCount(std::max(open_->Count(), recordIndex - open_->FirstRecord() + 1));
     // A cut past the job's range widens it: every line is coloured again.
-    if (depthOn_ && ApplyDepthRange(true)) ++revision_;
+    if (depthOn_ && ApplyDepthRange(true)) Changed();
 }
 
 void TPlanScene::SetDepthColouring(bool on, std::optional<TDepthRange> typed) {
@@ -181,7 +181,7 @@ void TPlanScene::SetDepthColouring(bool on, std::optional<TDepthRange> typed) {
     depthsSeen_ = 0;
     hasRange_ = false;
     ApplyDepthRange(false);
-    ++revision_;
+    Changed();
 }
 
 bool TPlanScene::ApplyDepthRange(bool widenOnly) {
@@ -251,7 +251,7 @@ void TPlanScene::FinishLine() {
     }
     finished_ = std::min(to, from);
     open_ = nullptr;
-    ++revision_;
+    Changed();
 }
 
 void TPlanScene::SetRapid(bool on) {
@@ -260,7 +260,7 @@ void TPlanScene::SetRapid(bool on) {
         TChartSeries* s = series_[static_cast<size_t>(i)].get();
         if (s->Kind() == TSeriesKind::LineLine) static_cast<TLineLineSeries*>(s)->SetFast(on);
     }
-    ++revision_;
+    Changed();
 }
 
 TGuideLineSeries* TPlanScene::EnsureGuideLine() {

@@ -109,6 +109,9 @@ class TPlanScene {
     // outside calls Touch so that cached pictures are redrawn.
     std::uint64_t Revision() const { return revision_; }
     void Touch() { ++revision_; }
+    // Grows on every change of the scene but those of the marks (ReloadMarks) and Touch: a
+    // picture of the recorded lines alone stays while it holds (with their series' states).
+    std::uint64_t LinesRevision() const { return linesRevision_; }
 
   private:
     template <class S, class... A>
@@ -117,6 +120,10 @@ class TPlanScene {
     void Remove(const TChartSeries* s);
     // Points every recorded line at the range (or at none); true when the range changed.
     bool ApplyDepthRange(bool widenOnly);
+    void Changed() {
+        ++revision_;
+        ++linesRevision_;
+    }
 
     TTickSource clock_;
     TPlanSources sources_;
@@ -139,6 +146,7 @@ class TPlanScene {
     TDepthColours colours_;  // of range_; the lines point at them
     TExtent world_{0, 100, 0, 100};
     std::uint64_t revision_ = 1;
+    std::uint64_t linesRevision_ = 1;
 };
 
 }  // namespace tidrun

@@ -295,6 +295,8 @@ class TLineLineSeries : public TChartSeries {
     void SetPointColour(int i, TColour c) override;
     // Whether any point has a colour of its own (a highlight, or a depth colour).
     bool HasColourOverrides() const { return !overrides_.empty() || depthColours_; }
+    // Whether a point has a colour set on it alone (a highlight).
+    bool HasHighlights() const { return !overrides_.empty(); }
     // Cuts with a depth take its step's colour on the ramp (the segment to them too); the
     // others keep the line's colour. Null: the line's own colours. The colours outlive the
     // series.

@@ -45,6 +45,10 @@ def main():
     cut = get("BM_CutAdded/5000/1/", "cpu_time"); whole = get("BM_CutAdded/5000/0/", "cpu_time")
     out("cut_repaint_ms %.3f ms anchor %scut_repaint_whole_ms %.3f ms ratio %.2f"
         % (cut, prefix, whole, whole / cut))
+    # A mark added, repainted over the warm cache, beside the whole static picture redrawn.
+    edit = get("BM_MarkEdit/1/"); edit_whole = get("BM_MarkEdit/0/")
+    out("mark_edit_repaint_ms %.3f ms anchor %smark_edit_whole_ms %.3f ms ratio %.2f"
+        % (edit, prefix, edit_whole, edit_whole / edit))
     if prefix:
         out("bytes_per_cut %.1f B" % get("BM_OpenToMap/", "rss_bytes_per_cut"))
     else:

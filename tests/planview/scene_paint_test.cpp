@@ -536,6 +536,26 @@ TEST(PaintPlan, BoatMoveRepaintsOnlyItsRectangleOverTheCache) {
     scene.Reference()->Marks.Visible = true;
     screen = Paint(view, scene, TPlanPaintOptions::Mode::Fast, &cache, screen);
     EXPECT_EQ(screen, Paint(view, scene, TPlanPaintOptions::Mode::Fast));
+    // A mark added or a point changed redraws over the layers kept below; a change to the
+    // lines redraws them.
+    const std::function<void()> changes[] = {
+        [&] {
+            filled.job.misoku.Add(2010, 5010, QStringLiteral("new"), 0x00FF00);
+            scene.ReloadMarks();
+        },
+        [&] { scene.Buoys()->SetPointColour(2, kClRed); }, [&] { scene.SetRapid(true); },
+        [&] {
+            scene.SetDepthColouring(true, TDepthRange{0, 5});
+        },
+        [&] {
+            for (int i = 0; i < filled.job.cuts->Count(); i += 3) filled.job.cuts->SetDepth(i, 2);
+            scene.SetDepthColouring(true, TDepthRange{0, 5});
+        }};
+    for (const auto& change : changes) {
+        change();
+        screen = Paint(view, scene, TPlanPaintOptions::Mode::Fast, &cache, screen);
+        EXPECT_EQ(screen, Paint(view, scene, TPlanPaintOptions::Mode::Fast));
+    }
 }
 
 }  // namespace
@@ -622,6 +642,92 @@ TEST(PaintPlan, CutsColouredByDepthWithTheLegend) {
     EXPECT_EQ(rec.scene.OpenLine()->PointColour(rec.scene.OpenLine()->Count() - 3),
               DepthRampColour(3.5f, {0, 3.5f}) & 0xFFFFFFu);
     EXPECT_EQ(rec.scene.OpenLine()->PointColour(rec.scene.OpenLine()->Count() - 2), kClDefault);
+}
+
+}  // namespace
+}  // namespace tidrun
+
+namespace tidrun {
+namespace {
+
+// Seen from afar, recorded lines are drawn from a level of detail of the cut store; zoomed
+// in, cut by cut. Either way the fast path agrees with the exact painter within one pixel:
+// lines wholly inside, lines crossing the window's edge, symbols or none, one colour or
+// coloured by a smooth bottom.
+TEST(PaintPlan, LevelsOfDetailAgreeWithTheExactPainterWithinOnePixel) {
+    Job job;
+    std::mt19937 rnd(11);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (int line = 0; line < 12; ++line) {
+        // Parallel lines 40 m apart, bending slowly, cuts 0.3-0.8 m apart with GPS noise.
+        double x = 10000 + 40 * line, y = 20000;
+        for (int c = 0; c < 4000; ++c) {
+            const double heading = 0.3 * std::sin(c / 700.0 + line);
+            const double step = 0.55 + 0.25 * u(rnd);
+            x += step * std::sin(heading) + 0.05 * u(rnd);
+            y += step * std::cos(heading) + 0.05 * u(rnd);
+            job.AddCut(QStringLiteral("L%1").arg(line), x, y, c + 1);
+        }
+    }
+    // The survey area round them gives the whole extent.
+    const double corners[][2] = {{9950, 19950}, {10550, 19950}, {10550, 22300}, {9950, 22300}};
+    for (int k = 0; k < 5; ++k)
+        job.tansa.Add(corners[k % 4][0], corners[k % 4][1], 1, 0, QStringLiteral("A%1").arg(k));
+    TPlanScene scene([] { return 0; });
+    TChartView view;
+    view.Resize(QSize(480, 360));
+    scene.Build(job.Sources(), false, view);
+    const TCutStore& cuts = *job.cuts;
+    for (int i = 0; i < cuts.Count(); ++i)
+        job.cuts->SetDepth(
+            i, float(8 + 4 * std::sin(cuts.X(i) / 300) + 2 * std::cos(cuts.Y(i) / 200)));
+    struct Case {
+        const char* what;
+        double zoom;  // the window's side over the whole view's (1: the whole extent)
+        bool levels;  // drawn from a level of detail
+    } cases[] = {{"whole extent", 1, true},
+                 {"two thirds: lines cross the window's edge", 2.0 / 3, true},
+                 {"a third: every cut", 1.0 / 3, false},
+                 {"zoomed in far", 1.0 / 40, false}};
+    for (const Case& c : cases) {
+        view.UnDoZoom();
+        if (c.zoom < 1) {
+            const QRect p = view.PlotRect();
+            const QPointF half(p.width() * c.zoom / 2, p.height() * c.zoom / 2);
+            ASSERT_EQ(view.CalcZoomPoints(QPointF(p.center()) - half, QPointF(p.center()) + half),
+                      TChartView::ZoomResult::Zoomed)
+                << c.what;
+        }
+        const QImage bare = Paint(view, TPlanScene({}), TPlanPaintOptions::Mode::Exact);
+        const double scale = std::max(std::abs(view.HScale()), std::abs(view.VScale()));
+        EXPECT_EQ(cuts.LevelFor(scale) >= 0, c.levels) << c.what;
+        if (c.zoom < 1) {  // some line runs out of the window
+            const TExtent a = view.Axes();
+            auto inside = [&](int i) {
+                return cuts.Y(i) >= a.YMin && cuts.Y(i) <= a.YMax && cuts.X(i) >= a.XMin &&
+                       cuts.X(i) <= a.XMax;
+            };
+            int crossings = 0;
+            for (int i = 1; i < cuts.Count(); ++i) crossings += inside(i) != inside(i - 1);
+            EXPECT_GT(crossings, 0) << c.what;
+        }
+        for (const bool rapid : {false, true})
+            for (const bool depth : {false, true}) {
+                scene.SetRapid(rapid);
+                scene.SetDepthColouring(depth, std::nullopt);
+                const QImage exact = Paint(view, scene, TPlanPaintOptions::Mode::Exact);
+                TPlanLayerCache cache;
+                const QImage cached = Paint(view, scene, TPlanPaintOptions::Mode::Fast, &cache);
+                const QImage direct = Paint(view, scene, TPlanPaintOptions::Mode::Fast);
+                EXPECT_GT(CountColour(exact, qRgb(0, 0x80, 0x80)), 1000) << c.what;
+                for (const QImage* f : {&cached, &direct}) {
+                    EXPECT_EQ(FarPixels(*f, exact, bare), 0)
+                        << c.what << (rapid ? ", rapid" : "") << (depth ? ", depth" : "");
+                    EXPECT_EQ(FarPixels(exact, *f, bare), 0)
+                        << c.what << (rapid ? ", rapid" : "") << (depth ? ", depth" : "");
+                }
+            }
+    }
 }
 
 }  // namespace
