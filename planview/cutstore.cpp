@@ -119,8 +119,9 @@ void TCutStore::SetDepth(int i, float depth) {
 void TCutStore::JoinDepths(const TSokusenColl& records, const TDepthTable& table) {
     depths_.clear();
     const int n = std::min(count_, records.Count());
+    std::size_t at = 0;  // both in serial order: one walk
     for (int i = 0; i < n; ++i)
-        if (const auto d = table.DepthOf(records.Item(i).Serial)) SetDepth(i, *d);
+        if (const auto d = table.DepthOf(records.Item(i).Serial, at)) SetDepth(i, *d);
     ++revision_;
 }
 

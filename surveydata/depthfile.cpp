@@ -132,11 +132,26 @@ bool TDepthWriter::TakeBackLast() {
 }
 
 std::optional<float> TDepthTable::DepthOf(std::int32_t serial) const {
-    // Rows are in serial order; a serial written twice (a cut repeated after a kill) is
-    // taken from its last row.
-    const auto it = std::upper_bound(serials.begin(), serials.end(), serial);
-    if (it == serials.begin() || *(it - 1) != serial) return std::nullopt;
-    const float d = depths[static_cast<std::size_t>(it - 1 - serials.begin())];
+    std::size_t at = 0;
+    return DepthOf(serial, at);
+}
+
+std::optional<float> TDepthTable::DepthOf(std::int32_t serial, std::size_t& at) const {
+    // `at` becomes the upper bound of serial: a serial written twice (a cut repeated after
+    // a kill) is taken from its last row, as rows are in serial order.
+    const auto b = serials.begin();
+    if (at > serials.size() || (at > 0 && serials[at - 1] > serial)) {
+        at = static_cast<std::size_t>(
+            std::upper_bound(b, b + std::ptrdiff_t(std::min(at, serials.size())), serial) - b);
+    } else {
+        int steps = 0;
+        while (at < serials.size() && serials[at] <= serial && ++steps <= 4) ++at;
+        if (steps > 4)
+            at = static_cast<std::size_t>(
+                std::upper_bound(b + std::ptrdiff_t(at), serials.end(), serial) - b);
+    }
+    if (at == 0 || serials[at - 1] != serial) return std::nullopt;
+    const float d = depths[at - 1];
     if (std::isnan(d)) return std::nullopt;
     return d;
 }

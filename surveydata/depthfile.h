@@ -72,6 +72,9 @@ struct TDepthTable {
     int badLine = 0;                  // first line that could not be read (1-based), 0 none
     // The depth of a serial; nothing when the file has no row for it or the row no depth.
     std::optional<float> DepthOf(std::int32_t serial) const;
+    // The same for serials asked mostly in rising order (a recording's): `at` keeps the
+    // place between calls, so each is a step or two instead of a search.
+    std::optional<float> DepthOf(std::int32_t serial, std::size_t& at) const;
     bool HasRow(std::int32_t serial) const;
 };
 

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -76,6 +77,26 @@ TEST(DepthFile, RowsWrittenReadBackAndJoinedBySerial) {
     EXPECT_EQ(t.badLine, 5);  // the repaired torn row is now a bad line, named
     EXPECT_EQ(LoadDepthFile(dir.filePath("none.csv"), t), DepthLoad::Missing);
     EXPECT_EQ(LoadDepthFile(dir.path(), t), DepthLoad::Unreadable);
+}
+
+// The walk that joins a recording's cuts gives what a search gives, in any order of asking:
+// rising with gaps and repeats, a serial written twice (its last row), going back, past the end.
+TEST(DepthFile, WalkedLookupAgreesWithTheSearch) {
+    TDepthTable t;
+    t.serials = {2, 3, 3, 5, 6, 7, 8, 9, 10, 11, 12, 20};
+    t.depths = {1, 2, 3, std::nanf(""), 5, 6, 7, 8, 9, 10, 11, 12};
+    t.lines.assign(t.serials.size(), 1);
+    const std::vector<std::int32_t> asks = {1, 2, 3, 3, 4, 5, 6, 12, 13, 20, 21, 7, 3, 2, 30, 0, 8};
+    std::size_t at = 0;
+    for (const std::int32_t s : asks) {
+        std::optional<float> searched;
+        const auto it = std::upper_bound(t.serials.begin(), t.serials.end(), s);
+        if (it != t.serials.begin() && *(it - 1) == s &&
+            !std::isnan(t.depths[it - 1 - t.serials.begin()]))
+            searched = t.depths[it - 1 - t.serials.begin()];
+        EXPECT_EQ(t.DepthOf(s, at), searched) << "serial " << s;
+    }
+    EXPECT_EQ(t.DepthOf(3), 3.0f);
 }
 
 TEST(DepthFile, CutsWithoutTheirRowAreFoundOnce) {
