@@ -106,18 +106,6 @@ TIDRUN_AVX2_CLONES void ToPixels(const float* h, const float* v, int n, float hx
     }
 }
 
-// The box of n > 0 pixels.
-TIDRUN_AVX2_CLONES QRect PixelBox(const int* xs, const int* ys, int n) {
-    int xa = xs[0], xb = xs[0], ya = ys[0], yb = ys[0];
-    for (int i = 1; i < n; ++i) {
-        xa = std::min(xa, xs[i]);
-        xb = std::max(xb, xs[i]);
-        ya = std::min(ya, ys[i]);
-        yb = std::max(yb, ys[i]);
-    }
-    return QRect(QPoint(xa, ya), QPoint(xb, yb));
-}
-
 // Symbols far apart on the screen (fewer than one for every two pixels their box spans)
 // are stamped straight away rather than marked.
 bool Spread(int n, const QRect& box) {
@@ -136,6 +124,17 @@ TIDRUN_AVX2_CLONES void Outcodes(const float* h, const float* v, int n, double h
 }
 
 }  // namespace
+
+TIDRUN_AVX2_CLONES QRect PixelBox(const int* xs, const int* ys, int n) {
+    int xa = xs[0], xb = xs[0], ya = ys[0], yb = ys[0];
+    for (int i = 1; i < n; ++i) {
+        xa = std::min(xa, xs[i]);
+        xb = std::max(xb, xs[i]);
+        ya = std::min(ya, ys[i]);
+        yb = std::max(yb, ys[i]);
+    }
+    return QRect(QPoint(xa, ya), QPoint(xb, yb));
+}
 
 TRasterCanvas::TRasterCanvas(QImage& image, const QRect& clip, const QFont& font, QPainter* painter,
                              TLabelSpace* labels)

@@ -26,6 +26,9 @@ namespace tidrun {
 class TChartView;
 class TLineLineSeries;
 
+// The box of n > 0 pixels.
+QRect PixelBox(const int* xs, const int* ys, int n);
+
 class TRasterCanvas : public TCanvas {
   public:
     // image: RGB32 or ARGB32_Premultiplied; nothing is drawn outside clip. painter: one

@@ -297,14 +297,7 @@ void TRasterCanvas::DrawLevelLine(const TLineLineSeries& s, const TChartView& vi
                 xs[m] = static_cast<int>(hx * double(H[k]) + hc) - int(kBias);
                 ys[m] = static_cast<int>(vy * double(V[k]) + vc) - int(kBias);
             }
-            int xa = xs[0], xb = xs[0], ya = ys[0], yb = ys[0];
-            for (int i = 1; i < m; ++i) {
-                xa = std::min(xa, xs[i]);
-                xb = std::max(xb, xs[i]);
-                ya = std::min(ya, ys[i]);
-                yb = std::max(yb, ys[i]);
-            }
-            const QRect pixels(QPoint(xa, ya), QPoint(xb, yb));
+            const QRect pixels = PixelBox(xs, ys, m);
             if (PlotChunk(xs, ys, m, pixels, 2 * m < pixels.width() + pixels.height() - 2,
                           walk.lineArgb, walk.sprite)) {
                 DrawSteps(xs, ys, m, walk.lineArgb);
