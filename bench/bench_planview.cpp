@@ -171,7 +171,6 @@ void BM_ChartEmpty(benchmark::State& state) {
     w.view.UnDoZoom();
     const TExtent all = w.view.Axes();
     const double dh = (all.XMax - all.XMin) / 20, dv = (all.YMax - all.YMin) / 20;
-    const double oh = cuts.OriginH(), ov = cuts.OriginV();
     std::optional<TExtent> empty;
     for (int i = 0; i < 400 && !empty; ++i) {
         const TExtent e{all.XMin + (i % 20) * dh, all.XMin + (i % 20 + 1) * dh,
@@ -179,8 +178,8 @@ void BM_ChartEmpty(benchmark::State& state) {
         bool hit = false;
         for (int c = 0; c < cuts.ChunkCount() && !hit; ++c) {
             const TCutStore::Box& b = cuts.ChunkBox(c);
-            hit = oh + b.HMin <= e.XMax && oh + b.HMax >= e.XMin && ov + b.VMin <= e.YMax &&
-                  ov + b.VMax >= e.YMin;
+            // Chunk boxes are in world coordinates (the store's origin already added).
+            hit = b.HMin <= e.XMax && b.HMax >= e.XMin && b.VMin <= e.YMax && b.VMax >= e.YMin;
         }
         if (!hit) empty = e;
     }
