@@ -96,8 +96,7 @@ inline unsigned LongStep(int ax, int ay, int bx, int by) {
 #define TIDRUN_AVX2_CLONES
 #endif
 
-// Offsets to pixels, truncated (positive inside the window): eight at a time where the
-// processor can.
+// Offsets to pixels, truncated (positive inside the window), eight at a time where it can.
 TIDRUN_AVX2_CLONES void ToPixels(const float* h, const float* v, int n, float hx, float hc,
                                  float vy, float vc, int* xs, int* ys) {
     for (int j = 0; j < n; ++j) {
@@ -106,8 +105,7 @@ TIDRUN_AVX2_CLONES void ToPixels(const float* h, const float* v, int n, float hx
     }
 }
 
-// Symbols far apart on the screen (fewer than one for every two pixels their box spans)
-// are stamped straight away rather than marked.
+// Symbols far apart (under one for every two pixels their box spans) are stamped, not marked.
 bool Spread(int n, const QRect& box) {
     return 2 * n < box.width() + box.height() - 2;
 }
