@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 
+#include "bench/guimain.h"
 #include "console/cutwriters.h"
 #include "console/jobload.h"
 #include "planview/chartview.h"
@@ -74,10 +75,5 @@ BENCHMARK(BM_OpenJob)->Arg(0)->Arg(1)->Unit(benchmark::kSecond)->Iterations(1)->
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tidrun::RunGuiBenchmarks(argc, argv);
 }

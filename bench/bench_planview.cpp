@@ -20,6 +20,7 @@
 #include <optional>
 #include <vector>
 
+#include "bench/guimain.h"
 #include "planview/chartview.h"
 #include "planview/cutstore.h"
 #include "planview/paintplan.h"
@@ -429,10 +430,5 @@ BENCHMARK(BM_ChartFullSymbolsDepth)->Unit(benchmark::kMillisecond)->MinTime(2.0)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tidrun::RunGuiBenchmarks(argc, argv);
 }
