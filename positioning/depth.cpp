@@ -11,6 +11,9 @@ namespace {
 
 constexpr double kMetresPerFoot = 0.3048;
 constexpr double kMetresPerFathom = 1.8288;
+// Deeper than any sea (11,034 m): a larger figure is a garbled sentence, not a depth, and an
+// endless digit string must not reach the files as infinity.
+constexpr double kDeepestDepth = 12000;
 
 int Hex(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -116,6 +119,7 @@ std::optional<TDepthReading> DecodeDepth(std::string_view sentence, double draft
         return std::nullopt;
     }
     if (read == Read::Bad) return std::nullopt;
+    if (read == Read::Value && !(depth <= kDeepestDepth)) return std::nullopt;
     r.hasBottom = read == Read::Value;
     r.belowSurface = r.hasBottom ? depth : 0;
     return r;

@@ -23,7 +23,8 @@ struct TDepthReading {
 //  DPT  depth below the transducer and the transducer's offset: depth + offset when the
 //       offset is positive (transducer to waterline), else depth + draft.
 //  DBS  depth below the surface as sent (metres, else feet or fathoms).
-// Nothing for another sentence, a failed checksum, or a depth that is no number or negative.
+// Nothing for another sentence, a failed checksum, or a depth that is no number, negative, or
+// deeper than any sea (over 12,000 m below the surface).
 std::optional<TDepthReading> DecodeDepth(std::string_view sentence, double draft);
 
 // "DBT", "DPT", "DBS".

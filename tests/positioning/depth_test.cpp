@@ -51,6 +51,11 @@ TEST(DepthDecode, EveryKindUnitOffsetAndFault) {
         {Sentence("SDDBT,,f,abc,M,,F"), kNone},
         {Sentence("SDDPT,8.40,x"), kNone},
         {Sentence("SDDPT,nan,0.6"), kNone},
+        // Deeper than any sea, or so many digits the sum would be infinite.
+        {Sentence("SDDPT,11999.0,1.0"), 12000.0, TDepthKind::DPT},
+        {Sentence("SDDPT,11999.5,1.0"), kNone},
+        {Sentence("SDDBT,,f,,M," + std::string(309, '9') + ",F"), kNone},
+        {Sentence("SDDPT," + std::string(309, '9') + "," + std::string(309, '9')), kNone},
         {Sentence("GPGGA,123519,3530.1,N,13950.5,E,1,08,0.9,5.4,M,46.9,M,,"), kNone},
         {Sentence("SDDBTX,,f,3.0,M,,F"), kNone},
         {"SDDBT,,f,3.0,M,,F\r", kNone},
