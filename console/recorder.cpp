@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "surveydata/codec.h"
 
@@ -209,7 +210,9 @@ QString LeadingBytesOf(const QString& name, int maxBytes) {
 TCutPanelTexts CutPanelTexts(const TSokusenColl& lines) {
     TCutPanelTexts t;
     const bool any = lines.Count() > 0;
-    const TSokusen* r = any ? &lines.Item(lines.Count() - 1) : nullptr;
+    const std::optional<TSokusen> last =
+        any ? std::optional(lines.Item(lines.Count() - 1)) : std::nullopt;
+    const TSokusen* r = last ? &*last : nullptr;
     t.seq = QString::asprintf("前測点 %d", r ? r->Serial : 0);
     t.cutNo = QStringLiteral("測線 %1 ｶｯﾄ %2")
                   .arg(any ? LeadingBytesOf(lines.LineName(lines.Count() - 1), 10) : QString(),

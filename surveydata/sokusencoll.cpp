@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <stdexcept>
 #include <string>
 
 #include "surveydata/appendfile.h"
@@ -14,10 +15,6 @@ namespace tidrun {
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
-// Recording lines are about 170 to 200 bytes; reserving for the short end avoids most
-// regrowth of the record array on a large file without touching memory that stays unused.
-constexpr qint64 kMinLineBytes = 160;
-constexpr qint64 kMaxReserve = 2 << 20;
 
 const QString kWriteError = QStringLiteral("側線ファイル書込エラー");
 
@@ -57,6 +54,72 @@ std::string_view StripQuotes(std::string_view f, std::string& scratch) {
     for (char c : f)
         if (c != '"') scratch.push_back(c);
     return scratch;
+}
+
+// Walks the line once: a number field must end at a delimiter or the end of the line,
+// which gives the same result as splitting the fields first and converting each whole
+// field (a field holding anything more is no number either way). name: the line name
+// without its quotes (in scratch when a copy was needed).
+bool ReadRecord(std::string_view line, TSokusen& r, std::string_view& name, std::string& scratch) {
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    auto isDelim = [](char c) { return c == ' ' || c == ',' || c == '\t'; };
+    auto skip = [&] {
+        while (p < end && isDelim(*p)) ++p;
+    };
+    auto real = [&](double& v) {
+        skip();
+        const char* q = ParseRealPrefix(p, end, v);
+        if (!q || (q < end && !isDelim(*q))) return false;
+        p = q;
+        return true;
+    };
+    auto integer = [&](std::int32_t& v) {
+        skip();
+        const char* q = ParseIntPrefix(p, end, v);
+        if (!q || (q < end && !isDelim(*q))) return false;
+        p = q;
+        return true;
+    };
+    auto text = [&]() {
+        skip();
+        const char* start = p;
+        bool quoted = false;
+        for (; p < end; ++p) {
+            if (*p == '"') {
+                quoted = !quoted;
+            } else if (!quoted && isDelim(*p)) {
+                break;
+            }
+        }
+        return std::string_view(start, static_cast<size_t>(p - start));
+    };
+
+    if (!integer(r.Serial) || !integer(r.LineNo)) return false;
+    const std::string_view nameField = text();
+    if (!integer(r.CutNo) || !real(r.X) || !real(r.Y) || !real(r.H) || !real(r.Dist) ||
+        !integer(r.GpsInt) || !real(r.GpsA) || !real(r.GpsB) || !real(r.GpsH)) {
+        return false;
+    }
+    const std::string_view timeField = text();
+    if (!real(r.DX) || !real(r.DY) || !real(r.DH) || !real(r.DA)) return false;
+    std::string timeScratch;
+    if (!ParseCutTime(StripQuotes(timeField, timeScratch), r.Time)) return false;
+    name = StripQuotes(nameField, scratch);
+    return true;
+}
+
+QString FormatRecord(const TSokusen& r, const QString& name) {
+    // The texts are joined in, not passed through "%s", so that no character of a name
+    // can cut the line short.
+    QString line = QString::asprintf("%5d, %4d, \"", r.Serial, r.LineNo);
+    line += name;
+    line +=
+        QString::asprintf("\", %4d, %11.3f, %11.3f, %8.3f, %8.3f, %4d, %12.6f, %12.6f, %8.3f, \"",
+                          r.CutNo, r.X, r.Y, r.H, r.Dist, r.GpsInt, r.GpsA, r.GpsB, r.GpsH);
+    line += FormatCutTime(r.Time);
+    line += QString::asprintf("\", %11.3f, %11.3f, %8.3f, %8.3f", r.DX, r.DY, r.DH, r.DA);
+    return line;
 }
 
 }  // namespace
@@ -115,20 +178,20 @@ struct TSokusenColl::File {
 TSokusenColl::TSokusenColl(MessageSink& sink) : TPointColl(sink) {}
 TSokusenColl::~TSokusenColl() = default;
 
+TSokusen TSokusenColl::Item(int index) const {
+    if (index < 0 || index >= Count()) throw std::out_of_range("TSokusenColl::Item");
+    return items_.At(index);
+}
+
 void TSokusenColl::Delete(int index) {
-    if (index >= 0 && index < Count()) items_.erase(items_.begin() + index);
+    if (index >= 0 && index < Count()) items_.Erase(index);
 }
 
 void TSokusenColl::Clear() {
-    std::vector<TSokusen>().swap(items_);
+    items_.Clear();
     names_.clear();
     lastNameBytes_.clear();
     firstNameBytes_.clear();
-}
-
-void TSokusenColl::Reserve(qint64 fileBytes) {
-    // Capped: a huge file that is not a recording file must not reserve memory by its size.
-    items_.reserve(static_cast<size_t>(std::min(fileBytes / kMinLineBytes + 16, kMaxReserve)));
 }
 
 std::unique_ptr<TPointColl> TSokusenColl::NewPiece(MessageSink& sink) const {
@@ -137,18 +200,13 @@ std::unique_ptr<TPointColl> TSokusenColl::NewPiece(MessageSink& sink) const {
 
 void TSokusenColl::TakePiece(TPointColl& other) {
     auto& piece = static_cast<TSokusenColl&>(other);
-    if (piece.items_.empty()) return;
+    if (piece.items_.Empty()) return;
     // Names are held once per run: a run going on across the pieces keeps its name.
     const bool sameRun = !names_.empty() && lastNameBytes_ == piece.firstNameBytes_;
     const std::uint32_t base = static_cast<std::uint32_t>(names_.size()) - (sameRun ? 1 : 0);
     names_.insert(names_.end(), piece.names_.begin() + (sameRun ? 1 : 0), piece.names_.end());
-    items_.reserve(items_.size() + piece.items_.size());
-    for (TSokusen r : piece.items_) {
-        r.NameIndex += base;
-        items_.push_back(r);
-    }
+    items_.Append(std::move(piece.items_), base);
     lastNameBytes_ = piece.lastNameBytes_;
-    std::vector<TSokusen>().swap(piece.items_);
 }
 
 std::uint32_t TSokusenColl::InternName(const QString& name) {
@@ -163,81 +221,27 @@ std::uint32_t TSokusenColl::InternName(const QString& name) {
 void TSokusenColl::Add(const TSokusen& rec, const QString& lineName) {
     TSokusen r = rec;
     r.NameIndex = InternName(lineName);
-    items_.push_back(r);
+    items_.Push(r);
 }
 
-// Walks the line once: a number field must end at a delimiter or the end of the line,
-// which gives the same result as splitting the fields first and converting each whole
-// field (a field holding anything more is no number either way).
 bool TSokusenColl::ParseLine(std::string_view line) {
-    const char* p = line.data();
-    const char* const end = p + line.size();
-    auto isDelim = [](char c) { return c == ' ' || c == ',' || c == '\t'; };
-    auto skip = [&] {
-        while (p < end && isDelim(*p)) ++p;
-    };
-    auto real = [&](double& v) {
-        skip();
-        const char* q = ParseRealPrefix(p, end, v);
-        if (!q || (q < end && !isDelim(*q))) return false;
-        p = q;
-        return true;
-    };
-    auto integer = [&](std::int32_t& v) {
-        skip();
-        const char* q = ParseIntPrefix(p, end, v);
-        if (!q || (q < end && !isDelim(*q))) return false;
-        p = q;
-        return true;
-    };
-    auto text = [&]() {
-        skip();
-        const char* start = p;
-        bool quoted = false;
-        for (; p < end; ++p) {
-            if (*p == '"') {
-                quoted = !quoted;
-            } else if (!quoted && isDelim(*p)) {
-                break;
-            }
-        }
-        return std::string_view(start, static_cast<size_t>(p - start));
-    };
-
     TSokusen r;
-    if (!integer(r.Serial) || !integer(r.LineNo)) return false;
-    const std::string_view nameField = text();
-    if (!integer(r.CutNo) || !real(r.X) || !real(r.Y) || !real(r.H) || !real(r.Dist) ||
-        !integer(r.GpsInt) || !real(r.GpsA) || !real(r.GpsB) || !real(r.GpsH)) {
-        return false;
-    }
-    const std::string_view timeField = text();
-    if (!real(r.DX) || !real(r.DY) || !real(r.DH) || !real(r.DA)) return false;
+    std::string_view name;
     std::string scratch;
-    if (!ParseCutTime(StripQuotes(timeField, scratch), r.Time)) return false;
-    const std::string_view name = StripQuotes(nameField, scratch);
+    if (!ReadRecord(line, r, name, scratch)) return false;
     if (names_.empty() || QByteArrayView(lastNameBytes_) != QByteArrayView(name)) {
         names_.push_back(DecodeCp932(QByteArrayView(name)));
         lastNameBytes_ = QByteArray(name.data(), static_cast<qsizetype>(name.size()));
         if (names_.size() == 1) firstNameBytes_ = lastNameBytes_;
     }
     r.NameIndex = static_cast<std::uint32_t>(names_.size() - 1);
-    items_.push_back(r);
+    items_.Push(r);
     return true;
 }
 
 QString TSokusenColl::FormatLine(int index) const {
-    const TSokusen& r = Item(index);
-    // The texts are joined in, not passed through "%s", so that no character of a name
-    // can cut the line short.
-    QString line = QString::asprintf("%5d, %4d, \"", r.Serial, r.LineNo);
-    line += names_[r.NameIndex];
-    line +=
-        QString::asprintf("\", %4d, %11.3f, %11.3f, %8.3f, %8.3f, %4d, %12.6f, %12.6f, %8.3f, \"",
-                          r.CutNo, r.X, r.Y, r.H, r.Dist, r.GpsInt, r.GpsA, r.GpsB, r.GpsH);
-    line += FormatCutTime(r.Time);
-    line += QString::asprintf("\", %11.3f, %11.3f, %8.3f, %8.3f", r.DX, r.DY, r.DH, r.DA);
-    return line;
+    const TSokusen r = Item(index);
+    return FormatRecord(r, names_[r.NameIndex]);
 }
 
 std::int64_t TSokusenColl::BeginLine() {
@@ -250,8 +254,8 @@ std::int64_t TSokusenColl::BeginLine() {
         file_.reset();
         sink_.Error(WriteErrorNaming(FileName()));
     }
-    nextSerial_ = items_.empty() ? 1 : std::int64_t{items_.back().Serial} + 1;
-    currentLineNo_ = items_.empty() ? 1 : std::int64_t{items_.back().LineNo} + 1;
+    nextSerial_ = items_.Empty() ? 1 : std::int64_t{items_.Back().Serial} + 1;
+    currentLineNo_ = items_.Empty() ? 1 : std::int64_t{items_.Back().LineNo} + 1;
     nextCutNo_ = 1;
     noCutYet_ = true;
     return currentLineNo_;
@@ -287,17 +291,25 @@ int TSokusenColl::AddCut(const TCutInput& cut, const std::function<bool()>& sett
     r.DA = cut.DA;
     const size_t namesBefore = names_.size();
     r.NameIndex = InternName(cut.LineName);
-    items_.push_back(r);
-    const int index = Count() - 1;
-
-    QByteArray bytes = EncodeCp932(FormatLine(index));
+    QByteArray bytes = EncodeCp932(FormatRecord(r, names_[r.NameIndex]));
+    // Held as the line reads back, as the next open will read it: the figures to the
+    // decimals the file has.
+    {
+        TSokusen read;
+        std::string_view name;
+        std::string scratch;
+        if (ReadRecord(std::string_view(bytes.constData(), std::size_t(bytes.size())), read, name,
+                       scratch)) {
+            read.NameIndex = r.NameIndex;
+            r = read;
+        }
+    }
     bytes += "\r\n";
     const qint64 before = f.size();
     const auto takeOff = [&] {
         // A line that reached the file only in part (a full disk) would glue the next cut
         // to it: the file goes back to where it was, and the record goes again.
         if (f.size() > before && f.resize(before)) SyncToDisk(f);
-        items_.pop_back();
         if (names_.size() > namesBefore) names_.pop_back();
         lastNameBytes_ = names_.empty() ? QByteArray() : EncodeCp932(names_.back());
         return -1;
@@ -308,6 +320,8 @@ int TSokusenColl::AddCut(const TCutInput& cut, const std::function<bool()>& sett
     }
     if (settled && !settled()) return takeOff();
 
+    items_.Push(r);
+    const int index = Count() - 1;
     ++nextSerial_;
     ++nextCutNo_;
     lastLineName_ = cut.LineName;
@@ -326,25 +340,25 @@ void TSokusenColl::CloseFile() {
 }
 
 double TSokusenColl::X() const {
-    return items_.empty() ? 0 : items_.back().X;
+    return items_.Empty() ? 0 : items_.Back().X;
 }
 double TSokusenColl::Y() const {
-    return items_.empty() ? 0 : items_.back().Y;
+    return items_.Empty() ? 0 : items_.Back().Y;
 }
 int TSokusenColl::CutNo() const {
-    return items_.empty() ? 0 : items_.back().CutNo;
+    return items_.Empty() ? 0 : items_.Back().CutNo;
 }
 int TSokusenColl::Serial() const {
-    return items_.empty() ? 0 : items_.back().Serial;
+    return items_.Empty() ? 0 : items_.Back().Serial;
 }
 QString TSokusenColl::LastLineName() const {
-    return items_.empty() ? QString() : names_[items_.back().NameIndex];
+    return items_.Empty() ? QString() : names_[items_.Back().NameIndex];
 }
 double TSokusenColl::Dist() const {
-    return items_.empty() ? 0 : items_.back().Dist;
+    return items_.Empty() ? 0 : items_.Back().Dist;
 }
 int TSokusenColl::LineNo() const {
-    return items_.empty() ? 0 : items_.back().LineNo;
+    return items_.Empty() ? 0 : items_.Back().LineNo;
 }
 
 }  // namespace tidrun

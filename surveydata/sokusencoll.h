@@ -1,8 +1,9 @@
 // The recorded cuts of the job and its recording file: one line per cut,
 //   "%5d, %4d, \"%s\", %4d, %11.3f, %11.3f, %8.3f, %8.3f, %4d, %12.6f, %12.6f, %8.3f,
 //    \"%s\", %11.3f, %11.3f, %8.3f, %8.3f" CR LF
-// Cuts are kept compactly (about 120 bytes each): line names are stored once per run
-// of cuts with the same name, times as a local wall-clock second count.
+// Cuts are kept compactly (TSokusenStore, about 25 bytes each for all-data cuts): line names
+// are stored once per run of cuts with the same name, times as a local wall-clock second
+// count.
 #pragma once
 
 #include <QDateTime>
@@ -14,26 +15,16 @@
 #include <vector>
 
 #include "surveydata/pointcoll.h"
+#include "surveydata/sokusen.h"
+#include "surveydata/sokusenstore.h"
 
 namespace tidrun {
 
-// Local wall-clock time of a cut in whole seconds: Julian day * 86400 + second of day.
-// No time zone is involved, as the file holds local time without one.
-using CutTime = std::int64_t;
 CutTime CutTimeFromDateTime(const QDateTime& t);
 QDateTime CutTimeToDateTime(CutTime t);
 // "yy/MM/dd H:mm:ss"; two-digit years 00..49 are 2000..2049, 50..99 are 1950..1999.
 QString FormatCutTime(CutTime t);
 bool ParseCutTime(std::string_view text, CutTime& t);
-
-struct TSokusen {  // one cut, fields in file order
-    double X, Y, H, Dist;
-    double GpsA, GpsB, GpsH;
-    double DX, DY, DH, DA;
-    CutTime Time;
-    std::int32_t Serial, LineNo, CutNo, GpsInt;
-    std::uint32_t NameIndex;  // into the collection's name table
-};
 
 // What the recording step hands to AddCut (Serial, LineNo and CutNo are the collection's).
 struct TCutInput {
@@ -50,8 +41,10 @@ class TSokusenColl : public TPointColl {
     explicit TSokusenColl(MessageSink& sink);
     ~TSokusenColl() override;
 
-    int Count() const override { return static_cast<int>(items_.size()); }
-    const TSokusen& Item(int index) const { return items_.at(static_cast<size_t>(index)); }
+    int Count() const override { return items_.Count(); }
+    // A copy of the record: they are held packed. Throws std::out_of_range for an index
+    // outside 0..Count()-1.
+    TSokusen Item(int index) const;
     const QString& LineName(int index) const { return names_[Item(index).NameIndex]; }
     QDateTime Time(int index) const { return CutTimeToDateTime(Item(index).Time); }
     void Delete(int index) override;
@@ -101,7 +94,6 @@ class TSokusenColl : public TPointColl {
     // A bad line is reported with its number but reading goes on, so that numbering
     // continues from the real last record.
     bool ContinueAfterBadLine() const override { return true; }
-    void Reserve(qint64 fileBytes) override;
     std::unique_ptr<TPointColl> NewPiece(MessageSink& sink) const override;
     void TakePiece(TPointColl& piece) override;
 
@@ -109,7 +101,7 @@ class TSokusenColl : public TPointColl {
     std::uint32_t InternName(const QString& name);
     void CloseFile();
 
-    std::vector<TSokusen> items_;
+    TSokusenStore items_;
     std::vector<QString> names_;
     QByteArray lastNameBytes_;   // raw bytes of names_.back() while loading
     QByteArray firstNameBytes_;  // and of names_.front() (a piece read on another core)
