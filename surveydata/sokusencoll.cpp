@@ -56,28 +56,63 @@ std::string_view StripQuotes(std::string_view f, std::string& scratch) {
     return scratch;
 }
 
+// A figure of exactly `decimals` decimals and at most 15 digits, as the whole number of
+// them: what ParseRealPrefix makes of it is that number divided by the power of ten, so
+// the two agree to the bit. Null for anything else, "-0.000" (which is -0) among it.
+const char* FixedPrefix(const char* p, const char* end, int decimals, std::int64_t& q) {
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    std::int64_t v = 0;
+    int digits = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p, ++digits) v = v * 10 + (*p - '0');
+    if (digits == 0 || digits + decimals > 15 || p == end || *p != '.') return nullptr;
+    ++p;
+    for (int k = 0; k < decimals; ++k, ++p) {
+        if (p == end || *p < '0' || *p > '9') return nullptr;
+        v = v * 10 + (*p - '0');
+    }
+    if (p < end && ((*p >= '0' && *p <= '9') || *p == 'e' || *p == 'E')) return nullptr;
+    if (negative && v == 0) return nullptr;
+    q = negative ? -v : v;
+    return p;
+}
+
 // Walks the line once: a number field must end at a delimiter or the end of the line,
 // which gives the same result as splitting the fields first and converting each whole
-// field (a field holding anything more is no number either way). name: the line name
-// without its quotes (in scratch when a copy was needed).
-bool ReadRecord(std::string_view line, TSokusen& r, std::string_view& name, std::string& scratch) {
+// field (a field holding anything more is no number either way). The record comes as whole
+// numbers (exact true; all but the name index) when every figure has the decimals the file
+// prints, else in r. name: the line name without its quotes (in scratch when a copy was
+// needed).
+bool ReadRecord(std::string_view line, TSokusenStore::Fixed& key, bool& exact, TSokusen& r,
+                std::string_view& name, std::string& scratch) {
+    using S = TSokusenStore;
     const char* p = line.data();
     const char* const end = p + line.size();
     auto isDelim = [](char c) { return c == ' ' || c == ',' || c == '\t'; };
     auto skip = [&] {
         while (p < end && isDelim(*p)) ++p;
     };
-    auto real = [&](double& v) {
+    double reals[S::kFields];
+    bool real[S::kFields] = {};  // read as a real, not as a whole number
+    exact = true;
+    auto figure = [&](int f) {
         skip();
-        const char* q = ParseRealPrefix(p, end, v);
+        const char* q = FixedPrefix(p, end, S::Decimals(f), key[static_cast<std::size_t>(f)]);
+        if (!q) {
+            q = ParseRealPrefix(p, end, reals[f]);
+            real[f] = true;
+            exact = false;
+        }
         if (!q || (q < end && !isDelim(*q))) return false;
         p = q;
         return true;
     };
-    auto integer = [&](std::int32_t& v) {
+    auto integer = [&](int f) {
         skip();
+        std::int32_t v;
         const char* q = ParseIntPrefix(p, end, v);
         if (!q || (q < end && !isDelim(*q))) return false;
+        key[static_cast<std::size_t>(f)] = v;
         p = q;
         return true;
     };
@@ -95,17 +130,31 @@ bool ReadRecord(std::string_view line, TSokusen& r, std::string_view& name, std:
         return std::string_view(start, static_cast<size_t>(p - start));
     };
 
-    if (!integer(r.Serial) || !integer(r.LineNo)) return false;
+    // The file has the fields in another order than TSokusenStore::Fixed.
+    using enum TSokusenStore::Field;
+    if (!integer(kSerial) || !integer(kLineNo)) return false;
     const std::string_view nameField = text();
-    if (!integer(r.CutNo) || !real(r.X) || !real(r.Y) || !real(r.H) || !real(r.Dist) ||
-        !integer(r.GpsInt) || !real(r.GpsA) || !real(r.GpsB) || !real(r.GpsH)) {
+    if (!integer(kCutNo) || !figure(kX) || !figure(kY) || !figure(kH) || !figure(kDist) ||
+        !integer(kGpsInt) || !figure(kGpsA) || !figure(kGpsB) || !figure(kGpsH)) {
         return false;
     }
     const std::string_view timeField = text();
-    if (!real(r.DX) || !real(r.DY) || !real(r.DH) || !real(r.DA)) return false;
+    if (!figure(kDX) || !figure(kDY) || !figure(kDH) || !figure(kDA)) return false;
     std::string timeScratch;
-    if (!ParseCutTime(StripQuotes(timeField, timeScratch), r.Time)) return false;
+    CutTime t;
+    if (!ParseCutTime(StripQuotes(timeField, timeScratch), t)) return false;
+    key[kTime] = t;
+    key[kNameIndex] = 0;
     name = StripQuotes(nameField, scratch);
+    if (!exact) {
+        r = S::FromFixed(key);
+        double TSokusen::*const member[] = {&TSokusen::X,    &TSokusen::Y,    &TSokusen::H,
+                                            &TSokusen::Dist, &TSokusen::GpsA, &TSokusen::GpsB,
+                                            &TSokusen::GpsH, &TSokusen::DX,   &TSokusen::DY,
+                                            &TSokusen::DH,   &TSokusen::DA};
+        for (int f = kX; f <= kDA; ++f)
+            if (real[f]) r.*member[f - kX] = reals[f];
+    }
     return true;
 }
 
@@ -225,17 +274,25 @@ void TSokusenColl::Add(const TSokusen& rec, const QString& lineName) {
 }
 
 bool TSokusenColl::ParseLine(std::string_view line) {
+    TSokusenStore::Fixed key;
+    bool exact;
     TSokusen r;
     std::string_view name;
     std::string scratch;
-    if (!ReadRecord(line, r, name, scratch)) return false;
+    if (!ReadRecord(line, key, exact, r, name, scratch)) return false;
     if (names_.empty() || QByteArrayView(lastNameBytes_) != QByteArrayView(name)) {
         names_.push_back(DecodeCp932(QByteArrayView(name)));
         lastNameBytes_ = QByteArray(name.data(), static_cast<qsizetype>(name.size()));
         if (names_.size() == 1) firstNameBytes_ = lastNameBytes_;
     }
-    r.NameIndex = static_cast<std::uint32_t>(names_.size() - 1);
-    items_.Push(r);
+    const auto nameIndex = static_cast<std::uint32_t>(names_.size() - 1);
+    if (exact) {
+        key[TSokusenStore::kNameIndex] = nameIndex;
+        items_.PushFixed(key);
+    } else {
+        r.NameIndex = nameIndex;
+        items_.Push(r);
+    }
     return true;
 }
 
@@ -295,11 +352,14 @@ int TSokusenColl::AddCut(const TCutInput& cut, const std::function<bool()>& sett
     // Held as the line reads back, as the next open will read it: the figures to the
     // decimals the file has.
     {
+        TSokusenStore::Fixed key;
+        bool exact;
         TSokusen read;
         std::string_view name;
         std::string scratch;
-        if (ReadRecord(std::string_view(bytes.constData(), std::size_t(bytes.size())), read, name,
-                       scratch)) {
+        if (ReadRecord(std::string_view(bytes.constData(), std::size_t(bytes.size())), key, exact,
+                       read, name, scratch)) {
+            if (exact) read = TSokusenStore::FromFixed(key);
             read.NameIndex = r.NameIndex;
             r = read;
         }

@@ -10,32 +10,14 @@ namespace tidrun {
 namespace {
 
 // The fields of a record as integers; the first six are whole numbers already.
-enum Field {
-    kSerial,
-    kLineNo,
-    kCutNo,
-    kGpsInt,
-    kNameIndex,
-    kTime,
-    kX,
-    kY,
-    kH,
-    kDist,
-    kGpsA,
-    kGpsB,
-    kGpsH,
-    kDX,
-    kDY,
-    kDH,
-    kDA,
-    kFields
-};
+using F = TSokusenStore;
+constexpr int kFields = F::kFields;
+constexpr int kSerial = F::kSerial, kLineNo = F::kLineNo, kCutNo = F::kCutNo, kGpsInt = F::kGpsInt,
+              kNameIndex = F::kNameIndex, kTime = F::kTime, kX = F::kX;
 constexpr int kFirstScaled = kX;
-// The decimals the recording file prints of each scaled field: "%.3f", the latitude and
-// longitude "%.6f".
+constexpr int kDecimals[kFields] = {0, 0, 0, 0, 0, 0, 3, 3, 3, 3, 6, 6, 3, 3, 3, 3, 3};
 constexpr double kScale[kFields] = {1,   1,   1,   1,   1,   1,   1e3, 1e3, 1e3,
                                     1e3, 1e6, 1e6, 1e3, 1e3, 1e3, 1e3, 1e3};
-
 constexpr double TSokusen::*kScaled[kFields - kFirstScaled] = {
     &TSokusen::X,    &TSokusen::Y,    &TSokusen::H,    &TSokusen::Dist,
     &TSokusen::GpsA, &TSokusen::GpsB, &TSokusen::GpsH, &TSokusen::DX,
@@ -49,18 +31,35 @@ bool ToFixed(double v, double scale, std::int64_t& q) {
     return static_cast<double>(q) / scale == v && !(q == 0 && std::signbit(v));
 }
 
-// Serial and cut numbers count up by one within a line: held less their place in the block,
-// they take no bytes at all.
-bool Keys(const TSokusen& r, int j, std::int64_t* key) {
-    key[kSerial] = std::int64_t{r.Serial} - j;
+bool ToFixed(const TSokusen& r, TSokusenStore::Fixed& key) {
+    key[kSerial] = r.Serial;
     key[kLineNo] = r.LineNo;
-    key[kCutNo] = std::int64_t{r.CutNo} - j;
+    key[kCutNo] = r.CutNo;
     key[kGpsInt] = r.GpsInt;
     key[kNameIndex] = r.NameIndex;
     key[kTime] = r.Time;
     for (int f = kFirstScaled; f < kFields; ++f)
         if (!ToFixed(r.*kScaled[f - kFirstScaled], kScale[f], key[f])) return false;
     return true;
+}
+
+TSokusen Unpack(const TSokusenStore::Fixed& key) {
+    TSokusen r;
+    r.Serial = static_cast<std::int32_t>(key[kSerial]);
+    r.LineNo = static_cast<std::int32_t>(key[kLineNo]);
+    r.CutNo = static_cast<std::int32_t>(key[kCutNo]);
+    r.GpsInt = static_cast<std::int32_t>(key[kGpsInt]);
+    r.NameIndex = static_cast<std::uint32_t>(key[kNameIndex]);
+    r.Time = key[kTime];
+    for (int f = kFirstScaled; f < kFields; ++f)
+        r.*kScaled[f - kFirstScaled] = static_cast<double>(key[f]) / kScale[f];
+    return r;
+}
+
+// Serial and cut numbers count up by one within a line: held less their place in the block,
+// they take no bytes at all.
+std::int64_t Stored(const TSokusenStore::Fixed& key, int f, int j) {
+    return f == kSerial || f == kCutNo ? key[f] - j : key[f];
 }
 
 constexpr std::uint64_t kMask[9] = {0,
@@ -87,6 +86,7 @@ int BytesFor(std::uint64_t spread) {
 // A block packed (each field its base and a width in bytes per record), or as it was when
 // some value would not pack exactly.
 struct TSokusenStore::Block {
+    using Fixed = TSokusenStore::Fixed;
     int n = 0;
     std::vector<TSokusen> raw;  // empty when packed
     std::int64_t base[kFields] = {};
@@ -103,16 +103,11 @@ struct TSokusenStore::Block {
     }
     TSokusen At(int j) const {
         if (!raw.empty()) return raw[static_cast<std::size_t>(j)];
-        TSokusen r;
-        r.Serial = static_cast<std::int32_t>(Key(kSerial, j) + j);
-        r.LineNo = static_cast<std::int32_t>(Key(kLineNo, j));
-        r.CutNo = static_cast<std::int32_t>(Key(kCutNo, j) + j);
-        r.GpsInt = static_cast<std::int32_t>(Key(kGpsInt, j));
-        r.NameIndex = static_cast<std::uint32_t>(Key(kNameIndex, j));
-        r.Time = Key(kTime, j);
-        for (int f = kFirstScaled; f < kFields; ++f)
-            r.*kScaled[f - kFirstScaled] = static_cast<double>(Key(f, j)) / kScale[f];
-        return r;
+        Fixed key;
+        for (int f = 0; f < kFields; ++f) key[f] = Key(f, j);
+        key[kSerial] += j;
+        key[kCutNo] += j;
+        return Unpack(key);
     }
     void RaiseNames(std::uint32_t by) {
         if (raw.empty()) {
@@ -133,16 +128,45 @@ TSokusenStore& TSokusenStore::operator=(TSokusenStore&&) noexcept = default;
 
 TSokusen TSokusenStore::At(int i) const {
     const int sealed = count_ - static_cast<int>(open_.size());
-    if (i >= sealed) return open_[static_cast<std::size_t>(i - sealed)];
+    if (i >= sealed) {
+        const Open& o = open_[static_cast<std::size_t>(i - sealed)];
+        return o.raw ? o.r : Unpack(o.key);
+    }
     auto s = segments_.end() - 1;
     while (s->firstRecord > i) --s;
     const int in = i - s->firstRecord;
     return blocks_[static_cast<std::size_t>(s->firstBlock + in / kBlock)]->At(in % kBlock);
 }
 
-void TSokusenStore::Push(const TSokusen& r) {
+int TSokusenStore::Decimals(int field) {
+    return field >= 0 && field < kFields ? kDecimals[field] : 0;
+}
+
+TSokusen TSokusenStore::FromFixed(const Fixed& f) {
+    return Unpack(f);
+}
+
+void TSokusenStore::Keep(const TSokusen& r) {
     if (open_.capacity() == 0) open_.reserve(kBlock);
-    open_.push_back(r);
+    Open& o = open_.emplace_back();
+    o.raw = !ToFixed(r, o.key);
+    if (o.raw) {
+        o.r = r;
+        openRaw_ = true;
+    }
+}
+
+void TSokusenStore::Push(const TSokusen& r) {
+    Keep(r);
+    ++count_;
+    if (open_.size() == kBlock) Seal();
+}
+
+void TSokusenStore::PushFixed(const Fixed& f) {
+    if (open_.capacity() == 0) open_.reserve(kBlock);
+    Open& o = open_.emplace_back();
+    o.key = f;
+    o.raw = false;
     ++count_;
     if (open_.size() == kBlock) Seal();
 }
@@ -152,17 +176,14 @@ void TSokusenStore::Seal() {
     auto block = std::make_unique<Block>();
     const int n = static_cast<int>(open_.size());
     block->n = n;
-    std::vector<std::int64_t> keys(std::size_t(n) * kFields);
-    bool packs = true;
-    for (int j = 0; j < n && packs; ++j)
-        packs = Keys(open_[static_cast<std::size_t>(j)], j, keys.data() + std::size_t(j) * kFields);
-    if (packs) {
+    if (!openRaw_) {
         std::size_t at = 0;
         for (int f = 0; f < kFields; ++f) {
-            std::int64_t lo = keys[f], hi = keys[f];
+            std::int64_t lo = Stored(open_[0].key, f, 0), hi = lo;
             for (int j = 1; j < n; ++j) {
-                lo = std::min(lo, keys[std::size_t(j) * kFields + f]);
-                hi = std::max(hi, keys[std::size_t(j) * kFields + f]);
+                const std::int64_t v = Stored(open_[static_cast<std::size_t>(j)].key, f, j);
+                lo = std::min(lo, v);
+                hi = std::max(hi, v);
             }
             block->base[f] = lo;
             block->width[f] = static_cast<std::uint8_t>(
@@ -177,17 +198,19 @@ void TSokusenStore::Seal() {
             if (w == 0) continue;
             std::uint8_t* out = block->data.get() + block->offset[f];
             for (int j = 0; j < n; ++j, out += w) {
-                const std::uint64_t d =
-                    static_cast<std::uint64_t>(keys[std::size_t(j) * kFields + f]) -
-                    static_cast<std::uint64_t>(block->base[f]);
+                const std::uint64_t d = static_cast<std::uint64_t>(
+                                            Stored(open_[static_cast<std::size_t>(j)].key, f, j)) -
+                                        static_cast<std::uint64_t>(block->base[f]);
                 std::memcpy(out, &d, static_cast<std::size_t>(w));  // little-endian
             }
         }
     } else {
-        block->raw = open_;
+        block->raw.reserve(static_cast<std::size_t>(n));
+        for (const Open& o : open_) block->raw.push_back(o.raw ? o.r : Unpack(o.key));
     }
     const int first = count_ - n;
     open_.clear();
+    openRaw_ = false;
     AddBlock(std::move(block), first);
 }
 
@@ -199,13 +222,12 @@ void TSokusenStore::AddBlock(std::unique_ptr<Block> block, int firstRecord) {
 }
 
 void TSokusenStore::Unseal() {
-    const Block& last = *blocks_.back();
-    std::vector<TSokusen> records;
-    records.reserve(kBlock);
-    for (int j = 0; j < last.n; ++j) records.push_back(last.At(j));
+    const std::unique_ptr<Block> last = std::move(blocks_.back());
     blocks_.pop_back();
     if (segments_.back().firstBlock == static_cast<int>(blocks_.size())) segments_.pop_back();
-    open_ = std::move(records);
+    open_.clear();
+    openRaw_ = false;
+    for (int j = 0; j < last->n; ++j) Keep(last->At(j));
 }
 
 void TSokusenStore::PopBack() {
@@ -227,7 +249,8 @@ void TSokusenStore::Erase(int i) {
 void TSokusenStore::Clear() {
     blocks_.clear();
     segments_.clear();
-    std::vector<TSokusen>().swap(open_);
+    std::vector<Open>().swap(open_);
+    openRaw_ = false;
     count_ = 0;
 }
 
@@ -241,9 +264,13 @@ void TSokusenStore::Append(TSokusenStore&& other, std::uint32_t nameBase) {
         first += n;
     }
     count_ = first;
-    for (TSokusen& r : other.open_) {
-        r.NameIndex += nameBase;
-        open_.push_back(r);
+    for (Open& o : other.open_) {
+        if (o.raw) {
+            o.r.NameIndex += nameBase;
+            openRaw_ = true;
+        }
+        o.key[kNameIndex] += nameBase;
+        open_.push_back(o);
         ++count_;
     }
     other.Clear();
@@ -251,7 +278,7 @@ void TSokusenStore::Append(TSokusenStore&& other, std::uint32_t nameBase) {
 
 std::size_t TSokusenStore::MemoryBytes() const {
     std::size_t n = blocks_.capacity() * sizeof(blocks_[0]) +
-                    segments_.capacity() * sizeof(Segment) + open_.capacity() * sizeof(TSokusen);
+                    segments_.capacity() * sizeof(Segment) + open_.capacity() * sizeof(Open);
     for (const auto& b : blocks_) n += b->MemoryBytes();
     return n;
 }

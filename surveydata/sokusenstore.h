@@ -6,6 +6,7 @@
 // figure, -0) leaves its block as it was, so every record reads back exactly as stored.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -18,6 +19,34 @@ namespace tidrun {
 class TSokusenStore {
   public:
     static constexpr int kBlock = 256;
+    // A record as whole numbers: serial, line number, cut number, GPS quality, name index,
+    // time, then X, Y, H, Dist in thousandths, GpsA, GpsB in millionths, GpsH, DX, DY, DH,
+    // DA in thousandths: the decimals the recording file prints.
+    enum Field : int {
+        kSerial,
+        kLineNo,
+        kCutNo,
+        kGpsInt,
+        kNameIndex,
+        kTime,
+        kX,
+        kY,
+        kH,
+        kDist,
+        kGpsA,
+        kGpsB,
+        kGpsH,
+        kDX,
+        kDY,
+        kDH,
+        kDA,
+        kFields
+    };
+    using Fixed = std::array<std::int64_t, kFields>;
+    // The number of decimals of each field.
+    static int Decimals(int field);
+    // The record a set of whole numbers stands for (each figure correctly rounded).
+    static TSokusen FromFixed(const Fixed& f);
 
     TSokusenStore();
     ~TSokusenStore();
@@ -30,6 +59,8 @@ class TSokusenStore {
     TSokusen Back() const { return At(count_ - 1); }
 
     void Push(const TSokusen& r);
+    // The same for a record read as whole numbers (no check that they give it back).
+    void PushFixed(const Fixed& f);
     void PopBack();
     // Takes out one record; the records after it move up (rare: the blocks from it on are
     // packed again).
@@ -50,13 +81,22 @@ class TSokusenStore {
         int firstRecord;
         int firstBlock;
     };
+    void Keep(const TSokusen& r);  // into the open block, not counted
     void Seal();
     void AddBlock(std::unique_ptr<Block> block, int firstRecord);
     void Unseal();
 
     std::vector<std::unique_ptr<Block>> blocks_;
     std::vector<Segment> segments_;
-    std::vector<TSokusen> open_;  // the last records, not yet packed
+    // The last records, not yet packed: as whole numbers, or as they are when they would not
+    // come back exactly.
+    struct Open {
+        Fixed key;
+        bool raw;
+        TSokusen r;
+    };
+    std::vector<Open> open_;
+    bool openRaw_ = false;  // some record of open_ is raw
     int count_ = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <cstring>
 
 #include "surveydata/sokusencoll.h"
 #include "testfiles.h"
@@ -291,6 +292,43 @@ TEST_F(SokusenTest, LineNamesAreSharedWithinALine) {
     EXPECT_EQ(coll.LineName(0), "a");
     EXPECT_EQ(coll.LineName(1), "b");
     EXPECT_LE(sizeof(TSokusen), 120u);
+}
+
+// Figures of the file's decimals are read as whole numbers, any other form as a real: both
+// give the bits the general number reader gives, so a record prints as it did.
+TEST_F(SokusenTest, EveryFormOfAFigureReadsAsTheNumberReaderReadsIt) {
+    const char* forms[] = {"1.000",
+                           "-0.000",
+                           "-0.001",
+                           "+1.500",
+                           "1.5",
+                           "1.23456",
+                           "1e3",
+                           ".500",
+                           "-.250",
+                           "12.000e0",
+                           "123456789012.345",
+                           "1234567890123.456",
+                           "0.1234565",
+                           "35.123456"};
+    for (const char* form : forms) {
+        SCOPED_TRACE(form);
+        const QString path = Path("forms.dat");
+        const QString f = QString::fromLatin1(form);
+        WriteSjis(path, QStringLiteral("1, 1, \"L\", 1, %1, %1, %1, %1, 1, %1, %1, %1, "
+                                       "\"26/12/08 10:00:00\", %1, %1, %1, %1\r\n")
+                            .arg(f));
+        TSokusenColl coll(sink);
+        ASSERT_TRUE(coll.Load(path));
+        ASSERT_EQ(coll.Count(), 1);
+        double want = 0;
+        ASSERT_TRUE(ParseReal(form, want));
+        const TSokusen r = coll.Item(0);
+        for (auto field : {&TSokusen::X, &TSokusen::Y, &TSokusen::H, &TSokusen::Dist,
+                           &TSokusen::GpsA, &TSokusen::GpsB, &TSokusen::GpsH, &TSokusen::DX,
+                           &TSokusen::DY, &TSokusen::DH, &TSokusen::DA})
+            EXPECT_EQ(std::memcmp(&(r.*field), &want, sizeof want), 0) << r.*field;
+    }
 }
 
 }  // namespace
