@@ -83,13 +83,18 @@ void TCutStore::Append(double x, double y, bool newLine) {
 
 void TCutStore::SyncFrom(const TSokusenColl& records) {
     if (records.Count() < count_) Clear();
-    for (int i = count_; i < records.Count(); ++i) {
-        const TSokusen& r = records.Item(i);
-        // Names are held once per run, so an equal index means an equal name.
-        const bool newLine = i == 0 || (r.NameIndex != lastNameIndex_ &&
-                                        records.LineName(i) != records.LineName(i - 1));
-        lastNameIndex_ = r.NameIndex;
-        Append(r.X, r.Y, newLine);
+    TCutPlace places[TSokusenStore::kBlock];
+    for (int i = count_; i < records.Count();) {
+        const int n = records.Places(i, places, TSokusenStore::kBlock);
+        if (n <= 0) break;
+        for (int k = 0; k < n; ++k, ++i) {
+            const TCutPlace& r = places[k];
+            // Names are held once per run, so an equal index means an equal name.
+            const bool newLine = i == 0 || (r.NameIndex != lastNameIndex_ &&
+                                            records.LineName(i) != records.LineName(i - 1));
+            lastNameIndex_ = r.NameIndex;
+            Append(r.X, r.Y, newLine);
+        }
     }
 }
 

@@ -15,7 +15,6 @@ constexpr int kFields = F::kFields;
 constexpr int kSerial = F::kSerial, kLineNo = F::kLineNo, kCutNo = F::kCutNo, kGpsInt = F::kGpsInt,
               kNameIndex = F::kNameIndex, kTime = F::kTime, kX = F::kX;
 constexpr int kFirstScaled = kX;
-constexpr int kDecimals[kFields] = {0, 0, 0, 0, 0, 0, 3, 3, 3, 3, 6, 6, 3, 3, 3, 3, 3};
 constexpr double kScale[kFields] = {1,   1,   1,   1,   1,   1,   1e3, 1e3, 1e3,
                                     1e3, 1e6, 1e6, 1e3, 1e3, 1e3, 1e3, 1e3};
 constexpr double TSokusen::*kScaled[kFields - kFirstScaled] = {
@@ -138,10 +137,6 @@ TSokusen TSokusenStore::At(int i) const {
     return blocks_[static_cast<std::size_t>(s->firstBlock + in / kBlock)]->At(in % kBlock);
 }
 
-int TSokusenStore::Decimals(int field) {
-    return field >= 0 && field < kFields ? kDecimals[field] : 0;
-}
-
 TSokusen TSokusenStore::FromFixed(const Fixed& f) {
     return Unpack(f);
 }
@@ -154,6 +149,37 @@ void TSokusenStore::Keep(const TSokusen& r) {
         o.r = r;
         openRaw_ = true;
     }
+}
+
+int TSokusenStore::Places(int first, TCutPlace* out, int max) const {
+    if (first < 0 || first >= count_ || max <= 0) return 0;
+    const int sealed = count_ - static_cast<int>(open_.size());
+    if (first >= sealed) {
+        const int n = std::min(max, count_ - first);
+        for (int k = 0; k < n; ++k) {
+            const TSokusen r = At(first + k);
+            out[k] = {r.X, r.Y, r.NameIndex};
+        }
+        return n;
+    }
+    auto s = segments_.end() - 1;
+    while (s->firstRecord > first) --s;
+    const int in = first - s->firstRecord;
+    const Block& b = *blocks_[static_cast<std::size_t>(s->firstBlock + in / kBlock)];
+    const int j0 = in % kBlock;
+    const int n = std::min(max, b.n - j0);
+    for (int k = 0; k < n; ++k) {
+        const int j = j0 + k;
+        if (!b.raw.empty()) {
+            const TSokusen& r = b.raw[static_cast<std::size_t>(j)];
+            out[k] = {r.X, r.Y, r.NameIndex};
+        } else {
+            out[k] = {static_cast<double>(b.Key(kX, j)) / kScale[kX],
+                      static_cast<double>(b.Key(F::kY, j)) / kScale[F::kY],
+                      static_cast<std::uint32_t>(b.Key(kNameIndex, j))};
+        }
+    }
+    return n;
 }
 
 void TSokusenStore::Push(const TSokusen& r) {

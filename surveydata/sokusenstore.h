@@ -16,6 +16,12 @@
 
 namespace tidrun {
 
+// Where a cut lies and which line name it has: what a map needs of it.
+struct TCutPlace {
+    double X, Y;
+    std::uint32_t NameIndex;
+};
+
 class TSokusenStore {
   public:
     static constexpr int kBlock = 256;
@@ -44,7 +50,9 @@ class TSokusenStore {
     };
     using Fixed = std::array<std::int64_t, kFields>;
     // The number of decimals of each field.
-    static int Decimals(int field);
+    static constexpr int Decimals(int field) {
+        return field >= kX ? (field == kGpsA || field == kGpsB ? 6 : 3) : 0;
+    }
     // The record a set of whole numbers stands for (each figure correctly rounded).
     static TSokusen FromFixed(const Fixed& f);
 
@@ -57,6 +65,9 @@ class TSokusenStore {
     bool Empty() const { return count_ == 0; }
     TSokusen At(int i) const;
     TSokusen Back() const { return At(count_ - 1); }
+    // The places of records first, first + 1, ... into out, at most max and no farther than
+    // the end of first's block; returns how many (0 past the end). Reads only those fields.
+    int Places(int first, TCutPlace* out, int max) const;
 
     void Push(const TSokusen& r);
     // The same for a record read as whole numbers (no check that they give it back).

@@ -80,6 +80,15 @@ TEST(SokusenStore, EveryRecordReadsBackBitForBit) {
         ASSERT_EQ(whole.Count(), static_cast<int>(want.size()));
         for (int k = 0; k < whole.Count(); ++k)
             ASSERT_TRUE(SameBits(whole.At(k), want[static_cast<std::size_t>(k)])) << "record " << k;
+        // The places, walked a block at a time as a map reads them.
+        TCutPlace places[TSokusenStore::kBlock];
+        for (int k = 0, n; (n = whole.Places(k, places, TSokusenStore::kBlock)) > 0; k += n)
+            for (int m = 0; m < n; ++m) {
+                const TSokusen& r = want[static_cast<std::size_t>(k + m)];
+                ASSERT_TRUE(places[m].X == r.X && places[m].Y == r.Y &&
+                            places[m].NameIndex == r.NameIndex)
+                    << "record " << k + m;
+            }
     }
     // All-data cuts take a fraction of the record's own size.
     TSokusenStore packed;
