@@ -77,6 +77,19 @@ const char* FixedPrefix(const char* p, const char* end, int decimals, std::int64
     return p;
 }
 
+// Up to nine digits with an optional minus, which always fit 32 bits: what ParseIntPrefix
+// reads, without its library call. Null for anything else (then read by ParseIntPrefix).
+inline const char* SmallIntPrefix(const char* p, const char* end, std::int32_t& value) {
+    const bool negative = p < end && *p == '-';
+    const char* q = p + (negative ? 1 : 0);
+    std::int64_t v = 0;
+    int digits = 0;
+    for (; q < end && *q >= '0' && *q <= '9' && digits <= 9; ++q, ++digits) v = v * 10 + (*q - '0');
+    if (digits == 0 || digits > 9) return nullptr;
+    value = static_cast<std::int32_t>(negative ? -v : v);
+    return q;
+}
+
 // Walks the line once: a number field must end at a delimiter or the end of the line,
 // which gives the same result as splitting the fields first and converting each whole
 // field (a field holding anything more is no number either way). The record comes as whole
@@ -110,7 +123,8 @@ bool ReadRecord(std::string_view line, TSokusenStore::Fixed& key, bool& exact, T
     auto integer = [&](int f) {
         skip();
         std::int32_t v;
-        const char* q = ParseIntPrefix(p, end, v);
+        const char* q = SmallIntPrefix(p, end, v);
+        if (!q) q = ParseIntPrefix(p, end, v);
         if (!q || (q < end && !isDelim(*q))) return false;
         key[static_cast<std::size_t>(f)] = v;
         p = q;
