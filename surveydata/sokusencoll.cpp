@@ -290,7 +290,7 @@ void TSokusenColl::Add(const TSokusen& rec, const QString& lineName) {
 bool TSokusenColl::ParseLine(std::string_view line) {
     TSokusenStore::Fixed key;
     bool exact;
-    TSokusen r;
+    TSokusen r{};
     std::string_view name;
     std::string scratch;
     if (!ReadRecord(line, key, exact, r, name, scratch)) return false;

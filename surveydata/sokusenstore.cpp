@@ -43,7 +43,7 @@ bool ToFixed(const TSokusen& r, TSokusenStore::Fixed& key) {
 }
 
 TSokusen Unpack(const TSokusenStore::Fixed& key) {
-    TSokusen r;
+    TSokusen r{};
     r.Serial = static_cast<std::int32_t>(key[kSerial]);
     r.LineNo = static_cast<std::int32_t>(key[kLineNo]);
     r.CutNo = static_cast<std::int32_t>(key[kCutNo]);
@@ -129,7 +129,7 @@ TSokusen TSokusenStore::At(int i) const {
     const int sealed = count_ - static_cast<int>(open_.size());
     if (i >= sealed) {
         const Open& o = open_[static_cast<std::size_t>(i - sealed)];
-        return o.raw ? o.r : Unpack(o.key);
+        return o.raw >= 0 ? openRaw_[static_cast<std::size_t>(o.raw)] : Unpack(o.key);
     }
     auto s = segments_.end() - 1;
     while (s->firstRecord > i) --s;
@@ -143,12 +143,13 @@ TSokusen TSokusenStore::FromFixed(const Fixed& f) {
 
 void TSokusenStore::Keep(const TSokusen& r) {
     if (open_.capacity() == 0) open_.reserve(kBlock);
-    Open& o = open_.emplace_back();
-    o.raw = !ToFixed(r, o.key);
-    if (o.raw) {
-        o.r = r;
-        openRaw_ = true;
+    Open o;
+    o.raw = -1;
+    if (!ToFixed(r, o.key)) {
+        o.raw = static_cast<std::int32_t>(openRaw_.size());
+        openRaw_.push_back(r);
     }
+    open_.push_back(o);
 }
 
 int TSokusenStore::Places(int first, TCutPlace* out, int max) const {
@@ -190,9 +191,7 @@ void TSokusenStore::Push(const TSokusen& r) {
 
 void TSokusenStore::PushFixed(const Fixed& f) {
     if (open_.capacity() == 0) open_.reserve(kBlock);
-    Open& o = open_.emplace_back();
-    o.key = f;
-    o.raw = false;
+    open_.push_back(Open{f, -1});
     ++count_;
     if (open_.size() == kBlock) Seal();
 }
@@ -202,7 +201,7 @@ void TSokusenStore::Seal() {
     auto block = std::make_unique<Block>();
     const int n = static_cast<int>(open_.size());
     block->n = n;
-    if (!openRaw_) {
+    if (openRaw_.empty()) {
         std::size_t at = 0;
         for (int f = 0; f < kFields; ++f) {
             std::int64_t lo = Stored(open_[0].key, f, 0), hi = lo;
@@ -232,11 +231,13 @@ void TSokusenStore::Seal() {
         }
     } else {
         block->raw.reserve(static_cast<std::size_t>(n));
-        for (const Open& o : open_) block->raw.push_back(o.raw ? o.r : Unpack(o.key));
+        for (const Open& o : open_)
+            block->raw.push_back(o.raw >= 0 ? openRaw_[static_cast<std::size_t>(o.raw)]
+                                            : Unpack(o.key));
     }
     const int first = count_ - n;
     open_.clear();
-    openRaw_ = false;
+    openRaw_.clear();
     AddBlock(std::move(block), first);
 }
 
@@ -252,13 +253,14 @@ void TSokusenStore::Unseal() {
     blocks_.pop_back();
     if (segments_.back().firstBlock == static_cast<int>(blocks_.size())) segments_.pop_back();
     open_.clear();
-    openRaw_ = false;
+    openRaw_.clear();
     for (int j = 0; j < last->n; ++j) Keep(last->At(j));
 }
 
 void TSokusenStore::PopBack() {
     if (count_ == 0) return;
     if (open_.empty()) Unseal();
+    if (open_.back().raw >= 0) openRaw_.pop_back();  // the last raw one
     open_.pop_back();
     --count_;
 }
@@ -276,7 +278,7 @@ void TSokusenStore::Clear() {
     blocks_.clear();
     segments_.clear();
     std::vector<Open>().swap(open_);
-    openRaw_ = false;
+    std::vector<TSokusen>().swap(openRaw_);
     count_ = 0;
 }
 
@@ -291,9 +293,11 @@ void TSokusenStore::Append(TSokusenStore&& other, std::uint32_t nameBase) {
     }
     count_ = first;
     for (Open& o : other.open_) {
-        if (o.raw) {
-            o.r.NameIndex += nameBase;
-            openRaw_ = true;
+        if (o.raw >= 0) {
+            TSokusen r = other.openRaw_[static_cast<std::size_t>(o.raw)];
+            r.NameIndex += nameBase;
+            o.raw = static_cast<std::int32_t>(openRaw_.size());
+            openRaw_.push_back(r);
         }
         o.key[kNameIndex] += nameBase;
         open_.push_back(o);
@@ -304,7 +308,8 @@ void TSokusenStore::Append(TSokusenStore&& other, std::uint32_t nameBase) {
 
 std::size_t TSokusenStore::MemoryBytes() const {
     std::size_t n = blocks_.capacity() * sizeof(blocks_[0]) +
-                    segments_.capacity() * sizeof(Segment) + open_.capacity() * sizeof(Open);
+                    segments_.capacity() * sizeof(Segment) + open_.capacity() * sizeof(Open) +
+                    openRaw_.capacity() * sizeof(TSokusen);
     for (const auto& b : blocks_) n += b->MemoryBytes();
     return n;
 }

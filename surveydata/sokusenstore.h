@@ -103,11 +103,10 @@ class TSokusenStore {
     // come back exactly.
     struct Open {
         Fixed key;
-        bool raw;
-        TSokusen r;
+        std::int32_t raw;  // -1, or where the record is in openRaw_
     };
     std::vector<Open> open_;
-    bool openRaw_ = false;  // some record of open_ is raw
+    std::vector<TSokusen> openRaw_;
     int count_ = 0;
 };
 
