@@ -5,11 +5,13 @@
 // default /dev/shm), so the figure is the code's own cost; BM_AddCut puts them on the disk
 // (TIDRUN_BENCH_DIR, default the current folder), syncs included. BM_LocalStamp is one
 // receive time of the depth companion written in local time, beside QDateTime's own.
+// BM_SeasonAddCut appends to the season's recording (TIDRUN_BENCH_SEASON).
 #include <benchmark/benchmark.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdint>
 #include <cstdlib>
@@ -43,16 +45,19 @@ class NullLink : public SerialLink {
     qint64 sent = 0;
 };
 
-void RunCuts(benchmark::State& state, const char* folderVariable, const char* defaultFolder) {
-    const char* env = std::getenv(folderVariable);
-    const QDir folder(env ? QString::fromLocal8Bit(env) : QString::fromLatin1(defaultFolder));
-    const QString path = folder.filePath(QStringLiteral("bench_cutpipeline.dat"));
-    {
+// Cuts appended to the recording file at path: a new one (removed after), or one there
+// already (kept, longer by the run's cuts).
+void RunCuts(benchmark::State& state, const QString& path, bool fresh) {
+    const QDir folder = QFileInfo(path).absoluteDir();
+    if (fresh) {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly)) {
             state.SkipWithError("cannot create the cut file");
             return;
         }
+    } else if (!QFileInfo::exists(path)) {
+        state.SkipWithError("no recording file to append to");
+        return;
     }
     RecordingSink sink;  // any message makes the run an error
     sink.answer = false;
@@ -95,20 +100,39 @@ void RunCuts(benchmark::State& state, const char* folderVariable, const char* de
             link.sent != 5 * std::int64_t(state.iterations()))
             state.SkipWithError("a position was not recorded");
     }
-    QFile::remove(path);
+    if (fresh) QFile::remove(path);
     QFile::remove(DepthFilePath(path));
     QFile::remove(logPath);
 }
 
+QString FolderFile(const char* folderVariable, const char* defaultFolder) {
+    const char* env = std::getenv(folderVariable);
+    const QDir folder(env ? QString::fromLocal8Bit(env) : QString::fromLatin1(defaultFolder));
+    return folder.filePath(QStringLiteral("bench_cutpipeline.dat"));
+}
+
 void BM_CutPipeline(benchmark::State& state) {
-    RunCuts(state, "TIDRUN_BENCH_MEMDIR", "/dev/shm");
+    RunCuts(state, FolderFile("TIDRUN_BENCH_MEMDIR", "/dev/shm"), true);
 }
 BENCHMARK(BM_CutPipeline)->Unit(benchmark::kNanosecond)->MinTime(1.0)->UseRealTime();
 
 void BM_AddCut(benchmark::State& state) {
-    RunCuts(state, "TIDRUN_BENCH_DIR", ".");
+    RunCuts(state, FolderFile("TIDRUN_BENCH_DIR", "."), true);
 }
 BENCHMARK(BM_AddCut)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+// The same on a copy of the season's recording (TIDRUN_BENCH_SEASON: ten million cuts
+// loaded first): what a cut costs must not grow with the file. A fixed count, so that
+// the file is loaded once a run.
+void BM_SeasonAddCut(benchmark::State& state) {
+    const char* env = std::getenv("TIDRUN_BENCH_SEASON");
+    if (!env) {
+        state.SkipWithError("TIDRUN_BENCH_SEASON names no recording file");
+        return;
+    }
+    RunCuts(state, QString::fromLocal8Bit(env), false);
+}
+BENCHMARK(BM_SeasonAddCut)->Unit(benchmark::kMillisecond)->Iterations(4000)->UseRealTime();
 
 // A receive time every 100 ms, as a 10 Hz receiver gives them.
 void BM_LocalStamp(benchmark::State& state) {
