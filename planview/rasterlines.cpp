@@ -1,6 +1,7 @@
 // Recorded lines that the chunk walk of planraster.cpp does not draw: seen from afar through
 // a level of detail of the cut store, and coloured cut by cut (by depth).
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "planview/chartview.h"
@@ -21,6 +22,22 @@ bool Outside(const TCutStore::Box& b, const TClipWindow& w) {
 
 bool Within(const TCutStore::Box& b, const TClipWindow& w) {
     return (b.HMin >= w.HMin) & (b.HMax <= w.HMax) & (b.VMin >= w.VMin) & (b.VMax <= w.VMax);
+}
+
+// Whether a sprite's dots are those of a diagonal cross with arms of three pixels.
+bool IsDiagonalCross7(const std::vector<std::ptrdiff_t>& dots, int stride) {
+    if (dots.size() != 13) return false;
+    std::array<std::ptrdiff_t, 13> want{}, have{};
+    std::size_t i = 1;
+    for (std::ptrdiff_t d = 1; d <= 3; ++d)
+        for (const std::ptrdiff_t s : {std::ptrdiff_t(stride) + 1, std::ptrdiff_t(stride) - 1}) {
+            want[i++] = d * s;
+            want[i++] = -d * s;
+        }
+    std::copy(dots.begin(), dots.end(), have.begin());
+    std::sort(want.begin(), want.end());
+    std::sort(have.begin(), have.end());
+    return have == want;
 }
 
 }  // namespace
@@ -164,19 +181,27 @@ void TRasterCanvas::DrawColouredLine(const TLineLineSeries& s, const TChartView&
     const Sprite* sprite = walk.sprite;
     const bool fill = s.Symbol.Fill == kClDefault;
     const std::uint32_t fixedFill = Argb(s.Symbol.Fill);
-    const std::size_t dots = sprite ? sprite->dotOffset.size() : 0;
-    std::ptrdiff_t off13[13] = {};
-    if (dots == 13) std::copy_n(sprite->dotOffset.data(), 13, off13);
+    // The recorded lines' symbol, a diagonal cross 7 x 7, is stamped by its shape rather
+    // than from its table of offsets.
+    const bool cross = sprite && IsDiagonalCross7(sprite->dotOffset, stride_);
+    const std::ptrdiff_t down = stride_ + 1, up = stride_ - 1;
     auto stamp = [&](int x, int y, std::uint32_t argb) {
         const std::uint32_t colour = fill ? argb : fixedFill;
         if (x + sprite->dx0 >= cl && y + sprite->dy0 >= ct &&
             static_cast<unsigned>(x + sprite->dx1 - cl) < cw &&
             static_cast<unsigned>(y + sprite->dy1 - ct) < chh) {
             std::uint32_t* centre = bits_ + std::ptrdiff_t(y) * stride_ + x;
-            if (dots == 13)  // diagonal cross 7 x 7, the recorded lines' symbol
-                for (int d = 0; d < 13; ++d) centre[off13[d]] = colour;
-            else
+            if (cross) {
+                centre[0] = colour;
+                for (std::ptrdiff_t d = 1; d <= 3; ++d) {
+                    centre[-d * down] = colour;
+                    centre[-d * up] = colour;
+                    centre[d * up] = colour;
+                    centre[d * down] = colour;
+                }
+            } else {
                 for (const std::ptrdiff_t off : sprite->dotOffset) centre[off] = colour;
+            }
         } else {
             StampClipped(x, y, *sprite, colour);
         }
@@ -212,8 +237,12 @@ void TRasterCanvas::DrawColouredLine(const TLineLineSeries& s, const TChartView&
             }
             if (static_cast<unsigned>(x - px + 1) <= 2u &&
                 static_cast<unsigned>(y - py + 1) <= 2u && inPlot(px, py) && inPlot(x, y)) {
-                bits_[std::ptrdiff_t(py) * stride_ + px] = argb;
-                bits_[std::ptrdiff_t(y) * stride_ + x] = argb;
+                // A step to a neighbour sets its two ends, which the symbols there, stamped
+                // before anything else is drawn, cover.
+                if (!cross) {
+                    bits_[std::ptrdiff_t(py) * stride_ + px] = argb;
+                    bits_[std::ptrdiff_t(y) * stride_ + x] = argb;
+                }
             } else {
                 DrawLine(px, py, x, y, argb);
             }
