@@ -37,7 +37,9 @@ S* TPlanScene::Append(A&&... args) {
 }
 
 int TPlanScene::IndexOf(const TChartSeries* s) const {
-    for (size_t i = 0; i < series_.size(); ++i)
+    // From the back: the series looked for (the open line, the boat) were added last, and
+    // a season's ten thousand lines lie before them.
+    for (size_t i = series_.size(); i-- > 0;)
         if (series_[i].get() == s) return static_cast<int>(i);
     return -1;
 }
