@@ -92,7 +92,7 @@ class TCutStore {
         // A box for each kLevelBlock kept records, holding the kept record before them too.
         std::vector<Box> boxes;
     };
-    static double LevelTolerance(int level) { return double(2 << level); }  // 2 m, 4 m, ...
+    static constexpr double LevelTolerance(int level) { return double(2 << level); }  // 2 m, 4 m
     const Level& LevelAt(int level) const { return levels_[static_cast<std::size_t>(level)]; }
     // The coarsest level whose tolerance is at most half a pixel at this scale (pixels per
     // world unit), when it leaves out enough to be worth its walk; -1 for none.
@@ -113,8 +113,12 @@ class TCutStore {
     std::vector<int> lineStarts_;
     std::vector<float> depths_;  // empty, or one for each record
     Level levels_[kLevels];
-    float lastH_[kLevels] = {}, lastV_[kLevels] = {};  // each level's last record kept
-    unsigned levelsOn_ = (1u << kLevels) - 1;          // levels still kept
+    // The levels whose last kept record lies farther than their tolerance from (h, v).
+    unsigned FartherThanTolerance(float h, float v) const;
+    // Each level's last record kept, in lanes of four (the lanes past kLevels unused).
+    static constexpr int kLanes = (kLevels + 3) / 4 * 4;
+    float lastH_[kLanes] = {}, lastV_[kLanes] = {};
+    unsigned levelsOn_ = (1u << kLevels) - 1;  // levels still kept
     int count_ = 0;
     double originH_ = 0, originV_ = 0;
     std::uint32_t lastNameIndex_ = 0;
