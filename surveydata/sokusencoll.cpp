@@ -229,8 +229,25 @@ bool ParseCutTime(std::string_view text, CutTime& t) {
         if (p < end && *p == ':' && !(++p, ReadNumber(p, end, 2, ss))) return false;
     }
     while (p < end && *p == ' ') ++p;
-    if (p != end || !QDate::isValid(y, m, d) || hh > 23 || mm > 59 || ss > 59) return false;
-    t = QDate(y, m, d).toJulianDay() * kSecondsPerDay + hh * 3600 + mm * 60 + ss;
+    std::int64_t day;
+    if (p != end || !GregorianJulianDay(y, m, d, day) || hh > 23 || mm > 59 || ss > 59)
+        return false;
+    t = day * kSecondsPerDay + hh * 3600 + mm * 60 + ss;
+    return true;
+}
+
+bool GregorianJulianDay(int y, int m, int d, std::int64_t& day) {
+    // Years 1 to 9999 (QDate has no year 0); the days from 1 March of year 0, by eras of
+    // 400 years.
+    static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (d > kMonthDays[m - 1] + (m == 2 && leap ? 1 : 0)) return false;
+    const int yy = y - (m <= 2 ? 1 : 0);
+    const int era = yy / 400, yoe = yy % 400;
+    const int doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    day = std::int64_t(era) * 146097 + doe + 1721120;  // 1 March of year 0: day 1721120
     return true;
 }
 

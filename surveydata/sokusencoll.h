@@ -25,6 +25,9 @@ QDateTime CutTimeToDateTime(CutTime t);
 // "yy/MM/dd H:mm:ss"; two-digit years 00..49 are 2000..2049, 50..99 are 1950..1999.
 QString FormatCutTime(CutTime t);
 bool ParseCutTime(std::string_view text, CutTime& t);
+// The Julian day of a date of the Gregorian calendar, as QDate::toJulianDay gives it, for
+// years 1 to 9999; false for a date QDate finds invalid.
+bool GregorianJulianDay(int y, int m, int d, std::int64_t& day);
 
 // What the recording step hands to AddCut (Serial, LineNo and CutNo are the collection's).
 struct TCutInput {

@@ -65,6 +65,25 @@ TEST(CutTime, ShortDateAndTimeForm) {
         EXPECT_FALSE(ParseCutTime(bad, t)) << bad;
 }
 
+// The recording's dates become days without QDate: the same day for every date QDate
+// takes, and refused where QDate refuses (day 0 to 32 of every month, leap years of the
+// centuries, year 0; years of up to four digits, as the file has them).
+TEST(CutTime, JulianDayAsQDateGivesIt) {
+    int checked = 0;
+    for (int y = 0; y <= 9999; y += (y < 30 || y > 9970 || y % 100 == 0) ? 1 : 7)
+        for (int m = 0; m <= 13; ++m)
+            for (int d = 0; d <= 32; ++d) {
+                std::int64_t day = -1;
+                const bool ok = GregorianJulianDay(y, m, d, day);
+                ASSERT_EQ(ok, QDate::isValid(y, m, d)) << y << "/" << m << "/" << d;
+                if (ok) {
+                    ASSERT_EQ(day, QDate(y, m, d).toJulianDay()) << y << "/" << m << "/" << d;
+                }
+                checked += ok;
+            }
+    EXPECT_GT(checked, 500000);
+}
+
 TEST_F(SokusenTest, FirstLineOfAnEmptyFileAndTheExactLineFormat) {
     const QString path = Path("収録.dat");
     WriteSjis(path, "");
