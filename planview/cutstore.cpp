@@ -46,6 +46,14 @@ void TCutStore::Append(double x, double y, bool newLine) {
     }
     part.Take(h, v);
     all.Take(h, v);
+    if (slot == 0 && chunks_.size() % kGroupChunks == 1) {
+        groups_.push_back(all);  // a group's first chunk: its box holds the record before
+    } else if (slot == 0) {
+        groups_.back().Take(all.HMin, all.VMin);
+        groups_.back().Take(all.HMax, all.VMax);
+    } else {
+        groups_.back().Take(h, v);
+    }
     if (newLine || count_ == 0) lineStarts_.push_back(count_);
     // The levels that keep this record: all at a line's start, else those it lies farther
     // from the last record kept than the tolerance (all levels at once, in a loop that the
@@ -135,6 +143,7 @@ void TCutStore::Clear() {
     chunks_.clear();
     boxes_.clear();
     parts_.clear();
+    groups_.clear();
     lineStarts_.clear();
     depths_.clear();
     for (Level& lv : levels_) lv = Level{};
@@ -203,7 +212,7 @@ std::size_t TCutStore::MemoryBytes() const {
                   lv.boxes.capacity() * sizeof(Box) +
                   (lv.H.capacity() + lv.V.capacity()) * sizeof(float);
     return chunks_.capacity() * sizeof(std::unique_ptr<Chunk>) + chunks_.size() * sizeof(Chunk) +
-           (boxes_.capacity() + parts_.capacity()) * sizeof(Box) +
+           (boxes_.capacity() + parts_.capacity() + groups_.capacity()) * sizeof(Box) +
            lineStarts_.capacity() * sizeof(int) + depths_.capacity() * sizeof(float) + levels;
 }
 

@@ -60,6 +60,10 @@ class TCutStore {
     const Box& ChunkBox(int c) const { return boxes_[static_cast<size_t>(c)]; }
     // The kParts boxes of a chunk's parts, in order; they too lie side by side.
     const Box* PartBoxes(int c) const { return parts_.data() + std::size_t(c) * kParts; }
+    // A box for each kGroupChunks chunks, holding their boxes: a line far from the view is
+    // left after a test or two on a small table instead of one a chunk.
+    static constexpr int kGroupChunks = 64;
+    const Box& GroupBox(int g) const { return groups_[static_cast<size_t>(g)]; }
     // First record of each run of one line name, ascending.
     const std::vector<int>& LineStarts() const { return lineStarts_; }
     // The sounder's depth of each record, metres below the surface (NaN: none). Held only
@@ -108,8 +112,9 @@ class TCutStore {
 
   private:
     std::vector<std::unique_ptr<Chunk>> chunks_;
-    std::vector<Box> boxes_;  // one for each chunk
-    std::vector<Box> parts_;  // kParts for each chunk
+    std::vector<Box> boxes_;   // one for each chunk
+    std::vector<Box> parts_;   // kParts for each chunk
+    std::vector<Box> groups_;  // one for each kGroupChunks chunks
     std::vector<int> lineStarts_;
     std::vector<float> depths_;  // empty, or one for each record
     Level levels_[kLevels];

@@ -650,6 +650,40 @@ TEST(PaintPlan, CutsColouredByDepthWithTheLegend) {
 namespace tidrun {
 namespace {
 
+// A long line whose records in view lie away from where its chunks begin (the tip of a
+// narrow V, out along one side and back) is drawn as the exact painter draws it: the boxes
+// that let the raster leave lines out of view hold every record, not only the chunks' first.
+TEST(PaintPlan, LineSeenOnlyAtTheTipOfAVIsDrawn) {
+    Job job;
+    // 5 km out and back, two groups of chunks; the tip halfway between two chunks' starts,
+    // 64 m from either.
+    constexpr int kTip = 39 * TCutStore::kChunkCuts + TCutStore::kChunkCuts / 2;
+    for (int c = 0; c <= 2 * kTip; ++c) {
+        const int along = c < kTip ? c : 2 * kTip - c;
+        job.AddCut(QStringLiteral("V"), 10000 + 0.5 * along, 20000 + (c < kTip ? 0 : 4), c + 1);
+    }
+    const double corners[][2] = {{9000, 19000}, {16000, 19000}, {16000, 21000}, {9000, 21000}};
+    for (int k = 0; k < 5; ++k)
+        job.tansa.Add(corners[k % 4][0], corners[k % 4][1], 1, 0, QStringLiteral("A%1").arg(k));
+    TPlanScene scene([] { return 0; });
+    TChartView view;
+    view.Resize(QSize(480, 360));
+    scene.Build(job.Sources(), false, view);
+    const TCutStore& cuts = *job.cuts;
+    const QPointF tip = view.ToPixelRounded(cuts.Y(kTip), cuts.X(kTip));
+    for (const double reach : {30.0, 2.0}) {  // pixels of the whole view round the tip
+        view.UnDoZoom();
+        ASSERT_EQ(view.CalcZoomPoints(tip - QPointF(reach, reach), tip + QPointF(reach, reach)),
+                  TChartView::ZoomResult::Zoomed);
+        const QImage bare = Paint(view, TPlanScene({}), TPlanPaintOptions::Mode::Exact);
+        const QImage exact = Paint(view, scene, TPlanPaintOptions::Mode::Exact);
+        const QImage fast = Paint(view, scene, TPlanPaintOptions::Mode::Fast);
+        EXPECT_GT(CountColour(exact, qRgb(255, 255, 255)), 50) << reach;
+        EXPECT_EQ(FarPixels(exact, fast, bare), 0) << reach;
+        EXPECT_EQ(FarPixels(fast, exact, bare), 0) << reach;
+    }
+}
+
 // Seen from afar, recorded lines are drawn from a level of detail of the cut store; zoomed
 // in, cut by cut. Either way the fast path agrees with the exact painter within one pixel:
 // lines wholly inside, lines crossing the window's edge, symbols or none, one colour or
