@@ -122,6 +122,16 @@ unsigned TCutStore::FartherThanTolerance(float h, float v) const {
     return farther & ((1u << kLevels) - 1);
 }
 
+bool TCutStore::GroupsMeet(int first, int end, const Box& w) const {
+    constexpr int kg = kChunkCuts * kGroupChunks;
+    for (int g = first / kg; g <= (end - 1) / kg; ++g) {
+        const Box& b = groups_[static_cast<std::size_t>(g)];
+        if (!((b.HMax < w.HMin) | (b.HMin > w.HMax) | (b.VMax < w.VMin) | (b.VMin > w.VMax)))
+            return true;
+    }
+    return false;
+}
+
 void TCutStore::SyncFrom(const TSokusenColl& records) {
     if (records.Count() < count_) Clear();
     TCutPlace places[TSokusenStore::kBlock];

@@ -60,10 +60,11 @@ class TCutStore {
     const Box& ChunkBox(int c) const { return boxes_[static_cast<size_t>(c)]; }
     // The kParts boxes of a chunk's parts, in order; they too lie side by side.
     const Box* PartBoxes(int c) const { return parts_.data() + std::size_t(c) * kParts; }
-    // A box for each kGroupChunks chunks, holding their boxes: a line far from the view is
-    // left after a test or two on a small table instead of one a chunk.
+    // Whether records first..end-1 may meet the window (its bounds as a box), judged on a
+    // box for each kGroupChunks chunks: a line far from the view is left after a test or
+    // two on a small table instead of one a chunk.
     static constexpr int kGroupChunks = 64;
-    const Box& GroupBox(int g) const { return groups_[static_cast<size_t>(g)]; }
+    bool GroupsMeet(int first, int end, const Box& window) const;
     // First record of each run of one line name, ascending.
     const std::vector<int>& LineStarts() const { return lineStarts_; }
     // The sounder's depth of each record, metres below the surface (NaN: none). Held only

@@ -554,17 +554,7 @@ void TRasterCanvas::DrawRecordedLine(const TLineLineSeries& s, const TChartView&
     const double oh = store.OriginH(), ov = store.OriginV();
     const int first = s.FirstRecord(), end = first + n;
     constexpr int kc = TCutStore::kChunkCuts;
-    if (!s.Marks.Visible) {
-        // Most lines of a season lie wholly outside a zoomed view: left on their groups'
-        // boxes before anything is set up.
-        constexpr int kg = TCutStore::kGroupChunks;
-        bool seen = false;
-        for (int g = first / kc / kg; !seen && g <= (end - 1) / kc / kg; ++g) {
-            const TCutStore::Box& b = store.GroupBox(g);
-            seen = !((b.HMax < w.HMin) | (b.HMin > w.HMax) | (b.VMax < w.VMin) | (b.VMin > w.VMax));
-        }
-        if (!seen) return;
-    }
+    if (!s.Marks.Visible && !store.GroupsMeet(first, end, {w.HMin, w.HMax, w.VMin, w.VMax})) return;
     // Pixel rounding as TChartView::RoundPixel for points inside the window, whose pixels
     // are small and positive: the bias keeps the truncation a floor.
     constexpr double kBias = 1 << 20;
