@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <random>
 #include <set>
@@ -650,6 +651,17 @@ TEST(PaintPlan, CutsColouredByDepthWithTheLegend) {
 namespace tidrun {
 namespace {
 
+// The scene of the job's lines in a 480 x 360 window, with a survey area round them (x0, x1,
+// y0, y1) that gives the whole extent.
+void BuildInArea(Job& job, std::array<double, 4> area, TPlanScene& scene, TChartView& view) {
+    const double corners[][2] = {
+        {area[0], area[2]}, {area[1], area[2]}, {area[1], area[3]}, {area[0], area[3]}};
+    for (int k = 0; k < 5; ++k)
+        job.tansa.Add(corners[k % 4][0], corners[k % 4][1], 1, 0, QStringLiteral("A%1").arg(k));
+    view.Resize(QSize(480, 360));
+    scene.Build(job.Sources(), false, view);
+}
+
 // A long line whose records in view lie away from where its chunks begin (the tip of a
 // narrow V, out along one side and back) is drawn as the exact painter draws it: the boxes
 // that let the raster leave lines out of view hold every record, not only the chunks' first.
@@ -662,13 +674,9 @@ TEST(PaintPlan, LineSeenOnlyAtTheTipOfAVIsDrawn) {
         const int along = c < kTip ? c : 2 * kTip - c;
         job.AddCut(QStringLiteral("V"), 10000 + 0.5 * along, 20000 + (c < kTip ? 0 : 4), c + 1);
     }
-    const double corners[][2] = {{9000, 19000}, {16000, 19000}, {16000, 21000}, {9000, 21000}};
-    for (int k = 0; k < 5; ++k)
-        job.tansa.Add(corners[k % 4][0], corners[k % 4][1], 1, 0, QStringLiteral("A%1").arg(k));
     TPlanScene scene([] { return 0; });
     TChartView view;
-    view.Resize(QSize(480, 360));
-    scene.Build(job.Sources(), false, view);
+    BuildInArea(job, {9000, 16000, 19000, 21000}, scene, view);
     const TCutStore& cuts = *job.cuts;
     const QPointF tip = view.ToPixelRounded(cuts.Y(kTip), cuts.X(kTip));
     for (const double reach : {30.0, 2.0}) {  // pixels of the whole view round the tip
@@ -703,14 +711,9 @@ TEST(PaintPlan, LevelsOfDetailAgreeWithTheExactPainterWithinOnePixel) {
             job.AddCut(QStringLiteral("L%1").arg(line), x, y, c + 1);
         }
     }
-    // The survey area round them gives the whole extent.
-    const double corners[][2] = {{9950, 19950}, {10550, 19950}, {10550, 22300}, {9950, 22300}};
-    for (int k = 0; k < 5; ++k)
-        job.tansa.Add(corners[k % 4][0], corners[k % 4][1], 1, 0, QStringLiteral("A%1").arg(k));
     TPlanScene scene([] { return 0; });
     TChartView view;
-    view.Resize(QSize(480, 360));
-    scene.Build(job.Sources(), false, view);
+    BuildInArea(job, {9950, 10550, 19950, 22300}, scene, view);
     const TCutStore& cuts = *job.cuts;
     for (int i = 0; i < cuts.Count(); ++i)
         job.cuts->SetDepth(
