@@ -56,8 +56,7 @@ void TCutStore::Append(double x, double y, bool newLine) {
     }
     if (newLine || count_ == 0) lineStarts_.push_back(count_);
     // The levels that keep this record: all at a line's start, else those it lies farther
-    // from the last record kept than the tolerance (all levels at once, in a loop that the
-    // compiler turns into vector instructions).
+    // from the last record kept than the tolerance.
     const float fh = c.H[slot], fv = c.V[slot];
     unsigned keep = ~0u;
     if (!(newLine || count_ == 0)) keep = FartherThanTolerance(fh, fv);
