@@ -3,12 +3,18 @@
 #include <QFile>
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <string>
 
 #include "surveydata/appendfile.h"
 #include "surveydata/codec.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tidrun {
 
@@ -103,6 +109,24 @@ bool ReadRecord(std::string_view line, TSokusenStore::Fixed& key, bool& exact, T
     const char* const end = p + line.size();
     auto isDelim = [](char c) { return c == ' ' || c == ',' || c == '\t'; };
     auto skip = [&] {
+#if defined(__SSE2__)
+        // Sixteen bytes at a time: the padding's length varies from field to field, which
+        // a loop of a byte at a time mispredicts.
+        const __m128i space = _mm_set1_epi8(' '), comma = _mm_set1_epi8(','),
+                      tab = _mm_set1_epi8('\t');
+        while (end - p >= 16) {
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i d =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(c, space), _mm_cmpeq_epi8(c, comma)),
+                             _mm_cmpeq_epi8(c, tab));
+            const unsigned other = ~unsigned(_mm_movemask_epi8(d)) & 0xFFFFu;
+            if (other) {
+                p += std::countr_zero(other);
+                return;
+            }
+            p += 16;
+        }
+#endif
         while (p < end && isDelim(*p)) ++p;
     };
     double reals[S::kFields];
@@ -133,11 +157,15 @@ bool ReadRecord(std::string_view line, TSokusenStore::Fixed& key, bool& exact, T
     auto text = [&]() {
         skip();
         const char* start = p;
-        bool quoted = false;
         for (; p < end; ++p) {
-            if (*p == '"') {
-                quoted = !quoted;
-            } else if (!quoted && isDelim(*p)) {
+            if (*p == '"') {  // a quoted run: to its closing quote, or the line's end
+                const void* q = std::memchr(p + 1, '"', static_cast<size_t>(end - p - 1));
+                if (!q) {
+                    p = end;
+                    break;
+                }
+                p = static_cast<const char*>(q);
+            } else if (isDelim(*p)) {
                 break;
             }
         }

@@ -329,7 +329,15 @@ TEST_F(SokusenTest, EveryFormOfAFigureReadsAsTheNumberReaderReadsIt) {
                            "123456789012.345",
                            "1234567890123.456",
                            "0.1234565",
-                           "35.123456"};
+                           "35.123456",
+                           "0.000",
+                           "-7.250",
+                           "12345678.000",
+                           "-123456789.001",
+                           "98765432109.999",
+                           "1.0000",
+                           "1.00",
+                           "1.000E2"};
     for (const char* form : forms) {
         SCOPED_TRACE(form);
         const QString path = Path("forms.dat");
