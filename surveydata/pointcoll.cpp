@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -246,14 +247,16 @@ bool TPointColl::LoadInPieces(qint64 size, int& badLines, bool& readFailed) {
     const unsigned cores = std::min(4u, std::thread::hardware_concurrency());
     if (cores < 2) return false;
     // Pieces of about equal size, each beginning after a line end found within a line's
-    // length of its share (else the share joins the piece before it).
+    // length of its share (else the share joins the piece before it). Four a core, taken
+    // in turn by whichever core is free: a core that reads slower is not waited for long.
+    const unsigned shares = cores * 4;
     std::vector<qint64> cuts{0};
     {
         QFile f(fileName_);
         if (!f.open(QIODevice::ReadOnly)) return false;
         QByteArray probe;
-        for (unsigned i = 1; i < cores; ++i) {
-            const qint64 at = size * i / cores;
+        for (unsigned i = 1; i < shares; ++i) {
+            const qint64 at = size * i / shares;
             if (at <= cuts.back() || !f.seek(at)) continue;
             probe = f.read(static_cast<qint64>(kMaxLineBytes) + 1);
             const qsizetype nl = probe.indexOf('\n');
@@ -301,15 +304,19 @@ bool TPointColl::LoadInPieces(qint64 size, int& badLines, bool& readFailed) {
             },
             piece.readFailed);
     };
+    std::atomic<size_t> next{0};
+    auto readPieces = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < n;) readPiece(i);
+    };
     std::vector<std::thread> threads;
-    for (size_t i = 1; i < n; ++i) {
+    for (unsigned c = 1; c < cores; ++c) {
         try {
-            threads.emplace_back(readPiece, i);
-        } catch (const std::system_error&) {  // no thread to be had: read it here
-            readPiece(i);
+            threads.emplace_back(readPieces);
+        } catch (const std::system_error&) {  // no thread to be had: the rest read here
+            break;
         }
     }
-    readPiece(0);
+    readPieces();
     for (std::thread& t : threads) t.join();
 
     // As one pass would have it: the bad lines in file order, numbered through the file,
