@@ -5,6 +5,8 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <system_error>
+#include <thread>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -13,6 +15,34 @@
 #include "surveydata/sokusencoll.h"
 
 namespace tidrun {
+
+namespace {
+
+// Whether a level keeping record `record` as its k-th (from 0) keeps too many to be drawn.
+bool GivesUp(int record, std::size_t k) {
+    return record >= 4096 && 3 * (k + 1) > std::size_t(record) + 1;
+}
+
+// Walks records first..end-1 of the collection by their places: f(index, place, newLine),
+// until f returns false. lastName: the name index of the record before first.
+template <class F>
+void WalkPlaces(const TSokusenColl& records, int first, int end, std::uint32_t& lastName, F&& f) {
+    TCutPlace places[TSokusenStore::kBlock];
+    for (int i = first; i < end;) {
+        const int n = records.Places(i, places, std::min(TSokusenStore::kBlock, end - i));
+        if (n <= 0) return;
+        for (int k = 0; k < n; ++k, ++i) {
+            const TCutPlace& r = places[k];
+            // Names are held once per run, so an equal index means an equal name.
+            const bool newLine = i == 0 || (r.NameIndex != lastName &&
+                                            records.LineName(i) != records.LineName(i - 1));
+            lastName = r.NameIndex;
+            if (!f(i, r, newLine)) return;
+        }
+    }
+}
+
+}  // namespace
 
 void TCutStore::Box::Take(double h, double v) {
     HMin = std::min(HMin, h);
@@ -26,6 +56,16 @@ void TCutStore::Append(double x, double y, bool newLine) {
         originH_ = y;
         originV_ = x;
     }
+    const float fh = static_cast<float>(y - originH_), fv = static_cast<float>(x - originV_);
+    newLine = newLine || count_ == 0;
+    AppendPlace(fh, fv, newLine);
+    AppendLevels(count_, fh, fv, newLine, true);
+    ++count_;
+    if (!depths_.empty()) depths_.push_back(kNoDepth);
+    ++revision_;
+}
+
+void TCutStore::AppendPlace(float fh, float fv, bool newLine) {
     const int slot = count_ % kChunkCuts;
     if (slot == 0) {
         chunks_.push_back(std::make_unique<Chunk>());
@@ -34,14 +74,14 @@ void TCutStore::Append(double x, double y, bool newLine) {
     }
     Chunk& c = *chunks_.back();
     Box& all = boxes_.back();
-    c.H[slot] = static_cast<float>(y - originH_);
-    c.V[slot] = static_cast<float>(x - originV_);
+    c.H[slot] = fh;
+    c.V[slot] = fv;
     // Boxes hold the stored (rounded) values, so culling agrees with what is drawn.
-    const double h = originH_ + c.H[slot], v = originV_ + c.V[slot];
+    const double h = originH_ + fh, v = originV_ + fv;
     Box& part = parts_[parts_.size() - kParts + slot / kPartCuts];
     if (slot % kPartCuts == 0) {
         part = {h, h, v, v};
-        if (count_ > 0) part.Take(Y(count_ - 1), X(count_ - 1));  // the segment leading in
+        if (count_ > 0) part.Take(originH_ + prevH_, originV_ + prevV_);  // the segment leading in
         if (slot == 0) all = part;
     }
     part.Take(h, v);
@@ -54,12 +94,16 @@ void TCutStore::Append(double x, double y, bool newLine) {
     } else {
         groups_.back().Take(h, v);
     }
-    if (newLine || count_ == 0) lineStarts_.push_back(count_);
+    if (newLine) lineStarts_.push_back(count_);
+    prevH_ = fh;
+    prevV_ = fv;
+}
+
+void TCutStore::AppendLevels(int record, float fh, float fv, bool newLine, bool limit) {
     // The levels that keep this record: all at a line's start, else those it lies farther
     // from the last record kept than the tolerance.
-    const float fh = c.H[slot], fv = c.V[slot];
-    unsigned keep = ~0u;
-    if (!(newLine || count_ == 0)) keep = FartherThanTolerance(fh, fv);
+    const double h = originH_ + fh, v = originV_ + fv;
+    unsigned keep = newLine ? ~0u : FartherThanTolerance(fh, fv);
     for (keep &= levelsOn_; keep; keep &= keep - 1) {
         const int l = std::countr_zero(keep);
         Level& lv = levels_[l];
@@ -69,22 +113,19 @@ void TCutStore::Append(double x, double y, bool newLine) {
             if (k > 0) lv.boxes.back().Take(originH_ + lastH_[l], originV_ + lastV_[l]);
         }
         lv.boxes.back().Take(h, v);
-        if (newLine || count_ == 0) lv.lineFirst.push_back(int(k));
-        lv.records.push_back(count_);
+        if (newLine) lv.lineFirst.push_back(int(k));
+        lv.records.push_back(record);
         lv.H.push_back(fh);
         lv.V.push_back(fv);
         lastH_[l] = fh;
         lastV_[l] = fv;
         // A level that keeps more than a third of the records is never drawn (LevelFor): its
         // memory is given back and it stops.
-        if (count_ >= 4096 && 3 * (k + 1) > std::size_t(count_) + 1) {
+        if (limit && GivesUp(record, k)) {
             lv = Level{};
             levelsOn_ &= ~(1u << l);
         }
     }
-    ++count_;
-    if (!depths_.empty()) depths_.push_back(kNoDepth);
-    ++revision_;
 }
 
 namespace {
@@ -133,19 +174,152 @@ bool TCutStore::GroupsMeet(int first, int end, const Box& w) const {
 
 void TCutStore::SyncFrom(const TSokusenColl& records) {
     if (records.Count() < count_) Clear();
-    TCutPlace places[TSokusenStore::kBlock];
-    for (int i = count_; i < records.Count();) {
-        const int n = records.Places(i, places, TSokusenStore::kBlock);
-        if (n <= 0) break;
-        for (int k = 0; k < n; ++k, ++i) {
-            const TCutPlace& r = places[k];
-            // Names are held once per run, so an equal index means an equal name.
-            const bool newLine = i == 0 || (r.NameIndex != lastNameIndex_ &&
-                                            records.LineName(i) != records.LineName(i - 1));
-            lastNameIndex_ = r.NameIndex;
-            Append(r.X, r.Y, newLine);
-        }
+    if (count_ == 0 && records.Count() >= kTwoCoresFrom && SyncInTwo(records)) return;
+    WalkPlaces(records, count_, records.Count(), lastNameIndex_,
+               [this](int, const TCutPlace& r, bool newLine) {
+                   Append(r.X, r.Y, newLine);
+                   return true;
+               });
+}
+
+bool TCutStore::SyncInTwo(const TSokusenColl& records) {
+    // The halves meet at a group's start, so the second half's chunks, parts and groups
+    // are laid as one pass lays them. Its levels begin at its first line, where every
+    // level keeps the record whatever came before; the first half's levels go on to there.
+    constexpr int kGroupCuts = kChunkCuts * kGroupChunks;
+    const int n = records.Count();
+    const int mid = n / 2 / kGroupCuts * kGroupCuts;
+    TCutPlace first, beforeMid;
+    if (mid == 0 || records.Places(0, &first, 1) != 1 ||
+        records.Places(mid - 1, &beforeMid, 1) != 1)
+        return false;
+    // The tables of chunks take the whole at once: no copies as they grow.
+    const std::size_t chunks = std::size_t(n + kChunkCuts - 1) / kChunkCuts;
+    chunks_.reserve(chunks);
+    boxes_.reserve(chunks);
+    parts_.reserve(chunks * kParts);
+    groups_.reserve((chunks + kGroupChunks - 1) / kGroupChunks);
+    auto half = std::make_unique<TCutStore>();
+    half->parts_.reserve(std::size_t(n - mid + kChunkCuts - 1) / kChunkCuts * kParts);
+    half->originH_ = first.Y;
+    half->originV_ = first.X;
+    half->count_ = mid;
+    half->prevH_ = static_cast<float>(beforeMid.Y - first.Y);
+    half->prevV_ = static_cast<float>(beforeMid.X - first.X);
+    half->lastNameIndex_ = beforeMid.NameIndex;
+    auto second = [&records, n, &h = *half] {
+        bool inLevels = false;
+        WalkPlaces(records, h.count_, n, h.lastNameIndex_,
+                   [&h, &inLevels](int i, const TCutPlace& r, bool newLine) {
+                       const float fh = static_cast<float>(r.Y - h.originH_),
+                                   fv = static_cast<float>(r.X - h.originV_);
+                       h.AppendPlace(fh, fv, newLine);
+                       inLevels = inLevels || newLine;
+                       // The give-up rule needs the first half's counts: judged in TakeHalf.
+                       if (inLevels) h.AppendLevels(i, fh, fv, newLine, false);
+                       ++h.count_;
+                       return true;
+                   });
+    };
+    std::thread worker;
+    try {
+        worker = std::thread(second);
+    } catch (const std::system_error&) {  // no thread to be had: both halves here
     }
+    WalkPlaces(records, 0, n, lastNameIndex_, [this, mid](int i, const TCutPlace& r, bool newLine) {
+        if (i >= mid && newLine) return false;  // the second half's levels start here
+        if (i == 0) {
+            originH_ = r.Y;
+            originV_ = r.X;
+        }
+        const float fh = static_cast<float>(r.Y - originH_),
+                    fv = static_cast<float>(r.X - originV_);
+        if (i < mid) {
+            AppendPlace(fh, fv, newLine);
+            ++count_;
+        }
+        AppendLevels(i, fh, fv, newLine, true);
+        return true;
+    });
+    if (worker.joinable()) {
+        worker.join();
+    } else {
+        second();
+    }
+    TakeHalf(*half);
+    return true;
+}
+
+void TCutStore::TakeHalf(TCutStore& half) {
+    // Each table grown once to the size it takes, not doubled past it.
+    auto join = [](auto& to, auto&& from) {
+        to.reserve(to.size() + from.size());
+        to.insert(to.end(), std::make_move_iterator(from.begin()),
+                  std::make_move_iterator(from.end()));
+    };
+    join(chunks_, half.chunks_);
+    join(boxes_, half.boxes_);
+    join(parts_, half.parts_);
+    join(groups_, half.groups_);
+    join(lineStarts_, half.lineStarts_);
+    for (int l = 0; l < kLevels; ++l) {
+        Level& lv = levels_[l];
+        Level& more = half.levels_[l];
+        if (!(levelsOn_ & (1u << l)) || more.records.empty()) continue;
+        const std::size_t k0 = lv.records.size();
+        for (std::size_t j = 0; j < more.records.size(); ++j) {
+            if (GivesUp(more.records[j], k0 + j)) {
+                lv = Level{};
+                levelsOn_ &= ~(1u << l);
+                break;
+            }
+        }
+        if (!(levelsOn_ & (1u << l))) continue;
+        join(lv.records, more.records);
+        join(lv.H, more.H);
+        join(lv.V, more.V);
+        lv.lineFirst.reserve(lv.lineFirst.size() + more.lineFirst.size());
+        for (const int f : more.lineFirst) lv.lineFirst.push_back(int(k0) + f);
+        // The boxes from the block the halves meet in, as the kept records come.
+        lv.boxes.resize(k0 / kLevelBlock);
+        for (std::size_t k = k0 / kLevelBlock * kLevelBlock; k < lv.records.size(); ++k) {
+            const double h = originH_ + lv.H[k], v = originV_ + lv.V[k];
+            if (k % kLevelBlock == 0) {
+                lv.boxes.push_back({h, h, v, v});
+                if (k > 0) lv.boxes.back().Take(originH_ + lv.H[k - 1], originV_ + lv.V[k - 1]);
+            }
+            lv.boxes.back().Take(h, v);
+        }
+        lastH_[l] = half.lastH_[l];
+        lastV_[l] = half.lastV_[l];
+    }
+    revision_ += std::uint64_t(half.count_);
+    count_ = half.count_;
+    prevH_ = half.prevH_;
+    prevV_ = half.prevV_;
+    lastNameIndex_ = half.lastNameIndex_;
+}
+
+bool TCutStore::operator==(const TCutStore& o) const {
+    if (count_ != o.count_ || originH_ != o.originH_ || originV_ != o.originV_ ||
+        chunks_.size() != o.chunks_.size() || boxes_ != o.boxes_ || parts_ != o.parts_ ||
+        groups_ != o.groups_ || lineStarts_ != o.lineStarts_ || levelsOn_ != o.levelsOn_ ||
+        prevH_ != o.prevH_ || prevV_ != o.prevV_ ||
+        !std::equal(depths_.begin(), depths_.end(), o.depths_.begin(), o.depths_.end(),
+                    [](float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); }))
+        return false;
+    for (std::size_t c = 0; c < chunks_.size(); ++c) {
+        const int n = std::min(kChunkCuts, count_ - int(c) * kChunkCuts);
+        if (!std::equal(chunks_[c]->H, chunks_[c]->H + n, o.chunks_[c]->H) ||
+            !std::equal(chunks_[c]->V, chunks_[c]->V + n, o.chunks_[c]->V))
+            return false;
+    }
+    for (int l = 0; l < kLevels; ++l) {
+        if (!(levels_[l] == o.levels_[l])) return false;
+        if ((levelsOn_ & (1u << l)) && (lastH_[l] != o.lastH_[l] || lastV_[l] != o.lastV_[l]))
+            return false;
+    }
+    return true;
 }
 
 void TCutStore::Clear() {
@@ -158,6 +332,7 @@ void TCutStore::Clear() {
     for (Level& lv : levels_) lv = Level{};
     levelsOn_ = (1u << kLevels) - 1;
     count_ = 0;
+    prevH_ = prevV_ = 0;
     lastNameIndex_ = 0;
     ++revision_;
 }

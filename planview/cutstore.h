@@ -28,6 +28,7 @@ class TCutStore {
     struct Box {
         double HMin, HMax, VMin, VMax;
         void Take(double h, double v);
+        bool operator==(const Box&) const = default;
     };
 
     struct Chunk {
@@ -41,8 +42,13 @@ class TCutStore {
     // Appends the records of the collection that the store does not hold yet; a store
     // holding more records than the collection is filled again from the start. After the
     // collection was reloaded, Clear first. A line starts where the line name changes.
+    // An empty store filled with at least kTwoCoresFrom records is built in two halves on
+    // two cores, to the same content as one pass.
     void SyncFrom(const TSokusenColl& records);
+    static constexpr int kTwoCoresFrom = 1 << 17;
     void Clear();
+    // Whether the two hold the same cuts, lines, boxes, levels and depths.
+    bool operator==(const TCutStore& other) const;
 
     int Count() const { return count_; }
     double X(int i) const {
@@ -96,6 +102,7 @@ class TCutStore {
         std::vector<int> lineFirst;  // where each of LineStarts() is in records
         // A box for each kLevelBlock kept records, holding the kept record before them too.
         std::vector<Box> boxes;
+        bool operator==(const Level&) const = default;
     };
     static constexpr double LevelTolerance(int level) { return double(2 << level); }  // 2 m, 4 m
     const Level& LevelAt(int level) const { return levels_[static_cast<std::size_t>(level)]; }
@@ -112,6 +119,14 @@ class TCutStore {
     std::uint64_t Revision() const { return revision_; }
 
   private:
+    // Append in its two parts: the cut's chunk, boxes and line start (at count_), and the
+    // levels that keep record `record`. limit: a level keeping too many records is given up.
+    void AppendPlace(float fh, float fv, bool newLine);
+    void AppendLevels(int record, float fh, float fv, bool newLine, bool limit);
+    // SyncFrom from empty in two halves; false when the collection does not allow it.
+    bool SyncInTwo(const TSokusenColl& records);
+    // Takes the second half's store: records from count_ on, levels from its first line.
+    void TakeHalf(TCutStore& half);
     std::vector<std::unique_ptr<Chunk>> chunks_;
     std::vector<Box> boxes_;   // one for each chunk
     std::vector<Box> parts_;   // kParts for each chunk
@@ -127,6 +142,7 @@ class TCutStore {
     unsigned levelsOn_ = (1u << kLevels) - 1;  // levels still kept
     int count_ = 0;
     double originH_ = 0, originV_ = 0;
+    float prevH_ = 0, prevV_ = 0;  // the last record's offsets
     std::uint32_t lastNameIndex_ = 0;
     std::uint64_t revision_ = 0;
 };
