@@ -26,7 +26,7 @@ constexpr bool IsDigit(char c) {
 
 // A bad line is reported each time, but a broken file must not flood the user with boxes.
 constexpr int kMaxReportedBadLines = 10;
-constexpr qint64 kReadBlock = 4 << 20;
+constexpr qint64 kReadBlock = 256 << 10;
 // No line of these files comes near this; a longer one is a bad line and is not kept.
 constexpr size_t kMaxLineBytes = 64 << 10;
 constexpr char kDosEndOfFile = 0x1A;
