@@ -44,13 +44,6 @@ void WalkPlaces(const TSokusenColl& records, int first, int end, std::uint32_t& 
 
 }  // namespace
 
-void TCutStore::Box::Take(double h, double v) {
-    HMin = std::min(HMin, h);
-    HMax = std::max(HMax, h);
-    VMin = std::min(VMin, v);
-    VMax = std::max(VMax, v);
-}
-
 void TCutStore::Append(double x, double y, bool newLine) {
     if (count_ == 0) {
         originH_ = y;

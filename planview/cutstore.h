@@ -27,7 +27,12 @@ class TCutStore {
     // segment leading in is inside the box too.
     struct Box {
         double HMin, HMax, VMin, VMax;
-        void Take(double h, double v);
+        void Take(double h, double v) {
+            HMin = h < HMin ? h : HMin;
+            HMax = h > HMax ? h : HMax;
+            VMin = v < VMin ? v : VMin;
+            VMax = v > VMax ? v : VMax;
+        }
         bool operator==(const Box&) const = default;
     };
 
