@@ -252,7 +252,6 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
     sp.x0 = sp.y0 = -r;
     sp.w = img.width();
     sp.h = img.height();
-    sp.signature = 0;
     sp.px.resize(static_cast<size_t>(sp.w * sp.h));
     for (int y = 0; y < sp.h; ++y) {
         const auto* line = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
@@ -274,6 +273,7 @@ const TRasterCanvas::Sprite& TRasterCanvas::SpriteFor(const TSymbol& s, TColour 
             sp.dy1 = std::max(sp.dy1, dy);
         }
     }
+    sp.cross7 = IsDiagonalCross7(sp.dotXY);
     sp.uniform = !sp.dotColour.empty() && sp.dx0 > -64 && sp.dx1 < 64 &&
                  std::all_of(sp.dotColour.begin(), sp.dotColour.end(),
                              [&](std::uint32_t c) { return c == sp.dotColour.front(); });

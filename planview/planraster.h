@@ -62,7 +62,9 @@ class TRasterCanvas : public TCanvas {
         int dx0 = 0, dx1 = -1, dy0 = 0, dy1 = -1;
         bool uniform = false;  // one colour, within 63 pixels of the centre
         bool centred = false;  // one of the dots is the centre
+        bool cross7 = false;   // the dots of a diagonal cross with arms of three pixels
     };
+    static bool IsDiagonalCross7(const std::vector<std::pair<int, int>>& dotXY);
     const Sprite& SpriteFor(const TSymbol& s, TColour fill);
     // once (for the many points of recorded lines): a one-colour sprite centred in the
     // image is only marked in a one-bit-per-pixel map and drawn with all others marked

@@ -24,23 +24,14 @@ bool Within(const TCutStore::Box& b, const TClipWindow& w) {
     return (b.HMin >= w.HMin) & (b.HMax <= w.HMax) & (b.VMin >= w.VMin) & (b.VMax <= w.VMax);
 }
 
-// Whether a sprite's dots are those of a diagonal cross with arms of three pixels.
-bool IsDiagonalCross7(const std::vector<std::ptrdiff_t>& dots, int stride) {
-    if (dots.size() != 13) return false;
-    std::array<std::ptrdiff_t, 13> want{}, have{};
-    std::size_t i = 1;
-    for (std::ptrdiff_t d = 1; d <= 3; ++d)
-        for (const std::ptrdiff_t s : {std::ptrdiff_t(stride) + 1, std::ptrdiff_t(stride) - 1}) {
-            want[i++] = d * s;
-            want[i++] = -d * s;
-        }
-    std::copy(dots.begin(), dots.end(), have.begin());
-    std::sort(want.begin(), want.end());
-    std::sort(have.begin(), have.end());
-    return have == want;
-}
-
 }  // namespace
+
+bool TRasterCanvas::IsDiagonalCross7(const std::vector<std::pair<int, int>>& dotXY) {
+    // Thirteen distinct dots on the diagonals within three pixels can only be all of them.
+    return dotXY.size() == 13 && std::all_of(dotXY.begin(), dotXY.end(), [](auto d) {
+               return std::abs(d.first) == std::abs(d.second) && std::abs(d.first) <= 3;
+           });
+}
 
 // The steps of a recorded line in the order the exact painter draws them: the segment to
 // each record in that record's colour, clipped to the window, then the symbol of the record
@@ -183,7 +174,7 @@ void TRasterCanvas::DrawColouredLine(const TLineLineSeries& s, const TChartView&
     const std::uint32_t fixedFill = Argb(s.Symbol.Fill);
     // The recorded lines' symbol, a diagonal cross 7 x 7, is stamped by its shape rather
     // than from its table of offsets.
-    const bool cross = sprite && IsDiagonalCross7(sprite->dotOffset, stride_);
+    const bool cross = sprite && sprite->cross7;
     const std::ptrdiff_t down = stride_ + 1, up = stride_ - 1;
     auto stamp = [&](int x, int y, std::uint32_t argb) {
         const std::uint32_t colour = fill ? argb : fixedFill;
