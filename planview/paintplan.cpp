@@ -173,9 +173,9 @@ void TPlanLayerCache::Drop() {
 }
 std::size_t TPlanLayerCache::MemoryBytes() const {
     if (!layers_) return 0;
-    return static_cast<std::size_t>(layers_->base.sizeInBytes() +
-                                    layers_->groups[0].image.sizeInBytes() +
-                                    layers_->groups[1].image.sizeInBytes());
+    return static_cast<std::size_t>(
+        layers_->base.sizeInBytes() + layers_->groups[0].image.sizeInBytes() +
+        layers_->groups[1].image.sizeInBytes() + layers_->open.sizeInBytes());
 }
 
 QRect DepthLegendRect(const QRect& plot, const QFont& font) {

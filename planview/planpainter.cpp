@@ -118,6 +118,15 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
     if (!options.Region.isEmpty()) painter.setClipRect(options.Region);
     const int live = FirstLive(scene);
     const int count = static_cast<int>(scene.Series().size());
+    // Series i; the line being recorded from cut `from` on, in its runs.
+    const TLineLineSeries* open = scene.OpenLine();
+    auto drawSeries = [&](int i, TCanvas& canvas, int from) {
+        const TChartSeries& s = *scene.Series()[static_cast<size_t>(i)];
+        if (&s == open)
+            open->DrawRuns(view, canvas, from, open->Count());
+        else
+            s.Draw(view, canvas);
+    };
 
     if (options.Draw == TPlanPaintOptions::Mode::Exact) {
         PaintBase(painter, view, options);
@@ -128,7 +137,7 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
             // The canvas draws its last segments when it goes: still inside the plot's clip.
             TLabelSpace labels(view.WidgetSize());
             TPainterCanvas canvas(painter, &labels);
-            for (const auto& s : scene.Series()) s->Draw(view, canvas);
+            for (int i = 0; i < count; ++i) drawSeries(i, canvas, 0);
         }
         painter.restore();
         return;
@@ -145,15 +154,15 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
     };
     // The live labels yield to the static ones as in one exact pass, also when only a
     // boat's rectangle is repainted.
-    auto drawLive = [&](const TLabelSpace& statics, TLabelWidths* widths) {
+    // settled: the recorded line's cuts already in the picture under them.
+    auto drawLive = [&](const TLabelSpace& statics, TLabelWidths* widths, int settled) {
         painter.setClipRect(view.PlotRect(),
                             options.Region.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
         painter.setFont(view.LabelFont());
         TLabelSpace labels(view.WidgetSize(), &statics);
         TPainterCanvas canvas(painter, &labels, widths);
         if (!options.Region.isEmpty()) canvas.Keep(options.Region);
-        for (int i = live; i < count; ++i)
-            scene.Series()[static_cast<size_t>(i)]->Draw(view, canvas);
+        for (int i = live; i < count; ++i) drawSeries(i, canvas, settled);
     };
 
     // Without a cache, an image of the view's size is drawn into directly.
@@ -168,7 +177,7 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         TLabelSpace labels(view.WidgetSize());
         TRasterCanvas raster(*target, view.PlotRect(), view.LabelFont(), &painter, &labels);
         drawStatics(raster);
-        drawLive(labels, nullptr);
+        drawLive(labels, nullptr, 0);
         painter.restore();
         return;
     }
@@ -281,11 +290,40 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
         L->wall = wall;
         L->axesShown = options.Axes;
     }
+    // The recorded line's finished runs over base: only a run finished since is drawn.
+    const bool openLive =
+        open && live < count && scene.Series()[static_cast<size_t>(live)].get() == open;
+    const int settled = openLive ? open->SettledCuts() : 0;
+    if (settled == 0) {
+        L->open = QImage();
+        L->openLabels.reset();
+        L->openSeries = nullptr;
+    } else {
+        if (!valid || L->open.isNull() || L->openSeries != open ||
+            L->openKey != open->KeyBesidesGrowth() || L->openCuts > settled) {
+            L->open = L->base.copy();
+            L->open.setDevicePixelRatio(ratio);
+            L->openLabels.emplace(view.WidgetSize(), &*L->labels);
+            L->openCuts = 0;
+        }
+        if (L->openCuts < settled) {
+            QPainter bp(&L->open);
+            bp.setRenderHint(QPainter::Antialiasing, false);
+            bp.setClipRect(view.PlotRect());
+            bp.setFont(view.LabelFont());
+            TPainterCanvas canvas(bp, &*L->openLabels, &L->widths);
+            open->DrawRuns(view, canvas, L->openCuts, settled);
+        }
+        L->openCuts = settled;
+        L->openSeries = open;
+        L->openKey = open->KeyBesidesGrowth();
+    }
     const QRect all(QPoint(0, 0), view.WidgetSize());
     const QRect area = options.Region.isEmpty() ? all : options.Region & all;
     const QRectF source(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio);
-    painter.drawImage(QRectF(area), L->base, source);
-    drawLive(*L->labels, options.Cache ? &L->widths : nullptr);
+    painter.drawImage(QRectF(area), settled > 0 ? L->open : L->base, source);
+    drawLive(settled > 0 ? *L->openLabels : *L->labels, options.Cache ? &L->widths : nullptr,
+             settled);
     painter.restore();
 }
 

@@ -26,7 +26,14 @@ struct TPlanLayerCache::Layers {
         std::uint64_t revision = 0;  // the scene's LinesRevision
     };
     Group groups[2];
-    TLabelWidths widths;  // of the label texts drawn, between paints
+    // The line being recorded: its finished runs over base, and the room their labels take
+    // over base's. Grows a run at a time; drawn anew when anything else of the line changes.
+    QImage open;
+    std::optional<TLabelSpace> openLabels;
+    int openCuts = 0;  // the cuts drawn in open
+    const TChartSeries* openSeries = nullptr;
+    std::uint64_t openKey = 0;  // its KeyBesidesGrowth
+    TLabelWidths widths;        // of the label texts drawn, between paints
     TExtent axes;
     QSize size;
     QRect plot;

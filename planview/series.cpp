@@ -55,7 +55,7 @@ bool ClipSegment(double& h0, double& v0, double& h1, double& v1, const TClipWind
     return true;
 }
 
-std::uint64_t TChartSeries::StateKey() const {
+std::uint64_t TChartSeries::KeyOf(std::uint64_t revision, int count) const {
     // FNV-1a over what decides the picture of the series.
     std::uint64_t h = 1469598103934665603ull;
     auto mix = [&h](std::uint64_t v) {
@@ -63,8 +63,8 @@ std::uint64_t TChartSeries::StateKey() const {
         h *= 1099511628211ull;
     };
     mix(reinterpret_cast<std::uintptr_t>(this));
-    mix(revision_);
-    mix(static_cast<std::uint64_t>(Count()));
+    mix(revision);
+    mix(static_cast<std::uint64_t>(count));
     mix(Colour);
     mix(Active);
     mix(static_cast<std::uint64_t>(base_));
@@ -481,6 +481,11 @@ void TLineLineSeries::SetPointColour(int i, TColour c) {
     else
         overrides_[i] = c;
     Changed();
+}
+
+void TLineLineSeries::DrawRuns(const TChartView& view, TCanvas& canvas, int from, int to) const {
+    for (int first = from; first < std::min(to, count_); first += kRun)
+        Draw(view, canvas, first, std::min({to, count_, first + kRun}) - 1);
 }
 
 void TLineLineSeries::ShowPointers() {

@@ -122,9 +122,11 @@ class TChartSeries {
     // Grows with every change of the points; with the style fields it tells a cached
     // picture that the series changed (StateKey).
     std::uint64_t Revision() const { return revision_; }
-    std::uint64_t StateKey() const;
+    std::uint64_t StateKey() const { return KeyOf(revision_, Count()); }
 
   protected:
+    // What decides the picture of the series, with these for its revision and count.
+    std::uint64_t KeyOf(std::uint64_t revision, int count) const;
     TChartSeries(TSeriesKind kind, TSeriesBase base) : kind_(kind), base_(base) {}
     void SetBase(TSeriesBase b) {
         base_ = b;
@@ -305,13 +307,27 @@ class TLineLineSeries : public TChartSeries {
     // Takes in one more record of the store (the next one after the line's last).
     void Grow() {
         ++count_;
+        ++grown_;
         Changed();
     }
     void SetCount(int n) {
+        if (n == count_) return;
+        if (n > count_) ++grown_;
         count_ = n;
         Changed();
     }
     const TCutStore& Cuts() const { return cuts_; }
+
+    // The line being recorded is drawn in runs of kRun cuts, each run's labels after its
+    // segments and symbols, so that the picture of its finished runs stays while cuts are
+    // added: a cut then costs the drawing of its own run, not of the whole line.
+    static constexpr int kRun = 256;
+    // The cuts in finished runs: all runs but the one holding the newest cut.
+    int SettledCuts() const { return count_ > 0 ? (count_ - 1) / kRun * kRun : 0; }
+    // The runs of cuts from..to-1 (from a multiple of kRun; to a multiple too, or Count()).
+    void DrawRuns(const TChartView& view, TCanvas& canvas, int from, int to) const;
+    // StateKey but for the cuts taken in by Grow: the same while the finished runs stay.
+    std::uint64_t KeyBesidesGrowth() const { return KeyOf(Revision() - grown_, -1); }
 
     void ShowPointers();  // symbols visible, diagonal cross 3 x 3
     void SetFast(bool fast);
@@ -322,6 +338,7 @@ class TLineLineSeries : public TChartSeries {
     const TSokusenColl* records_;
     int first_;
     int count_ = 0;
+    std::uint64_t grown_ = 0;  // revisions that were a cut taken in
     std::unordered_map<int, TColour> overrides_;
     const TDepthColours* depthColours_ = nullptr;
 };

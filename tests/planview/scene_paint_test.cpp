@@ -21,27 +21,10 @@
 #include "platform/messagesink.h"
 #include "surveydata/pointcoll.h"
 #include "surveydata/sokusencoll.h"
+#include "tests/planview/planjob.h"
 
 namespace tidrun {
 namespace {
-
-struct Job {
-    NullSink sink;
-    TKijunColl kijun{sink};
-    TTansaColl tansa{sink};
-    TIjoColl ijo{sink};
-    TMisokuColl misoku{sink};
-    TSokusenColl sokusen{sink};
-    std::shared_ptr<TCutStore> cuts = std::make_shared<TCutStore>();
-    TPlanSources Sources() { return {&kijun, &tansa, &ijo, &misoku, &sokusen, cuts}; }
-    void AddCut(const QString& line, double x, double y, int cutNo) {
-        TSokusen r{};
-        r.X = x;
-        r.Y = y;
-        r.CutNo = cutNo;
-        sokusen.Add(r, line);
-    }
-};
 
 std::vector<const TChartSeries*> Order(const TPlanScene& scene) {
     std::vector<const TChartSeries*> out;
@@ -177,35 +160,6 @@ void FillJob(Job& job) {
             job.AddCut(QStringLiteral("L%1").arg(line), x, y, c + 1);
         }
     }
-}
-
-QImage Paint(const TChartView& view, const TPlanScene& scene, TPlanPaintOptions::Mode mode,
-             TPlanLayerCache* cache = nullptr, QImage target = {}, QRect region = {}) {
-    if (target.isNull()) target = QImage(view.WidgetSize(), QImage::Format_RGB32);
-    QPainter p(&target);
-    TPlanPaintOptions o;
-    o.Draw = mode;
-    o.Cache = cache;
-    o.Region = region;
-    PaintPlan(p, view, scene, o);
-    return target;
-}
-
-// Pixels drawn in a (differing from the bare chart) that have no pixel of the same colour
-// within one pixel in b.
-int FarPixels(const QImage& a, const QImage& b, const QImage& bare) {
-    int far = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb c = a.pixel(x, y);
-            if (b.pixel(x, y) == c || bare.pixel(x, y) == c) continue;
-            bool near = false;
-            for (int dy = -1; dy <= 1 && !near; ++dy)
-                for (int dx = -1; dx <= 1 && !near; ++dx)
-                    near = b.valid(x + dx, y + dy) && b.pixel(x + dx, y + dy) == c;
-            far += near ? 0 : 1;
-        }
-    return far;
 }
 
 int CountColour(const QImage& img, QRgb c) {
