@@ -49,7 +49,7 @@ void TCutStore::Append(double x, double y, bool newLine) {
         originH_ = y;
         originV_ = x;
     }
-    const float fh = static_cast<float>(y - originH_), fv = static_cast<float>(x - originV_);
+    const float fh = OffsetH(y), fv = OffsetV(x);
     newLine = newLine || count_ == 0;
     AppendPlace(fh, fv, newLine);
     AppendLevels(count_, fh, fv, newLine, true);
@@ -95,21 +95,16 @@ void TCutStore::AppendPlace(float fh, float fv, bool newLine) {
 void TCutStore::AppendLevels(int record, float fh, float fv, bool newLine, bool limit) {
     // The levels that keep this record: all at a line's start, else those it lies farther
     // from the last record kept than the tolerance.
-    const double h = originH_ + fh, v = originV_ + fv;
     unsigned keep = newLine ? ~0u : FartherThanTolerance(fh, fv);
     for (keep &= levelsOn_; keep; keep &= keep - 1) {
         const int l = std::countr_zero(keep);
         Level& lv = levels_[l];
         const std::size_t k = lv.records.size();
-        if (k % kLevelBlock == 0) {
-            lv.boxes.push_back({h, h, v, v});
-            if (k > 0) lv.boxes.back().Take(originH_ + lastH_[l], originV_ + lastV_[l]);
-        }
-        lv.boxes.back().Take(h, v);
         if (newLine) lv.lineFirst.push_back(int(k));
         lv.records.push_back(record);
         lv.H.push_back(fh);
         lv.V.push_back(fv);
+        TakeIntoBoxes(lv, k);
         lastH_[l] = fh;
         lastV_[l] = fv;
         // A level that keeps more than a third of the records is never drawn (LevelFor): its
@@ -119,6 +114,15 @@ void TCutStore::AppendLevels(int record, float fh, float fv, bool newLine, bool 
             levelsOn_ &= ~(1u << l);
         }
     }
+}
+
+void TCutStore::TakeIntoBoxes(Level& lv, std::size_t k) const {
+    const double h = originH_ + lv.H[k], v = originV_ + lv.V[k];
+    if (k % kLevelBlock == 0) {
+        lv.boxes.push_back({h, h, v, v});
+        if (k > 0) lv.boxes.back().Take(originH_ + lv.H[k - 1], originV_ + lv.V[k - 1]);
+    }
+    lv.boxes.back().Take(h, v);
 }
 
 namespace {
@@ -192,20 +196,21 @@ bool TCutStore::SyncInTwo(const TSokusenColl& records) {
     boxes_.reserve(chunks);
     parts_.reserve(chunks * kParts);
     groups_.reserve((chunks + kGroupChunks - 1) / kGroupChunks);
+    originH_ = first.Y;
+    originV_ = first.X;
     auto half = std::make_unique<TCutStore>();
     half->parts_.reserve(std::size_t(n - mid + kChunkCuts - 1) / kChunkCuts * kParts);
-    half->originH_ = first.Y;
-    half->originV_ = first.X;
+    half->originH_ = originH_;
+    half->originV_ = originV_;
     half->count_ = mid;
-    half->prevH_ = static_cast<float>(beforeMid.Y - first.Y);
-    half->prevV_ = static_cast<float>(beforeMid.X - first.X);
+    half->prevH_ = OffsetH(beforeMid.Y);
+    half->prevV_ = OffsetV(beforeMid.X);
     half->lastNameIndex_ = beforeMid.NameIndex;
     auto second = [&records, n, &h = *half] {
         bool inLevels = false;
         WalkPlaces(records, h.count_, n, h.lastNameIndex_,
                    [&h, &inLevels](int i, const TCutPlace& r, bool newLine) {
-                       const float fh = static_cast<float>(r.Y - h.originH_),
-                                   fv = static_cast<float>(r.X - h.originV_);
+                       const float fh = h.OffsetH(r.Y), fv = h.OffsetV(r.X);
                        h.AppendPlace(fh, fv, newLine);
                        inLevels = inLevels || newLine;
                        // The give-up rule needs the first half's counts: judged in TakeHalf.
@@ -221,12 +226,7 @@ bool TCutStore::SyncInTwo(const TSokusenColl& records) {
     }
     WalkPlaces(records, 0, n, lastNameIndex_, [this, mid](int i, const TCutPlace& r, bool newLine) {
         if (i >= mid && newLine) return false;  // the second half's levels start here
-        if (i == 0) {
-            originH_ = r.Y;
-            originV_ = r.X;
-        }
-        const float fh = static_cast<float>(r.Y - originH_),
-                    fv = static_cast<float>(r.X - originV_);
+        const float fh = OffsetH(r.Y), fv = OffsetV(r.X);
         if (i < mid) {
             AppendPlace(fh, fv, newLine);
             ++count_;
@@ -260,29 +260,23 @@ void TCutStore::TakeHalf(TCutStore& half) {
         Level& more = half.levels_[l];
         if (!(levelsOn_ & (1u << l)) || more.records.empty()) continue;
         const std::size_t k0 = lv.records.size();
-        for (std::size_t j = 0; j < more.records.size(); ++j) {
-            if (GivesUp(more.records[j], k0 + j)) {
-                lv = Level{};
-                levelsOn_ &= ~(1u << l);
-                break;
-            }
+        bool givenUp = false;
+        for (std::size_t j = 0; j < more.records.size() && !givenUp; ++j)
+            givenUp = GivesUp(more.records[j], k0 + j);
+        if (givenUp) {
+            lv = Level{};
+            levelsOn_ &= ~(1u << l);
+            continue;
         }
-        if (!(levelsOn_ & (1u << l))) continue;
         join(lv.records, more.records);
         join(lv.H, more.H);
         join(lv.V, more.V);
         lv.lineFirst.reserve(lv.lineFirst.size() + more.lineFirst.size());
         for (const int f : more.lineFirst) lv.lineFirst.push_back(int(k0) + f);
-        // The boxes from the block the halves meet in, as the kept records come.
+        // The boxes again from the block the halves meet in.
         lv.boxes.resize(k0 / kLevelBlock);
-        for (std::size_t k = k0 / kLevelBlock * kLevelBlock; k < lv.records.size(); ++k) {
-            const double h = originH_ + lv.H[k], v = originV_ + lv.V[k];
-            if (k % kLevelBlock == 0) {
-                lv.boxes.push_back({h, h, v, v});
-                if (k > 0) lv.boxes.back().Take(originH_ + lv.H[k - 1], originV_ + lv.V[k - 1]);
-            }
-            lv.boxes.back().Take(h, v);
-        }
+        for (std::size_t k = k0 / kLevelBlock * kLevelBlock; k < lv.records.size(); ++k)
+            TakeIntoBoxes(lv, k);
         lastH_[l] = half.lastH_[l];
         lastV_[l] = half.lastV_[l];
     }

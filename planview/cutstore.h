@@ -128,6 +128,11 @@ class TCutStore {
     // levels that keep record `record`. limit: a level keeping too many records is given up.
     void AppendPlace(float fh, float fv, bool newLine);
     void AppendLevels(int record, float fh, float fv, bool newLine, bool limit);
+    // A place as the chunks hold it: float offsets from the origin.
+    float OffsetH(double y) const { return static_cast<float>(y - originH_); }
+    float OffsetV(double x) const { return static_cast<float>(x - originV_); }
+    // Takes kept record k of a level (its H and V already in) into the level's boxes.
+    void TakeIntoBoxes(Level& lv, std::size_t k) const;
     // SyncFrom from empty in two halves; false when the collection does not allow it.
     bool SyncInTwo(const TSokusenColl& records);
     // Takes the second half's store: records from count_ on, levels from its first line.

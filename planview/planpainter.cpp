@@ -297,10 +297,9 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
     if (settled == 0) {
         L->open = QImage();
         L->openLabels.reset();
-        L->openSeries = nullptr;
     } else {
-        if (!valid || L->open.isNull() || L->openSeries != open ||
-            L->openKey != open->KeyBesidesGrowth() || L->openCuts > settled) {
+        if (!valid || L->open.isNull() || L->openKey != open->KeyBesidesGrowth() ||
+            L->openCuts > settled) {
             L->open = L->base.copy();
             L->open.setDevicePixelRatio(ratio);
             L->openLabels.emplace(view.WidgetSize(), &*L->labels);
@@ -315,7 +314,6 @@ void TPlanPainter::Paint(QPainter& painter, const TChartView& view, const TPlanS
             open->DrawRuns(view, canvas, L->openCuts, settled);
         }
         L->openCuts = settled;
-        L->openSeries = open;
         L->openKey = open->KeyBesidesGrowth();
     }
     const QRect all(QPoint(0, 0), view.WidgetSize());

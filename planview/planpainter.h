@@ -30,9 +30,8 @@ struct TPlanLayerCache::Layers {
     // over base's. Grows a run at a time; drawn anew when anything else of the line changes.
     QImage open;
     std::optional<TLabelSpace> openLabels;
-    int openCuts = 0;  // the cuts drawn in open
-    const TChartSeries* openSeries = nullptr;
-    std::uint64_t openKey = 0;  // its KeyBesidesGrowth
+    int openCuts = 0;           // the cuts drawn in open
+    std::uint64_t openKey = 0;  // the line's KeyBesidesGrowth (its address included)
     TLabelWidths widths;        // of the label texts drawn, between paints
     TExtent axes;
     QSize size;

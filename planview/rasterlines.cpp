@@ -1,7 +1,6 @@
 // Recorded lines that the chunk walk of planraster.cpp does not draw: seen from afar through
 // a level of detail of the cut store, and coloured cut by cut (by depth).
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "planview/chartview.h"
